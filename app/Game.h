@@ -1,0 +1,43 @@
+// What every screen works with: the machine, the display, the shared state, the random generator
+// and the text buffer that every formatted line goes through.
+#pragma once
+
+#include <cstdarg>
+#include <cstddef>
+#include <string_view>
+
+#include "app/GameState.h"
+#include "app/Random.h"
+
+class CCDraw;
+namespace plat {
+class System;
+}
+
+// Watches the frame loop from outside the game (the replay's trace). Not set in the real program.
+class FrameObserver {
+ public:
+  virtual ~FrameObserver() = default;
+  virtual void Attach(CCDraw& draw, const GameState& state) = 0;
+  // Called before a frame's ClearBackBuffer.
+  virtual void BeginFrame(const char* screen) = 0;
+  // Called when the frame ends: shown is true when it was flipped.
+  virtual void EndFrame(bool shown) = 0;
+};
+
+struct TextBuffer {
+  static constexpr size_t kSize = 256;
+  char bytes[kSize] = {};
+
+  // printf into the buffer, cut to fit; returns the formatted text.
+  std::string_view Format(const char* format, ...) __attribute__((format(printf, 2, 3)));
+};
+
+struct Game {
+  plat::System& system;
+  CCDraw& draw;
+  GameState& state;
+  Random& random;
+  TextBuffer& text;
+  FrameObserver* observer = nullptr;
+};

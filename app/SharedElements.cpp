@@ -1,0 +1,66 @@
+#include "app/SharedElements.h"
+
+#include <cstdio>
+
+#include "display/CCDraw.h"
+
+void BackgroundTiles(Game& game, int rows) {
+  DrawRecorder* recorder = game.draw.Recorder();
+  if (recorder) recorder->OnTiles(rows);
+  game.draw.SetRecorder(nullptr);
+  for (int i = 0; i < 40 * rows; ++i) {
+    game.draw.BlitFast(kSheetSlot, 16 * (i % 40), 16 * (i / 40), 99, 112, 115, 128);
+  }
+  game.draw.SetRecorder(recorder);
+}
+
+int RandomTextColourIndex(Game& game) { return game.random.Below(14); }
+
+uint32_t RandomTextColour(Game& game) { return kTextColourTable[RandomTextColourIndex(game)]; }
+
+std::string FullWidthDigit(int d) {
+  return {static_cast<char>(0x82), static_cast<char>(0x4F + d)};
+}
+
+std::string FullWidthNumber(int value, int digits) {
+  std::string out;
+  int power = 1;
+  for (int k = 1; k < digits; ++k) power *= 10;
+  for (; power > 0; power /= 10) out += FullWidthDigit(value % (power * 10) / power);
+  return out;
+}
+
+Jitter DrawJitter(Game& game, int jitter) {
+  const int span = 2 * jitter + 1;
+  const int r1 = game.random.Next();  // y first
+  const int r2 = game.random.Next();
+  return {r2 % span - jitter, r1 % span - jitter};
+}
+
+void DrawTremblingTitle(Game& game, std::string_view text, int x, int y, int jitter,
+                        uint32_t shadowColour, int size) {
+  const Jitter j = DrawJitter(game, jitter);
+  game.draw.DrawText(text, x + j.dx, y + j.dy, shadowColour, size);
+  game.draw.DrawText(text, x, y, kWhite, size);
+}
+
+void DrawCountdown(Game& game, int limitSeconds, uint32_t elapsedMs, int x, int y) {
+  const int seconds = limitSeconds - static_cast<int>(elapsedMs / 1000u);
+  game.draw.DrawText(game.text.Format(S("あと%4d 秒").c_str(), seconds), x, y);
+}
+
+void DrawCredit(Game& game) {
+  game.draw.DrawText(S("ωωω Ｐｒｅｓｅｎｔｅｄ ｂｙ まるいちワークス ωωω"), 0, 460);
+}
+
+std::string_view TextBuffer::Format(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  const int n = std::vsnprintf(bytes, kSize, format, args);
+  va_end(args);
+  if (n < 0) {
+    bytes[0] = '\0';
+    return {bytes, 0};
+  }
+  return {bytes, static_cast<size_t>(n) < kSize ? static_cast<size_t>(n) : kSize - 1};
+}

@@ -1,0 +1,38 @@
+#include "app/Window.h"
+
+#include "display/ShiftJis.h"
+#include "platform/System.h"
+
+int CreateMainWindow(plat::System& system) {
+  if (!system.CreateWindow(&MainWindowProc)) return 0;
+  system.ShowWindow();
+  return 1;
+}
+
+long MainWindowProc(plat::System& system, const plat::Message& msg) {
+  switch (msg.message) {
+    case plat::WM_CREATE:
+      system.MessageBox(Sjis("Ｃｌｉｃｋ Ｔｏ Ｓｔａｒｔ"), "INFORMATION");
+      break;
+    case plat::WM_DESTROY:
+      system.PostQuitMessage(0);
+      break;
+    case plat::WM_SETCURSOR:
+      return 1;  // no cursor over the window
+    case plat::WM_KEYDOWN:
+      if (msg.wParam == plat::VK_ESCAPE) system.PostMessage({plat::WM_CLOSE, 0});
+      break;
+    default:
+      break;
+  }
+  return system.DefWindowProc(msg);
+}
+
+int DrainMessageQueue(plat::System& system) {
+  plat::Message msg;
+  while (system.PeekMessage()) {
+    if (!system.GetMessage(msg)) return 0;
+    system.DispatchMessage(msg);
+  }
+  return 1;
+}

@@ -1,0 +1,98 @@
+// The narrow interface between the game and the machine it runs on: a millisecond tick, key-state
+// polls, the seconds clock, message boxes, one window with its message queue, and presenting an
+// 8-bit frame. The game is written once against this; a backend answers.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string_view>
+
+namespace plat {
+
+// Virtual-key codes of the keys the game reads.
+enum Vk : int {
+  VK_RETURN = 13,
+  VK_ESCAPE = 27,
+  VK_SPACE = 32,
+  VK_LEFT = 37,
+  VK_RIGHT = 39,
+  VK_DOWN = 40,
+  VK_Q = 81,
+  VK_NUMPAD1 = 97,
+  VK_NUMPAD2 = 98,
+};
+
+// Window messages the game's window procedure sees.
+enum : uint32_t {
+  WM_CREATE = 0x0001,
+  WM_DESTROY = 0x0002,
+  WM_CLOSE = 0x0010,
+  WM_QUIT = 0x0012,
+  WM_SETCURSOR = 0x0020,
+  WM_KEYDOWN = 0x0100,
+};
+
+struct Message {
+  uint32_t message = 0;
+  uint32_t wParam = 0;
+};
+
+// One palette colour, laid out like a PALETTEENTRY.
+struct PaletteEntry {
+  uint8_t peRed = 0;
+  uint8_t peGreen = 0;
+  uint8_t peBlue = 0;
+  uint8_t peFlags = 0;
+};
+
+class System;
+using WindowProc = long (*)(System&, const Message&);
+
+class System {
+ public:
+  virtual ~System() = default;
+
+  // Milliseconds since some fixed moment, wrapping at 2^32.
+  virtual uint32_t GetTickCount() = 0;
+  // Seconds of the calendar clock, for seeding the random generator.
+  virtual int64_t CurrentTimeSeconds() = 0;
+  // Gives the processor away for about `ms` milliseconds (0: just yield once). Frame waits call it
+  // between tick reads; a backend may return early.
+  virtual void Idle(uint32_t ms) = 0;
+
+  // The 16-bit key-state word: bit 15 while the key is down, bit 0 when it was pressed since the
+  // previous poll of that key.
+  virtual int16_t GetAsyncKeyState(int vk) = 0;
+
+  // A modal box with one OK button; text and caption are Shift-JIS. Returns when answered.
+  virtual void MessageBox(std::string_view text, std::string_view caption) = 0;
+
+  // Shows a finished 640 x 480 frame of palette indices.
+  virtual void Present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) = 0;
+
+  // Window and message queue, with the semantics of a Win32 pop-up window: CreateMainWindow sends
+  // WM_CREATE to `proc` before it returns; closing the window sends WM_DESTROY.
+  bool CreateWindow(WindowProc proc);
+  void ShowWindow();
+  bool PeekMessage();              // pumps pending events, then: is a message waiting?
+  bool GetMessage(Message& out);   // false when the message taken is WM_QUIT
+  void DispatchMessage(const Message& msg);
+  long DefWindowProc(const Message& msg);
+  void PostMessage(const Message& msg) { queue_.push_back(msg); }
+  void PostQuitMessage(int exitCode) { PostMessage({WM_QUIT, static_cast<uint32_t>(exitCode)}); }
+  bool WindowExists() const { return windowOpen_; }
+
+ protected:
+  virtual bool OpenWindow() = 0;
+  virtual void CloseWindow() = 0;
+  virtual void ShowWindowNow() = 0;
+  // Turns pending events of the machine into window messages (ESC key-downs, close requests).
+  virtual void PumpEvents() = 0;
+
+ private:
+  std::deque<Message> queue_;
+  WindowProc proc_ = nullptr;
+  bool windowOpen_ = false;
+};
+
+}  // namespace plat

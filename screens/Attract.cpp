@@ -1,0 +1,3 @@
+#include "screens/Screens.h"
+
+ScreenResult AttractScreen(Game&) { return ScreenResult::Next; }

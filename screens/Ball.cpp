@@ -1,0 +1,3 @@
+#include "screens/Screens.h"
+
+ScreenResult BallScreen(Game&) { return ScreenResult::Next; }

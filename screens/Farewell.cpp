@@ -1,0 +1,3 @@
+#include "screens/Screens.h"
+
+ScreenResult FarewellScreen(Game&) { return ScreenResult::Next; }

@@ -1,0 +1,3 @@
+#include "screens/Screens.h"
+
+ScreenResult NameEntryScreen(Game&) { return ScreenResult::Next; }

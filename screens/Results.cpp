@@ -1,0 +1,3 @@
+#include "screens/Screens.h"
+
+ScreenResult ResultsScreen(Game&) { return ScreenResult::Next; }

@@ -1,0 +1,3 @@
+#include "screens/Screens.h"
+
+ScreenResult RunScreen(Game&) { return ScreenResult::Next; }

@@ -1,0 +1,17 @@
+// The screens of a challenger's pass, in the order the challenger loop runs them. Each runs its
+// frames through RunFrames and returns Next when done, or Quit when the window was closed.
+#pragma once
+
+#include "app/FrameLoop.h"
+#include "app/Game.h"
+
+ScreenResult AttractScreen(Game& game);
+ScreenResult WindUpScreen(Game& game);  // event one: winding and launch
+ScreenResult RunScreen(Game& game);     // event one: the car rolls out
+ScreenResult StandByScreen(Game& game);  // event two: countdown
+ScreenResult BallScreen(Game& game);     // event two: the bouncing ball
+ScreenResult ResultsScreen(Game& game);
+ScreenResult NameEntryScreen(Game& game);
+void InsertRankingEntry(Game& game);
+ScreenResult RankingScreen(Game& game);
+ScreenResult FarewellScreen(Game& game);

@@ -1,0 +1,3 @@
+#include "screens/Screens.h"
+
+ScreenResult StandByScreen(Game&) { return ScreenResult::Next; }

@@ -1,0 +1,3 @@
+#include "screens/Screens.h"
+
+ScreenResult WindUpScreen(Game&) { return ScreenResult::Next; }

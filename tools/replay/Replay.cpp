@@ -1,0 +1,1 @@
+// Replay trace (to come).

@@ -1,0 +1,1 @@
+// Sprite sheet painter (to come).
