@@ -1,0 +1,59 @@
+// Plays the game headless on the virtual backend from a script and records what every frame did:
+// the drawing calls, the start tick, whether it was shown, and the shared game values.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/GameState.h"
+#include "platform/VirtualSystem.h"
+
+struct DrawOp {
+  enum Kind { Tiles, Blit, Text } kind = Tiles;
+  int rows = 0;                             // Tiles
+  int x = 0, y = 0;                         // Blit, Text
+  int left = 0, top = 0, right = 0, bottom = 0;  // Blit: source rectangle as passed
+  uint32_t colour = 0;                      // Text: 0x00BBGGRR
+  int size = 0;                             // Text: character size
+  std::string text;                         // Text: the Shift-JIS bytes
+};
+
+struct FrameRecord {
+  int n = 0;
+  std::string screen;
+  uint32_t tick = 0;
+  bool shown = false;
+  std::vector<DrawOp> ops;
+  GameState state;
+};
+
+struct MessageBoxRecord {
+  std::string text;     // Shift-JIS
+  std::string caption;  // Shift-JIS
+};
+
+struct ReplayOptions {
+  bool keepFrames = true;  // collect every FrameRecord in ReplayRun::frames
+  // Called for every frame record as it ends, and for every presented frame's pixels.
+  std::function<void(const FrameRecord&)> onFrame;
+  std::function<void(int n, const uint8_t* pixels, int pitch, const plat::PaletteEntry* palette)>
+      onPresent;
+  std::function<void(const MessageBoxRecord&)> onMessageBox;
+};
+
+struct ReplayRun {
+  std::vector<MessageBoxRecord> messageBoxes;
+  std::vector<FrameRecord> frames;
+  std::optional<int> exitCode;     // the game's own result
+  std::optional<uint32_t> endTick; // set when the script's end time stopped it
+};
+
+// Runs the game's entry point in the current working directory against `script`.
+ReplayRun RunReplay(const plat::VirtualScript& script, const ReplayOptions& options = {});
+
+// Parses the replay script language; on error returns nullopt and sets `error` to one line naming
+// the script line and what is wrong.
+std::optional<plat::VirtualScript> ParseScript(const std::string& text, std::string& error);
