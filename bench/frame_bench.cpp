@@ -11,7 +11,7 @@
 #include "app/Game.h"
 #include "app/SharedElements.h"
 #include "display/CCDraw.h"
-#include "platform/PixelFormat.h"
+#include "platform/sdl/FrameConvert.h"
 #include "platform/VirtualSystem.h"
 
 namespace {
@@ -24,20 +24,19 @@ struct Fixture {
   Random random;
   TextBuffer text;
   Game game{system, draw, state, random, text, nullptr};
-  uint32_t table[256];
+  plat::ColourTable table;
   std::vector<uint32_t> window = std::vector<uint32_t>(640 * 480);
 
   Fixture() {
     const std::string sheet = std::string(KAVREL_SOURCE_DIR) + "/assets/kavrel.bmp";
     draw.LoadPalette(sheet.c_str(), 0, 0, 255);
     draw.LoadBitmap(sheet.c_str(), kSheetSlot, 1);
-    BuildArgbTable(draw.GetDisplayPalette(), table);
+    table = plat::BuildColourTable(draw.GetDisplayPalette());
   }
 
   void Convert() {
     const Surface& frame = draw.BackBuffer();
-    ConvertIndexedToArgb(frame.pixels.data(), frame.pitch, 640, 480, table, window.data(),
-                         640 * 4);
+    plat::ConvertFrame(frame.pixels.data(), frame.pitch, table, window.data(), 640 * 4);
   }
 };
 
