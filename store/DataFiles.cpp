@@ -1,9 +1,8 @@
 #include "store/DataFiles.h"
 
-void ReadRecordFile(GameState&) {}
-void ReadRankingTable(GameState&) {}
-void ReadRecordFrom(std::istream&, GameState&) {}
-void ReadRankingFrom(std::istream&, RankingTable&) {}
-std::string FormatRecordFile(const GameState&) { return {}; }
-std::string FormatRankingFile(const RankingTable&) { return {}; }
-int WriteDataFiles(const GameState&) { return 0; }
+int WriteDataFiles(const GameState& state, FileOps& ops) {
+  // The record file first; whether it could be written does not matter to the ranking file.
+  ReplaceFile(ops, kRecordFileName, FormatRecordFile(state));
+  return ReplaceFile(ops, kRankingFileName, FormatRankingFile(state.ranking)) ? 0
+                                                                              : kRankingNotWritten;
+}

@@ -3,15 +3,16 @@
 #pragma once
 
 #include <istream>
-#include <ostream>
 #include <string>
 
 #include "app/GameState.h"
+#include "store/SafeFile.h"
 
 inline constexpr const char* kRecordFileName = "kavrel.dat";
 inline constexpr const char* kRankingFileName = "kv_rank.dat";
 
-// Reading: values the file does not supply keep the values they had.
+// Reading: values the file does not supply keep the values they had. Reading stops at the first
+// value that is not readable; numbers beyond 32 bits are clamped.
 void ReadRecordFile(GameState& state);
 void ReadRankingTable(GameState& state);
 void ReadRecordFrom(std::istream& in, GameState& state);
@@ -21,6 +22,10 @@ void ReadRankingFrom(std::istream& in, RankingTable& table);
 std::string FormatRecordFile(const GameState& state);
 std::string FormatRankingFile(const RankingTable& table);
 
-// Writes the record file, then the ranking file. Returns the program's exit code: 0 when the
-// ranking file was written and put in place, non-zero when it could not be.
-int WriteDataFiles(const GameState& state);
+// The value of WriteDataFiles when the ranking file could not be put in place.
+inline constexpr int kRankingNotWritten = -1;
+
+// Writes the record file, then the ranking file, each replacing the old one only once it is
+// complete on disk; a failure of one does not stop the other. Returns the program's exit code: 0
+// when the ranking file was written and put in place, kRankingNotWritten when it was not.
+int WriteDataFiles(const GameState& state, FileOps& ops = PosixFileOps());

@@ -1,0 +1,41 @@
+#include <cstdio>
+#include <fstream>
+
+#include "store/DataFiles.h"
+#include "store/TextScan.h"
+
+namespace {
+
+// "%f" of any double, however long (1e308 has 309 digits before the point).
+std::string FixedSix(double value) {
+  const int n = std::snprintf(nullptr, 0, "%f", value);
+  std::string out(static_cast<size_t>(n), '\0');
+  std::snprintf(out.data(), out.size() + 1, "%f", value);
+  return out;
+}
+
+}  // namespace
+
+void ReadRecordFrom(std::istream& in, GameState& state) {
+  const std::string text = ReadAllBounded(in);
+  TextScan scan(text);
+  const std::optional<double> distance = scan.Double();
+  if (!distance) return;
+  state.bestDistance = *distance;
+  const std::optional<double> bounce = scan.Double();
+  if (!bounce) return;
+  state.bestBounce = *bounce;
+  const std::optional<int32_t> number = scan.Int();
+  if (!number) return;
+  state.challengerNumber = *number;
+}
+
+void ReadRecordFile(GameState& state) {
+  std::ifstream in(kRecordFileName, std::ios::binary);
+  if (in) ReadRecordFrom(in, state);
+}
+
+std::string FormatRecordFile(const GameState& state) {
+  return FixedSix(state.bestDistance) + "\r\n" + FixedSix(state.bestBounce) + "\r\n" +
+         std::to_string(state.challengerNumber) + "\r\n";
+}

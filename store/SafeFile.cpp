@@ -1,0 +1,88 @@
+#include "store/SafeFile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace {
+
+class Posix : public FileOps {
+ public:
+  std::FILE* Open(const std::string& path) override {
+    // Not through a symbolic link planted in place of the temporary file.
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (!file) {
+      ::close(fd);
+      ::unlink(path.c_str());
+    }
+    return file;
+  }
+
+  bool Write(std::FILE* file, std::string_view bytes) override {
+    return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  }
+
+  bool Flush(std::FILE* file) override { return std::fflush(file) == 0; }
+
+  bool Sync(std::FILE* file) override {
+    int r;
+    do r = ::fsync(::fileno(file));
+    while (r != 0 && errno == EINTR);
+    return r == 0;
+  }
+
+  bool Close(std::FILE* file) override { return std::fclose(file) == 0; }
+
+  bool Rename(const std::string& from, const std::string& to) override {
+    return std::rename(from.c_str(), to.c_str()) == 0;
+  }
+
+  bool Remove(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
+
+  bool SyncDirectory(const std::string& directory) override {
+    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+  }
+};
+
+std::string DirectoryOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+}  // namespace
+
+FileOps& PosixFileOps() {
+  static Posix ops;
+  return ops;
+}
+
+std::string TemporaryPathFor(const std::string& path) {
+  return path + ".tmp";
+}
+
+bool ReplaceFile(FileOps& ops, const std::string& path, std::string_view bytes) {
+  const std::string temporary = TemporaryPathFor(path);
+  std::FILE* file = ops.Open(temporary);
+  if (!file) return false;
+  // Every step must hold before the old file is given up; the close is done whatever happened.
+  const bool written = ops.Write(file, bytes) && ops.Flush(file) && ops.Sync(file);
+  const bool closed = ops.Close(file);
+  if (!written || !closed || !ops.Rename(temporary, path)) {
+    ops.Remove(temporary);
+    return false;
+  }
+  // The new file is complete and in place. Without this the rename itself may not survive a power
+  // loss, but either file is then whole, so a failure here does not undo the save.
+  ops.SyncDirectory(DirectoryOf(path));
+  return true;
+}

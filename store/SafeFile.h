@@ -1,0 +1,34 @@
+// Replacing a file so that a quit cut short (crash, power loss, full disk) never leaves a
+// half-written or empty file behind: the bytes go to a temporary file in the same directory, are
+// forced to disk, and only then is the temporary renamed over the old file.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+// The file steps of a replacement, so that a test can make any of them fail.
+class FileOps {
+ public:
+  virtual ~FileOps() = default;
+  // A new, empty file for writing (an existing one is emptied); null on failure.
+  virtual std::FILE* Open(const std::string& path) = 0;
+  virtual bool Write(std::FILE* file, std::string_view bytes) = 0;
+  virtual bool Flush(std::FILE* file) = 0;
+  virtual bool Sync(std::FILE* file) = 0;  // to the disk
+  // Always releases the file, even when it reports failure.
+  virtual bool Close(std::FILE* file) = 0;
+  virtual bool Rename(const std::string& from, const std::string& to) = 0;
+  virtual bool Remove(const std::string& path) = 0;
+  virtual bool SyncDirectory(const std::string& directory) = 0;
+};
+
+// The real file system.
+FileOps& PosixFileOps();
+
+// The temporary file a replacement of `path` writes first.
+std::string TemporaryPathFor(const std::string& path);
+
+// Puts `bytes` in place of the file at `path`. True when the new file is complete and in place;
+// on failure the old file is untouched and no temporary file is left.
+bool ReplaceFile(FileOps& ops, const std::string& path, std::string_view bytes);

@@ -1,0 +1,285 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "store/DataFiles.h"
+#include "store/SafeFile.h"
+#include "tests/support/Scenario.h"
+
+namespace {
+
+const std::string kFreshRanking = [] {
+  std::string s;
+  for (int i = 0; i < 5; ++i) s += "0\r\nDEFAULT_\r\n";
+  return s;
+}();
+
+GameState ReadRecord(const std::string& bytes) {
+  GameState state;
+  std::istringstream in(bytes);
+  ReadRecordFrom(in, state);
+  return state;
+}
+
+RankingTable ReadRanking(const std::string& bytes) {
+  RankingTable table{};
+  std::istringstream in(bytes);
+  ReadRankingFrom(in, table);
+  return table;
+}
+
+Name MakeName(const char (&text)[9]) {
+  Name name;
+  for (int i = 0; i < 8; ++i) name[i] = text[i];
+  return name;
+}
+
+TEST(DataFileFormat, FixedNotationAndSigns) {
+  GameState state;
+  state.bestDistance = -1234.5;
+  state.bestBounce = 1e308;
+  state.challengerNumber = -7;
+  const std::string bytes = FormatRecordFile(state);
+  EXPECT_EQ(bytes.substr(0, 14), "-1234.500000\r\n");
+  EXPECT_EQ(bytes.substr(bytes.size() - 13), ".000000\r\n-7\r\n");
+  EXPECT_EQ(bytes.find('e'), std::string::npos);  // fixed notation, never an exponent
+}
+
+TEST(DataFileFormat, ExtremesAndSignsRoundTrip) {
+  GameState state;
+  state.bestDistance = -1e308;
+  state.bestBounce = 1e308;
+  state.challengerNumber = INT_MIN;
+  state.ranking[0].score = INT_MIN;
+  state.ranking[1].score = INT_MAX;
+  state.ranking[2].score = -3;
+  const GameState back = ReadRecord(FormatRecordFile(state));
+  EXPECT_EQ(back.bestDistance, -1e308);
+  EXPECT_EQ(back.bestBounce, 1e308);
+  EXPECT_EQ(back.challengerNumber, INT_MIN);
+  const RankingTable table = ReadRanking(FormatRankingFile(state.ranking));
+  EXPECT_EQ(table[0].score, INT_MIN);
+  EXPECT_EQ(table[1].score, INT_MAX);
+  EXPECT_EQ(table[2].score, -3);
+}
+
+TEST(DataFileFormat, NamesOfEveryCodeRoundTrip) {
+  // Every code from 31 to 126, spread over the 40 name places of three tables.
+  for (int round = 0; round < 3; ++round) {
+    RankingTable all{};
+    for (int i = 0; i < 40; ++i) {
+      all[i / 8].name[i % 8] = static_cast<char>(31 + (round * 40 + i) % 96);
+      all[i / 8].score = round * 100 + i / 8;
+    }
+    const RankingTable back = ReadRanking(FormatRankingFile(all));
+    for (int k = 0; k < 5; ++k) {
+      EXPECT_EQ(back[k].name, all[k].name) << round << " " << k;
+      EXPECT_EQ(back[k].score, all[k].score);
+    }
+  }
+}
+
+TEST(DataFileReading, LineEndsAndShortFiles) {
+  const GameState lf = ReadRecord("12.5\n-3.25\n99\n");
+  EXPECT_EQ(lf.bestDistance, 12.5);
+  EXPECT_EQ(lf.bestBounce, -3.25);
+  EXPECT_EQ(lf.challengerNumber, 99);
+  EXPECT_EQ(ReadRecord("7\r\n8\r\n9").challengerNumber, 9);  // no final line end
+
+  const GameState shortRecord = ReadRecord("12.5\r\n");
+  EXPECT_EQ(shortRecord.bestDistance, 12.5);
+  EXPECT_EQ(shortRecord.bestBounce, 0.0);
+  EXPECT_EQ(shortRecord.challengerNumber, 1);
+
+  const RankingTable mixed = ReadRanking("5\n  LEFT \r\n-6\r\nSECOND__\n7\r\nTHI");
+  EXPECT_EQ(mixed[0].score, 5);
+  EXPECT_EQ(mixed[0].name, MakeName("  LEFT \r"));  // eight bytes as they stand
+  EXPECT_EQ(mixed[1].score, -6);
+  EXPECT_EQ(mixed[1].name, MakeName("SECOND__"));
+  EXPECT_EQ(mixed[2].score, 7);
+  EXPECT_EQ(mixed[2].name, MakeName("THIAULT_"));  // cut short: the rest keeps its letters
+  EXPECT_EQ(mixed[3].score, 0);
+  EXPECT_EQ(mixed[4].name, kDefaultName);
+
+  EXPECT_EQ(ReadRanking("")[0].name, kDefaultName);
+  EXPECT_EQ(ReadRanking("12")[0].score, 12);
+  EXPECT_EQ(ReadRanking("12")[0].name, kDefaultName);
+}
+
+TEST(DataFileReading, MalformedValuesKeepTheirStartValues) {
+  // Letters where a number belongs: reading stops there.
+  GameState letters = ReadRecord("12.5\r\nabc\r\n7\r\n");
+  EXPECT_EQ(letters.bestDistance, 12.5);
+  EXPECT_EQ(letters.bestBounce, 0.0);
+  EXPECT_EQ(letters.challengerNumber, 1);
+  EXPECT_EQ(ReadRecord("x\r\n1\r\n2\r\n").challengerNumber, 1);
+  EXPECT_EQ(ReadRecord("1\r\n2\r\n-\r\n").challengerNumber, 1);
+
+  // Not-a-number, infinities and doubles beyond range are not readable.
+  for (const char* bad : {"nan", "NAN", "inf", "-inf", "infinity", "1e999", "+-1"}) {
+    const GameState s = ReadRecord(std::string("5\r\n") + bad + "\r\n9\r\n");
+    EXPECT_EQ(s.bestDistance, 5.0) << bad;
+    EXPECT_EQ(s.bestBounce, 0.0) << bad;
+    EXPECT_EQ(s.challengerNumber, 1) << bad;
+  }
+  EXPECT_EQ(ReadRecord("+2.5\r\n").bestDistance, 2.5);
+
+  // Integers beyond 32 bits are clamped.
+  EXPECT_EQ(ReadRecord("0\r\n0\r\n99999999999\r\n").challengerNumber, INT_MAX);
+  EXPECT_EQ(ReadRecord("0\r\n0\r\n-2147483649\r\n").challengerNumber, INT_MIN);
+  EXPECT_EQ(ReadRecord("0\r\n0\r\n2147483647\r\n").challengerNumber, INT_MAX);
+  const RankingTable huge = ReadRanking("4294967296\r\nBIGSCORE\r\n-1\r\nNEXTNAME\r\n");
+  EXPECT_EQ(huge[0].score, INT_MAX);
+  EXPECT_EQ(huge[0].name, MakeName("BIGSCORE"));
+  EXPECT_EQ(huge[1].score, -1);
+  EXPECT_EQ(huge[1].name, MakeName("NEXTNAME"));
+}
+
+TEST(DataFileReading, TenThousandCharacterLines) {
+  const std::string longDigits(10000, '9');
+  GameState s = ReadRecord("1.5\r\n0." + std::string(9998, '0') + "\r\n" + longDigits + "\r\n");
+  EXPECT_EQ(s.bestDistance, 1.5);
+  EXPECT_EQ(s.bestBounce, 0.0);
+  EXPECT_EQ(s.challengerNumber, INT_MAX);
+  // A 10,000-digit distance is beyond any double: not readable.
+  EXPECT_EQ(ReadRecord(longDigits + "\r\n2\r\n3\r\n").bestBounce, 0.0);
+
+  const RankingTable table = ReadRanking(longDigits + "\r\nLONGLINE\r\n" + std::string(10000, 'x'));
+  EXPECT_EQ(table[0].score, INT_MAX);
+  EXPECT_EQ(table[0].name, MakeName("LONGLINE"));
+  EXPECT_EQ(table[1].score, 0);
+}
+
+// Delegates to the real file system but fails one chosen step on one chosen file, after doing
+// half of the work where that is possible (a write that stops part-way).
+class FaultyOps : public FileOps {
+ public:
+  enum Step { kNone, kOpen, kWrite, kFlush, kSync, kClose, kRename, kSyncDirectory };
+  FaultyOps(Step step, std::string file) : step_(step), file_(std::move(file)) {}
+
+  std::vector<std::string> log;
+
+  std::FILE* Open(const std::string& path) override {
+    current_ = path.rfind(file_, 0) == 0;
+    log.push_back("open " + path);
+    if (Fails(Step::kOpen)) return nullptr;
+    return real_.Open(path);
+  }
+  bool Write(std::FILE* f, std::string_view bytes) override {
+    if (Fails(Step::kWrite)) {
+      real_.Write(f, bytes.substr(0, bytes.size() / 2));
+      return false;
+    }
+    return real_.Write(f, bytes);
+  }
+  bool Flush(std::FILE* f) override { return !Fails(Step::kFlush) && real_.Flush(f); }
+  bool Sync(std::FILE* f) override { return !Fails(Step::kSync) && real_.Sync(f); }
+  bool Close(std::FILE* f) override {
+    const bool ok = real_.Close(f);  // released whatever is reported
+    return ok && !Fails(Step::kClose);
+  }
+  bool Rename(const std::string& from, const std::string& to) override {
+    log.push_back("rename " + to);
+    return !Fails(Step::kRename) && real_.Rename(from, to);
+  }
+  bool Remove(const std::string& path) override { return real_.Remove(path); }
+  bool SyncDirectory(const std::string& dir) override {
+    return !Fails(Step::kSyncDirectory) && real_.SyncDirectory(dir);
+  }
+
+ private:
+  bool Fails(Step step) const { return current_ && step == step_; }
+  FileOps& real_ = PosixFileOps();
+  Step step_;
+  std::string file_;
+  bool current_ = false;
+};
+
+std::vector<std::string> DirectoryListing(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(DataFileWriting, WritesRecordThenRankingInPlace) {
+  ScratchDir dir(false);
+  GameState state;
+  state.challengerNumber = 2;
+  FaultyOps ops(FaultyOps::kNone, "");
+  EXPECT_EQ(WriteDataFiles(state, ops), 0);
+  EXPECT_EQ(dir.Read(kRecordFileName), "0.000000\r\n0.000000\r\n2\r\n");
+  EXPECT_EQ(dir.Read(kRankingFileName), kFreshRanking);
+  EXPECT_EQ(ops.log, (std::vector<std::string>{"open kavrel.dat.tmp", "rename kavrel.dat",
+                                               "open kv_rank.dat.tmp", "rename kv_rank.dat"}));
+  EXPECT_EQ(DirectoryListing(dir.Path()), (std::vector<std::string>{"kavrel.dat", "kv_rank.dat"}));
+}
+
+TEST(DataFileWriting, AFailedStepLeavesTheOldFileAndNoTemporary) {
+  const std::string oldRecord = "1.000000\r\n2.000000\r\n3\r\n";
+  const std::string oldRanking = "9\r\nOLDNAME_\r\n";
+  GameState state;
+  state.challengerNumber = 44;
+  state.ranking[0].score = 77;
+  for (const std::string file : {kRecordFileName, kRankingFileName}) {
+    for (auto step : {FaultyOps::kOpen, FaultyOps::kWrite, FaultyOps::kFlush, FaultyOps::kSync,
+                      FaultyOps::kClose, FaultyOps::kRename}) {
+      SCOPED_TRACE(file + " step " + std::to_string(step));
+      ScratchDir dir(false);
+      dir.Write(kRecordFileName, oldRecord);
+      dir.Write(kRankingFileName, oldRanking);
+      FaultyOps ops(step, file);
+      const int code = WriteDataFiles(state, ops);
+      EXPECT_EQ(DirectoryListing(dir.Path()),
+                (std::vector<std::string>{"kavrel.dat", "kv_rank.dat"}));
+      if (file == kRecordFileName) {
+        // The ranking file is still written, and its success is the exit code.
+        EXPECT_EQ(dir.Read(kRecordFileName), oldRecord);
+        EXPECT_EQ(dir.Read(kRankingFileName), FormatRankingFile(state.ranking));
+        EXPECT_EQ(code, 0);
+      } else {
+        EXPECT_EQ(dir.Read(kRecordFileName), FormatRecordFile(state));
+        EXPECT_EQ(dir.Read(kRankingFileName), oldRanking);
+        EXPECT_NE(code, 0);
+      }
+    }
+  }
+}
+
+TEST(DataFileWriting, FailuresWithoutOldFiles) {
+  ScratchDir dir(false);
+  GameState state;
+  FaultyOps ops(FaultyOps::kWrite, kRankingFileName);
+  EXPECT_NE(WriteDataFiles(state, ops), 0);
+  EXPECT_EQ(DirectoryListing(dir.Path()), std::vector<std::string>{"kavrel.dat"});
+
+  // A directory in the way of the ranking file's temporary: the real open fails.
+  std::filesystem::create_directory(dir.PathOf(TemporaryPathFor(kRankingFileName)));
+  EXPECT_NE(WriteDataFiles(state), 0);
+  EXPECT_FALSE(dir.Exists(kRankingFileName));
+
+  // Once the renamed file is in place the save stands, even if the directory cannot be synced.
+  std::filesystem::remove(dir.PathOf(TemporaryPathFor(kRankingFileName)));
+  FaultyOps noDirSync(FaultyOps::kSyncDirectory, kRankingFileName);
+  EXPECT_EQ(WriteDataFiles(state, noDirSync), 0);
+  EXPECT_EQ(dir.Read(kRankingFileName), kFreshRanking);
+}
+
+TEST(DataFileWriting, StaleTemporaryFromACrashIsReplaced) {
+  ScratchDir dir(false);
+  dir.Write(TemporaryPathFor(kRecordFileName), "half a fi");
+  GameState state;
+  EXPECT_EQ(WriteDataFiles(state), 0);
+  EXPECT_FALSE(dir.Exists(TemporaryPathFor(kRecordFileName)));
+  EXPECT_EQ(dir.Read(kRecordFileName), FormatRecordFile(state));
+}
+
+}  // namespace
