@@ -63,9 +63,8 @@ int WinMain(plat::System& system, FrameObserver* observer) {
   while (state.keepRunning == 1) {
     ResetPass(game);
     if (AttractScreen(game) == ScreenResult::Quit) return 1;
-    // Wraps instead of overflowing when a hand-edited file holds the largest number.
-    state.challengerNumber =
-        static_cast<int32_t>(static_cast<uint32_t>(state.challengerNumber) + 1u);
+    // Stops at the largest number instead of overflowing when a hand-edited file holds it.
+    if (state.challengerNumber < INT32_MAX) state.challengerNumber += 1;
     if (state.keepRunning != 1) break;
     if (PlayPass(game) == ScreenResult::Quit) return 1;
   }
