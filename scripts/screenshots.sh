@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Plays one whole challenger pass through the headless replay and keeps one picture of every
+# screen in docs/screenshots/<screen>.png.
+#
+#   scripts/screenshots.sh [BUILD_DIR]
+#
+# BUILD_DIR holds kavrel-replay (default: build, else the first build-* that has one).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+replay=""
+for dir in "${1:-}" "$root/build" "$root"/build-*; do
+  if [[ -n "$dir" && -x "$dir/kavrel-replay" ]]; then
+    replay="$(cd "$dir" && pwd)/kavrel-replay"
+    break
+  fi
+done
+if [[ -z "$replay" ]]; then
+  echo "screenshots.sh: no kavrel-replay found; build the kavrel-replay target first" >&2
+  exit 1
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$root/assets/kavrel.bmp" "$work/"
+
+# The pass, in milliseconds of virtual time. The car is wound up by alternate taps slow enough
+# to keep it on screen; the name spelled is CHAMPION; afterwards the attract screen comes back
+# naming the player.
+launch=4400
+{
+  echo "time 12345"
+  echo "tap 2000 SPACE 100"
+  key=NUMPAD1
+  for ((t = 2300; t < 4300; t += 80)); do
+    echo "tap $t $key 40"
+    [[ $key == NUMPAD1 ]] && key=NUMPAD2 || key=NUMPAD1
+  done
+  echo "tap $launch RETURN 50"      # launch
+  echo "tap 19500 RETURN 50"        # the car has stopped: on to event two
+  echo "tap 21000 SPACE 50"         # cut the stand-by countdown short
+  echo "tap 24500 RETURN 50"        # the ball has stopped: on to the results
+  t=40000
+  current=65                        # the wheel starts on A
+  for ch in C H A M P I O N; do
+    code=$(printf '%d' "'$ch")
+    while ((current < code)); do echo "tap $t LEFT 20"; ((t += 160)); ((current += 1)); done
+    while ((current > code)); do echo "tap $t RIGHT 20"; ((t += 160)); ((current -= 1)); done
+    ((t += 100))
+    echo "tap $t RETURN 20"
+    ((t += 200))
+  done
+  echo "tap $((t + 1000)) RETURN 20"  # accept the name
+  echo "tap 56000 SPACE 30"           # leave the ranking
+  echo "tap 60000 RETURN 30"          # leave the farewell
+  echo "end 64000"
+} >"$work/pass.replay"
+
+cd "$work"
+status=0
+"$replay" pass.replay --trace trace.jsonl >/dev/null || status=$?
+if ((status != 3)); then
+  echo "screenshots.sh: the replay ended with status $status instead of at its end time" >&2
+  exit 1
+fi
+
+# One frame per screen: the last one shown of its last visit, except the wind-up, which is
+# caught just before the launch while the band is stretched.
+frames=$(python3 - "$launch" <<'PY'
+import json, sys
+launch = int(sys.argv[1])
+chosen = {}
+for line in open("trace.jsonl"):
+    rec = json.loads(line)
+    if rec.get("ev") != "frame" or not rec["shown"]:
+        continue
+    if rec["screen"] == "windup" and rec["tick"] >= launch:
+        continue
+    chosen[rec["screen"]] = rec["n"]
+for screen, n in sorted(chosen.items()):
+    print(f"{screen} {n}")
+PY
+)
+list=$(echo "$frames" | awk '{print $2}' | paste -sd, -)
+"$replay" pass.replay --png png --png-frames "$list" >/dev/null || true
+
+mkdir -p "$root/docs/screenshots"
+missing=0
+for screen in attract windup run standby ball results name ranking farewell; do
+  n=$(echo "$frames" | awk -v s="$screen" '$1 == s {print $2}')
+  png="png/$(printf '%06d' "${n:-0}").png"
+  if [[ -z "$n" || ! -f "$png" ]]; then
+    echo "screenshots.sh: no picture of the $screen screen" >&2
+    missing=1
+    continue
+  fi
+  cp "$png" "$root/docs/screenshots/$screen.png"
+  echo "docs/screenshots/$screen.png  (frame $n)"
+done
+exit $missing
