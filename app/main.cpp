@@ -1,2 +1,9 @@
-// Stub, replaced by the SDL2 program entry.
-int main() { return 0; }
+// The real program: the game on the SDL2 window.
+#include "app/Main.h"
+
+#include "platform/sdl/SdlSystem.h"
+
+int main() {
+  plat::SdlSystem system;
+  return WinMain(system);
+}

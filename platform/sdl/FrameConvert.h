@@ -1,0 +1,35 @@
+// The CPU half of showing a frame: palette indices to 32-bit pixels, and where the frame lands
+// in a window of any size.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "platform/System.h"
+
+namespace plat {
+
+inline constexpr int kFrameWidth = 640;
+inline constexpr int kFrameHeight = 480;
+
+using ColourTable = std::array<uint32_t, 256>;
+
+// One opaque ARGB8888 value per palette index.
+ColourTable BuildColourTable(const PaletteEntry* palette);
+
+// Writes the 640 x 480 frame of indices as ARGB8888 rows `dstPitch` bytes apart.
+void ConvertFrame(const uint8_t* pixels, int pitch, const ColourTable& table, void* dst,
+                  int dstPitch);
+
+struct FrameRect {
+  int x = 0;
+  int y = 0;
+  int w = 0;
+  int h = 0;
+};
+
+// The largest whole-number enlargement of the frame that fits the output, centred. An output
+// smaller than the frame gets the largest 4:3 area that fits instead, so nothing is cut off.
+FrameRect FitFrame(int outputWidth, int outputHeight);
+
+}  // namespace plat

@@ -1,0 +1,57 @@
+// The real machine: a borderless full-screen SDL2 window showing the game's 640 x 480 frame at
+// the largest whole-number scale, the keyboard polled through SDL, and SDL's message boxes.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "platform/System.h"
+#include "platform/sdl/FrameConvert.h"
+
+struct SDL_Window;
+struct SDL_Renderer;
+struct SDL_Texture;
+
+namespace plat {
+
+class SdlSystem : public System {
+ public:
+  SdlSystem() = default;
+  ~SdlSystem() override;
+  SdlSystem(const SdlSystem&) = delete;
+  SdlSystem& operator=(const SdlSystem&) = delete;
+
+  uint32_t GetTickCount() override;
+  int64_t CurrentTimeSeconds() override;
+  void Idle(uint32_t ms) override;
+  int16_t GetAsyncKeyState(int vk) override;
+  void MessageBox(std::string_view text, std::string_view caption) override;
+  void Present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) override;
+
+ protected:
+  bool OpenWindow() override;
+  void CloseWindow() override;
+  void ShowWindowNow() override;
+  void PumpEvents() override;
+
+ private:
+  // The keys the game polls; some answer to two physical keys.
+  static constexpr int kKeyCount = 9;
+
+  void DestroyWindow();
+  // Takes every pending SDL event: notes key-downs for the polls, posts ESC and close requests.
+  void TakeEvents();
+
+  bool sdlStarted_ = false;
+  SDL_Window* window_ = nullptr;
+  SDL_Renderer* renderer_ = nullptr;
+  SDL_Texture* texture_ = nullptr;
+  bool shown_ = false;
+  bool closePosted_ = false;
+  std::array<bool, kKeyCount> pressedSincePoll_{};
+  std::array<PaletteEntry, 256> palette_{};
+  ColourTable colours_{};
+  bool coloursValid_ = false;
+};
+
+}  // namespace plat
