@@ -1,3 +1,81 @@
+// Event one, second screen: the launched car rolls over the scrolling ground until it stops.
+#include "screens/EventOne.h"
 #include "screens/Screens.h"
 
-ScreenResult RunScreen(Game&) { return ScreenResult::Next; }
+namespace {
+
+constexpr uint32_t kLabelGrey = Rgb(200, 200, 200);
+
+const std::string& FortuneLine(int luck) {
+  switch (luck) {
+    case 0:
+      return S("大吉　－＞　地面がつるつる");
+    case 1:
+      return S("中吉　－＞　地面も平凡");
+    default:
+      return S("末吉　－＞　地面がざらざら");
+  }
+}
+
+// Six marks, 100 px apart; a screen is 640 px wide but counts 600 towards the distance.
+void DrawDistanceMarks(Game& game) {
+  const CarEvent& car = game.state.car;
+  for (int m = 1; m <= 6; ++m) {
+    game.draw.BlitFast(kSheetSlot, 100 * m, 350, 67, 134, 68, 137);
+    game.draw.DrawText(game.text.Format("%d", 100 * m + 600 * car.screenCount), 100 * m - 14,
+                       static_cast<int>(355 + car.labelBob), kLabelGrey);
+  }
+}
+
+void DrawRecordLine(Game& game) {
+  const CarEvent& car = game.state.car;
+  const int x = static_cast<int>(car.runX);
+  game.draw.DrawText(S("記録更新中 ！"), x, 290, RandomTextColour(game));
+  const uint32_t colour = RandomTextColour(game);
+  game.draw.DrawText(game.text.Format("%f", game.state.carDistance), x, 310, colour);
+}
+
+FrameOutcome RunFrame(Game& game) {
+  GameState& s = game.state;
+  CarEvent& car = s.car;
+  CCDraw& draw = game.draw;
+
+  DrawRunGround(game, car.luck);
+  car.runFrames += 1;
+  // Taken before this frame's movement, so the stop frame still shows the distance without it.
+  s.carDistance = car.screenCount * 600 + car.runX;
+  DrawDistanceMarks(game);
+  car.runX += car.carV;
+  if (s.carDistance > s.bestDistance) DrawRecordLine(game);
+  if (car.carV != 0) draw.DrawText(FortuneLine(car.luck), 150, 200 + car.runFrames % 8);
+  DrawCredit(game);
+  draw.BlitFast(kSheetSlot, static_cast<int>(car.runX - 29), 321, 99, 82, 127, 111);
+
+  car.carV -= 0.02;
+  if (!(car.carV > 0)) car.carV = 0.0;
+  // The overshoot past the edge is dropped.
+  if (car.runX >= 640) {
+    car.runX = 0.0;
+    car.screenCount += 1;
+  }
+  car.labelBob += 0.3;
+  if (car.labelBob >= 5.0) car.labelBob = 0.0;
+
+  if (car.carV == 0) {
+    if (s.carDistance > s.bestDistance) s.bestDistance = s.carDistance;
+    const uint32_t colour = RandomTextColour(game);
+    draw.DrawText(game.text.Format(S("あなたのポイントは %10fだ！ ").c_str(), s.carDistance), 100,
+                  100, colour);
+    draw.DrawText(game.text.Format(S("最近の最高スコアは %10fだ！ ").c_str(), s.bestDistance), 100,
+                  75);
+    draw.DrawText(S("リターンキーを押してね！"), 250, static_cast<int>(150 + car.labelBob));
+    if (KeyDown(game, plat::VK_RETURN)) return FrameOutcome::Leave;
+  }
+  return FrameOutcome::Continue;
+}
+
+}  // namespace
+
+ScreenResult RunScreen(Game& game) {
+  return RunFrames(game, kRunTiming, [&] { return RunFrame(game); });
+}
