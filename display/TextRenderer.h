@@ -4,12 +4,18 @@
 
 #include <cstdint>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
+#include "display/FontFace.h"
 #include "display/Surface.h"
+#include "platform/System.h"
 
 class TextRenderer {
  public:
-  TextRenderer();
+  TextRenderer();  // draws with the process's shared face
+  // Draws with `face`, which outlives the renderer; a null face draws no text.
+  explicit TextRenderer(FontFace* face);
   ~TextRenderer();
 
   // Draws `text` with the top-left of its cell at (x, y) in palette index `index`, a cell `height`
@@ -18,4 +24,21 @@ class TextRenderer {
             int height, bool opaque);
   // Width in pixels of `text` at that size.
   int Measure(std::string_view text, int width, int height);
+
+  // True when `palette` differs from the one seen by the previous call; remembers it. Lets the
+  // display keep its nearest-colour answers until the palette really changes.
+  bool PaletteChanged(const plat::PaletteEntry* palette);
+
+ private:
+  struct GlyphSpan {
+    uint32_t first;
+    uint32_t count;
+  };
+  const GlyphSpan& Glyph(char32_t cp, bool wide, int width, int height);
+
+  FontFace* face_;
+  std::unordered_map<uint64_t, GlyphSpan> glyphs_;
+  std::vector<GlyphRun> runs_;  // the ink of every cached glyph, back to back
+  plat::PaletteEntry seenPalette_[256] = {};
+  bool paletteSeen_ = false;
 };
