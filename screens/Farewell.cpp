@@ -1,3 +1,37 @@
+// The farewell screen: thanks and credits under a trembling title, for 15 seconds or until
+// RETURN.
+#include "app/FrameLoop.h"
+#include "app/SharedElements.h"
+#include "display/CCDraw.h"
+#include "platform/System.h"
 #include "screens/Screens.h"
 
-ScreenResult FarewellScreen(Game&) { return ScreenResult::Next; }
+namespace {
+
+FrameOutcome FarewellFrame(Game& game) {
+  GameState& s = game.state;
+  CCDraw& draw = game.draw;
+
+  DrawCountdown(game, 15, Elapsed(game, s.phaseStartTick), 500, 30);
+  DrawTremblingTitle(game, S("～お礼～"), 180, 20, 5, kRed, 36);
+  draw.DrawText(S("この度は、「ω瞬発力研究所ω」を"), 40, 100, kWhite, 18);
+  draw.DrawText(S("プレイして頂き、本当に有り難う御"), 40, 130, kWhite, 18);
+  draw.DrawText(S("座いました。"), 40, 160, kWhite, 18);
+  draw.DrawText(S("またのご来場を、心よりお待ちして"), 40, 240, kWhite, 18);
+  draw.DrawText(S("おります。"), 40, 270, kWhite, 18);
+  draw.DrawText(S("みなと工科電算クラブ"), 330, 400, kWhite, 13);
+  draw.DrawText(S("ころもんず！ω"), 330, 430, kWhite, 13);
+
+  if (Elapsed(game, s.phaseStartTick) / 1000 >= 15 ||
+      game.system.GetAsyncKeyState(plat::VK_RETURN) < 0) {
+    return FrameOutcome::Leave;
+  }
+  return FrameOutcome::Continue;
+}
+
+}  // namespace
+
+ScreenResult FarewellScreen(Game& game) {
+  game.state.phaseStartTick = game.system.GetTickCount();
+  return RunFrames(game, kFarewellTiming, [&] { return FarewellFrame(game); });
+}

@@ -1,3 +1,73 @@
+// The results screen: both events' results revealed line by line, the total score and its grade,
+// under a 15-second countdown that SPACE can hurry.
+#include <cstdint>
+
+#include "app/FrameLoop.h"
+#include "app/SharedElements.h"
+#include "display/CCDraw.h"
+#include "platform/System.h"
+#include "screens/Scoring.h"
 #include "screens/Screens.h"
 
-ScreenResult ResultsScreen(Game&) { return ScreenResult::Next; }
+namespace {
+
+// The SPACE key-state word as the screen keeps it: sign-extended.
+int32_t SpaceWord(Game& game) {
+  return game.system.GetAsyncKeyState(plat::VK_SPACE);
+}
+
+bool SpaceDown(Game& game) {
+  return game.system.GetAsyncKeyState(plat::VK_SPACE) < 0;
+}
+
+FrameOutcome ResultsFrame(Game& game) {
+  GameState& s = game.state;
+  CCDraw& draw = game.draw;
+
+  DrawCountdown(game, 15, Elapsed(game, s.phaseStartTick), 500, 0);
+  DrawTremblingTitle(game, S("～結果発表～"), 128, 40, 5, kRed, 36);
+
+  if (Elapsed(game, s.phaseStartTick) > 1000) {
+    draw.DrawText(game.text.Format(S("ダンボランは %10f でした。").c_str(), s.carDistance), 100,
+                  100);
+  }
+  if (Elapsed(game, s.phaseStartTick) > 2000) {
+    draw.DrawText(game.text.Format(S("ＢｏｕｎＺｏは %10f でした。").c_str(), s.bounceScore), 100,
+                  120);
+  }
+  s.totalScore = TotalScore(s.carDistance, s.bounceScore);
+  if (Elapsed(game, s.phaseStartTick) > 3500) draw.DrawText(S("今回の総合得点は"), 200, 160);
+  if (Elapsed(game, s.phaseStartTick) > 4500) {
+    draw.DrawText(game.text.Format(S("%d 点でした").c_str(), s.totalScore), 180, 180, kWhite, 24);
+  }
+  if (Elapsed(game, s.phaseStartTick) > 5500) {
+    draw.DrawText(S("これより、今回のランクは↓"), 160, 230);
+  }
+  if (Elapsed(game, s.phaseStartTick) > 6000) {
+    // A second of random capitals before the grade settles; the draw goes on every frame after.
+    int rankLetter = 65 + game.random.Below(26);
+    if (Elapsed(game, s.phaseStartTick) > 7000) rankLetter = GradeLetter(s.totalScore);
+    draw.DrawText(game.text.Format("%c", rankLetter), 270, 270, RandomTextColour(game), 100);
+    draw.BlitFast(kSheetSlot, 264, 264, 120, 143, 232, 255);
+  }
+
+  // Past ten seconds a new SPACE press takes five more off the clock, which ends the screen.
+  if (SpaceDown(game) && Elapsed(game, s.phaseStartTick) > 10000 &&
+      (SpaceWord(game) & s.prevSpaceState) == 0) {
+    s.phaseStartTick -= 5000;
+  }
+  // Before ten seconds SPACE, held or pressed, jumps the clock to ten: everything shows.
+  if (SpaceDown(game) && Elapsed(game, s.phaseStartTick) < 10000) {
+    s.phaseStartTick = game.system.GetTickCount() - 10000;
+  }
+  if (Elapsed(game, s.phaseStartTick) > 15000) return FrameOutcome::Leave;
+  s.prevSpaceState = SpaceWord(game);
+  return FrameOutcome::Continue;
+}
+
+}  // namespace
+
+ScreenResult ResultsScreen(Game& game) {
+  game.state.phaseStartTick = game.system.GetTickCount();
+  return RunFrames(game, kResultsTiming, [&] { return ResultsFrame(game); });
+}
