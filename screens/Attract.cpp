@@ -1,6 +1,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/Keys.h"
 #include "app/SharedElements.h"
 #include "display/CCDraw.h"
 #include "platform/System.h"
@@ -8,10 +9,6 @@
 #include "screens/WordOfTheDay.h"
 
 namespace {
-
-bool DownNow(Game& game, int vk) {
-  return game.system.GetAsyncKeyState(vk) < 0;
-}
 
 // The last five digits of the challenger number. A hand-edited file may hold a negative number;
 // its digits are shown without the sign rather than as bytes that are no digits at all.
@@ -45,8 +42,8 @@ FrameOutcome AttractFrame(Game& game) {
                 100, 450, kWhite, 12);
 
   // SPACE is tested first, so SPACE and Q together start a game.
-  if (DownNow(game, plat::VK_SPACE)) return FrameOutcome::Leave;
-  if (DownNow(game, plat::VK_Q)) {
+  if (KeyDown(game, plat::VK_SPACE)) return FrameOutcome::Leave;
+  if (KeyDown(game, plat::VK_Q)) {
     game.state.keepRunning = 0;
     return FrameOutcome::Leave;
   }

@@ -9,18 +9,11 @@ namespace {
 constexpr double kGroundY = 335.0;  // the ball's y when it rests on the ground
 constexpr double kStopSpeed = 6.5;  // an impact this slow or slower ends the bounces
 
-// SPACE is down now and was not down at the poll that ended the previous frame. Two polls, as
-// the second one's bit 0 takes part in the comparison.
-bool FreshSpacePress(Game& game) {
-  return game.system.GetAsyncKeyState(plat::VK_SPACE) < 0 &&
-         (static_cast<int32_t>(game.system.GetAsyncKeyState(plat::VK_SPACE)) &
-          game.state.prevSpaceState) == 0;
-}
-
 void Bounce(Game& game) {
   BallEvent& ball = game.state.ball;
-  if (FreshSpacePress(game)) {
-    ball.e = 0.8 + 0.1 * game.random.Below(2);
+  if (NewPress(game, plat::VK_SPACE, game.state.prevSpaceState)) {
+    // 0.8 or 0.9 with equal chance, each the double nearest its decimal (0.8 + 0.1 would not be).
+    ball.e = game.random.Below(2) == 0 ? 0.8 : 0.9;
     ball.e_old = ball.e;
   }
   game.draw.DrawText(game.text.Format("hit=%8f", ball.v), 0, 40);
@@ -54,16 +47,16 @@ FrameOutcome BallFrame(Game& game) {
 
   // The windows are tested against the height at the start of the frame; a later press replaces
   // an earlier one, and one press in the bounce frame passes all three tests.
-  if (ball.y > 290 && FreshSpacePress(game)) {
+  if (ball.y > 290 && NewPress(game, plat::VK_SPACE, game.state.prevSpaceState)) {
     ball.e = 0.6;
     ball.e_old = ball.e;
   }
-  if (ball.y > 315 && FreshSpacePress(game)) {
+  if (ball.y > 315 && NewPress(game, plat::VK_SPACE, game.state.prevSpaceState)) {
     ball.e = 0.7;
     ball.e_old = ball.e;
   }
   if (ball.y > kGroundY) Bounce(game);
-  s.prevSpaceState = static_cast<int32_t>(game.system.GetAsyncKeyState(plat::VK_SPACE));
+  s.prevSpaceState = KeyWord(game, plat::VK_SPACE);
 
   draw.BlitFast(kSheetSlot, static_cast<int>(ball.ballX - 34), static_cast<int>(ball.y - 34), 69,
                 134, 118, 183);

@@ -1,6 +1,7 @@
 // Pieces that event one's two screens and event two's ground share.
 #pragma once
 
+#include "app/Keys.h"
 #include "app/SharedElements.h"
 #include "display/CCDraw.h"
 
@@ -15,8 +16,4 @@ inline void DrawGroundStrip(Game& game, int left, int top, int right, int bottom
 inline void DrawRunGround(Game& game, int luck) {
   const int left = 16 + 17 * luck;
   DrawGroundStrip(game, left, 134, left + 16, 219);
-}
-
-inline bool KeyDown(Game& game, int vk) {
-  return game.system.GetAsyncKeyState(vk) < 0;
 }

@@ -1,6 +1,7 @@
 // The farewell screen: thanks and credits under a trembling title, for 15 seconds or until
 // RETURN.
 #include "app/FrameLoop.h"
+#include "app/Keys.h"
 #include "app/SharedElements.h"
 #include "display/CCDraw.h"
 #include "platform/System.h"
@@ -22,8 +23,7 @@ FrameOutcome FarewellFrame(Game& game) {
   draw.DrawText(S("みなと工科電算クラブ"), 330, 400, kWhite, 13);
   draw.DrawText(S("ころもんず！ω"), 330, 430, kWhite, 13);
 
-  if (Elapsed(game, s.phaseStartTick) / 1000 >= 15 ||
-      game.system.GetAsyncKeyState(plat::VK_RETURN) < 0) {
+  if (Elapsed(game, s.phaseStartTick) / 1000 >= 15 || KeyDown(game, plat::VK_RETURN)) {
     return FrameOutcome::Leave;
   }
   return FrameOutcome::Continue;

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "app/FrameLoop.h"
+#include "app/Keys.h"
 #include "app/SharedElements.h"
 #include "display/CCDraw.h"
 #include "platform/System.h"
@@ -17,18 +18,6 @@ constexpr int kWheelSlots = 13;
 constexpr int kCentreSlot = 6;
 constexpr int kSlotWidth = 64;
 constexpr int kNameLength = 8;
-
-int32_t KeyWord(Game& game, int vk) {
-  return game.system.GetAsyncKeyState(vk);
-}
-bool KeyDown(Game& game, int vk) {
-  return game.system.GetAsyncKeyState(vk) < 0;
-}
-
-// Down now, and not down at the sample kept from the previous frame (only its bit 31 is kept).
-bool NewPress(Game& game, int vk, int32_t previous) {
-  return KeyDown(game, vk) && (KeyWord(game, vk) & previous) == 0;
-}
 
 // Slot e of the wheel shows wheelBase + e, wrapped so that the codes run 31..126 in a cycle.
 int SlotCode(int wheelBase, int slot) {

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/FrameLoop.h"
+#include "app/Keys.h"
 #include "app/SharedElements.h"
 #include "display/CCDraw.h"
 #include "platform/System.h"
@@ -69,7 +70,7 @@ FrameOutcome RankingFrame(Game& game) {
   if (s.rankedIn == 1) SortRanking(s);
   for (int z = 0; z < 5; ++z) DrawRow(game, z);
   DrawMessageLine(game);
-  if (Elapsed(game, s.phaseStartTick) > 15000 || game.system.GetAsyncKeyState(plat::VK_SPACE) < 0) {
+  if (Elapsed(game, s.phaseStartTick) > 15000 || KeyDown(game, plat::VK_SPACE)) {
     return FrameOutcome::Leave;
   }
   return FrameOutcome::Continue;

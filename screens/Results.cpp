@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "app/FrameLoop.h"
+#include "app/Keys.h"
 #include "app/SharedElements.h"
 #include "display/CCDraw.h"
 #include "platform/System.h"
@@ -10,15 +11,6 @@
 #include "screens/Screens.h"
 
 namespace {
-
-// The SPACE key-state word as the screen keeps it: sign-extended.
-int32_t SpaceWord(Game& game) {
-  return game.system.GetAsyncKeyState(plat::VK_SPACE);
-}
-
-bool SpaceDown(Game& game) {
-  return game.system.GetAsyncKeyState(plat::VK_SPACE) < 0;
-}
 
 FrameOutcome ResultsFrame(Game& game) {
   GameState& s = game.state;
@@ -52,16 +44,16 @@ FrameOutcome ResultsFrame(Game& game) {
   }
 
   // Past ten seconds a new SPACE press takes five more off the clock, which ends the screen.
-  if (SpaceDown(game) && Elapsed(game, s.phaseStartTick) > 10000 &&
-      (SpaceWord(game) & s.prevSpaceState) == 0) {
+  if (KeyDown(game, plat::VK_SPACE) && Elapsed(game, s.phaseStartTick) > 10000 &&
+      (KeyWord(game, plat::VK_SPACE) & s.prevSpaceState) == 0) {
     s.phaseStartTick -= 5000;
   }
   // Before ten seconds SPACE, held or pressed, jumps the clock to ten: everything shows.
-  if (SpaceDown(game) && Elapsed(game, s.phaseStartTick) < 10000) {
+  if (KeyDown(game, plat::VK_SPACE) && Elapsed(game, s.phaseStartTick) < 10000) {
     s.phaseStartTick = game.system.GetTickCount() - 10000;
   }
   if (Elapsed(game, s.phaseStartTick) > 15000) return FrameOutcome::Leave;
-  s.prevSpaceState = SpaceWord(game);
+  s.prevSpaceState = KeyWord(game, plat::VK_SPACE);
   return FrameOutcome::Continue;
 }
 

@@ -6,8 +6,8 @@
 #include "app/Game.h"
 
 ScreenResult AttractScreen(Game& game);
-ScreenResult WindUpScreen(Game& game);  // event one: winding and launch
-ScreenResult RunScreen(Game& game);     // event one: the car rolls out
+ScreenResult WindUpScreen(Game& game);   // event one: winding and launch
+ScreenResult RunScreen(Game& game);      // event one: the car rolls out
 ScreenResult StandByScreen(Game& game);  // event two: countdown
 ScreenResult BallScreen(Game& game);     // event two: the bouncing ball
 ScreenResult ResultsScreen(Game& game);
