@@ -1,14 +1,26 @@
 #include "platform/VirtualSystem.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace plat {
 
 VirtualSystem::VirtualSystem(VirtualScript script)
-    : script_(std::move(script)),
-      stallUsed_(script_.stalls.size(), false),
-      escPosted_(script_.keys.size(), false),
-      lastPoll_(256) {}
+    : script_(std::move(script)), stallUsed_(script_.stalls.size(), false), tracks_(kKeyCodes) {
+  // A script built by hand may list its events out of time order; the key state is defined by
+  // time, with the script's order deciding only among events at the same time.
+  for (const ScriptKeyEvent& ev : script_.keys) {
+    if (ev.vk < 0 || ev.vk >= kKeyCodes) continue;
+    tracks_[ev.vk].events.push_back(ev);
+    if (ev.vk == VK_ESCAPE && ev.down) escDowns_.push_back(ev.time);
+  }
+  const auto byTime = [](const ScriptKeyEvent& a, const ScriptKeyEvent& b) {
+    return a.time < b.time;
+  };
+  for (KeyTrack& track : tracks_)
+    std::stable_sort(track.events.begin(), track.events.end(), byTime);
+  std::sort(escDowns_.begin(), escDowns_.end());
+}
 
 uint32_t VirtualSystem::GetTickCount() {
   return static_cast<uint32_t>(script_.startTick + now_);
@@ -21,17 +33,19 @@ void VirtualSystem::Idle(uint32_t ms) {
 }
 
 int16_t VirtualSystem::GetAsyncKeyState(int vk) {
-  if (vk < 0 || vk >= static_cast<int>(lastPoll_.size())) return 0;
-  bool down = false;
-  bool pressed = false;
-  const std::optional<uint64_t> previous = lastPoll_[vk];
-  for (const ScriptKeyEvent& ev : script_.keys) {
-    if (ev.vk != vk || ev.time > now_) continue;
-    down = ev.down;
-    if (ev.down && (!previous || ev.time > *previous)) pressed = true;
+  if (vk < 0 || vk >= kKeyCodes) return 0;
+  KeyTrack& track = tracks_[vk];
+  while (track.next < track.events.size() && track.events[track.next].time <= now_) {
+    const ScriptKeyEvent& ev = track.events[track.next++];
+    track.down = ev.down;
+    if (ev.down) track.lastDownTime = ev.time;
   }
-  lastPoll_[vk] = now_;
-  uint16_t word = (down ? 0x8000u : 0u) | (pressed ? 1u : 0u);
+  // Pressed since the previous poll: some down lies after it (and at or before now). Polls at the
+  // same time see it once, since the second one's previous poll is now.
+  const bool pressed =
+      track.lastDownTime && (!track.lastPoll || *track.lastDownTime > *track.lastPoll);
+  track.lastPoll = now_;
+  const uint16_t word = (track.down ? 0x8000u : 0u) | (pressed ? 1u : 0u);
   return static_cast<int16_t>(word);
 }
 
@@ -55,12 +69,9 @@ uint64_t VirtualSystem::TakeDueStalls() {
 }
 
 void VirtualSystem::PumpEvents() {
-  for (size_t i = 0; i < script_.keys.size(); ++i) {
-    const ScriptKeyEvent& ev = script_.keys[i];
-    if (ev.vk == VK_ESCAPE && ev.down && !escPosted_[i] && ev.time <= now_) {
-      escPosted_[i] = true;
-      PostMessage({WM_KEYDOWN, VK_ESCAPE});
-    }
+  while (escPosted_ < escDowns_.size() && escDowns_[escPosted_] <= now_) {
+    ++escPosted_;
+    PostMessage({WM_KEYDOWN, VK_ESCAPE});
   }
 }
 

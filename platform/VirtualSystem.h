@@ -24,11 +24,11 @@ struct ScriptStall {
 };
 
 struct VirtualScript {
-  int64_t seconds = 0;       // the clock's seconds, at every read
-  uint32_t startTick = 0;    // GetTickCount at T = 0
-  std::vector<ScriptKeyEvent> keys;   // in script order
-  std::vector<ScriptStall> stalls;    // in script order
-  std::optional<uint64_t> end;        // stop before a frame that begins at or after this time
+  int64_t seconds = 0;               // the clock's seconds, at every read
+  uint32_t startTick = 0;            // GetTickCount at T = 0
+  std::vector<ScriptKeyEvent> keys;  // any order; among equal times, this order counts
+  std::vector<ScriptStall> stalls;   // in script order
+  std::optional<uint64_t> end;       // stop before a frame that begins at or after this time
 };
 
 class VirtualSystem : public System {
@@ -62,11 +62,23 @@ class VirtualSystem : public System {
   void PumpEvents() override;
 
  private:
+  // One key's events in time order (script order among equal times) and how far the clock has
+  // read them; the clock never goes back, so a poll only moves forward through them.
+  struct KeyTrack {
+    std::vector<ScriptKeyEvent> events;
+    size_t next = 0;                       // first event after the clock
+    bool down = false;                     // the latest event at or before the clock
+    std::optional<uint64_t> lastDownTime;  // the latest down at or before the clock
+    std::optional<uint64_t> lastPoll;
+  };
+  static constexpr int kKeyCodes = 256;
+
   VirtualScript script_;
   uint64_t now_ = 0;
   std::vector<bool> stallUsed_;
-  std::vector<bool> escPosted_;
-  std::vector<std::optional<uint64_t>> lastPoll_;  // by virtual-key code
+  std::vector<KeyTrack> tracks_;    // by virtual-key code
+  std::vector<uint64_t> escDowns_;  // times of ESC key-downs, in order
+  size_t escPosted_ = 0;
 };
 
 }  // namespace plat

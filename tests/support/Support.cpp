@@ -1,1 +1,126 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "tests/support/Scenario.h"
+
+namespace fs = std::filesystem;
+
+ScratchDir::ScratchDir(bool withSpriteSheet) {
+  previous_ = fs::current_path().string();
+  std::string pattern = (fs::temp_directory_path() / "kavrel-test-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) {
+    ADD_FAILURE() << "cannot create a scratch directory";
+    return;
+  }
+  path_ = pattern;
+  fs::current_path(path_);
+  const fs::path sheet = fs::path(KAVREL_SOURCE_DIR) / "assets" / "kavrel.bmp";
+  std::error_code ec;
+  if (withSpriteSheet && fs::exists(sheet, ec)) fs::copy_file(sheet, PathOf("kavrel.bmp"), ec);
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ec;
+  fs::current_path(previous_, ec);
+  if (!path_.empty()) fs::remove_all(path_, ec);
+}
+
+std::string ScratchDir::PathOf(std::string_view name) const {
+  return (fs::path(path_) / name).string();
+}
+
+void ScratchDir::Write(std::string_view name, std::string_view bytes) const {
+  std::ofstream out(PathOf(name), std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) ADD_FAILURE() << "cannot write " << name;
+}
+
+std::optional<std::string> ScratchDir::Read(std::string_view name) const {
+  std::ifstream in(PathOf(name), std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+bool ScratchDir::Exists(std::string_view name) const {
+  std::error_code ec;
+  return fs::exists(PathOf(name), ec);
+}
+
+ReplayRun Play(const std::string& scriptText, ReplayOptions options) {
+  std::string error;
+  const std::optional<plat::VirtualScript> script = ParseScript(scriptText, error);
+  if (!script) {
+    ADD_FAILURE() << "bad test script: " << error;
+    return {};
+  }
+  return RunReplay(*script, options);
+}
+
+std::vector<const FrameRecord*> Frames(const ReplayRun& run, std::string_view screen) {
+  std::vector<const FrameRecord*> out;
+  for (const FrameRecord& f : run.frames) {
+    if (f.screen == screen) out.push_back(&f);
+  }
+  return out;
+}
+
+std::vector<std::string> Visits(const ReplayRun& run) {
+  std::vector<std::string> out;
+  for (const FrameRecord& f : run.frames) {
+    if (out.empty() || out.back() != f.screen) out.push_back(f.screen);
+  }
+  return out;
+}
+
+const DrawOp* FindText(const FrameRecord& frame, std::string_view sjis) {
+  for (const DrawOp& op : frame.ops) {
+    if (op.kind == DrawOp::Text && op.text == sjis) return &op;
+  }
+  return nullptr;
+}
+
+bool HasText(const FrameRecord& frame, std::string_view sjis) {
+  return FindText(frame, sjis) != nullptr;
+}
+
+const DrawOp* FindTextContaining(const FrameRecord& frame, std::string_view sjis) {
+  for (const DrawOp& op : frame.ops) {
+    if (op.kind == DrawOp::Text && op.text.find(sjis) != std::string::npos) return &op;
+  }
+  return nullptr;
+}
+
+std::vector<const DrawOp*> Blits(const FrameRecord& frame) {
+  std::vector<const DrawOp*> out;
+  for (const DrawOp& op : frame.ops) {
+    if (op.kind == DrawOp::Blit) out.push_back(&op);
+  }
+  return out;
+}
+
+int RunReplayTool(const std::string& args, std::string* stderrOut) {
+  const char* env = std::getenv("KAVREL_REPLAY");
+  const std::string tool = env && *env ? env : std::string(KAVREL_BINARY_DIR) + "/kavrel-replay";
+  const std::string errFile =
+      (fs::temp_directory_path() / ("kavrel-replay-stderr-" + std::to_string(getpid()))).string();
+  const std::string command = "'" + tool + "' " + args + " 2>'" + errFile + "'";
+  const int status = std::system(command.c_str());
+  if (stderrOut) {
+    std::ifstream in(errFile, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    *stderrOut = bytes.str();
+  }
+  std::error_code ec;
+  fs::remove(errFile, ec);
+  if (status == -1 || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}

@@ -1,5 +1,60 @@
 #include "tools/common/PngWriter.h"
 
-bool WritePng(const std::string&, const uint8_t*, int, int, int, const plat::PaletteEntry*) {
-  return false;
+#include <png.h>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+}  // namespace
+
+bool WritePng(const std::string& path, const uint8_t* pixels, int width, int height, int pitch,
+              const plat::PaletteEntry* palette) {
+  if (!pixels || !palette || width <= 0 || height <= 0) return false;
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
+  if (!file) return false;
+
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  if (!png) return false;
+  png_infop info = png_create_info_struct(png);
+  if (!info) {
+    png_destroy_write_struct(&png, nullptr);
+    return false;
+  }
+  // Built before setjmp so that a longjmp out of libpng skips no destructor that matters.
+  std::vector<png_byte> row(static_cast<size_t>(width) * 3);
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    return false;
+  }
+  png_init_io(png, file.get());
+  // Screenshots are many and looked at rarely: favour speed over size.
+  png_set_compression_level(png, 1);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  for (int y = 0; y < height; ++y) {
+    const uint8_t* src = pixels + static_cast<ptrdiff_t>(y) * pitch;
+    png_byte* dst = row.data();
+    for (int x = 0; x < width; ++x) {
+      const plat::PaletteEntry& c = palette[src[x]];
+      *dst++ = c.peRed;
+      *dst++ = c.peGreen;
+      *dst++ = c.peBlue;
+    }
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  // A full disk shows only when the buffered bytes go out.
+  std::FILE* f = file.release();
+  const bool written = std::fflush(f) == 0 && !std::ferror(f);
+  return std::fclose(f) == 0 && written;
 }

@@ -1,1 +1,117 @@
-// Replay trace (to come).
+#include "tools/replay/Replay.h"
+
+#include <utility>
+
+#include "app/Main.h"
+#include "display/CCDraw.h"
+#include "platform/ScriptParser.h"
+
+namespace {
+
+// Thrown at the script's end time to unwind the game without letting it write anything.
+struct EndOfScript {};
+
+class ReplayObserver final : public FrameObserver, public DrawRecorder {
+ public:
+  ReplayObserver(plat::VirtualSystem& system, const ReplayOptions& options, ReplayRun& run)
+      : system_(system), options_(options), run_(run) {}
+
+  void Attach(CCDraw& draw, const GameState& state) override {
+    draw_ = &draw;
+    state_ = &state;
+  }
+
+  void BeginFrame(const char* screen) override {
+    // The end is checked before any stall that is due at the same frame.
+    if (system_.EndReached()) {
+      run_.endTick = system_.GetTickCount();
+      throw EndOfScript{};
+    }
+    if (const uint64_t stall = system_.TakeDueStalls()) system_.Advance(stall);
+    record_.n = nextFrame_++;
+    record_.screen = screen;
+    record_.ops.clear();
+    if (draw_) draw_->SetRecorder(this);
+    if (options_.onFrameBegin) options_.onFrameBegin(record_.n, screen);
+  }
+
+  void EndFrame(bool shown) override {
+    if (draw_) draw_->SetRecorder(nullptr);
+    if (state_) {
+      record_.tick = state_->frameStartTick;
+      record_.state = *state_;
+    }
+    record_.shown = shown;
+    if (options_.onFrame) options_.onFrame(record_);
+    if (options_.keepFrames) run_.frames.push_back(record_);
+  }
+
+  void OnTiles(int rows) override {
+    DrawOp& op = record_.ops.emplace_back();
+    op.kind = DrawOp::Tiles;
+    op.rows = rows;
+  }
+
+  void OnBlit(int x, int y, int left, int top, int right, int bottom) override {
+    DrawOp& op = record_.ops.emplace_back();
+    op.kind = DrawOp::Blit;
+    op.x = x;
+    op.y = y;
+    op.left = left;
+    op.top = top;
+    op.right = right;
+    op.bottom = bottom;
+  }
+
+  void OnText(int x, int y, uint32_t colour, int size, std::string_view text) override {
+    DrawOp& op = record_.ops.emplace_back();
+    op.kind = DrawOp::Text;
+    op.x = x;
+    op.y = y;
+    op.colour = colour;
+    op.size = size;
+    op.text.assign(text);
+  }
+
+  // The number of the frame in progress (or of the last one begun).
+  int CurrentFrame() const { return nextFrame_ - 1; }
+
+ private:
+  plat::VirtualSystem& system_;
+  const ReplayOptions& options_;
+  ReplayRun& run_;
+  CCDraw* draw_ = nullptr;
+  const GameState* state_ = nullptr;
+  FrameRecord record_;
+  int nextFrame_ = 0;
+};
+
+}  // namespace
+
+ReplayRun RunReplay(const plat::VirtualScript& script, const ReplayOptions& options) {
+  ReplayRun run;
+  plat::VirtualSystem system(script);
+  ReplayObserver observer(system, options, run);
+
+  system.onMessageBox = [&](std::string_view text, std::string_view caption) {
+    MessageBoxRecord box{std::string(text), std::string(caption)};
+    if (options.onMessageBox) options.onMessageBox(box);
+    run.messageBoxes.push_back(std::move(box));
+  };
+  if (options.onPresent) {
+    system.onPresent = [&](const uint8_t* pixels, int pitch, const plat::PaletteEntry* palette) {
+      options.onPresent(observer.CurrentFrame(), pixels, pitch, palette);
+    };
+  }
+
+  try {
+    run.exitCode = options.entry ? options.entry(system, &observer) : WinMain(system, &observer);
+  } catch (const EndOfScript&) {
+    // endTick was set where the end was seen.
+  }
+  return run;
+}
+
+std::optional<plat::VirtualScript> ParseScript(const std::string& text, std::string& error) {
+  return plat::ParseVirtualScript(text, error);
+}

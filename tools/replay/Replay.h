@@ -8,17 +8,18 @@
 #include <string>
 #include <vector>
 
+#include "app/Game.h"
 #include "app/GameState.h"
 #include "platform/VirtualSystem.h"
 
 struct DrawOp {
   enum Kind { Tiles, Blit, Text } kind = Tiles;
-  int rows = 0;                             // Tiles
-  int x = 0, y = 0;                         // Blit, Text
+  int rows = 0;                                  // Tiles
+  int x = 0, y = 0;                              // Blit, Text
   int left = 0, top = 0, right = 0, bottom = 0;  // Blit: source rectangle as passed
-  uint32_t colour = 0;                      // Text: 0x00BBGGRR
-  int size = 0;                             // Text: character size
-  std::string text;                         // Text: the Shift-JIS bytes
+  uint32_t colour = 0;                           // Text: 0x00BBGGRR
+  int size = 0;                                  // Text: character size
+  std::string text;                              // Text: the Shift-JIS bytes
 };
 
 struct FrameRecord {
@@ -37,23 +38,29 @@ struct MessageBoxRecord {
 
 struct ReplayOptions {
   bool keepFrames = true;  // collect every FrameRecord in ReplayRun::frames
-  // Called for every frame record as it ends, and for every presented frame's pixels.
+  // Called as frame n begins (before its clear), naming its screen.
+  std::function<void(int n, const char* screen)> onFrameBegin;
+  // Called for every frame record as it ends, and for every presented frame's pixels (during the
+  // flip of frame n, before its record ends; the pointers are valid only during the call).
   std::function<void(const FrameRecord&)> onFrame;
   std::function<void(int n, const uint8_t* pixels, int pitch, const plat::PaletteEntry* palette)>
       onPresent;
   std::function<void(const MessageBoxRecord&)> onMessageBox;
+  // The program to play; empty means the game's WinMain. Tests put small frame loops here.
+  std::function<int(plat::System&, FrameObserver*)> entry;
 };
 
 struct ReplayRun {
   std::vector<MessageBoxRecord> messageBoxes;
   std::vector<FrameRecord> frames;
-  std::optional<int> exitCode;     // the game's own result
-  std::optional<uint32_t> endTick; // set when the script's end time stopped it
+  std::optional<int> exitCode;      // the game's own result
+  std::optional<uint32_t> endTick;  // set when the script's end time stopped it
 };
 
 // Runs the game's entry point in the current working directory against `script`.
 ReplayRun RunReplay(const plat::VirtualScript& script, const ReplayOptions& options = {});
 
 // Parses the replay script language; on error returns nullopt and sets `error` to one line naming
-// the script line and what is wrong.
+// the script line and what is wrong ("script line N: ..."). Key events come out in time order,
+// keeping the script's order among events at the same time.
 std::optional<plat::VirtualScript> ParseScript(const std::string& text, std::string& error);

@@ -1,0 +1,178 @@
+#include "platform/ScriptParser.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+namespace plat {
+
+namespace {
+
+struct KeyName {
+  std::string_view name;
+  int vk;
+};
+
+constexpr std::array<KeyName, 9> kKeyNames = {{
+    {"SPACE", VK_SPACE},
+    {"Q", VK_Q},
+    {"NUMPAD1", VK_NUMPAD1},
+    {"NUMPAD2", VK_NUMPAD2},
+    {"RETURN", VK_RETURN},
+    {"LEFT", VK_LEFT},
+    {"RIGHT", VK_RIGHT},
+    {"DOWN", VK_DOWN},
+    {"ESC", VK_ESCAPE},
+}};
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+std::vector<std::string_view> SplitWords(std::string_view line) {
+  std::vector<std::string_view> words;
+  size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && IsBlank(line[i])) ++i;
+    const size_t start = i;
+    while (i < line.size() && !IsBlank(line[i])) ++i;
+    if (i > start) words.push_back(line.substr(start, i - start));
+  }
+  return words;
+}
+
+// A word quoted for an error line: printable ASCII only, cut short, so the message stays one line.
+std::string Quoted(std::string_view word) {
+  constexpr size_t kMax = 32;
+  std::string out = "'";
+  for (size_t i = 0; i < word.size() && i < kMax; ++i) {
+    const unsigned char c = static_cast<unsigned char>(word[i]);
+    out += (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : '?';
+  }
+  if (word.size() > kMax) out += "...";
+  out += "'";
+  return out;
+}
+
+// Reads one whole number word. On failure returns what is wrong with it.
+template <typename T>
+std::optional<std::string> ReadNumber(std::string_view word, const char* what, T& out) {
+  const char* first = word.data();
+  const char* last = word.data() + word.size();
+  const bool negative = !word.empty() && word[0] == '-';
+  if constexpr (std::is_unsigned_v<T>) {
+    if (negative && word.size() > 1 &&
+        std::all_of(word.begin() + 1, word.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+      return std::string("negative ") + what + " " + Quoted(word);
+    }
+  }
+  // from_chars takes no '+', and for unsigned types no '-': both are rejected as not numeric.
+  const auto [end, ec] = std::from_chars(first, last, out);
+  if (ec == std::errc::result_out_of_range && end == last) {
+    return std::string(what) + " out of range " + Quoted(word);
+  }
+  if (ec != std::errc() || end != last) {
+    return std::string(what) + " is not a whole number: " + Quoted(word);
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<int> ScriptKeyCode(std::string_view name) {
+  for (const KeyName& k : kKeyNames) {
+    if (k.name == name) return k.vk;
+  }
+  return std::nullopt;
+}
+
+std::optional<VirtualScript> ParseVirtualScript(std::string_view text, std::string& error) {
+  VirtualScript script;
+  size_t lineNumber = 0;
+  size_t pos = 0;
+
+  const auto fail = [&](const std::string& what) {
+    error = "script line " + std::to_string(lineNumber) + ": " + what;
+    return std::nullopt;
+  };
+
+  while (pos < text.size()) {
+    ++lineNumber;
+    size_t eol = text.find('\n', pos);
+    if (eol == std::string_view::npos) eol = text.size();
+    std::string_view line = text.substr(pos, eol - pos);
+    pos = eol + 1;
+
+    const size_t hash = line.find('#');
+    if (hash != std::string_view::npos) line = line.substr(0, hash);
+    const std::vector<std::string_view> words = SplitWords(line);
+    if (words.empty()) continue;
+
+    const std::string_view directive = words[0];
+    size_t wanted = 0;
+    if (directive == "time" || directive == "tick" || directive == "end") {
+      wanted = 2;
+    } else if (directive == "down" || directive == "up" || directive == "stall") {
+      wanted = 3;
+    } else if (directive == "tap") {
+      wanted = 4;
+    } else {
+      return fail("unknown directive " + Quoted(directive));
+    }
+    if (words.size() < wanted) {
+      return fail(std::string(directive) + " needs " + std::to_string(wanted - 1) + " value" +
+                  (wanted > 2 ? "s" : ""));
+    }
+    if (words.size() > wanted) {
+      return fail("extra value " + Quoted(words[wanted]) + " after " + std::string(directive));
+    }
+
+    if (directive == "time") {
+      int64_t seconds = 0;
+      if (auto bad = ReadNumber(words[1], "seconds", seconds)) return fail(*bad);
+      script.seconds = seconds;
+    } else if (directive == "tick") {
+      uint32_t tick = 0;
+      if (auto bad = ReadNumber(words[1], "tick", tick)) return fail(*bad);
+      script.startTick = tick;
+    } else if (directive == "end") {
+      uint64_t t = 0;
+      if (auto bad = ReadNumber(words[1], "time", t)) return fail(*bad);
+      script.end = script.end ? std::min(*script.end, t) : t;
+    } else if (directive == "stall") {
+      uint64_t t = 0;
+      uint64_t d = 0;
+      if (auto bad = ReadNumber(words[1], "time", t)) return fail(*bad);
+      if (auto bad = ReadNumber(words[2], "duration", d)) return fail(*bad);
+      script.stalls.push_back({t, d});
+    } else {
+      uint64_t t = 0;
+      if (auto bad = ReadNumber(words[1], "time", t)) return fail(*bad);
+      const std::optional<int> vk = ScriptKeyCode(words[2]);
+      if (!vk) return fail("unknown key " + Quoted(words[2]));
+      if (directive == "tap") {
+        uint64_t d = 0;
+        if (auto bad = ReadNumber(words[3], "duration", d)) return fail(*bad);
+        if (d > std::numeric_limits<uint64_t>::max() - t) {
+          return fail("tap ends out of range (time + duration overflows)");
+        }
+        script.keys.push_back({t, *vk, true});
+        script.keys.push_back({t + d, *vk, false});
+      } else {
+        script.keys.push_back({t, *vk, directive == "down"});
+      }
+    }
+  }
+
+  // The machine reads events in time order; equal times keep the script's order.
+  std::stable_sort(
+      script.keys.begin(), script.keys.end(),
+      [](const ScriptKeyEvent& a, const ScriptKeyEvent& b) { return a.time < b.time; });
+  error.clear();
+  return script;
+}
+
+}  // namespace plat
