@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "event_rig.h"
+#include "tests/support/ScreenRig.h"
 #include "screens/Screens.h"
 #include "tests/support/Scenario.h"
 
@@ -29,7 +29,7 @@ uint32_t SeedForLuck(int luck) {
 
 // The frames in which an accepted key pulled the car back: without one the band only ever pulls
 // it forward.
-std::vector<int> WoundFrames(const std::vector<const events::Frame*>& frames) {
+std::vector<int> WoundFrames(const std::vector<const rig::Frame*>& frames) {
   std::vector<int> out;
   for (size_t i = 1; i < frames.size(); ++i) {
     if (frames[i]->state.car.carX < frames[i - 1]->state.car.carX) out.push_back(frames[i]->index);
@@ -43,16 +43,16 @@ constexpr int kBandTop = 73, kBandLeft = 99;
 
 TEST(WindUp, OnlyTheDueKeyAloneWindsSixteenPixels) {
   plat::VirtualScript script;
-  events::HoldOver(script, VK_NUMPAD1, WindUpFrameAt(3));
-  events::HoldOver(script, VK_NUMPAD2, WindUpFrameAt(5));
-  events::HoldOver(script, VK_NUMPAD1, WindUpFrameAt(7));
-  events::HoldOver(script, VK_NUMPAD1, WindUpFrameAt(9));   // the same key again: not due
-  events::HoldOver(script, VK_NUMPAD2, WindUpFrameAt(11));  // with its partner held: nothing
-  events::HoldOver(script, VK_NUMPAD1, WindUpFrameAt(11));
+  rig::HoldOver(script, VK_NUMPAD1, WindUpFrameAt(3));
+  rig::HoldOver(script, VK_NUMPAD2, WindUpFrameAt(5));
+  rig::HoldOver(script, VK_NUMPAD1, WindUpFrameAt(7));
+  rig::HoldOver(script, VK_NUMPAD1, WindUpFrameAt(9));   // the same key again: not due
+  rig::HoldOver(script, VK_NUMPAD2, WindUpFrameAt(11));  // with its partner held: nothing
+  rig::HoldOver(script, VK_NUMPAD1, WindUpFrameAt(11));
   script.keys.push_back({WindUpFrameAt(13) - 1, VK_NUMPAD2, true});  // held for several frames
   script.keys.push_back({WindUpFrameAt(16), VK_NUMPAD2, false});
-  events::HoldOver(script, VK_RETURN, WindUpFrameAt(20));
-  events::Rig r(script);
+  rig::HoldOver(script, VK_RETURN, WindUpFrameAt(20));
+  rig::ScreenRig r(script);
   ASSERT_EQ(r.Play({WindUpScreen}), ScreenResult::Next);
 
   const auto frames = r.Of("windup");
@@ -66,19 +66,19 @@ TEST(WindUp, OnlyTheDueKeyAloneWindsSixteenPixels) {
 
 TEST(WindUp, NextKeyCarriesOverAndTheWrongKeyFirstCountsNothing) {
   plat::VirtualScript script;
-  events::HoldOver(script, VK_NUMPAD2, WindUpFrameAt(2));
-  events::HoldOver(script, VK_RETURN, WindUpFrameAt(4));
-  events::Rig due1(script);
+  rig::HoldOver(script, VK_NUMPAD2, WindUpFrameAt(2));
+  rig::HoldOver(script, VK_RETURN, WindUpFrameAt(4));
+  rig::ScreenRig due1(script);
   ASSERT_EQ(due1.Play({WindUpScreen}), ScreenResult::Next);
   EXPECT_TRUE(WoundFrames(due1.Of("windup")).empty());
   EXPECT_EQ(due1.state.car.nextKey, 0);
 
   // The previous challenger's last key was NUMPAD1: this one must begin with NUMPAD2.
   plat::VirtualScript script2;
-  events::HoldOver(script2, VK_NUMPAD1, WindUpFrameAt(2));
-  events::HoldOver(script2, VK_NUMPAD2, WindUpFrameAt(3));
-  events::HoldOver(script2, VK_RETURN, WindUpFrameAt(4));
-  events::Rig due2(script2);
+  rig::HoldOver(script2, VK_NUMPAD1, WindUpFrameAt(2));
+  rig::HoldOver(script2, VK_NUMPAD2, WindUpFrameAt(3));
+  rig::HoldOver(script2, VK_RETURN, WindUpFrameAt(4));
+  rig::ScreenRig due2(script2);
   due2.state.car.nextKey = 1;
   ASSERT_EQ(due2.Play({WindUpScreen}), ScreenResult::Next);
   EXPECT_EQ(WoundFrames(due2.Of("windup")), (std::vector<int>{3}));
@@ -88,10 +88,10 @@ TEST(WindUp, NextKeyCarriesOverAndTheWrongKeyFirstCountsNothing) {
 TEST(WindUp, LaunchFixesTheSpeedHidesTheLinesAndDrawsTheLuckAfterwards) {
   const uint32_t seed = 12345;
   plat::VirtualScript script;
-  events::HoldOver(script, VK_NUMPAD1, WindUpFrameAt(3));
-  events::HoldOver(script, VK_RETURN, WindUpFrameAt(4));
-  events::HoldOver(script, VK_NUMPAD2, WindUpFrameAt(6));  // ignored once launched
-  events::Rig r(script, seed);
+  rig::HoldOver(script, VK_NUMPAD1, WindUpFrameAt(3));
+  rig::HoldOver(script, VK_RETURN, WindUpFrameAt(4));
+  rig::HoldOver(script, VK_NUMPAD2, WindUpFrameAt(6));  // ignored once launched
+  rig::ScreenRig r(script, seed);
   r.state.car.carX = -5;  // the screen places the car itself
   r.state.car.carV = 9;
   ASSERT_EQ(r.Play({WindUpScreen}), ScreenResult::Next);
@@ -108,7 +108,7 @@ TEST(WindUp, LaunchFixesTheSpeedHidesTheLinesAndDrawsTheLuckAfterwards) {
   EXPECT_EQ(frames[2]->Blits(kBandLeft, kBandTop), static_cast<int>(std::floor(gap / 4)) + 1);
 
   const double launchSpeed = 0.03 * (380 - frames[2]->state.car.carX) + 7;
-  for (const events::Frame* f : frames) {
+  for (const rig::Frame* f : frames) {
     const bool before = f->index <= 4;  // the launch frame still shows the lines
     EXPECT_EQ(f->HasText(line1), before) << f->index;
     EXPECT_EQ(f->HasText(line2), before) << f->index;
@@ -141,8 +141,8 @@ TEST(Run, NoWindingStopsAtTheDistanceOfTheLuck) {
     // RETURN held from before the wind-up: launch in its first frame, and the run ends in its
     // first stopped frame.
     plat::VirtualScript script;
-    events::Down(script, VK_RETURN, 0);
-    events::Rig r(script, SeedForLuck(luck));
+    rig::Down(script, VK_RETURN, 0);
+    rig::ScreenRig r(script, SeedForLuck(luck));
     ASSERT_EQ(r.Play({WindUpScreen, RunScreen}), ScreenResult::Next);
 
     EXPECT_EQ(r.Of("windup")[0]->state.car.carV, 7.0);
@@ -158,7 +158,7 @@ TEST(Run, NoWindingStopsAtTheDistanceOfTheLuck) {
     EXPECT_FALSE(run.back()->shown);
     EXPECT_EQ(run.back()->state.car.carV, 0.0);
     EXPECT_GT(run[run.size() - 2]->state.car.carV, 0.0);
-    for (const events::Frame* f : run) {
+    for (const rig::Frame* f : run) {
       EXPECT_EQ(f->Blits(16 + 17 * luck, 134), 40);
       // The stop frame tests the speed before its last slowing, so it still tells the fortune.
       EXPECT_TRUE(f->HasText(fortune[luck])) << f->index;
@@ -169,9 +169,9 @@ TEST(Run, NoWindingStopsAtTheDistanceOfTheLuck) {
 
 TEST(Run, RecordLineUntilBestDistanceCatchesUpWithinTwoFrames) {
   plat::VirtualScript script;
-  events::HoldOver(script, VK_RETURN, WindUpFrameAt(1) + 1);
-  events::Down(script, VK_RETURN, 12000);  // well after the stop
-  events::Rig r(script, SeedForLuck(1));
+  rig::HoldOver(script, VK_RETURN, WindUpFrameAt(1) + 1);
+  rig::Down(script, VK_RETURN, 12000);  // well after the stop
+  rig::ScreenRig r(script, SeedForLuck(1));
   r.state.bestDistance = 300;
   ASSERT_EQ(r.Play({WindUpScreen, RunScreen}), ScreenResult::Next);
 
@@ -180,7 +180,7 @@ TEST(Run, RecordLineUntilBestDistanceCatchesUpWithinTwoFrames) {
   while (stop < run.size() && run[stop]->state.car.carV != 0) ++stop;
   ASSERT_LT(stop + 3, run.size());
   for (size_t i = 0; i < stop; ++i) {
-    const events::Frame& f = *run[i];
+    const rig::Frame& f = *run[i];
     const bool record = f.state.carDistance > 300;
     EXPECT_EQ(f.HasText("記録更新中 ！"), record) << f.index;
     if (record) {
@@ -208,13 +208,13 @@ TEST(Run, RecordLineUntilBestDistanceCatchesUpWithinTwoFrames) {
 
 TEST(Run, LowerDistanceLeavesTheRecordAlone) {
   plat::VirtualScript script;
-  events::Down(script, VK_RETURN, 0);
-  events::Rig r(script, SeedForLuck(2));
+  rig::Down(script, VK_RETURN, 0);
+  rig::ScreenRig r(script, SeedForLuck(2));
   r.state.bestDistance = 5000;
   const Random before = r.random;
   ASSERT_EQ(r.Play({WindUpScreen, RunScreen}), ScreenResult::Next);
   EXPECT_EQ(r.state.bestDistance, 5000);
-  for (const events::Frame* f : r.Of("run")) EXPECT_FALSE(f->HasText("記録更新中 ！"));
+  for (const rig::Frame* f : r.Of("run")) EXPECT_FALSE(f->HasText("記録更新中 ！"));
   // Draws: the luck, then one flashing colour for the score in the stop frame.
   Random expected = before;
   expected.Next();
@@ -226,10 +226,10 @@ TEST(Run, FastLaunchCrossesScreensAndRelabelsTheMarks) {
   // Hammer the keys in every frame for two seconds, then launch and keep RETURN held.
   plat::VirtualScript script;
   for (int k = 2; k <= 70; ++k) {
-    events::HoldOver(script, k % 2 == 0 ? VK_NUMPAD1 : VK_NUMPAD2, WindUpFrameAt(k));
+    rig::HoldOver(script, k % 2 == 0 ? VK_NUMPAD1 : VK_NUMPAD2, WindUpFrameAt(k));
   }
-  events::Down(script, VK_RETURN, WindUpFrameAt(71) - 1);
-  events::Rig r(script, SeedForLuck(0));
+  rig::Down(script, VK_RETURN, WindUpFrameAt(71) - 1);
+  rig::ScreenRig r(script, SeedForLuck(0));
   r.state.bestDistance = 1e9;
   ASSERT_EQ(r.Play({WindUpScreen, RunScreen}), ScreenResult::Next);
 

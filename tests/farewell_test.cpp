@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ScreenRig.h"
+#include "tests/support/ScreenRig.h"
 #include "app/SharedElements.h"
 #include "screens/Scoring.h"
 #include "screens/Screens.h"

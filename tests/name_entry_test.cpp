@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "ScreenRig.h"
+#include "tests/support/ScreenRig.h"
 #include "app/SharedElements.h"
 #include "screens/Screens.h"
 

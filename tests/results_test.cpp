@@ -4,7 +4,7 @@
 #include <limits>
 #include <vector>
 
-#include "ScreenRig.h"
+#include "tests/support/ScreenRig.h"
 #include "app/SharedElements.h"
 #include "screens/Scoring.h"
 #include "screens/Screens.h"
@@ -25,7 +25,7 @@ std::string Countdown(const FrameRecord& f) {
   return op ? op->text : "";
 }
 
-const FrameRecord& FrameAt(const std::vector<FrameRecord>& frames, uint32_t tick) {
+const FrameRecord& FrameAt(const std::vector<rig::Frame>& frames, uint32_t tick) {
   for (const FrameRecord& f : frames) {
     if (f.tick == tick) return f;
   }

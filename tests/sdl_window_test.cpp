@@ -10,8 +10,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <optional>
 #include <sstream>
@@ -22,136 +20,19 @@
 #include "app/Window.h"
 #include "platform/sdl/FrameConvert.h"
 #include "platform/sdl/SdlSystem.h"
+#include "tests/support/XSession.h"
 
-namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using xsession::Child;
+using xsession::GameRun;
+using xsession::kScreenH;
+using xsession::kScreenW;
+using xsession::OnPath;
+using xsession::PixelAt;
+using xsession::WaitFor;
+using xsession::XServer;
 
 namespace {
-
-constexpr int kScreenW = 1280;
-constexpr int kScreenH = 960;
-
-bool OnPath(const char* program) {
-  return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-// Polls `done` until it holds or `limit` has passed.
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  for (;;) {
-    if (done()) return true;
-    if (std::chrono::steady_clock::now() >= end) return false;
-    std::this_thread::sleep_for(50ms);
-  }
-}
-
-// A child process that is killed if it outlives the test.
-class Child {
- public:
-  explicit Child(pid_t pid) : pid_(pid) {}
-  ~Child() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-  }
-  // The exit code, or nothing when it did not end in time or ended by a signal.
-  std::optional<int> Wait(std::chrono::milliseconds limit) {
-    int status = 0;
-    const bool ended = WaitFor(
-        [&] {
-          if (pid_ <= 0) return true;
-          if (waitpid(pid_, &status, WNOHANG) != pid_) return false;
-          pid_ = -1;
-          return true;
-        },
-        limit);
-    if (!ended || !WIFEXITED(status)) return std::nullopt;
-    return WEXITSTATUS(status);
-  }
-
- private:
-  pid_t pid_;
-};
-
-// A private X server, on the first free display number it finds itself.
-class XServer {
- public:
-  bool Start() {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) return false;
-    const pid_t pid = fork();
-    if (pid == 0) {
-      fcntl(fds[1], F_SETFD, 0);
-      const int null = open("/dev/null", O_WRONLY);
-      dup2(null, 1);
-      dup2(null, 2);
-      const std::string fd = std::to_string(fds[1]);
-      const std::string screen = std::to_string(kScreenW) + "x" + std::to_string(kScreenH) + "x24";
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten",
-             "tcp", static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    server_.emplace(pid);
-    std::string number;
-    pollfd p{fds[0], POLLIN, 0};
-    char c = 0;
-    while (poll(&p, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-    close(fds[0]);
-    if (number.empty()) return false;
-    display_ = ":" + number;
-    return true;
-  }
-  const std::string& Display() const { return display_; }
-
-  // Runs an X client command line (bounded by 10 s); its standard output.
-  std::string Run(const std::string& command, int* status = nullptr) const {
-    const std::string line = "DISPLAY=" + display_ + " timeout -k 2 10 " + command;
-    FILE* f = popen(line.c_str(), "r");
-    std::string out;
-    if (!f) return out;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-    const int st = pclose(f);
-    if (status) *status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return out;
-  }
-
-  // The whole screen as tightly packed RGB bytes (empty on failure).
-  std::string Screenshot() const {
-    std::string rgb = Run("import -window root -depth 8 rgb:-");
-    return rgb.size() == static_cast<size_t>(kScreenW) * kScreenH * 3 ? rgb : std::string();
-  }
-
-  // The first window titled exactly `name`, optionally only when it is mapped; empty when
-  // there is none. (xdotool's search misses the message box, whose title is UTF-8 only.)
-  std::string FindWindow(const std::string& name, bool viewableOnly = false) const {
-    std::istringstream tree(Run("xwininfo -root -tree"));
-    const std::string quoted = " \"" + name + "\":";
-    for (std::string line; std::getline(tree, line);) {
-      const size_t at = line.find(quoted);
-      if (at == std::string::npos) continue;
-      std::istringstream fields(line);
-      std::string id;
-      fields >> id;
-      if (viewableOnly && Run("xwininfo -id " + id).find("IsViewable") == std::string::npos)
-        continue;
-      return id;
-    }
-    return {};
-  }
-
- private:
-  std::optional<Child> server_;
-  std::string display_;
-};
-
-uint32_t PixelAt(const std::string& rgb, int x, int y) {
-  const size_t i = (static_cast<size_t>(y) * kScreenW + x) * 3;
-  return (uint32_t{static_cast<uint8_t>(rgb[i])} << 16) |
-         (uint32_t{static_cast<uint8_t>(rgb[i + 1])} << 8) | static_cast<uint8_t>(rgb[i + 2]);
-}
 
 // ---- The backend on its own, driven from a forked child --------------------------------------
 
@@ -403,96 +284,6 @@ TEST(SdlWindow, ShowsFramesTakesKeysAndQuitsOnEscape) {
 }
 
 // ---- The game binary ---------------------------------------------------------------------------
-
-namespace {
-
-class GameRun {
- public:
-  // Starts the game in a fresh directory holding only the sprite sheet; false when skipped.
-  bool Start() {
-    // ctest names the game; run by hand, the one built next to this test serves.
-    const char* fromEnv = std::getenv("KAVREL_GAME");
-    const std::string game = fromEnv ? fromEnv : KAVREL_BINARY_DIR "/kavrel";
-    if (!fs::exists(game) || !OnPath("Xvfb") || !OnPath("xdotool") || !OnPath("import"))
-      return false;
-    char pattern[] = "/tmp/kavrel-game-XXXXXX";
-    dir_ = mkdtemp(pattern);
-    fs::copy_file(fs::path(KAVREL_SOURCE_DIR) / "assets/kavrel.bmp", dir_ / "kavrel.bmp");
-    if (!x_.Start()) return false;
-    std::fflush(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
-      if (chdir(dir_.c_str()) != 0) _exit(126);
-      setenv("DISPLAY", x_.Display().c_str(), 1);
-      const int log = open("game.log", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      dup2(log, 1);
-      dup2(log, 2);
-      execl(game.c_str(), game.c_str(), static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    game_.emplace(pid);
-    return true;
-  }
-  ~GameRun() {
-    game_.reset();
-    if (!dir_.empty()) fs::remove_all(dir_);
-  }
-
-  // Answers the start-up box with RETURN; true once it is gone and the game's window is shown.
-  bool PassStartUpBox() {
-    std::string box;
-    if (!WaitFor([&] { return !(box = x_.FindWindow("INFORMATION")).empty(); }, 10s)) return false;
-    SaveScreenshot("startup-box.png");
-    x_.Run("xdotool windowfocus " + box + " key Return");
-    if (!WaitFor([&] { return x_.FindWindow("INFORMATION").empty(); }, 5s)) return false;
-    return WaitFor([&] { return !(window_ = x_.FindWindow("Vostrel", true)).empty(); }, 5s);
-  }
-
-  // True once something other than black is on the screen.
-  bool WaitForPicture() {
-    return WaitFor(
-        [&] {
-          const std::string rgb = x_.Screenshot();
-          return rgb.find_first_not_of('\0') != std::string::npos;
-        },
-        8s);
-  }
-
-  void SaveScreenshot(const std::string& name) {
-    const fs::path dir = fs::path(KAVREL_BINARY_DIR) / "screenshots";
-    fs::create_directories(dir);
-    x_.Run("import -window root png:" + (dir / name).string());
-  }
-
-  // Keys the game polls must be held across a frame, not just tapped.
-  void HoldKey(const std::string& key) {
-    x_.Run("xdotool windowfocus " + window_ + " keydown " + key + " sleep 0.3 keyup " + key);
-  }
-  void TapKey(const std::string& key) { x_.Run("xdotool windowfocus " + window_ + " key " + key); }
-
-  std::optional<int> WaitExit() { return game_->Wait(10s); }
-  // The game's console output and the titled windows on the screen, for failure messages.
-  std::string Log() const {
-    std::string windows;
-    std::istringstream tree(x_.Run("xwininfo -root -tree"));
-    for (std::string line; std::getline(tree, line);)
-      if (line.find('"') != std::string::npos) windows += line + "\n";
-    return "game output:\n" + ReadFile("game.log") + "windows:\n" + windows;
-  }
-  bool Exists(const std::string& name) const { return fs::exists(dir_ / name); }
-  std::string ReadFile(const std::string& name) const {
-    std::ifstream in(dir_ / name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-
- private:
-  XServer x_;
-  fs::path dir_;
-  std::optional<Child> game_;
-  std::string window_;
-};
-
-}  // namespace
 
 TEST(GameWindow, StartsShowsTheAttractScreenAndQuitsInOrderWithQ) {
   GameRun game;

@@ -1,0 +1,98 @@
+// Real-window tests: a private X server (Xvfb), X client commands with time limits, child
+// processes that cannot outlive a test, and the game binary run in a scratch directory.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace xsession {
+
+using namespace std::chrono_literals;
+
+// The virtual screen: twice the game's frame, so the window shows it at scale 2.
+constexpr int kScreenW = 1280;
+constexpr int kScreenH = 960;
+
+bool OnPath(const char* program);
+
+// Polls `done` until it holds or `limit` has passed.
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit);
+
+// A child process that is killed if it outlives the test.
+class Child {
+ public:
+  explicit Child(pid_t pid) : pid_(pid) {}
+  ~Child();
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+  // The exit code, or nothing when it did not end in time or ended by a signal.
+  std::optional<int> Wait(std::chrono::milliseconds limit);
+
+ private:
+  pid_t pid_;
+};
+
+// A private X server, on the first free display number it finds itself.
+class XServer {
+ public:
+  bool Start();
+  const std::string& Display() const { return display_; }
+
+  // Runs an X client command line (bounded by 10 s); its standard output.
+  std::string Run(const std::string& command, int* status = nullptr) const;
+
+  // The whole screen as tightly packed RGB bytes (empty on failure).
+  std::string Screenshot() const;
+
+  // The first window titled exactly `name`, optionally only when it is mapped; empty when
+  // there is none. (xdotool's search misses the message box, whose title is UTF-8 only.)
+  std::string FindWindow(const std::string& name, bool viewableOnly = false) const;
+
+ private:
+  std::optional<Child> server_;
+  std::string display_;
+};
+
+// 0xRRGGBB of a screen pixel of a Screenshot().
+uint32_t PixelAt(const std::string& rgb, int x, int y);
+
+// The game binary on its own X server, in a fresh directory holding the sprite sheet.
+class GameRun {
+ public:
+  // Starts the game; false when something it needs is missing (the test is then skipped).
+  // `prepare` may put files into the directory before the game starts.
+  bool Start(const std::function<void(const std::filesystem::path& dir)>& prepare = {});
+  ~GameRun();
+
+  // Answers the start-up box with RETURN; true once it is gone and the game's window is shown.
+  bool PassStartUpBox();
+  // True once something other than black is on the screen.
+  bool WaitForPicture();
+  // Saves a screenshot under the build directory's screenshots/.
+  void SaveScreenshot(const std::string& name);
+
+  // Keys the game polls must be held across a frame, not just tapped.
+  void HoldKey(const std::string& key, double seconds = 0.3);
+  void TapKey(const std::string& key);
+
+  std::optional<int> WaitExit(std::chrono::milliseconds limit = 10s);
+  // The game's console output and the titled windows on the screen, for failure messages.
+  std::string Log() const;
+  bool Exists(const std::string& name) const;
+  std::string ReadFile(const std::string& name) const;
+  const XServer& X() const { return x_; }
+
+ private:
+  XServer x_;
+  std::filesystem::path dir_;
+  std::optional<Child> game_;
+  std::string window_;
+};
+
+}  // namespace xsession
