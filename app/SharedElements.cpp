@@ -1,6 +1,8 @@
 #include "app/SharedElements.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "display/CCDraw.h"
 
@@ -8,8 +10,17 @@ void BackgroundTiles(Game& game, int rows) {
   DrawRecorder* recorder = game.draw.Recorder();
   if (recorder) recorder->OnTiles(rows);
   game.draw.SetRecorder(nullptr);
-  for (int i = 0; i < 40 * rows; ++i) {
+  // Only the top row of tiles is blitted. Every later row would put the same tile over the same
+  // freshly cleared background, so its scanlines are copies of the top row's: a fraction of the
+  // cost of 1160 more blits, the frame's biggest expense otherwise. Column 639 and scanline 479
+  // stay as the clear left them, just as the screen-trimmed blits would leave them.
+  const int blitted = std::min(rows, 1);
+  for (int i = 0; i < 40 * blitted; ++i) {
     game.draw.BlitFast(kSheetSlot, 16 * (i % 40), 16 * (i / 40), 99, 112, 115, 128);
+  }
+  Surface& back = game.draw.BackBuffer();
+  for (int y = 16; y < 16 * rows && y < kScreenHeight - 1; ++y) {
+    std::memcpy(back.Row(y), back.Row(y % 16), kScreenWidth - 1);
   }
   game.draw.SetRecorder(recorder);
 }

@@ -11,8 +11,8 @@
 #include "app/Game.h"
 #include "app/SharedElements.h"
 #include "display/CCDraw.h"
-#include "platform/sdl/FrameConvert.h"
 #include "platform/VirtualSystem.h"
+#include "platform/sdl/FrameConvert.h"
 
 namespace {
 
@@ -70,6 +70,26 @@ void BM_HeaviestFrame(benchmark::State& st) {
 }
 BENCHMARK(BM_HeaviestFrame);
 
+// The background as 1200 separate blits, for comparison with BackgroundTiles' copied rows.
+void BM_TilesOneByOne(benchmark::State& st) {
+  Fixture& f = TheFixture();
+  for (auto _ : st) {
+    for (int i = 0; i < 1200; ++i)
+      f.draw.BlitFast(kSheetSlot, 16 * (i % 40), 16 * (i / 40), 99, 112, 115, 128);
+    benchmark::DoNotOptimize(f.draw.BackBuffer().pixels.data());
+  }
+}
+BENCHMARK(BM_TilesOneByOne);
+
+void BM_Tiles(benchmark::State& st) {
+  Fixture& f = TheFixture();
+  for (auto _ : st) {
+    BackgroundTiles(f.game, 30);
+    benchmark::DoNotOptimize(f.draw.BackBuffer().pixels.data());
+  }
+}
+BENCHMARK(BM_Tiles);
+
 void BM_TileBlit(benchmark::State& st) {
   Fixture& f = TheFixture();
   int i = 0;
@@ -82,7 +102,8 @@ BENCHMARK(BM_TileBlit);
 
 void BM_TextLine18(benchmark::State& st) {
   Fixture& f = TheFixture();
-  const std::string& line = S("またのご来場を、心よりお待ちして");  // sixteen double-byte characters
+  const std::string& line =
+      S("またのご来場を、心よりお待ちして");  // sixteen double-byte characters
   for (auto _ : st) f.draw.DrawText(line, 40, 240, kWhite, 18);
 }
 BENCHMARK(BM_TextLine18);
@@ -95,6 +116,19 @@ void BM_Conversion(benchmark::State& st) {
   }
 }
 BENCHMARK(BM_Conversion);
+
+// What the window is actually drawn with on a 1280 x 960 screen: the frame enlarged twice.
+void BM_ConversionScale2(benchmark::State& st) {
+  Fixture& f = TheFixture();
+  std::vector<uint32_t> screen(1280 * 960);
+  const Surface& frame = f.draw.BackBuffer();
+  for (auto _ : st) {
+    plat::ScaleFrame(frame.pixels.data(), frame.pitch, f.table, screen.data(), 1280 * 4,
+                     plat::FitFrame(1280, 960));
+    benchmark::DoNotOptimize(screen.data());
+  }
+}
+BENCHMARK(BM_ConversionScale2);
 
 // The floor: the plainest memory work a frame cannot avoid.
 void BM_FloorCopy(benchmark::State& st) {

@@ -6,7 +6,8 @@
 TEST(Random, MatchesThePlatformGenerator) {
   Random r;
   r.Seed(0);
-  // state 0 -> 2531011 -> bits 16..30 = 38; next 7719, 21238 (the C library's rand() after srand(0)).
+  // state 0 -> 2531011 -> bits 16..30 = 38; next 7719, 21238 (the C library's rand() after
+  // srand(0)).
   EXPECT_EQ(r.Next(), 38);
   EXPECT_EQ(r.Next(), 7719);
   EXPECT_EQ(r.Next(), 21238);

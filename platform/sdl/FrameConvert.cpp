@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
+#include <vector>
 
 namespace plat {
 
@@ -21,6 +23,50 @@ void ConvertFrame(const uint8_t* pixels, int pitch, const ColourTable& table, vo
     const uint8_t* src = pixels + static_cast<std::ptrdiff_t>(y) * pitch;
     auto* row = reinterpret_cast<uint32_t*>(out + static_cast<std::ptrdiff_t>(y) * dstPitch);
     for (int x = 0; x < kFrameWidth; ++x) row[x] = table[src[x]];
+  }
+}
+
+void ScaleFrame(const uint8_t* pixels, int pitch, const ColourTable& table, void* dst, int dstPitch,
+                const FrameRect& rect) {
+  if (rect.w <= 0 || rect.h <= 0) return;
+  auto* out = static_cast<uint8_t*>(dst) + static_cast<std::ptrdiff_t>(rect.y) * dstPitch +
+              static_cast<std::ptrdiff_t>(rect.x) * 4;
+  const size_t rowBytes = static_cast<size_t>(rect.w) * 4;
+  const int scale = rect.w / kFrameWidth;
+  const bool whole = scale >= 1 && rect.w == kFrameWidth * scale && rect.h == kFrameHeight * scale;
+  // Column sources for the general case; a whole scale needs none.
+  std::vector<int> columns;
+  if (!whole) {
+    columns.resize(rect.w);
+    for (int x = 0; x < rect.w; ++x)
+      columns[x] = static_cast<int>(static_cast<int64_t>(x) * kFrameWidth / rect.w);
+  }
+  int lastSource = -1;
+  const uint8_t* lastRow = nullptr;
+  for (int y = 0; y < rect.h; ++y) {
+    uint8_t* rowBytesOut = out + static_cast<std::ptrdiff_t>(y) * dstPitch;
+    const int sy = static_cast<int>(static_cast<int64_t>(y) * kFrameHeight / rect.h);
+    if (sy == lastSource) {
+      // An enlarged row repeats the one above: copying it beats converting it again.
+      std::memcpy(rowBytesOut, lastRow, rowBytes);
+      continue;
+    }
+    const uint8_t* src = pixels + static_cast<std::ptrdiff_t>(sy) * pitch;
+    auto* row = reinterpret_cast<uint32_t*>(rowBytesOut);
+    if (!whole) {
+      for (int x = 0; x < rect.w; ++x) row[x] = table[src[columns[x]]];
+    } else if (scale == 1) {
+      for (int x = 0; x < kFrameWidth; ++x) row[x] = table[src[x]];
+    } else if (scale == 2) {
+      for (int x = 0; x < kFrameWidth; ++x) row[2 * x] = row[2 * x + 1] = table[src[x]];
+    } else {
+      for (int x = 0; x < kFrameWidth; ++x) {
+        const uint32_t c = table[src[x]];
+        for (int k = 0; k < scale; ++k) *row++ = c;
+      }
+    }
+    lastSource = sy;
+    lastRow = rowBytesOut;
   }
 }
 

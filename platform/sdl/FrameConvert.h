@@ -28,6 +28,12 @@ struct FrameRect {
   int h = 0;
 };
 
+// Writes the frame into `rect` of a 32-bit target (rows `dstPitch` bytes apart) by nearest
+// neighbour, each pixel through `table`: at a whole-number scale every pixel becomes an exact
+// square. Nothing outside `rect` is touched.
+void ScaleFrame(const uint8_t* pixels, int pitch, const ColourTable& table, void* dst, int dstPitch,
+                const FrameRect& rect);
+
 // The largest whole-number enlargement of the frame that fits the output, centred. An output
 // smaller than the frame gets the largest 4:3 area that fits instead, so nothing is cut off.
 FrameRect FitFrame(int outputWidth, int outputHeight);

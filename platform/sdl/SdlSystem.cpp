@@ -1,7 +1,6 @@
 #include "platform/sdl/SdlSystem.h"
 
 #include <SDL.h>
-#include <sched.h>
 
 #include <cstdio>
 #include <cstring>
@@ -69,10 +68,15 @@ int64_t SdlSystem::CurrentTimeSeconds() {
 }
 
 void SdlSystem::Idle(uint32_t ms) {
-  if (ms > 0)
+  if (ms > 0) {
     SDL_Delay(ms);
-  else
-    sched_yield();
+    return;
+  }
+  // The last ticks of a frame's wait poll the clock through here: a quarter-millisecond nap
+  // instead of a bare yield keeps those polls from spinning a core (a yield returns at once on
+  // an otherwise idle machine) while staying well inside one tick.
+  const timespec nap{0, 250'000};
+  nanosleep(&nap, nullptr);
 }
 
 int16_t SdlSystem::GetAsyncKeyState(int vk) {
@@ -101,32 +105,75 @@ void SdlSystem::MessageBox(std::string_view text, std::string_view caption) {
 }
 
 void SdlSystem::Present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) {
-  if (!texture_) return;
-  if (!coloursValid_ || std::memcmp(palette_.data(), palette, sizeof palette_) != 0) {
+  SDL_Surface* screen = WindowSurface();
+  if (!screen) return;
+  const FrameRect fit = FitFrame(screen->w, screen->h);
+  if (fit.w <= 0 || fit.h <= 0) return;
+  // Our own loop converts and enlarges straight into a 32-bit window; any other depth gets a
+  // 32-bit frame that SDL converts on the way in.
+  const bool direct = screen->format->BytesPerPixel == 4;
+  if (!direct && (!staging_ || staging_->w != fit.w || staging_->h != fit.h)) {
+    if (staging_) SDL_FreeSurface(staging_);
+    staging_ = SDL_CreateRGBSurfaceWithFormat(0, fit.w, fit.h, 32, SDL_PIXELFORMAT_ARGB8888);
+    if (!staging_) return;
+  }
+  const uint32_t format = direct ? screen->format->format : uint32_t{SDL_PIXELFORMAT_ARGB8888};
+  if (!coloursValid_ || format != tableFormat_ ||
+      std::memcmp(palette_.data(), palette, sizeof palette_) != 0) {
     std::memcpy(palette_.data(), palette, sizeof palette_);
-    colours_ = BuildColourTable(palette);
+    if (direct) {
+      for (int i = 0; i < 256; ++i)
+        colours_[i] =
+            SDL_MapRGB(screen->format, palette[i].peRed, palette[i].peGreen, palette[i].peBlue);
+    } else {
+      colours_ = BuildColourTable(palette);
+    }
+    tableFormat_ = format;
     coloursValid_ = true;
   }
-  void* dst = nullptr;
-  int dstPitch = 0;
-  if (SDL_LockTexture(texture_, nullptr, &dst, &dstPitch) != 0) return;
-  ConvertFrame(pixels, pitch, colours_, dst, dstPitch);
-  SDL_UnlockTexture(texture_);
 
-  int outW = 0;
-  int outH = 0;
-  SDL_GetRendererOutputSize(renderer_, &outW, &outH);
-  const FrameRect fit = FitFrame(outW, outH);
-  const SDL_Rect target{fit.x, fit.y, fit.w, fit.h};
-  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-  SDL_RenderClear(renderer_);
-  SDL_RenderCopy(renderer_, texture_, nullptr, &target);
-  SDL_RenderPresent(renderer_);
+  SDL_Rect target{fit.x, fit.y, fit.w, fit.h};
+  if (direct) {
+    if (SDL_MUSTLOCK(screen) && SDL_LockSurface(screen) != 0) return;
+    ScaleFrame(pixels, pitch, colours_, screen->pixels, screen->pitch, fit);
+    if (SDL_MUSTLOCK(screen)) SDL_UnlockSurface(screen);
+  } else {
+    ScaleFrame(pixels, pitch, colours_, staging_->pixels, staging_->pitch,
+               FrameRect{0, 0, fit.w, fit.h});
+    SDL_BlitSurface(staging_, nullptr, screen, &target);
+  }
+  if (surfaceFresh_) {
+    SDL_UpdateWindowSurface(window_);
+    surfaceFresh_ = false;
+  } else {
+    SDL_UpdateWindowSurfaceRects(window_, &target, 1);
+  }
+  if (!fullScreenAsked_) {
+    // Asked only once the first picture is up: SDL waits up to 100 ms for a window manager to
+    // confirm full screen, and a booth machine may have none. The window already covers the
+    // desktop, so the picture does not move when the request is granted.
+    fullScreenAsked_ = true;
+    SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  }
+}
+
+SDL_Surface* SdlSystem::WindowSurface() {
+  if (!window_) return nullptr;
+  SDL_Surface* screen = SDL_GetWindowSurface(window_);
+  if (!screen) return nullptr;
+  if (screen != surface_ || screen->w != surfaceW_ || screen->h != surfaceH_ ||
+      screen->format->format != surfaceFormat_) {
+    surface_ = screen;
+    surfaceW_ = screen->w;
+    surfaceH_ = screen->h;
+    surfaceFormat_ = screen->format->format;
+    surfaceFresh_ = true;
+  }
+  if (surfaceFresh_) SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, 0, 0));
+  return screen;
 }
 
 bool SdlSystem::OpenWindow() {
-  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");  // sharp pixels
-  SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");          // the game paces its own frames
   // A booth machine: a box popping up over the game must not minimise it.
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   if (!sdlStarted_) {
@@ -136,29 +183,30 @@ bool SdlSystem::OpenWindow() {
     }
     sdlStarted_ = true;
   }
+  // On X11 the window surface is shared memory the server copies from: far cheaper than the
+  // OpenGL texture SDL would otherwise put behind it, which is software-rendered on machines
+  // without a usable GPU and costs most of a frame there. Other video drivers keep SDL's choice.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver && std::strcmp(driver, "x11") == 0)
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   // Hidden until shown, so that a box raised during creation comes first. Placed over the whole
-  // desktop from the start: without a window manager the full-screen request alone does not
-  // resize the window.
+  // desktop from the start: without a window manager the full-screen request (made after the
+  // first frame) does not resize the window.
   SDL_Rect desktop{0, 0, kFrameWidth, kFrameHeight};
   SDL_GetDisplayBounds(0, &desktop);
-  window_ =
-      SDL_CreateWindow("Vostrel", desktop.x, desktop.y, desktop.w, desktop.h,
-                       SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+  window_ = SDL_CreateWindow("Vostrel", desktop.x, desktop.y, desktop.w, desktop.h,
+                             SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
   if (!window_) {
     ReportSdlError("SDL_CreateWindow");
     return false;
   }
-  renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
-  if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
-  if (renderer_) {
-    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
-                                 kFrameWidth, kFrameHeight);
-  }
-  if (!renderer_ || !texture_) {
-    ReportSdlError(renderer_ ? "SDL_CreateTexture" : "SDL_CreateRenderer");
+  if (!SDL_GetWindowSurface(window_)) {
+    ReportSdlError("SDL_GetWindowSurface");
     DestroyWindow();
     return false;
   }
+  surfaceFresh_ = true;
+  fullScreenAsked_ = false;
   SDL_ShowCursor(SDL_DISABLE);
   closePosted_ = false;
   pressedSincePoll_.fill(false);
@@ -175,9 +223,11 @@ void SdlSystem::ShowWindowNow() {
   SDL_RaiseWindow(window_);  // take the keyboard from the box that was just answered
   shown_ = true;
   // Black until the first frame arrives.
-  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-  SDL_RenderClear(renderer_);
-  SDL_RenderPresent(renderer_);
+  surfaceFresh_ = true;
+  if (WindowSurface()) {
+    SDL_UpdateWindowSurface(window_);
+    surfaceFresh_ = false;
+  }
 }
 
 void SdlSystem::PumpEvents() {
@@ -185,11 +235,10 @@ void SdlSystem::PumpEvents() {
 }
 
 void SdlSystem::DestroyWindow() {
-  if (texture_) SDL_DestroyTexture(texture_);
-  if (renderer_) SDL_DestroyRenderer(renderer_);
-  if (window_) SDL_DestroyWindow(window_);
-  texture_ = nullptr;
-  renderer_ = nullptr;
+  if (staging_) SDL_FreeSurface(staging_);
+  if (window_) SDL_DestroyWindow(window_);  // frees the window surface too
+  staging_ = nullptr;
+  surface_ = nullptr;
   window_ = nullptr;
   shown_ = false;
 }
@@ -216,6 +265,9 @@ void SdlSystem::TakeEvents() {
         if (ev.window.event == SDL_WINDOWEVENT_CLOSE) {
           if (!closePosted_) PostMessage({WM_CLOSE, 0});
           closePosted_ = true;
+        } else if (ev.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
+                   ev.window.event == SDL_WINDOWEVENT_EXPOSED) {
+          surfaceFresh_ = true;  // repaint the borders and update the whole window
         }
         break;
       default:

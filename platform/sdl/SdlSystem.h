@@ -9,8 +9,7 @@
 #include "platform/sdl/FrameConvert.h"
 
 struct SDL_Window;
-struct SDL_Renderer;
-struct SDL_Texture;
+struct SDL_Surface;
 
 namespace plat {
 
@@ -39,18 +38,27 @@ class SdlSystem : public System {
   static constexpr int kKeyCount = 9;
 
   void DestroyWindow();
+  // The window's surface, painted black whenever it is new (first use, new size, exposed), so
+  // that the borders around the frame need no work on the other frames.
+  SDL_Surface* WindowSurface();
   // Takes every pending SDL event: notes key-downs for the polls, posts ESC and close requests.
   void TakeEvents();
 
   bool sdlStarted_ = false;
   SDL_Window* window_ = nullptr;
-  SDL_Renderer* renderer_ = nullptr;
-  SDL_Texture* texture_ = nullptr;
+  SDL_Surface* surface_ = nullptr;  // the window surface last drawn to
+  int surfaceW_ = 0;
+  int surfaceH_ = 0;
+  uint32_t surfaceFormat_ = 0;
+  bool surfaceFresh_ = true;        // borders to paint and the whole window to update
+  bool fullScreenAsked_ = false;    // the request waits for the first frame
+  SDL_Surface* staging_ = nullptr;  // 32-bit frame for windows of another depth
   bool shown_ = false;
   bool closePosted_ = false;
   std::array<bool, kKeyCount> pressedSincePoll_{};
   std::array<PaletteEntry, 256> palette_{};
-  ColourTable colours_{};
+  ColourTable colours_{};  // in the pixel format of tableFormat_
+  uint32_t tableFormat_ = 0;
   bool coloursValid_ = false;
 };
 

@@ -1,0 +1,258 @@
+// Speed without a change of picture: the background's copied tile rows against real blits, the
+// enlarging frame conversion the window is drawn with, and light checks of what the game and the
+// replay cost to run.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/Game.h"
+#include "app/SharedElements.h"
+#include "display/CCDraw.h"
+#include "platform/VirtualSystem.h"
+#include "platform/sdl/FrameConvert.h"
+#include "tests/support/XSession.h"
+#include "tools/replay/Replay.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+const std::string kSheet = std::string(KAVREL_SOURCE_DIR) + "/assets/kavrel.bmp";
+
+struct Display {
+  plat::VirtualSystem system{plat::VirtualScript{}};
+  CCDraw draw{system, 60};
+  GameState state;
+  Random random;
+  TextBuffer text;
+  Game game{system, draw, state, random, text, nullptr};
+
+  Display() {
+    draw.LoadPalette(kSheet.c_str(), 0, 0, 255);
+    draw.LoadBitmap(kSheet.c_str(), kSheetSlot, 1);
+  }
+  std::vector<uint8_t> Frame() const { return draw.BackBuffer().pixels; }
+};
+
+struct TileCounter : DrawRecorder {
+  void OnTiles(int rows) override { tiles.push_back(rows); }
+  void OnBlit(int, int, int, int, int, int) override { ++blits; }
+  void OnText(int, int, uint32_t, int, std::string_view) override {}
+  std::vector<int> tiles;
+  int blits = 0;
+};
+
+// The background as 40 x rows separate blits of the tile, the way the screen is defined.
+std::vector<uint8_t> TiledOneByOne(Display& d, int rows) {
+  d.draw.ClearBackBuffer();
+  for (int i = 0; i < 40 * rows; ++i)
+    d.draw.BlitFast(kSheetSlot, 16 * (i % 40), 16 * (i / 40), 99, 112, 115, 128);
+  return d.Frame();
+}
+
+std::vector<uint8_t> Tiled(Display& d, int rows) {
+  d.draw.ClearBackBuffer();
+  BackgroundTiles(d.game, rows);
+  return d.Frame();
+}
+
+}  // namespace
+
+TEST(BackgroundTiles, MatchesOneBlitPerTileForEveryRowCount) {
+  Display d;
+  for (int rows : {0, 1, 2, 23, 29, 30, 31, 40}) {
+    EXPECT_EQ(Tiled(d, rows), TiledOneByOne(d, rows)) << rows << " rows";
+  }
+  // The last column and scanline keep the clear colour; the tile reaches the one before.
+  const std::vector<uint8_t> frame = Tiled(d, 30);
+  EXPECT_EQ(frame[479 * 640 + 10], 0);
+  EXPECT_EQ(frame[300 * 640 + 639], 0);
+  EXPECT_NE(frame[478 * 640 + 638], 0);
+}
+
+TEST(BackgroundTiles, TransparentTilePixelsShowTheClearColourOnEveryRow) {
+  Display d;
+  // Holes in the tile: over a cleared frame the copied rows must show them as the blits would.
+  const SurfaceInfo info = d.draw.GetSurfaceInfo(kSheetSlot);
+  uint8_t* sheet = d.draw.LockSurface(kSheetSlot);
+  ASSERT_NE(sheet, nullptr);
+  sheet[115 * info.pitch + 101] = 0;
+  sheet[127 * info.pitch + 114] = 0;
+  d.draw.UnlockSurface(kSheetSlot);
+  EXPECT_EQ(Tiled(d, 30), TiledOneByOne(d, 30));
+  EXPECT_EQ(Tiled(d, 30)[(16 * 7 + 3) * 640 + 16 * 5 + 2], 0);
+}
+
+TEST(BackgroundTiles, ReportsOneCallAndHidesItsBlits) {
+  Display d;
+  TileCounter counter;
+  d.draw.SetRecorder(&counter);
+  BackgroundTiles(d.game, 23);
+  d.draw.BlitFast(kSheetSlot, 0, 0, 0, 0, 8, 8);
+  EXPECT_EQ(counter.tiles, std::vector<int>{23});
+  EXPECT_EQ(counter.blits, 1);
+  EXPECT_EQ(d.draw.Recorder(), &counter);
+}
+
+namespace {
+
+// A frame whose every pixel differs from its neighbours, and a table that keeps indices apart.
+std::vector<uint8_t> Pattern(int pitch) {
+  std::vector<uint8_t> frame(static_cast<size_t>(pitch) * plat::kFrameHeight, 0xEE);
+  for (int y = 0; y < plat::kFrameHeight; ++y)
+    for (int x = 0; x < plat::kFrameWidth; ++x)
+      frame[y * pitch + x] = static_cast<uint8_t>(x * 7 + y * 13);
+  return frame;
+}
+
+plat::ColourTable Table() {
+  plat::ColourTable t{};
+  for (int i = 0; i < 256; ++i) t[i] = 0xFF000000u | static_cast<uint32_t>(i * 0x010203 + 1);
+  return t;
+}
+
+// Scales into a `w` x `h` target filled with a sentinel; empty when every pixel inside `r` is the
+// nearest source pixel's colour and every pixel outside is untouched, else the first difference.
+std::string CheckScaled(int w, int h, const plat::FrameRect& r) {
+  constexpr int kPitch = 656;
+  constexpr uint32_t kSentinel = 0x12345678;
+  const std::vector<uint8_t> frame = Pattern(kPitch);
+  const plat::ColourTable table = Table();
+  const int dstPitch = w + 3;  // in pixels; wider than a row
+  std::vector<uint32_t> out(static_cast<size_t>(dstPitch) * h, kSentinel);
+  plat::ScaleFrame(frame.data(), kPitch, table, out.data(), dstPitch * 4, r);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < dstPitch; ++x) {
+      const bool inside = x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h;
+      uint32_t want = kSentinel;
+      if (inside) {
+        const int sx = static_cast<int>(int64_t{x - r.x} * plat::kFrameWidth / r.w);
+        const int sy = static_cast<int>(int64_t{y - r.y} * plat::kFrameHeight / r.h);
+        want = table[frame[sy * kPitch + sx]];
+      }
+      if (out[static_cast<size_t>(y) * dstPitch + x] != want) {
+        std::ostringstream s;
+        s << "(" << x << "," << y << ") " << std::hex << out[static_cast<size_t>(y) * dstPitch + x]
+          << " != " << want;
+        return s.str();
+      }
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+TEST(ScaleFrame, WholeScalesAreExactSquaresCentredAndNothingElseIsWritten) {
+  EXPECT_EQ(CheckScaled(640, 480, plat::FitFrame(640, 480)), "");
+  EXPECT_EQ(CheckScaled(1280, 960, plat::FitFrame(1280, 960)), "");
+  EXPECT_EQ(CheckScaled(1366, 768, plat::FitFrame(1366, 768)), "");    // scale 1 in a wide window
+  EXPECT_EQ(CheckScaled(2000, 1500, plat::FitFrame(2000, 1500)), "");  // scale 3, off the corner
+}
+
+TEST(ScaleFrame, OtherSizesTakeTheNearestPixel) {
+  EXPECT_EQ(CheckScaled(320, 480, plat::FitFrame(320, 480)), "");  // shrunk to 320 x 240
+  EXPECT_EQ(CheckScaled(700, 500, plat::FrameRect{10, 5, 650, 489}), "");
+  EXPECT_EQ(CheckScaled(8, 8, plat::FrameRect{0, 0, 0, 0}), "");
+}
+
+TEST(ReplaySpeed, AChallengerPassTakesUnderAThreeHundredthOfItsTime) {
+#if !defined(NDEBUG) || defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "timed in optimised builds only";
+#endif
+  // Into every screen and out through the farewell: 64 s of play.
+  std::string text = "time 12345\ntap 2000 SPACE 100\n";
+  for (int t = 2300, k = 0; t < 4300; t += 80, ++k)
+    text += "tap " + std::to_string(t) + (k % 2 ? " NUMPAD2" : " NUMPAD1") + " 40\n";
+  text += "tap 4400 RETURN 50\ntap 19500 RETURN 50\ntap 21000 SPACE 50\ntap 24500 RETURN 50\n";
+  int t = 40000;  // eight letters of a name, then accept it
+  for (int k = 0; k < 8; ++k, t += 400)
+    text +=
+        "tap " + std::to_string(t) + " LEFT 20\ntap " + std::to_string(t + 160) + " RETURN 20\n";
+  text += "tap " + std::to_string(t + 1000) + " RETURN 20\n";
+  text += "tap 56000 SPACE 30\ntap 60000 RETURN 30\nend 64000\n";
+  std::string error;
+  const auto script = ParseScript(text, error);
+  ASSERT_TRUE(script) << error;
+
+  char pattern[] = "/tmp/kavrel-perf-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const fs::path dir = pattern;
+  fs::copy_file(kSheet, dir / "kavrel.bmp");
+  const fs::path before = fs::current_path();
+  fs::current_path(dir);
+  ReplayOptions options;
+  options.keepFrames = false;
+  std::vector<std::string> screens;
+  options.onFrameBegin = [&](int, const char* screen) {
+    if (screens.empty() || screens.back() != screen) screens.push_back(screen);
+  };
+  // Processor time, not wall time: other work on the machine does not count against it.
+  const std::clock_t start = std::clock();
+  const ReplayRun run = RunReplay(*script, options);
+  const double cpuMs = 1000.0 * static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+  fs::current_path(before);
+  fs::remove_all(dir);
+
+  ASSERT_TRUE(run.endTick.has_value());
+  EXPECT_EQ(screens.size(), 10u) << "not every screen was played";
+  std::printf("64 s of play replayed in %.0f ms of processor time (%.0f x)\n", cpuMs,
+              64000.0 / cpuMs);
+  EXPECT_LT(cpuMs, 64000.0 / 300);
+}
+
+TEST(GameCost, AttractScreenKeepsTheProcessorMostlyIdleInLittleMemory) {
+#if !defined(NDEBUG) || defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "measured in optimised builds only";
+#endif
+  xsession::GameRun game;
+  if (!game.Start()) GTEST_SKIP() << "needs the game binary, Xvfb, xdotool and import";
+  ASSERT_TRUE(game.PassStartUpBox()) << game.Log();
+  ASSERT_TRUE(game.WaitForPicture()) << "the screen stayed black";
+  const std::string window = game.X().FindWindow("Vostrel", true);
+  const int pid = std::atoi(game.X().Run("xdotool getwindowpid " + window).c_str());
+  ASSERT_GT(pid, 0) << "the window names no process";
+
+  // utime + stime, the fields after the parenthesised command name.
+  auto cpuTicks = [pid] {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    const std::string stat(std::istreambuf_iterator<char>(in), {});
+    std::istringstream rest(stat.substr(stat.rfind(')') + 2));
+    std::string field;
+    long long utime = 0, stime = 0;
+    for (int i = 3; i <= 15 && rest >> field; ++i) {
+      if (i == 14) utime = std::stoll(field);
+      if (i == 15) stime = std::stoll(field);
+    }
+    return utime + stime;
+  };
+  std::this_thread::sleep_for(500ms);
+  const long long ticks0 = cpuTicks();
+  const auto wall0 = std::chrono::steady_clock::now();
+  std::this_thread::sleep_for(4s);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
+  const double percent = 100.0 * static_cast<double>(cpuTicks() - ticks0) /
+                         static_cast<double>(sysconf(_SC_CLK_TCK)) / seconds;
+
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  long long hwmKb = 0;
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("VmHWM:", 0) == 0) hwmKb = std::stoll(line.substr(6));
+  std::printf("attract screen: %.1f %% of a core, peak %lld MB resident\n", percent, hwmKb / 1024);
+  EXPECT_LT(percent, 10.0);
+  EXPECT_GT(hwmKb, 0);
+  EXPECT_LT(hwmKb, 80 * 1024);
+}
