@@ -1,5 +1,5 @@
 // Feeds arbitrary text to the replay script parser: it either accepts the script or names one bad
-// line, and never crashes.
+// line, never crashes, and hands over key events in time order.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -12,5 +12,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!script && error.empty()) std::abort();
   if (script && !error.empty()) std::abort();
   if (error.find('\n') != std::string::npos) std::abort();
+  if (!script) {
+    if (error.rfind("script line ", 0) != 0) std::abort();
+    return 0;
+  }
+  for (size_t i = 1; i < script->keys.size(); ++i) {
+    if (script->keys[i].time < script->keys[i - 1].time) std::abort();
+  }
   return 0;
 }
