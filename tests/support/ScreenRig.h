@@ -104,13 +104,13 @@ class Machine : public plat::VirtualSystem {
 
 // ---- The rig -----------------------------------------------------------------------------------
 
-class ScreenRig : public FrameObserver, public DrawRecorder {
+class ScreenRig : public FrameObserver {
  public:
   // Seed 1 is also the generator's own starting state.
   explicit ScreenRig(plat::VirtualScript script = {}, uint32_t seed = 1)
       : system(std::move(script)), draw(system, 60) {
     CreateMainWindow(system);
-    draw.SetRecorder(this);
+    draw.SetRecorder(&collector_);
     random.Seed(seed);
   }
 
@@ -161,6 +161,8 @@ class ScreenRig : public FrameObserver, public DrawRecorder {
   }
 
  private:
+  DrawOpCollector collector_;
+
   void Attach(CCDraw&, const GameState&) override {}
   void BeginFrame(const char* screen) override {
     // A due stall happens before the clear, so the frame's start tick already includes it.
@@ -171,42 +173,13 @@ class ScreenRig : public FrameObserver, public DrawRecorder {
     f.screen = screen;
     f.index = sameVisit ? frames[frames.size() - 2].index + 1 : 1;
     if (system.spacePolicy) system.spaceNow = system.spacePolicy(f.index, state);
+    collector_.CollectInto(&f.ops);
   }
   void EndFrame(bool shown) override {
     Frame& f = frames.back();
     f.shown = shown;
     f.tick = state.frameStartTick;
     f.state = state;
-  }
-  void OnTiles(int rows) override {
-    DrawOp op;
-    op.kind = DrawOp::Tiles;
-    op.rows = rows;
-    Add(std::move(op));
-  }
-  void OnBlit(int x, int y, int left, int top, int right, int bottom) override {
-    DrawOp op;
-    op.kind = DrawOp::Blit;
-    op.x = x;
-    op.y = y;
-    op.left = left;
-    op.top = top;
-    op.right = right;
-    op.bottom = bottom;
-    Add(std::move(op));
-  }
-  void OnText(int x, int y, uint32_t colour, int size, std::string_view text) override {
-    DrawOp op;
-    op.kind = DrawOp::Text;
-    op.x = x;
-    op.y = y;
-    op.colour = colour;
-    op.size = size;
-    op.text = std::string(text);
-    Add(std::move(op));
-  }
-  void Add(DrawOp op) {
-    if (!frames.empty()) frames.back().ops.push_back(std::move(op));
   }
 };
 

@@ -11,7 +11,7 @@ namespace {
 // Thrown at the script's end time to unwind the game without letting it write anything.
 struct EndOfScript {};
 
-class ReplayObserver final : public FrameObserver, public DrawRecorder {
+class ReplayObserver final : public FrameObserver {
  public:
   ReplayObserver(plat::VirtualSystem& system, const ReplayOptions& options, ReplayRun& run)
       : system_(system), options_(options), run_(run) {}
@@ -31,7 +31,8 @@ class ReplayObserver final : public FrameObserver, public DrawRecorder {
     record_.n = nextFrame_++;
     record_.screen = screen;
     record_.ops.clear();
-    if (draw_) draw_->SetRecorder(this);
+    collector_.CollectInto(&record_.ops);
+    if (draw_) draw_->SetRecorder(&collector_);
     if (options_.onFrameBegin) options_.onFrameBegin(record_.n, screen);
   }
 
@@ -46,33 +47,6 @@ class ReplayObserver final : public FrameObserver, public DrawRecorder {
     if (options_.keepFrames) run_.frames.push_back(record_);
   }
 
-  void OnTiles(int rows) override {
-    DrawOp& op = record_.ops.emplace_back();
-    op.kind = DrawOp::Tiles;
-    op.rows = rows;
-  }
-
-  void OnBlit(int x, int y, int left, int top, int right, int bottom) override {
-    DrawOp& op = record_.ops.emplace_back();
-    op.kind = DrawOp::Blit;
-    op.x = x;
-    op.y = y;
-    op.left = left;
-    op.top = top;
-    op.right = right;
-    op.bottom = bottom;
-  }
-
-  void OnText(int x, int y, uint32_t colour, int size, std::string_view text) override {
-    DrawOp& op = record_.ops.emplace_back();
-    op.kind = DrawOp::Text;
-    op.x = x;
-    op.y = y;
-    op.colour = colour;
-    op.size = size;
-    op.text.assign(text);
-  }
-
   // The number of the frame in progress (or of the last one begun).
   int CurrentFrame() const { return nextFrame_ - 1; }
 
@@ -83,10 +57,41 @@ class ReplayObserver final : public FrameObserver, public DrawRecorder {
   CCDraw* draw_ = nullptr;
   const GameState* state_ = nullptr;
   FrameRecord record_;
+  DrawOpCollector collector_;
   int nextFrame_ = 0;
 };
 
 }  // namespace
+
+void DrawOpCollector::OnTiles(int rows) {
+  if (!ops_) return;
+  DrawOp& op = ops_->emplace_back();
+  op.kind = DrawOp::Tiles;
+  op.rows = rows;
+}
+
+void DrawOpCollector::OnBlit(int x, int y, int left, int top, int right, int bottom) {
+  if (!ops_) return;
+  DrawOp& op = ops_->emplace_back();
+  op.kind = DrawOp::Blit;
+  op.x = x;
+  op.y = y;
+  op.left = left;
+  op.top = top;
+  op.right = right;
+  op.bottom = bottom;
+}
+
+void DrawOpCollector::OnText(int x, int y, uint32_t colour, int size, std::string_view text) {
+  if (!ops_) return;
+  DrawOp& op = ops_->emplace_back();
+  op.kind = DrawOp::Text;
+  op.x = x;
+  op.y = y;
+  op.colour = colour;
+  op.size = size;
+  op.text.assign(text);
+}
 
 ReplayRun RunReplay(const plat::VirtualScript& script, const ReplayOptions& options) {
   ReplayRun run;

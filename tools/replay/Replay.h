@@ -10,6 +10,7 @@
 
 #include "app/Game.h"
 #include "app/GameState.h"
+#include "display/CCDraw.h"
 #include "platform/VirtualSystem.h"
 
 struct DrawOp {
@@ -20,6 +21,18 @@ struct DrawOp {
   uint32_t colour = 0;                           // Text: 0x00BBGGRR
   int size = 0;                                  // Text: character size
   std::string text;                              // Text: the Shift-JIS bytes
+};
+
+// Collects the drawing calls the display reports into a list of DrawOps.
+class DrawOpCollector : public DrawRecorder {
+ public:
+  void CollectInto(std::vector<DrawOp>* ops) { ops_ = ops; }
+  void OnTiles(int rows) override;
+  void OnBlit(int x, int y, int left, int top, int right, int bottom) override;
+  void OnText(int x, int y, uint32_t colour, int size, std::string_view text) override;
+
+ private:
+  std::vector<DrawOp>* ops_ = nullptr;
 };
 
 struct FrameRecord {
