@@ -6,7 +6,7 @@ packages=(
   build-essential cmake pkg-config git
   libsdl2-dev libfreetype-dev libfontconfig-dev fonts-ipafont-gothic libpng-dev
   libgtest-dev libbenchmark-dev
-  xvfb xdotool imagemagick
+  xvfb xdotool x11-utils imagemagick python3 time
   clang libclang-rt-14-dev
 )
 
