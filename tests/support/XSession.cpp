@@ -118,7 +118,7 @@ uint32_t PixelAt(const std::string& rgb, int x, int y) {
 }
 
 bool GameRun::Start(const std::function<void(const fs::path& dir)>& prepare) {
-  // ctest names the game; run by hand, the one built next to the test serves.
+  // KAVREL_GAME may name another build of the game; else the one built beside the tests serves.
   const char* fromEnv = std::getenv("KAVREL_GAME");
   const std::string game = fromEnv ? fromEnv : KAVREL_BINARY_DIR "/kavrel";
   if (!fs::exists(game) || !OnPath("Xvfb") || !OnPath("xdotool") || !OnPath("import")) return false;
