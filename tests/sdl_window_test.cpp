@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <optional>
 #include <sstream>
@@ -308,4 +309,25 @@ TEST(GameWindow, EscapeEndsTheGameWithoutWritingItsFiles) {
   EXPECT_EQ(game.WaitExit(), std::optional<int>(1)) << game.Log();
   EXPECT_FALSE(game.Exists("kavrel.dat"));
   EXPECT_FALSE(game.Exists("kv_rank.dat"));
+}
+
+// With no display SDL would fall back to a driver that shows nothing and reads no keys; the game
+// must not run unseen and unquittable, but end as a window that cannot be created: result 0, no
+// files written.
+TEST(GameWindow, WithoutADisplayEndsAtOnceWritingNothing) {
+  char pattern[] = "/tmp/kavrel-nodisplay-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string dir = pattern;
+  const std::string command = "cd '" + dir + "' && env -u DISPLAY -u WAYLAND_DISPLAY -u " +
+                              "SDL_VIDEODRIVER timeout 20 '" KAVREL_BINARY_DIR "/kavrel' 2>err";
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);  // 124 would be the timeout: the game ran on unseen
+  std::ifstream err(dir + "/err");
+  std::stringstream text;
+  text << err.rdbuf();
+  EXPECT_NE(text.str().find("no display"), std::string::npos) << text.str();
+  EXPECT_FALSE(std::ifstream(dir + "/kavrel.dat").good());
+  EXPECT_FALSE(std::ifstream(dir + "/kv_rank.dat").good());
+  std::system(("rm -rf '" + dir + "'").c_str());
 }

@@ -187,6 +187,14 @@ bool SdlSystem::OpenWindow() {
   // OpenGL texture SDL would otherwise put behind it, which is software-rendered on machines
   // without a usable GPU and costs most of a frame there. Other video drivers keep SDL's choice.
   const char* driver = SDL_GetCurrentVideoDriver();
+  // With no display SDL falls back to drivers that show nothing and read no keys: the game would
+  // run unseen and could never be quit. Fail instead, unless such a driver was asked for.
+  const bool invisible =
+      driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+  if (invisible && !SDL_getenv("SDL_VIDEODRIVER")) {
+    std::fprintf(stderr, "kavrel: no display to show the game on (is DISPLAY set?)\n");
+    return false;
+  }
   if (driver && std::strcmp(driver, "x11") == 0)
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   // Hidden until shown, so that a box raised during creation comes first. Placed over the whole
