@@ -14,7 +14,7 @@ void BeginFrame(Game& game, const ScreenTiming& timing) {
 
 void WaitForPeriod(Game& game, uint32_t period) {
   // Read the tick until the period has passed; sleep while more than 2 ms remain so that the
-  // wait does not burn a core, then spin for the last ticks.
+  // wait does not burn a core, then poll closely (with the shortest pauses) for the last ticks.
   for (;;) {
     const uint32_t elapsed = Elapsed(game, game.state.frameStartTick);
     if (elapsed >= period) return;

@@ -56,8 +56,8 @@ class System {
   virtual uint32_t GetTickCount() = 0;
   // Seconds of the calendar clock, for seeding the random generator.
   virtual int64_t CurrentTimeSeconds() = 0;
-  // Gives the processor away for about `ms` milliseconds (0: just yield once). Frame waits call it
-  // between tick reads; a backend may return early.
+  // Gives the processor away for about `ms` milliseconds (0: a pause well inside one tick).
+  // Frame waits call it between tick reads; a backend may return early.
   virtual void Idle(uint32_t ms) = 0;
 
   // The 16-bit key-state word: bit 15 while the key is down, bit 0 when it was pressed since the
