@@ -126,29 +126,7 @@ wait "$gpid" 2>/dev/null || true
 # One whole challenger pass: every screen, 64 s of virtual time.
 mkdir "$work/replay"
 cp "$root/assets/kavrel.bmp" "$work/replay/"
-{
-  echo "time 12345"
-  echo "tap 2000 SPACE 100"
-  key=NUMPAD1
-  for ((t = 2300; t < 4300; t += 80)); do
-    echo "tap $t $key 40"
-    [[ $key == NUMPAD1 ]] && key=NUMPAD2 || key=NUMPAD1
-  done
-  echo "tap 4400 RETURN 50"
-  echo "tap 19500 RETURN 50"
-  echo "tap 21000 SPACE 50"
-  echo "tap 24500 RETURN 50"
-  t=40000
-  for ((i = 0; i < 8; i++)); do
-    echo "tap $t LEFT 20"
-    echo "tap $((t + 160)) RETURN 20"
-    ((t += 400))
-  done
-  echo "tap $((t + 1000)) RETURN 20"
-  echo "tap 56000 SPACE 30"
-  echo "tap 60000 RETURN 30"
-  echo "end 64000"
-} >"$work/replay/pass.replay"
+cp "$root/scripts/pass.replay" "$work/replay/pass.replay"
 printf 'end 1\n' >"$work/replay/first.replay"
 virtual_ms=64000
 
