@@ -173,15 +173,8 @@ TEST(HostileDataFiles, AWholePassOverExtremeValues) {
   dir.Write(kRecordFileName, "1e308\r\n-1e308\r\n2147483647\r\n");
   dir.Write(kRankingFileName,
             "99999999999\r\n\x01\x02\x03\x04\x05\x06\x07\x08\r\n-99999999999\r\n  \r\n  \r\n");
-  std::string script = "time 12345\ntap 2000 SPACE 100\n";
-  for (int t = 2300, k = 0; t < 4300; t += 80, k ^= 1) {
-    script += "tap " + std::to_string(t) + (k ? " NUMPAD2" : " NUMPAD1") + " 40\n";
-  }
-  script += "tap 4400 RETURN 50\ntap 19500 RETURN 50\ntap 21000 SPACE 50\ntap 24500 RETURN 50\n";
-  for (int i = 0, t = 40000; i < 9; ++i, t += 300) {
-    script += "tap " + std::to_string(t) + " RETURN 20\n";
-  }
-  script += "tap 56000 SPACE 30\ntap 60000 RETURN 30\ntap 62000 Q 30\n";
+  // The whole pass, and Q on the attract screen after it.
+  const std::string script = WholePassScript() + "tap 62000 Q 30\n";
   const ReplayRun run = Play(script);
   ASSERT_EQ(run.exitCode, 0);
   EXPECT_EQ(Visits(run),

@@ -21,6 +21,7 @@
 #include "display/CCDraw.h"
 #include "platform/VirtualSystem.h"
 #include "platform/sdl/FrameConvert.h"
+#include "tests/support/Scenario.h"
 #include "tests/support/XSession.h"
 #include "tools/replay/Replay.h"
 
@@ -173,16 +174,7 @@ TEST(ReplaySpeed, AChallengerPassTakesUnderAThreeHundredthOfItsTime) {
   GTEST_SKIP() << "timed in optimised builds only";
 #endif
   // Into every screen and out through the farewell: 64 s of play.
-  std::string text = "time 12345\ntap 2000 SPACE 100\n";
-  for (int t = 2300, k = 0; t < 4300; t += 80, ++k)
-    text += "tap " + std::to_string(t) + (k % 2 ? " NUMPAD2" : " NUMPAD1") + " 40\n";
-  text += "tap 4400 RETURN 50\ntap 19500 RETURN 50\ntap 21000 SPACE 50\ntap 24500 RETURN 50\n";
-  int t = 40000;  // eight letters of a name, then accept it
-  for (int k = 0; k < 8; ++k, t += 400)
-    text +=
-        "tap " + std::to_string(t) + " LEFT 20\ntap " + std::to_string(t + 160) + " RETURN 20\n";
-  text += "tap " + std::to_string(t + 1000) + " RETURN 20\n";
-  text += "tap 56000 SPACE 30\ntap 60000 RETURN 30\nend 64000\n";
+  const std::string text = WholePassScript();
   std::string error;
   const auto script = ParseScript(text, error);
   ASSERT_TRUE(script) << error;

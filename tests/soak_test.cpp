@@ -151,6 +151,7 @@ TEST(Soak, ManyChallengersInOneRun) {
 
   ReplayOptions options;
   options.keepFrames = false;
+  options.frameLimit = 5000 * challengers;  // a pass takes about 3000 frames
   options.onFrameBegin = [&](int, const char* screen) {
     if (visits.empty() || visits.back() != screen) {
       visits.emplace_back(screen);

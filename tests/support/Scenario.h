@@ -37,8 +37,13 @@ class ScratchDir {
 };
 
 // Parses `scriptText` and plays it in the current directory. A bad script fails the test and
-// gives an empty run.
+// gives an empty run. A run that reaches the options' frame limit (by default kPlayFrameLimit)
+// fails the test with the screen's name and the frame count.
+inline constexpr int kPlayFrameLimit = 20000;
 ReplayRun Play(const std::string& scriptText, ReplayOptions options = {});
+
+// The committed whole-pass script (scripts/pass.replay).
+std::string WholePassScript();
 
 // The frames of one screen, in order.
 std::vector<const FrameRecord*> Frames(const ReplayRun& run, std::string_view screen);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -115,6 +116,9 @@ class ScreenRig : public FrameObserver {
   }
 
   Machine system;
+  // Frames a test may run before it fails, naming the screen and the count: a screen that never
+  // ends must not run the test until memory runs out.
+  int frameLimit = 10000;
   CCDraw draw;
   GameState state;
   Random random;
@@ -167,6 +171,10 @@ class ScreenRig : public FrameObserver {
   void BeginFrame(const char* screen) override {
     // A due stall happens before the clear, so the frame's start tick already includes it.
     system.Advance(system.TakeDueStalls());
+    if (static_cast<int>(frames.size()) >= frameLimit) {
+      throw std::runtime_error("screen '" + std::string(screen) + "' still running after " +
+                               std::to_string(frames.size()) + " frames (this test's limit)");
+    }
     const bool sameVisit = !frames.empty() && frames.back().screen == screen;
     Frame& f = frames.emplace_back();
     f.n = static_cast<int>(frames.size()) - 1;

@@ -61,7 +61,21 @@ ReplayRun Play(const std::string& scriptText, ReplayOptions options) {
     ADD_FAILURE() << "bad test script: " << error;
     return {};
   }
-  return RunReplay(*script, options);
+  if (options.frameLimit == 0) options.frameLimit = kPlayFrameLimit;
+  ReplayRun run = RunReplay(*script, options);
+  if (run.limitScreen) {
+    ADD_FAILURE() << "screen '" << *run.limitScreen << "' still running after "
+                  << options.frameLimit << " frames (this test's frame limit)";
+  }
+  return run;
+}
+
+std::string WholePassScript() {
+  std::ifstream in(fs::path(KAVREL_SOURCE_DIR) / "scripts" / "pass.replay", std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (text.str().empty()) ADD_FAILURE() << "cannot read scripts/pass.replay";
+  return text.str();
 }
 
 std::vector<const FrameRecord*> Frames(const ReplayRun& run, std::string_view screen) {

@@ -8,7 +8,8 @@
 
 namespace {
 
-// Thrown at the script's end time to unwind the game without letting it write anything.
+// Thrown at the script's end time or the frame limit to unwind the game without letting it write
+// anything.
 struct EndOfScript {};
 
 class ReplayObserver final : public FrameObserver {
@@ -25,6 +26,10 @@ class ReplayObserver final : public FrameObserver {
     // The end is checked before any stall that is due at the same frame.
     if (system_.EndReached()) {
       run_.endTick = system_.GetTickCount();
+      throw EndOfScript{};
+    }
+    if (options_.frameLimit > 0 && nextFrame_ >= options_.frameLimit) {
+      run_.limitScreen = screen;
       throw EndOfScript{};
     }
     if (const uint64_t stall = system_.TakeDueStalls()) system_.Advance(stall);
@@ -112,7 +117,7 @@ ReplayRun RunReplay(const plat::VirtualScript& script, const ReplayOptions& opti
   try {
     run.exitCode = options.entry ? options.entry(system, &observer) : WinMain(system, &observer);
   } catch (const EndOfScript&) {
-    // endTick was set where the end was seen.
+    // endTick or limitScreen was set where the stop was seen.
   }
   return run;
 }

@@ -61,6 +61,9 @@ struct ReplayOptions {
   std::function<void(const MessageBoxRecord&)> onMessageBox;
   // The program to play; empty means the game's WinMain. Tests put small frame loops here.
   std::function<int(plat::System&, FrameObserver*)> entry;
+  // Stops the run before frame `frameLimit` would begin (0: no limit), so that a game that never
+  // ends cannot run a test forever.
+  int frameLimit = 0;
 };
 
 struct ReplayRun {
@@ -68,6 +71,8 @@ struct ReplayRun {
   std::vector<FrameRecord> frames;
   std::optional<int> exitCode;      // the game's own result
   std::optional<uint32_t> endTick;  // set when the script's end time stopped it
+  // Set when the frame limit stopped it: the screen whose frame would have begun.
+  std::optional<std::string> limitScreen;
 };
 
 // Runs the game's entry point in the current working directory against `script`.
