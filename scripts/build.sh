@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Configures and builds into build/ (or $BUILD_DIR).
+# Configures and builds into build/ (or $BUILD_DIR); arguments go to the configuring cmake.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}

@@ -6,8 +6,10 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
+"$root/scripts/setup.sh" fuzz
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DKAVREL_FUZZ=ON -DKAVREL_SANITIZE=ON -DKAVREL_BENCH=OFF >/dev/null
+  -DKAVREL_FUZZ=ON -DKAVREL_SANITIZE=ON -DKAVREL_TESTS=OFF -DKAVREL_TOOLS=ON \
+  -DKAVREL_BENCH=OFF >/dev/null
 targets=(fuzz_bitmap fuzz_record_file fuzz_ranking_file fuzz_script)
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
 mkdir -p "$build/findings"

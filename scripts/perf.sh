@@ -6,21 +6,22 @@
 #   - the headless replay: a whole challenger pass against the wall clock (with a trace file), its
 #     peak resident memory, and the time from its start to its first frame record.
 #
-#   scripts/perf.sh [BUILD_DIR]      (default: build; needs kavrel and kavrel-replay built)
+#   scripts/perf.sh [BUILD_DIR]      (default: build; kavrel and kavrel-replay are built there)
 #
 # Processor use is read from /proc/PID/stat (utime + stime): the X server's own work of copying
 # the window to its screen is not the game's and is shown on a line of its own.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "${1:-$root/build}" && pwd)
+build=${1:-${BUILD_DIR:-$root/build}}
+"$root/scripts/setup.sh" perf
+# A build directory set up before keeps its other options; a new one builds no tests.
+options=(-DKAVREL_TOOLS=ON)
+[[ -f $build/CMakeCache.txt ]] || options+=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVREL_TESTS=OFF)
+cmake -S "$root" -B "$build" "${options[@]}" >/dev/null
+cmake --build "$build" -j"$(nproc)" --target kavrel kavrel-replay >/dev/null
+build=$(cd "$build" && pwd)
 game=$build/kavrel
 replay=$build/kavrel-replay
-for exe in "$game" "$replay"; do
-  [[ -x $exe ]] || { echo "perf.sh: $exe is missing; build it first" >&2; exit 1; }
-done
-for tool in Xvfb xdotool xwininfo import; do
-  command -v "$tool" >/dev/null || { echo "perf.sh: needs $tool (scripts/setup.sh)" >&2; exit 1; }
-done
 
 work=$(mktemp -d)
 pids=()

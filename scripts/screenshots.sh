@@ -4,9 +4,11 @@
 #
 #   scripts/screenshots.sh [BUILD_DIR]
 #
-# BUILD_DIR holds kavrel-replay (default: build, else the first build-* that has one).
+# BUILD_DIR holds kavrel-replay (default: build, else the first build-* that has one; when none
+# has, it is built in build/).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh" screenshots
 
 replay=""
 for dir in "${1:-}" "$root/build" "$root"/build-*; do
@@ -16,8 +18,11 @@ for dir in "${1:-}" "$root/build" "$root"/build-*; do
   fi
 done
 if [[ -z "$replay" ]]; then
-  echo "screenshots.sh: no kavrel-replay found; build the kavrel-replay target first" >&2
-  exit 1
+  options=(-DKAVREL_TOOLS=ON)
+  [[ -f $root/build/CMakeCache.txt ]] || options+=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVREL_TESTS=OFF)
+  cmake -S "$root" -B "$root/build" "${options[@]}" >/dev/null
+  cmake --build "$root/build" -j"$(nproc)" --target kavrel-replay >/dev/null
+  replay=$root/build/kavrel-replay
 fi
 
 work=$(mktemp -d)

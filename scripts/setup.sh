@@ -1,26 +1,60 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the game, its tests and its tools need, when any is missing.
+# Installs the Debian 12 packages that one use of the project needs, when any is missing:
+#
+#   scripts/setup.sh [SET...]      (default: game)
+#
+#   game         build and run the game (compiler, CMake, SDL2, FreeType, fontconfig, the IPAGothic
+#                face, and the X core fonts that SDL's own start-up box draws with)
+#   test         the game plus the tests: GoogleTest, libpng, Xvfb and the X tools they drive
+#   sanitize     the same as test
+#   fuzz         the game's libraries plus clang and libFuzzer
+#   screenshots  the game's libraries plus libpng and python3
+#   bench        the game's libraries plus Google Benchmark
+#   perf         the game plus Xvfb, the X tools, ImageMagick and GNU time
+#
+# Runs apt-get as root, or through sudo for another user. Quick when everything is in place.
 set -euo pipefail
 
-packages=(
-  build-essential cmake pkg-config git
-  libsdl2-dev libfreetype-dev libfontconfig-dev fonts-ipafont-gothic libpng-dev
-  libgtest-dev libbenchmark-dev
-  xvfb xdotool x11-utils imagemagick python3 time
-  clang libclang-rt-14-dev
-)
+game=(build-essential cmake pkg-config libsdl2-dev libfreetype-dev libfontconfig-dev
+  fonts-ipafont-gothic xfonts-base)
+xtools=(xvfb xdotool x11-utils imagemagick)
 
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
+packages=()
+for set in "${@:-game}"; do
+  case $set in
+    game) packages+=("${game[@]}") ;;
+    test | sanitize) packages+=("${game[@]}" libgtest-dev libpng-dev "${xtools[@]}") ;;
+    fuzz) packages+=("${game[@]}" libpng-dev clang libclang-rt-14-dev) ;;
+    screenshots) packages+=("${game[@]}" libpng-dev python3) ;;
+    bench) packages+=("${game[@]}" libbenchmark-dev) ;;
+    perf) packages+=("${game[@]}" libpng-dev "${xtools[@]}" time) ;;
+    *)
+      echo "setup: unknown set '$set' (game test sanitize fuzz screenshots bench perf)" >&2
+      exit 2
+      ;;
+  esac
 done
 
-if ((${#missing[@]})); then
-  echo "setup: installing ${missing[*]}"
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# One query for all of them; a package dpkg does not know is missing too.
+mapfile -t packages < <(printf '%s\n' "${packages[@]}" | sort -u)
+installed=$(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null |
+  awk '$NF == "installed" {print $1}' || true)
+missing=()
+for p in "${packages[@]}"; do
+  grep -qxF "$p" <<<"$installed" || missing+=("$p")
+done
+((${#missing[@]})) || exit 0
+
+echo "setup: installing ${missing[*]}"
+as_root=()
+if [[ $(id -u) -ne 0 ]]; then
+  if ! command -v sudo >/dev/null; then
+    echo "setup: these packages are missing and installing them needs root (or sudo): ${missing[*]}" >&2
+    exit 1
+  fi
+  as_root=(sudo)
 fi
+# The variable is given to apt-get itself: sudo would drop it from its own environment.
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"

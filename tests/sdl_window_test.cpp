@@ -28,7 +28,6 @@ using xsession::Child;
 using xsession::GameRun;
 using xsession::kScreenH;
 using xsession::kScreenW;
-using xsession::OnPath;
 using xsession::PixelAt;
 using xsession::WaitFor;
 using xsession::XServer;
@@ -190,25 +189,6 @@ TEST(FrameConvert, ColoursFollowThePaletteAndRowPitch) {
   }
 }
 
-TEST(FrameConvert, ConvertsAFrameQuickly) {
-  const std::vector<uint8_t> frame = TestPattern();
-  const plat::ColourTable table = plat::BuildColourTable(TestPalette(false).data());
-  std::vector<uint32_t> out(static_cast<size_t>(640) * 480);
-  double best = 1e9, total = 0;
-  constexpr int kRuns = 60;
-  for (int i = 0; i < kRuns; ++i) {
-    const auto t0 = std::chrono::steady_clock::now();
-    plat::ConvertFrame(frame.data(), kPatternPitch, table, out.data(), 640 * 4);
-    const double ms =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-    best = std::min(best, ms);
-    total += ms;
-  }
-  std::printf("frame conversion: best %.3f ms, mean %.3f ms\n", best, total / kRuns);
-  // The best run is the one least disturbed by other work on the machine.
-  EXPECT_LT(best, 0.3);
-}
-
 TEST(FrameConvert, FitsTheLargestWholeScaleCentred) {
   auto fit = [](int w, int h) {
     const plat::FrameRect r = plat::FitFrame(w, h);
@@ -224,8 +204,7 @@ TEST(FrameConvert, FitsTheLargestWholeScaleCentred) {
 }
 
 TEST(SdlWindow, ShowsFramesTakesKeysAndQuitsOnEscape) {
-  if (!OnPath("Xvfb") || !OnPath("xdotool") || !OnPath("import"))
-    GTEST_SKIP() << "needs Xvfb, xdotool and ImageMagick import";
+  REQUIRE_WINDOW_TOOLS(false);
   XServer x;
   ASSERT_TRUE(x.Start()) << "Xvfb did not start";
 
@@ -288,7 +267,8 @@ TEST(SdlWindow, ShowsFramesTakesKeysAndQuitsOnEscape) {
 
 TEST(GameWindow, StartsShowsTheAttractScreenAndQuitsInOrderWithQ) {
   GameRun game;
-  if (!game.Start()) GTEST_SKIP() << "needs the game binary, Xvfb, xdotool and import";
+  REQUIRE_WINDOW_TOOLS(true);
+  ASSERT_TRUE(game.Start()) << "the game's X server did not start";
   ASSERT_TRUE(game.PassStartUpBox()) << game.Log();
   EXPECT_TRUE(game.WaitForPicture()) << "the screen stayed black";
   game.SaveScreenshot("attract.png");
@@ -303,7 +283,8 @@ TEST(GameWindow, StartsShowsTheAttractScreenAndQuitsInOrderWithQ) {
 
 TEST(GameWindow, EscapeEndsTheGameWithoutWritingItsFiles) {
   GameRun game;
-  if (!game.Start()) GTEST_SKIP() << "needs the game binary, Xvfb, xdotool and import";
+  REQUIRE_WINDOW_TOOLS(true);
+  ASSERT_TRUE(game.Start()) << "the game's X server did not start";
   ASSERT_TRUE(game.PassStartUpBox()) << game.Log();
   game.TapKey("Escape");
   EXPECT_EQ(game.WaitExit(), std::optional<int>(1)) << game.Log();

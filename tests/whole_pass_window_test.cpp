@@ -50,7 +50,8 @@ bool AttractShown(const std::string& rgb) {
 
 TEST(WholePassWindow, OneChallengerPlaysEveryScreenAndEntersTheRanking) {
   GameRun game;
-  if (!game.Start()) GTEST_SKIP() << "needs the game binary, Xvfb, xdotool and import";
+  REQUIRE_WINDOW_TOOLS(true);
+  ASSERT_TRUE(game.Start()) << "the game's X server did not start";
   const auto started = std::chrono::steady_clock::now();
   ASSERT_TRUE(game.PassStartUpBox()) << game.Log();
   ASSERT_TRUE(game.WaitForPicture()) << "the screen stayed black";

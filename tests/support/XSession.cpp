@@ -16,9 +16,37 @@
 namespace fs = std::filesystem;
 
 namespace xsession {
+namespace {
+
+// KAVREL_GAME may name another build of the game; else the one built beside the tests serves.
+std::string GameBinary() {
+  const char* fromEnv = std::getenv("KAVREL_GAME");
+  return fromEnv ? fromEnv : KAVREL_BINARY_DIR "/kavrel";
+}
+
+}  // namespace
 
 bool OnPath(const char* program) {
   return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::string MissingForWindowTests(bool game) {
+  std::string missing;
+  auto need = [&](bool found, const std::string& what) {
+    if (!found) missing += (missing.empty() ? "" : ", ") + what;
+  };
+  need(OnPath("Xvfb"), "Xvfb (package xvfb)");
+  need(OnPath("xdotool"), "xdotool (package xdotool)");
+  need(OnPath("xwininfo"), "xwininfo (package x11-utils)");
+  need(OnPath("import"), "ImageMagick's import (package imagemagick)");
+  if (game) need(fs::exists(GameBinary()), "the game binary " + GameBinary());
+  if (!missing.empty()) missing += "; scripts/setup.sh test installs the packages";
+  return missing;
+}
+
+bool UnderCi() {
+  const char* ci = std::getenv("CI");
+  return ci && std::string(ci) == "true";
 }
 
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
@@ -118,10 +146,8 @@ uint32_t PixelAt(const std::string& rgb, int x, int y) {
 }
 
 bool GameRun::Start(const std::function<void(const fs::path& dir)>& prepare) {
-  // KAVREL_GAME may name another build of the game; else the one built beside the tests serves.
-  const char* fromEnv = std::getenv("KAVREL_GAME");
-  const std::string game = fromEnv ? fromEnv : KAVREL_BINARY_DIR "/kavrel";
-  if (!fs::exists(game) || !OnPath("Xvfb") || !OnPath("xdotool") || !OnPath("import")) return false;
+  const std::string game = GameBinary();
+  if (!MissingForWindowTests(true).empty()) return false;
   char pattern[] = "/tmp/kavrel-game-XXXXXX";
   if (!mkdtemp(pattern)) return false;
   dir_ = pattern;
@@ -150,7 +176,12 @@ GameRun::~GameRun() {
 
 bool GameRun::PassStartUpBox() {
   std::string box;
-  if (!WaitFor([&] { return !(box = x_.FindWindow("INFORMATION")).empty(); }, 10s)) return false;
+  if (!WaitFor([&] { return !(box = x_.FindWindow("INFORMATION")).empty(); }, 10s)) {
+    boxProblem_ =
+        "the start-up box never appeared; SDL's own box (used when zenity is absent) needs the X "
+        "core fonts of the package xfonts-base, which scripts/setup.sh installs\n";
+    return false;
+  }
   SaveScreenshot("startup-box.png");
   x_.Run("xdotool windowfocus " + box + " key Return");
   if (!WaitFor([&] { return x_.FindWindow("INFORMATION").empty(); }, 5s)) return false;
@@ -190,7 +221,7 @@ std::string GameRun::Log() const {
   std::istringstream tree(x_.Run("xwininfo -root -tree"));
   for (std::string line; std::getline(tree, line);)
     if (line.find('"') != std::string::npos) windows += line + "\n";
-  return "game output:\n" + ReadFile("game.log") + "windows:\n" + windows;
+  return boxProblem_ + "game output:\n" + ReadFile("game.log") + "windows:\n" + windows;
 }
 
 bool GameRun::Exists(const std::string& name) const {

@@ -21,6 +21,26 @@ constexpr int kScreenH = 960;
 
 bool OnPath(const char* program);
 
+// What a real-window test needs and does not find, in words ("" when nothing is missing): the X
+// tools, and the game binary when `game` is set.
+std::string MissingForWindowTests(bool game);
+// True under CI (CI=true), where a window test that cannot run fails instead of skipping.
+bool UnderCi();
+
+}  // namespace xsession
+
+// Skips the test when what it needs is missing, or fails it under CI, naming what is missing.
+#define REQUIRE_WINDOW_TOOLS(game)                                                       \
+  do {                                                                                   \
+    const std::string missing_ = xsession::MissingForWindowTests(game);                  \
+    if (!missing_.empty()) {                                                             \
+      if (xsession::UnderCi()) FAIL() << "CI cannot run this window test: " << missing_; \
+      GTEST_SKIP() << "needs " << missing_;                                              \
+    }                                                                                    \
+  } while (0)
+
+namespace xsession {
+
 // Polls `done` until it holds or `limit` has passed.
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit);
 
@@ -65,7 +85,7 @@ uint32_t PixelAt(const std::string& rgb, int x, int y);
 // The game binary on its own X server, in a fresh directory holding the sprite sheet.
 class GameRun {
  public:
-  // Starts the game; false when something it needs is missing (the test is then skipped).
+  // Starts the game; false when it could not (check REQUIRE_WINDOW_TOOLS(true) first).
   // `prepare` may put files into the directory before the game starts.
   bool Start(const std::function<void(const std::filesystem::path& dir)>& prepare = {});
   ~GameRun();
@@ -93,6 +113,7 @@ class GameRun {
   std::filesystem::path dir_;
   std::optional<Child> game_;
   std::string window_;
+  std::string boxProblem_;  // why PassStartUpBox failed, for Log()
 };
 
 }  // namespace xsession
