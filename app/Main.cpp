@@ -32,8 +32,8 @@ void ResetPass(Game& game) {
 
 // The screens after the attract screen, in their fixed order.
 ScreenResult PlayPass(Game& game) {
-  for (auto screen : {WindUpScreen, RunScreen, StandByScreen, BallScreen, ResultsScreen,
-                      NameEntryScreen}) {
+  for (auto screen :
+       {WindUpScreen, RunScreen, StandByScreen, BallScreen, ResultsScreen, NameEntryScreen}) {
     if (screen(game) == ScreenResult::Quit) return ScreenResult::Quit;
   }
   InsertRankingEntry(game);
@@ -60,13 +60,21 @@ int WinMain(plat::System& system, FrameObserver* observer) {
   ReadRankingTable(state);
   random.Seed(static_cast<uint32_t>(system.CurrentTimeSeconds()));
 
+  // A closed window ends the game without saving; the end of the session (a shutdown, a closed
+  // terminal) ends it as Q does, so that the day's results are kept.
   while (state.keepRunning == 1) {
     ResetPass(game);
-    if (AttractScreen(game) == ScreenResult::Quit) return 1;
+    if (AttractScreen(game) == ScreenResult::Quit) {
+      if (!SessionEnding()) return 1;
+      state.keepRunning = 0;
+    }
     // Stops at the largest number instead of overflowing when a hand-edited file holds it.
     if (state.challengerNumber < INT32_MAX) state.challengerNumber += 1;
     if (state.keepRunning != 1) break;
-    if (PlayPass(game) == ScreenResult::Quit) return 1;
+    if (PlayPass(game) == ScreenResult::Quit) {
+      if (!SessionEnding()) return 1;
+      break;  // what the pass has set so far is kept
+    }
   }
   return WriteDataFiles(state);
 }

@@ -3,7 +3,14 @@
 #include "display/ShiftJis.h"
 #include "platform/System.h"
 
+namespace {
+
+bool sessionEnding = false;
+
+}  // namespace
+
 int CreateMainWindow(plat::System& system) {
+  sessionEnding = false;
   if (!system.CreateWindow(&MainWindowProc)) return 0;
   system.ShowWindow();
   return 1;
@@ -19,6 +26,12 @@ long MainWindowProc(plat::System& system, const plat::Message& msg) {
       break;
     case plat::WM_SETCURSOR:
       return 1;  // no cursor over the window
+    case plat::WM_ENDSESSION:
+      if (msg.wParam) {
+        sessionEnding = true;
+        system.PostQuitMessage(0);
+      }
+      break;
     case plat::WM_KEYDOWN:
       if (msg.wParam == plat::VK_ESCAPE) system.PostMessage({plat::WM_CLOSE, 0});
       break;
@@ -26,6 +39,10 @@ long MainWindowProc(plat::System& system, const plat::Message& msg) {
       break;
   }
   return system.DefWindowProc(msg);
+}
+
+bool SessionEnding() {
+  return sessionEnding;
 }
 
 int DrainMessageQueue(plat::System& system) {

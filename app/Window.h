@@ -1,5 +1,5 @@
 // The main window: an anchor for the display and a receiver of messages. Only ESC, or any other
-// way of closing it, reaches the game through messages.
+// way of closing it, and the end of the session reach the game through messages.
 #pragma once
 
 namespace plat {
@@ -13,3 +13,6 @@ int CreateMainWindow(plat::System& system);
 long MainWindowProc(plat::System& system, const plat::Message& msg);
 // 1 when the queue is empty and the frame may go on; 0 when the quit message has been taken.
 int DrainMessageQueue(plat::System& system);
+// True when the quit came because the session is ending (the machine shuts down, the user logs
+// out, the terminal closes): the game then keeps its results as Q does.
+bool SessionEnding();

@@ -28,6 +28,7 @@ enum : uint32_t {
   WM_DESTROY = 0x0002,
   WM_CLOSE = 0x0010,
   WM_QUIT = 0x0012,
+  WM_ENDSESSION = 0x0016,  // wParam 1: the session ends (shutdown, log-out, closed terminal)
   WM_SETCURSOR = 0x0020,
   WM_KEYDOWN = 0x0100,
 };
@@ -74,8 +75,8 @@ class System {
   // WM_CREATE to `proc` before it returns; closing the window sends WM_DESTROY.
   bool CreateWindow(WindowProc proc);
   void ShowWindow();
-  bool PeekMessage();              // pumps pending events, then: is a message waiting?
-  bool GetMessage(Message& out);   // false when the message taken is WM_QUIT
+  bool PeekMessage();             // pumps pending events, then: is a message waiting?
+  bool GetMessage(Message& out);  // false when the message taken is WM_QUIT
   void DispatchMessage(const Message& msg);
   long DefWindowProc(const Message& msg);
   void PostMessage(const Message& msg) { queue_.push_back(msg); }

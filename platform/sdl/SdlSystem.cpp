@@ -9,6 +9,7 @@
 #include <string>
 
 #include "display/ShiftJis.h"
+#include "platform/sdl/EndSignals.h"
 
 namespace plat {
 namespace {
@@ -97,6 +98,7 @@ void SdlSystem::MessageBox(std::string_view text, std::string_view caption) {
   const std::string utf8Caption = SjisToUtf8(caption);
   // A box raised while the window is still being created has no owner, like the start-up box.
   SDL_Window* owner = shown_ ? window_ : nullptr;
+  MessageBoxUp boxUp;
   if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, utf8Caption.c_str(), utf8Text.c_str(),
                                owner) != 0) {
     // Without a box the game would wait for nobody; say it on the console and go on.
@@ -176,6 +178,9 @@ SDL_Surface* SdlSystem::WindowSurface() {
 bool SdlSystem::OpenWindow() {
   // A booth machine: a box popping up over the game must not minimise it.
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  // Shutdown, a closed terminal and Ctrl+C end the game as Q does, not as a closed window.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  CatchEndSignals();
   if (!sdlStarted_) {
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
       ReportSdlError("SDL_Init");
@@ -253,6 +258,10 @@ void SdlSystem::DestroyWindow() {
 
 void SdlSystem::TakeEvents() {
   if (!window_) return;
+  if (!endPosted_ && EndSignalCaught() != 0) {
+    PostMessage({WM_ENDSESSION, 1});
+    endPosted_ = true;
+  }
   SDL_Event ev;
   while (SDL_PollEvent(&ev)) {
     switch (ev.type) {

@@ -41,7 +41,8 @@ class SdlSystem : public System {
   // The window's surface, painted black whenever it is new (first use, new size, exposed), so
   // that the borders around the frame need no work on the other frames.
   SDL_Surface* WindowSurface();
-  // Takes every pending SDL event: notes key-downs for the polls, posts ESC and close requests.
+  // Takes every pending SDL event: notes key-downs for the polls, posts ESC and close requests;
+  // posts WM_ENDSESSION once an end signal has come.
   void TakeEvents();
 
   bool sdlStarted_ = false;
@@ -55,6 +56,7 @@ class SdlSystem : public System {
   SDL_Surface* staging_ = nullptr;  // 32-bit frame for windows of another depth
   bool shown_ = false;
   bool closePosted_ = false;
+  bool endPosted_ = false;  // an end signal has been turned into WM_ENDSESSION
   std::array<bool, kKeyCount> pressedSincePoll_{};
   std::array<PaletteEntry, 256> palette_{};
   ColourTable colours_{};  // in the pixel format of tableFormat_

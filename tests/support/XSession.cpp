@@ -65,20 +65,25 @@ Child::~Child() {
 }
 
 std::optional<int> Child::Wait(std::chrono::milliseconds limit) {
-  int status = 0;
-  const bool ended = WaitFor(
-      [&] {
-        if (pid_ <= 0) return true;
-        if (waitpid(pid_, &status, WNOHANG) != pid_) return false;
-        pid_ = -1;
-        return true;
-      },
-      limit);
-  if (!ended || !WIFEXITED(status)) return std::nullopt;
-  return WEXITSTATUS(status);
+  const std::optional<int> status = WaitStatus(limit);
+  if (!status || !WIFEXITED(*status)) return std::nullopt;
+  return WEXITSTATUS(*status);
 }
 
-bool XServer::Start() {
+std::optional<int> Child::WaitStatus(std::chrono::milliseconds limit) {
+  int status = 0;
+  const auto end = std::chrono::steady_clock::now() + limit;
+  for (;;) {
+    if (pid_ > 0 && waitpid(pid_, &status, WNOHANG) == pid_) {
+      pid_ = -1;
+      return status;
+    }
+    if (pid_ <= 0 || std::chrono::steady_clock::now() >= end) return std::nullopt;
+    std::this_thread::sleep_for(5ms);
+  }
+}
+
+bool XServer::Start(bool builtInFontsOnly) {
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) return false;
   std::fflush(nullptr);
@@ -90,6 +95,10 @@ bool XServer::Start() {
     dup2(null, 2);
     const std::string fd = std::to_string(fds[1]);
     const std::string screen = std::to_string(kScreenW) + "x" + std::to_string(kScreenH) + "x24";
+    if (builtInFontsOnly) {
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten",
+             "tcp", "-fp", "built-ins", static_cast<char*>(nullptr));
+    }
     execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten",
            "tcp", static_cast<char*>(nullptr));
     _exit(127);
@@ -153,12 +162,13 @@ bool GameRun::Start(const std::function<void(const fs::path& dir)>& prepare) {
   dir_ = pattern;
   fs::copy_file(fs::path(KAVREL_SOURCE_DIR) / "assets/kavrel.bmp", dir_ / "kavrel.bmp");
   if (prepare) prepare(dir_);
-  if (!x_.Start()) return false;
+  if (!x_.Start(noXFonts_)) return false;
   std::fflush(nullptr);
   const pid_t pid = fork();
   if (pid == 0) {
     if (chdir(dir_.c_str()) != 0) _exit(126);
     setenv("DISPLAY", x_.Display().c_str(), 1);
+    for (const auto& [name, value] : env_) setenv(name.c_str(), value.c_str(), 1);
     const int log = open("game.log", O_WRONLY | O_CREAT | O_TRUNC, 0644);
     dup2(log, 1);
     dup2(log, 2);
@@ -174,14 +184,17 @@ GameRun::~GameRun() {
   if (!dir_.empty()) fs::remove_all(dir_);
 }
 
+bool GameRun::WaitForStartUpBox() {
+  if (WaitFor([&] { return !x_.FindWindow("INFORMATION").empty(); }, 10s)) return true;
+  boxProblem_ =
+      "the start-up box never appeared; SDL's own box (used when zenity is absent) needs the X "
+      "core fonts of the package xfonts-base, which scripts/setup.sh installs\n";
+  return false;
+}
+
 bool GameRun::PassStartUpBox() {
-  std::string box;
-  if (!WaitFor([&] { return !(box = x_.FindWindow("INFORMATION")).empty(); }, 10s)) {
-    boxProblem_ =
-        "the start-up box never appeared; SDL's own box (used when zenity is absent) needs the X "
-        "core fonts of the package xfonts-base, which scripts/setup.sh installs\n";
-    return false;
-  }
+  if (!WaitForStartUpBox()) return false;
+  const std::string box = x_.FindWindow("INFORMATION");
   SaveScreenshot("startup-box.png");
   x_.Run("xdotool windowfocus " + box + " key Return");
   if (!WaitFor([&] { return x_.FindWindow("INFORMATION").empty(); }, 5s)) return false;
@@ -214,6 +227,10 @@ void GameRun::TapKey(const std::string& key) {
 
 std::optional<int> GameRun::WaitExit(std::chrono::milliseconds limit) {
   return game_->Wait(limit);
+}
+
+void GameRun::Signal(int sig) {
+  kill(game_->Pid(), sig);
 }
 
 std::string GameRun::Log() const {

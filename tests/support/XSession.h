@@ -10,6 +10,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace xsession {
 
@@ -53,6 +55,9 @@ class Child {
   Child& operator=(const Child&) = delete;
   // The exit code, or nothing when it did not end in time or ended by a signal.
   std::optional<int> Wait(std::chrono::milliseconds limit);
+  // The wait status, or nothing when it did not end in time.
+  std::optional<int> WaitStatus(std::chrono::milliseconds limit);
+  pid_t Pid() const { return pid_; }
 
  private:
   pid_t pid_;
@@ -61,7 +66,8 @@ class Child {
 // A private X server, on the first free display number it finds itself.
 class XServer {
  public:
-  bool Start();
+  // With `builtInFontsOnly`, the server has none of the installed X core fonts.
+  bool Start(bool builtInFontsOnly = false);
   const std::string& Display() const { return display_; }
 
   // Runs an X client command line (bounded by 10 s); its standard output.
@@ -89,7 +95,14 @@ class GameRun {
   // `prepare` may put files into the directory before the game starts.
   bool Start(const std::function<void(const std::filesystem::path& dir)>& prepare = {});
   ~GameRun();
+  // An environment variable for the game, set before Start.
+  void SetEnv(const std::string& name, const std::string& value) { env_.push_back({name, value}); }
+  // The X server without the installed core fonts, as on a machine without xfonts-base: SDL's own
+  // box cannot be drawn and SDL asks zenity instead. Set before Start.
+  void WithoutXFonts() { noXFonts_ = true; }
 
+  // True once the start-up box is up.
+  bool WaitForStartUpBox();
   // Answers the start-up box with RETURN; true once it is gone and the game's window is shown.
   bool PassStartUpBox();
   // True once something other than black is on the screen.
@@ -102,6 +115,10 @@ class GameRun {
   void TapKey(const std::string& key);
 
   std::optional<int> WaitExit(std::chrono::milliseconds limit = 10s);
+  std::optional<int> WaitStatus(std::chrono::milliseconds limit) {
+    return game_->WaitStatus(limit);
+  }
+  void Signal(int sig);
   // The game's console output and the titled windows on the screen, for failure messages.
   std::string Log() const;
   bool Exists(const std::string& name) const;
@@ -113,7 +130,9 @@ class GameRun {
   std::filesystem::path dir_;
   std::optional<Child> game_;
   std::string window_;
-  std::string boxProblem_;  // why PassStartUpBox failed, for Log()
+  std::string boxProblem_;  // why the start-up box was not seen, for Log()
+  std::vector<std::pair<std::string, std::string>> env_;
+  bool noXFonts_ = false;
 };
 
 }  // namespace xsession
