@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -45,6 +46,8 @@ int KeyIndexOfScancode(SDL_Scancode sc) {
     if (kKeys[i].main == sc || kKeys[i].alternative == sc) return i;
   return -1;
 }
+
+constexpr const char* kWindowTitle = "Vostrel";
 
 void ReportSdlError(const char* what) {
   std::fprintf(stderr, "%s: %s\n", what, SDL_GetError());
@@ -150,7 +153,7 @@ void SdlSystem::Present(const uint8_t* pixels, int pitch, const PaletteEntry* pa
   } else {
     SDL_UpdateWindowSurfaceRects(window_, &target, 1);
   }
-  if (!fullScreenAsked_) {
+  if (mode_ == ScreenMode::FullScreen && !fullScreenAsked_) {
     // Asked only once the first picture is up: SDL waits up to 100 ms for a window manager to
     // confirm full screen, and a booth machine may have none. The window already covers the
     // desktop, so the picture does not move when the request is granted.
@@ -202,13 +205,7 @@ bool SdlSystem::OpenWindow() {
   }
   if (driver && std::strcmp(driver, "x11") == 0)
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  // Hidden until shown, so that a box raised during creation comes first. Placed over the whole
-  // desktop from the start: without a window manager the full-screen request (made after the
-  // first frame) does not resize the window.
-  SDL_Rect desktop{0, 0, kFrameWidth, kFrameHeight};
-  SDL_GetDisplayBounds(0, &desktop);
-  window_ = SDL_CreateWindow("Vostrel", desktop.x, desktop.y, desktop.w, desktop.h,
-                             SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+  window_ = mode_ == ScreenMode::FullScreen ? CreateFullScreenWindow() : CreateScaledWindow();
   if (!window_) {
     ReportSdlError("SDL_CreateWindow");
     return false;
@@ -224,6 +221,25 @@ bool SdlSystem::OpenWindow() {
   closePosted_ = false;
   pressedSincePoll_.fill(false);
   return true;
+}
+
+// Both windows are hidden until shown, so that a box raised during creation comes first.
+SDL_Window* SdlSystem::CreateFullScreenWindow() {
+  // Placed over the whole desktop from the start: without a window manager the full-screen
+  // request (made after the first frame) does not resize the window.
+  SDL_Rect desktop{0, 0, kFrameWidth, kFrameHeight};
+  SDL_GetDisplayBounds(0, &desktop);
+  return SDL_CreateWindow(kWindowTitle, desktop.x, desktop.y, desktop.w, desktop.h,
+                          SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+}
+
+SDL_Window* SdlSystem::CreateScaledWindow() {
+  // The part of the screen not taken by panels; the frame is enlarged by whole steps only.
+  SDL_Rect usable{0, 0, kFrameWidth, kFrameHeight};
+  SDL_GetDisplayUsableBounds(0, &usable);
+  const int scale = std::max(1, std::min(usable.w / kFrameWidth, usable.h / kFrameHeight));
+  return SDL_CreateWindow(kWindowTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                          kFrameWidth * scale, kFrameHeight * scale, SDL_WINDOW_HIDDEN);
 }
 
 void SdlSystem::CloseWindow() {

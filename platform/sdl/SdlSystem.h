@@ -1,5 +1,6 @@
-// The real machine: a borderless full-screen SDL2 window showing the game's 640 x 480 frame at
-// the largest whole-number scale, the keyboard polled through SDL, and SDL's message boxes.
+// The real machine: a borderless full-screen SDL2 window (or, on request, an ordinary window)
+// showing the game's 640 x 480 frame at the largest whole-number scale, the keyboard polled
+// through SDL, and SDL's message boxes.
 #pragma once
 
 #include <array>
@@ -13,9 +14,13 @@ struct SDL_Surface;
 
 namespace plat {
 
+// How the game is shown: full screen for the booth, or in a window of 640 x 480 times the largest
+// whole scale that fits the screen, for setting up and trying the game on a desktop.
+enum class ScreenMode { FullScreen, Window };
+
 class SdlSystem : public System {
  public:
-  SdlSystem() = default;
+  explicit SdlSystem(ScreenMode mode = ScreenMode::FullScreen) : mode_(mode) {}
   ~SdlSystem() override;
   SdlSystem(const SdlSystem&) = delete;
   SdlSystem& operator=(const SdlSystem&) = delete;
@@ -45,6 +50,10 @@ class SdlSystem : public System {
   // posts WM_ENDSESSION once an end signal has come.
   void TakeEvents();
 
+  SDL_Window* CreateFullScreenWindow();
+  SDL_Window* CreateScaledWindow();
+
+  ScreenMode mode_;
   bool sdlStarted_ = false;
   SDL_Window* window_ = nullptr;
   SDL_Surface* surface_ = nullptr;  // the window surface last drawn to
