@@ -2,7 +2,9 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -12,11 +14,9 @@ struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
-}  // namespace
-
-bool WritePng(const std::string& path, const uint8_t* pixels, int width, int height, int pitch,
-              const plat::PaletteEntry* palette) {
-  if (!pixels || !palette || width <= 0 || height <= 0) return false;
+// Writes an 8-bit PNG of `channels` bytes a pixel; `fillRow(y, row)` supplies each row.
+bool WriteRows(const std::string& path, int width, int height, int channels, int level,
+               const std::function<void(int y, png_byte* row)>& fillRow) {
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
   if (!file) return false;
 
@@ -28,27 +28,19 @@ bool WritePng(const std::string& path, const uint8_t* pixels, int width, int hei
     return false;
   }
   // Built before setjmp so that a longjmp out of libpng skips no destructor that matters.
-  std::vector<png_byte> row(static_cast<size_t>(width) * 3);
+  std::vector<png_byte> row(static_cast<size_t>(width) * channels);
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);
     return false;
   }
   png_init_io(png, file.get());
-  // Screenshots are many and looked at rarely: favour speed over size.
-  png_set_compression_level(png, 1);
+  png_set_compression_level(png, level);
   png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
+               channels == 4 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
   for (int y = 0; y < height; ++y) {
-    const uint8_t* src = pixels + static_cast<ptrdiff_t>(y) * pitch;
-    png_byte* dst = row.data();
-    for (int x = 0; x < width; ++x) {
-      const plat::PaletteEntry& c = palette[src[x]];
-      *dst++ = c.peRed;
-      *dst++ = c.peGreen;
-      *dst++ = c.peBlue;
-    }
+    fillRow(y, row.data());
     png_write_row(png, row.data());
   }
   png_write_end(png, nullptr);
@@ -57,4 +49,31 @@ bool WritePng(const std::string& path, const uint8_t* pixels, int width, int hei
   std::FILE* f = file.release();
   const bool written = std::fflush(f) == 0 && !std::ferror(f);
   return std::fclose(f) == 0 && written;
+}
+
+}  // namespace
+
+bool WritePng(const std::string& path, const uint8_t* pixels, int width, int height, int pitch,
+              const plat::PaletteEntry* palette) {
+  if (!pixels || !palette || width <= 0 || height <= 0) return false;
+  // Screenshots are many and looked at rarely: favour speed over size.
+  return WriteRows(path, width, height, 3, 1, [&](int y, png_byte* dst) {
+    const uint8_t* src = pixels + static_cast<ptrdiff_t>(y) * pitch;
+    for (int x = 0; x < width; ++x) {
+      const plat::PaletteEntry& c = palette[src[x]];
+      *dst++ = c.peRed;
+      *dst++ = c.peGreen;
+      *dst++ = c.peBlue;
+    }
+  });
+}
+
+bool WritePngRgba(const std::string& path, const uint8_t* rgba, int width, int height) {
+  if (!rgba || width <= 0 || height <= 0) return false;
+  const size_t rowBytes = static_cast<size_t>(width) * 4;
+  // Installed pictures: few and kept, so the smallest file.
+  return WriteRows(path, width, height, 4, 9, [&](int y, png_byte* dst) {
+    const uint8_t* src = rgba + static_cast<size_t>(y) * rowBytes;
+    std::copy(src, src + rowBytes, dst);
+  });
 }
