@@ -5,8 +5,9 @@
 #   share/kavrel/kavrel.bmp      the sprite sheet the launcher copies into the data directory
 #   share/applications, share/icons/hicolor, share/man/man6, share/doc/kavrel
 # The tree is relocatable: the launcher finds the program and the sheet relative to itself
-# before it tries the install prefix. Linux only; other systems get their own packaging.
-if(NOT UNIX OR APPLE)
+# before it tries the install prefix. Linux only, other systems get their own packaging; and
+# only with the tools, as the replay is installed and the icons are drawn by one of them.
+if(NOT UNIX OR APPLE OR NOT KAVREL_TOOLS)
   return()
 endif()
 

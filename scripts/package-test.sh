@@ -16,11 +16,8 @@ fail() {
 if dpkg-query -W -f='${Status}' kavrel 2>/dev/null | grep -q 'install ok installed'; then
   fail "kavrel is installed on this machine already; remove it first (dpkg -r kavrel)"
 fi
+"$root/scripts/setup.sh" package-test
 "$root/scripts/package.sh"
-# The start-up box is drawn with the X core fonts, which the package only recommends.
-if ! dpkg-query -W -f='${Status}' xfonts-base 2>/dev/null | grep -q 'install ok installed'; then
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends xfonts-base
-fi
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 deb=$root/dist/kavrel_${version}_amd64.deb
 

@@ -8,20 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build-package}
 dist=$root/dist
 
-"$root/scripts/setup.sh"
-# Packaging tools: dpkg-shlibdeps and dpkg-buildflags (dpkg-dev), file (CPack looks for ELF
-# files with it), lintian.
-missing=()
-for p in dpkg-dev file lintian; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  echo "package: installing ${missing[*]}"
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+"$root/scripts/setup.sh" package
 
 # Debian's hardening: stack protector, fortified functions, read-only relocations, bind now.
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
@@ -30,9 +17,9 @@ cxxflags="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
 ldflags=$(dpkg-buildflags --get LDFLAGS)
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-  -DKAVREL_BENCH=OFF -DCMAKE_C_FLAGS="$cflags" -DCMAKE_CXX_FLAGS="$cxxflags" \
+  -DKAVREL_TESTS=OFF -DKAVREL_BENCH=OFF -DCMAKE_C_FLAGS="$cflags" -DCMAKE_CXX_FLAGS="$cxxflags" \
   -DCMAKE_EXE_LINKER_FLAGS="$ldflags" >/dev/null
-# Only what is installed; the tests are not built here.
+# Only what is installed.
 cmake --build "$build" --target kavrel_dist -j"$(nproc)"
 
 mkdir -p "$dist"

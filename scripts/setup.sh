@@ -11,6 +11,9 @@
 #   screenshots  the game's libraries plus libpng and python3
 #   bench        the game's libraries plus Google Benchmark
 #   perf         the game plus Xvfb, the X tools, ImageMagick and GNU time
+#   package      the game and its tools plus what builds and checks the Debian package
+#                (dpkg-shlibdeps, file, lintian)
+#   package-test the package set plus Xvfb and the X tools that play the installed game
 #
 # Runs apt-get as root, or through sudo for another user. Quick when everything is in place.
 set -euo pipefail
@@ -18,6 +21,7 @@ set -euo pipefail
 game=(build-essential cmake pkg-config libsdl2-dev libfreetype-dev libfontconfig-dev
   fonts-ipafont-gothic xfonts-base)
 xtools=(xvfb xdotool x11-utils imagemagick)
+package=(libpng-dev libx11-dev dpkg-dev file lintian)
 
 packages=()
 for set in "${@:-game}"; do
@@ -28,8 +32,10 @@ for set in "${@:-game}"; do
     screenshots) packages+=("${game[@]}" libpng-dev python3) ;;
     bench) packages+=("${game[@]}" libbenchmark-dev) ;;
     perf) packages+=("${game[@]}" libpng-dev "${xtools[@]}" time) ;;
+    package) packages+=("${game[@]}" "${package[@]}") ;;
+    package-test) packages+=("${game[@]}" "${package[@]}" xvfb xdotool x11-utils) ;;
     *)
-      echo "setup: unknown set '$set' (game test sanitize fuzz screenshots bench perf)" >&2
+      echo "setup: unknown set '$set' (game test sanitize fuzz screenshots bench perf package package-test)" >&2
       exit 2
       ;;
   esac
