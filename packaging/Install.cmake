@@ -66,7 +66,13 @@ add_dependencies(kavrel_dist kavrel kavrel-replay kavrel-launcher)
 install(TARGETS kavrel-launcher kavrel-replay RUNTIME DESTINATION ${KAVREL_GAMES_DIR})
 install(TARGETS kavrel RUNTIME DESTINATION ${KAVREL_PROGRAM_DIR})
 install(FILES ${CMAKE_SOURCE_DIR}/assets/kavrel.bmp DESTINATION ${KAVREL_SHARE_DIR})
-install(FILES ${packaging_src}/kavrel.desktop DESTINATION share/applications)
+# The menu entry starts the launcher by its full path, as /usr/games is not on every session's
+# PATH; the path is the prefix the tree is installed to, known only when installing.
+install(CODE "
+  set(launcher \"\${CMAKE_INSTALL_PREFIX}/${KAVREL_GAMES_DIR}/kavrel\")
+  set(entry \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/share/applications/kavrel.desktop\")
+  message(STATUS \"Installing: \${entry}\")
+  configure_file(\"${packaging_src}/kavrel.desktop.in\" \"\${entry}\" @ONLY)")
 foreach(size ${icon_sizes})
   install(FILES ${packaging_out}/icons/${size}x${size}/apps/kavrel.png
     DESTINATION share/icons/hicolor/${size}x${size}/apps)
