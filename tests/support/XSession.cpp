@@ -95,12 +95,15 @@ bool XServer::Start(bool builtInFontsOnly) {
     dup2(null, 2);
     const std::string fd = std::to_string(fds[1]);
     const std::string screen = std::to_string(kScreenW) + "x" + std::to_string(kScreenH) + "x24";
+    // -noreset: by default the server resets whenever its last client leaves (an xwininfo
+    // between two polls, say) and refuses connections meanwhile; a game starting then would
+    // find no display.
     if (builtInFontsOnly) {
       execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten",
-             "tcp", "-fp", "built-ins", static_cast<char*>(nullptr));
+             "tcp", "-noreset", "-fp", "built-ins", static_cast<char*>(nullptr));
     }
     execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten",
-           "tcp", static_cast<char*>(nullptr));
+           "tcp", "-noreset", static_cast<char*>(nullptr));
     _exit(127);
   }
   close(fds[1]);
