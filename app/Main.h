@@ -1,15 +1,13 @@
-// The program's entry point, the same for the real window and the headless replay.
+// The game's entry routine, the same for the real window and the headless replay.
 #pragma once
 
-#include "app/Game.h"
-
+class FrameObserver;
 namespace plat {
 class System;
 }
 
-inline constexpr const char* kSpriteSheetFile = "kavrel.bmp";
-
 // Starts up, runs the challenger loop and writes the data files at an orderly quit (Q, or the end
 // of the session). Returns 0 when the window cannot be created, 1 when it was closed during play,
-// else the result of writing the data files.
-int WinMain(plat::System& system, FrameObserver* observer = nullptr);
+// else the result of writing the data files. (Not named WinMain: on Windows that name belongs to
+// the C runtime's entry.)
+int GameMain(plat::System& system, FrameObserver* observer = nullptr);

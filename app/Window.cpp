@@ -1,6 +1,6 @@
 #include "app/Window.h"
 
-#include "display/ShiftJis.h"
+#include "platform/ShiftJis.h"
 #include "platform/System.h"
 
 namespace {
@@ -11,7 +11,7 @@ bool sessionEnding = false;
 
 int CreateMainWindow(plat::System& system) {
   sessionEnding = false;
-  if (!system.CreateWindow(&MainWindowProc)) return 0;
+  if (!system.CreateWindow(kWindowName, kWindowName, &MainWindowProc)) return 0;
   system.ShowWindow();
   return 1;
 }
@@ -43,13 +43,4 @@ long MainWindowProc(plat::System& system, const plat::Message& msg) {
 
 bool SessionEnding() {
   return sessionEnding;
-}
-
-int DrainMessageQueue(plat::System& system) {
-  plat::Message msg;
-  while (system.PeekMessage()) {
-    if (!system.GetMessage(msg)) return 0;
-    system.DispatchMessage(msg);
-  }
-  return 1;
 }

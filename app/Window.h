@@ -7,12 +7,13 @@ class System;
 struct Message;
 }  // namespace plat
 
+// The window's class name and title.
+inline constexpr const char* kWindowName = "Vostrel";
+
 // 1 when the window exists and is shown, 0 when creation failed. Creating it shows the start-up
 // message box, which must be answered first.
 int CreateMainWindow(plat::System& system);
 long MainWindowProc(plat::System& system, const plat::Message& msg);
-// 1 when the queue is empty and the frame may go on; 0 when the quit message has been taken.
-int DrainMessageQueue(plat::System& system);
 // True when the quit came because the session is ending (the machine shuts down, the user logs
 // out, the terminal closes): the game then keeps its results as Q does.
 bool SessionEnding();

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Game.h"
-#include "app/SharedElements.h"
 #include "display/CCDraw.h"
+#include "game/Game.h"
+#include "game/SharedElements.h"
 #include "platform/VirtualSystem.h"
 #include "platform/sdl/FrameConvert.h"
 

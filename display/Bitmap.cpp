@@ -12,7 +12,7 @@
 #include <string>
 
 #include "display/CCDraw.h"
-#include "display/ShiftJis.h"
+#include "platform/ShiftJis.h"
 
 namespace {
 
@@ -61,10 +61,6 @@ uint32_t Le32(const uint8_t* p) {
   return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
 }
 
-bool IsSjisLead(uint8_t c) {
-  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
 // Fills the one %s of a Shift-JIS format and cuts the result to the message buffer, never
 // splitting a double-byte character.
 std::string FormatMessage(const std::string& format, const char* name) {
@@ -79,7 +75,7 @@ std::string FormatMessage(const std::string& format, const char* name) {
   if (text.size() <= limit) return text;
   size_t end = 0;
   while (end < limit) {
-    const size_t step = IsSjisLead(static_cast<uint8_t>(text[end])) ? 2 : 1;
+    const size_t step = SjisIsLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
     if (end + step > limit) break;
     end += step;
   }

@@ -23,8 +23,9 @@ constexpr HRESULT DDERR_SURFACEBUSY = static_cast<HRESULT>(0x887601AEu);
 constexpr HRESULT DDERR_SURFACELOST = static_cast<HRESULT>(0x887601C2u);
 constexpr HRESULT DDERR_WASSTILLDRAWING = static_cast<HRESULT>(0x8876021Cu);
 
-constexpr int kScreenWidth = 640;
-constexpr int kScreenHeight = 480;
+// The back buffer is the frame the platform presents.
+constexpr int kScreenWidth = plat::kFrameWidth;
+constexpr int kScreenHeight = plat::kFrameHeight;
 
 struct SurfaceInfo {
   uint8_t colourKeyed = 0;

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "display/ShiftJis.h"
+#include "platform/ShiftJis.h"
 
 namespace {
 

@@ -35,7 +35,7 @@ target_compile_definitions(kavrel-launcher PRIVATE
 
 # The menu icon, drawn from the sprite sheet by our own tool in every hicolor size.
 add_executable(kavrel-icon ${CMAKE_SOURCE_DIR}/tools/icon/main.cpp)
-target_link_libraries(kavrel-icon PRIVATE kavrel_png)
+target_link_libraries(kavrel-icon PRIVATE kavrel_game kavrel_png)
 set(icon_sizes 16 32 48 64 128 256)
 set(icon_files)
 foreach(size ${icon_sizes})

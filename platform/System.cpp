@@ -2,15 +2,17 @@
 
 namespace plat {
 
-bool System::CreateWindow(WindowProc proc) {
+bool System::CreateWindow(const char* className, const char* title, WindowProc proc) {
   proc_ = proc;
-  if (!OpenWindow()) return false;
+  if (!OpenWindow(className, title)) return false;
   windowOpen_ = true;
   proc_(*this, {WM_CREATE, 0});
   return true;
 }
 
-void System::ShowWindow() { ShowWindowNow(); }
+void System::ShowWindow() {
+  ShowWindowNow();
+}
 
 bool System::PeekMessage() {
   if (windowOpen_) PumpEvents();

@@ -1,10 +1,13 @@
 // The narrow interface between the game and the machine it runs on: a millisecond tick, key-state
 // polls, the seconds clock, message boxes, one window with its message queue, and presenting an
-// 8-bit frame. The game is written once against this; a backend answers.
+// 8-bit frame. The game is written once against this; a backend answers. The names follow the
+// Win32 calls they stand for, so no file that includes this may include <windows.h>, whose macros
+// of the same names would rename them.
 #pragma once
 
 #include <cstdint>
 #include <deque>
+#include <iterator>
 #include <string_view>
 
 namespace plat {
@@ -32,6 +35,22 @@ enum : uint32_t {
   WM_SETCURSOR = 0x0020,
   WM_KEYDOWN = 0x0100,
 };
+
+// The keys the game reads, with the names scripts give them.
+struct KeyName {
+  int vk;
+  const char* name;
+};
+inline constexpr KeyName kGameKeys[] = {
+    {VK_SPACE, "SPACE"},     {VK_Q, "Q"},           {VK_NUMPAD1, "NUMPAD1"},
+    {VK_NUMPAD2, "NUMPAD2"}, {VK_RETURN, "RETURN"}, {VK_LEFT, "LEFT"},
+    {VK_RIGHT, "RIGHT"},     {VK_DOWN, "DOWN"},     {VK_ESCAPE, "ESC"},
+};
+inline constexpr int kGameKeyCount = static_cast<int>(std::size(kGameKeys));
+
+// The frame the game presents: 640 x 480 palette indices.
+inline constexpr int kFrameWidth = 640;
+inline constexpr int kFrameHeight = 480;
 
 struct Message {
   uint32_t message = 0;
@@ -65,15 +84,17 @@ class System {
   // previous poll of that key.
   virtual int16_t GetAsyncKeyState(int vk) = 0;
 
-  // A modal box with one OK button; text and caption are Shift-JIS. Returns when answered.
+  // A modal box with one OK button; text and caption are the game's Shift-JIS bytes, which the
+  // backend converts for the machine (platform/ShiftJis.h). Returns when answered.
   virtual void MessageBox(std::string_view text, std::string_view caption) = 0;
 
-  // Shows a finished 640 x 480 frame of palette indices.
+  // Shows a finished kFrameWidth x kFrameHeight frame of palette indices.
   virtual void Present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) = 0;
 
-  // Window and message queue, with the semantics of a Win32 pop-up window: CreateMainWindow sends
-  // WM_CREATE to `proc` before it returns; closing the window sends WM_DESTROY.
-  bool CreateWindow(WindowProc proc);
+  // Window and message queue, with the semantics of a Win32 pop-up window: CreateWindow sends
+  // WM_CREATE to `proc` before it returns; closing the window sends WM_DESTROY. The class name
+  // and the title are the game's; a backend uses what its machine has of them.
+  bool CreateWindow(const char* className, const char* title, WindowProc proc);
   void ShowWindow();
   bool PeekMessage();             // pumps pending events, then: is a message waiting?
   bool GetMessage(Message& out);  // false when the message taken is WM_QUIT
@@ -84,7 +105,7 @@ class System {
   bool WindowExists() const { return windowOpen_; }
 
  protected:
-  virtual bool OpenWindow() = 0;
+  virtual bool OpenWindow(const char* className, const char* title) = 0;
   virtual void CloseWindow() = 0;
   virtual void ShowWindowNow() = 0;
   // Turns pending events of the machine into window messages (ESC key-downs, close requests).

@@ -52,11 +52,11 @@ class VirtualSystem : public System {
 
   std::function<void(std::string_view text, std::string_view caption)> onMessageBox;
   std::function<void(const uint8_t* pixels, int pitch, const PaletteEntry* palette)> onPresent;
-  // When set, CreateMainWindow fails (for tests of that road).
+  // When set, CreateWindow fails (for tests of that road).
   bool failWindowCreation = false;
 
  protected:
-  bool OpenWindow() override { return !failWindowCreation; }
+  bool OpenWindow(const char*, const char*) override { return !failWindowCreation; }
   void CloseWindow() override {}
   void ShowWindowNow() override {}
   void PumpEvents() override;

@@ -1,9 +1,9 @@
 #include <cstdint>
 #include <string>
 
-#include "app/Keys.h"
-#include "app/SharedElements.h"
 #include "display/CCDraw.h"
+#include "game/Keys.h"
+#include "game/SharedElements.h"
 #include "platform/System.h"
 #include "screens/Screens.h"
 #include "screens/WordOfTheDay.h"

@@ -1,9 +1,9 @@
 // Pieces that event one's two screens and event two's ground share.
 #pragma once
 
-#include "app/Keys.h"
-#include "app/SharedElements.h"
 #include "display/CCDraw.h"
+#include "game/Keys.h"
+#include "game/SharedElements.h"
 
 // The strip of ground under the event screens: one sheet column repeated 40 times from y 350,
 // clipped by the bottom of the screen.

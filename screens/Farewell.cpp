@@ -1,9 +1,9 @@
 // The farewell screen: thanks and credits under a trembling title, for 15 seconds or until
 // RETURN.
-#include "app/FrameLoop.h"
-#include "app/Keys.h"
-#include "app/SharedElements.h"
 #include "display/CCDraw.h"
+#include "game/FrameLoop.h"
+#include "game/Keys.h"
+#include "game/SharedElements.h"
 #include "platform/System.h"
 #include "screens/Screens.h"
 

@@ -5,10 +5,10 @@
 #include <string_view>
 #include <utility>
 
-#include "app/FrameLoop.h"
-#include "app/Keys.h"
-#include "app/SharedElements.h"
 #include "display/CCDraw.h"
+#include "game/FrameLoop.h"
+#include "game/Keys.h"
+#include "game/SharedElements.h"
 #include "platform/System.h"
 #include "screens/Screens.h"
 

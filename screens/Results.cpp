@@ -2,10 +2,10 @@
 // under a 15-second countdown that SPACE can hurry.
 #include <cstdint>
 
-#include "app/FrameLoop.h"
-#include "app/Keys.h"
-#include "app/SharedElements.h"
 #include "display/CCDraw.h"
+#include "game/FrameLoop.h"
+#include "game/Keys.h"
+#include "game/SharedElements.h"
 #include "platform/System.h"
 #include "screens/Scoring.h"
 #include "screens/Screens.h"

@@ -2,8 +2,8 @@
 // frames through RunFrames and returns Next when done, or Quit when the window was closed.
 #pragma once
 
-#include "app/FrameLoop.h"
-#include "app/Game.h"
+#include "game/FrameLoop.h"
+#include "game/Game.h"
 
 ScreenResult AttractScreen(Game& game);
 ScreenResult WindUpScreen(Game& game);   // event one: winding and launch

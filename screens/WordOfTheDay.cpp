@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "display/ShiftJis.h"
+#include "platform/ShiftJis.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <istream>
 #include <string>
 
-#include "app/GameState.h"
+#include "game/GameState.h"
 #include "store/SafeFile.h"
 
 inline constexpr const char* kRecordFileName = "kavrel.dat";

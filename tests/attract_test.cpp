@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "app/Random.h"
-#include "app/SharedElements.h"
 #include "app/Window.h"
 #include "display/CCDraw.h"
+#include "game/Random.h"
+#include "game/SharedElements.h"
 #include "screens/Screens.h"
 #include "screens/WordOfTheDay.h"
 #include "tests/support/Scenario.h"

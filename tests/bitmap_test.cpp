@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "display/CCDraw.h"
-#include "display/ShiftJis.h"
+#include "platform/ShiftJis.h"
 #include "platform/VirtualSystem.h"
 #include "tests/support/BmpFile.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/Main.h"
-#include "display/ShiftJis.h"
+#include "platform/ShiftJis.h"
 #include "store/DataFiles.h"
 #include "tests/support/Scenario.h"
 
@@ -120,7 +120,7 @@ TEST(ChallengerLoop, ExitCodeTellsWhetherTheRankingFileWasSaved) {
   ReplayOptions options;
   options.entry = [](plat::System& system, FrameObserver* observer) {
     static_cast<plat::VirtualSystem&>(system).failWindowCreation = true;
-    return WinMain(system, observer);
+    return GameMain(system, observer);
   };
   run = Play("down 0 Q\n", options);
   EXPECT_EQ(run.exitCode, 0);

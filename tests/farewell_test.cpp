@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "tests/support/ScreenRig.h"
-#include "app/SharedElements.h"
+#include "game/SharedElements.h"
 #include "screens/Scoring.h"
 #include "screens/Screens.h"
 #include "tests/support/Scenario.h"
+#include "tests/support/ScreenRig.h"
 
 using rig::Down;
 using rig::ScreenRig;

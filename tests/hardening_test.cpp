@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "display/ShiftJis.h"
+#include "platform/ShiftJis.h"
 #include "store/DataFiles.h"
 #include "store/SafeFile.h"
 #include "tests/support/BmpFile.h"

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/ScreenRig.h"
-#include "app/SharedElements.h"
+#include "game/SharedElements.h"
 #include "screens/Screens.h"
+#include "tests/support/ScreenRig.h"
 
 using plat::VK_DOWN;
 using plat::VK_LEFT;

@@ -18,9 +18,9 @@
 #include <thread>
 #include <vector>
 
-#include "app/Game.h"
-#include "app/SharedElements.h"
 #include "display/CCDraw.h"
+#include "game/Game.h"
+#include "game/SharedElements.h"
 #include "platform/VirtualSystem.h"
 #include "platform/sdl/FrameConvert.h"
 #include "tests/support/Scenario.h"

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/ScreenRig.h"
-#include "app/SharedElements.h"
+#include "game/SharedElements.h"
 #include "screens/Screens.h"
+#include "tests/support/ScreenRig.h"
 
 using rig::Down;
 using rig::ScreenRig;

@@ -4,11 +4,11 @@
 #include <set>
 #include <sstream>
 
-#include "app/FrameLoop.h"
-#include "app/SharedElements.h"
 #include "app/Window.h"
 #include "display/CCDraw.h"
-#include "display/ShiftJis.h"
+#include "game/FrameLoop.h"
+#include "game/SharedElements.h"
+#include "platform/ShiftJis.h"
 #include "tests/support/Scenario.h"
 #include "tools/replay/PngFrames.h"
 #include "tools/replay/Trace.h"

@@ -4,10 +4,10 @@
 #include <limits>
 #include <vector>
 
-#include "tests/support/ScreenRig.h"
-#include "app/SharedElements.h"
+#include "game/SharedElements.h"
 #include "screens/Scoring.h"
 #include "screens/Screens.h"
+#include "tests/support/ScreenRig.h"
 
 using rig::Down;
 using rig::ScreenRig;

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/Window.h"
+#include "game/FrameLoop.h"
 #include "platform/sdl/FrameConvert.h"
 #include "platform/sdl/SdlSystem.h"
 #include "tests/support/XSession.h"
@@ -107,7 +108,7 @@ long ChildWindowProc(plat::System& system, const plat::Message& msg) {
     if (write(out, l.data(), l.size()) < 0) _exit(4);
   };
   plat::SdlSystem system;
-  if (!system.CreateWindow(&ChildWindowProc)) _exit(2);
+  if (!system.CreateWindow(kWindowName, kWindowName, &ChildWindowProc)) _exit(2);
   system.ShowWindow();
   const std::vector<uint8_t> frame = TestPattern();
   bool inverted = false;

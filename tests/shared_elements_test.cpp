@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/Random.h"
-#include "app/SharedElements.h"
+#include "game/Random.h"
+#include "game/SharedElements.h"
 
 TEST(Random, MatchesThePlatformGenerator) {
   Random r;

@@ -7,8 +7,8 @@
 
 #include "display/CCDraw.h"
 #include "display/FontFace.h"
-#include "display/ShiftJis.h"
 #include "display/TextRenderer.h"
+#include "platform/ShiftJis.h"
 #include "platform/VirtualSystem.h"
 
 namespace {

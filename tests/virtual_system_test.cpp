@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "app/Window.h"
-#include "platform/ScriptParser.h"
+#include "game/FrameLoop.h"
 #include "platform/VirtualSystem.h"
+#include "tools/replay/ScriptParser.h"
 
 namespace {
 
@@ -11,7 +12,7 @@ using plat::VirtualSystem;
 
 VirtualScript Script(const std::string& text) {
   std::string error;
-  auto script = plat::ParseVirtualScript(text, error);
+  auto script = ParseScript(text, error);
   EXPECT_TRUE(script) << error;
   return script.value_or(VirtualScript{});
 }

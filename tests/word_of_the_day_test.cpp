@@ -3,7 +3,7 @@
 #include <set>
 #include <string>
 
-#include "display/ShiftJis.h"
+#include "platform/ShiftJis.h"
 #include "screens/WordOfTheDay.h"
 
 namespace {

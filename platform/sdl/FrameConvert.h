@@ -9,9 +9,6 @@
 
 namespace plat {
 
-inline constexpr int kFrameWidth = 640;
-inline constexpr int kFrameHeight = 480;
-
 using ColourTable = std::array<uint32_t, 256>;
 
 // One opaque ARGB8888 value per palette index.

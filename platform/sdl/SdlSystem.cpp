@@ -6,48 +6,66 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <iterator>
 #include <string>
 
-#include "display/ShiftJis.h"
+#include "platform/ShiftJis.h"
 #include "platform/sdl/EndSignals.h"
 
 namespace plat {
 namespace {
 
+// The physical keys that answer for a game key: scancodes, so the keypad digits answer whatever
+// NumLock says. SDL_SCANCODE_UNKNOWN where there is no second key.
 struct KeyBinding {
-  int vk;
   SDL_Scancode main;
-  SDL_Scancode alternative;  // SDL_SCANCODE_UNKNOWN when there is none
+  SDL_Scancode alternative;
 };
 
-// Scancodes name physical keys, so the keypad digits answer whatever NumLock says.
-constexpr KeyBinding kKeys[] = {
-    {VK_SPACE, SDL_SCANCODE_SPACE, SDL_SCANCODE_UNKNOWN},
-    {VK_Q, SDL_SCANCODE_Q, SDL_SCANCODE_UNKNOWN},
-    {VK_RETURN, SDL_SCANCODE_RETURN, SDL_SCANCODE_KP_ENTER},
-    {VK_LEFT, SDL_SCANCODE_LEFT, SDL_SCANCODE_UNKNOWN},
-    {VK_RIGHT, SDL_SCANCODE_RIGHT, SDL_SCANCODE_UNKNOWN},
-    {VK_DOWN, SDL_SCANCODE_DOWN, SDL_SCANCODE_UNKNOWN},
-    {VK_ESCAPE, SDL_SCANCODE_ESCAPE, SDL_SCANCODE_UNKNOWN},
-    {VK_NUMPAD1, SDL_SCANCODE_KP_1, SDL_SCANCODE_UNKNOWN},
-    {VK_NUMPAD2, SDL_SCANCODE_KP_2, SDL_SCANCODE_UNKNOWN},
-};
-static_assert(std::size(kKeys) == 9);
+constexpr KeyBinding BindingOf(int vk) {
+  switch (vk) {
+    case VK_SPACE:
+      return {SDL_SCANCODE_SPACE, SDL_SCANCODE_UNKNOWN};
+    case VK_Q:
+      return {SDL_SCANCODE_Q, SDL_SCANCODE_UNKNOWN};
+    case VK_RETURN:
+      return {SDL_SCANCODE_RETURN, SDL_SCANCODE_KP_ENTER};
+    case VK_LEFT:
+      return {SDL_SCANCODE_LEFT, SDL_SCANCODE_UNKNOWN};
+    case VK_RIGHT:
+      return {SDL_SCANCODE_RIGHT, SDL_SCANCODE_UNKNOWN};
+    case VK_DOWN:
+      return {SDL_SCANCODE_DOWN, SDL_SCANCODE_UNKNOWN};
+    case VK_ESCAPE:
+      return {SDL_SCANCODE_ESCAPE, SDL_SCANCODE_UNKNOWN};
+    case VK_NUMPAD1:
+      return {SDL_SCANCODE_KP_1, SDL_SCANCODE_UNKNOWN};
+    case VK_NUMPAD2:
+      return {SDL_SCANCODE_KP_2, SDL_SCANCODE_UNKNOWN};
+    default:
+      return {SDL_SCANCODE_UNKNOWN, SDL_SCANCODE_UNKNOWN};
+  }
+}
+
+constexpr bool EveryGameKeyIsBound() {
+  for (const KeyName& key : kGameKeys)
+    if (BindingOf(key.vk).main == SDL_SCANCODE_UNKNOWN) return false;
+  return true;
+}
+static_assert(EveryGameKeyIsBound());
 
 int KeyIndexOfVk(int vk) {
-  for (int i = 0; i < static_cast<int>(std::size(kKeys)); ++i)
-    if (kKeys[i].vk == vk) return i;
+  for (int i = 0; i < kGameKeyCount; ++i)
+    if (kGameKeys[i].vk == vk) return i;
   return -1;
 }
 
 int KeyIndexOfScancode(SDL_Scancode sc) {
-  for (int i = 0; i < static_cast<int>(std::size(kKeys)); ++i)
-    if (kKeys[i].main == sc || kKeys[i].alternative == sc) return i;
+  for (int i = 0; i < kGameKeyCount; ++i) {
+    const KeyBinding key = BindingOf(kGameKeys[i].vk);
+    if (key.main == sc || key.alternative == sc) return i;
+  }
   return -1;
 }
-
-constexpr const char* kWindowTitle = "Vostrel";
 
 void ReportSdlError(const char* what) {
   std::fprintf(stderr, "%s: %s\n", what, SDL_GetError());
@@ -88,7 +106,7 @@ int16_t SdlSystem::GetAsyncKeyState(int vk) {
   if (index < 0 || !window_) return 0;
   TakeEvents();
   const Uint8* state = SDL_GetKeyboardState(nullptr);
-  const KeyBinding& key = kKeys[index];
+  const KeyBinding key = BindingOf(vk);
   const bool down =
       state[key.main] || (key.alternative != SDL_SCANCODE_UNKNOWN && state[key.alternative]);
   const bool pressed = pressedSincePoll_[index];
@@ -178,13 +196,15 @@ SDL_Surface* SdlSystem::WindowSurface() {
   return screen;
 }
 
-bool SdlSystem::OpenWindow() {
+bool SdlSystem::OpenWindow(const char* className, const char* title) {
   // A booth machine: a box popping up over the game must not minimise it.
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   // Shutdown, a closed terminal and Ctrl+C end the game as Q does, not as a closed window.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   CatchEndSignals();
   if (!sdlStarted_) {
+    // The window class's name is what the desktop groups the window by (X11's WM_CLASS).
+    SDL_SetHint(SDL_HINT_APP_NAME, className);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
       ReportSdlError("SDL_Init");
       return false;
@@ -205,7 +225,7 @@ bool SdlSystem::OpenWindow() {
   }
   if (driver && std::strcmp(driver, "x11") == 0)
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  window_ = mode_ == ScreenMode::FullScreen ? CreateFullScreenWindow() : CreateScaledWindow();
+  window_ = mode_ == ScreenMode::FullScreen ? CreateFullScreenWindow(title) : CreateScaledWindow(title);
   if (!window_) {
     ReportSdlError("SDL_CreateWindow");
     return false;
@@ -224,21 +244,21 @@ bool SdlSystem::OpenWindow() {
 }
 
 // Both windows are hidden until shown, so that a box raised during creation comes first.
-SDL_Window* SdlSystem::CreateFullScreenWindow() {
+SDL_Window* SdlSystem::CreateFullScreenWindow(const char* title) {
   // Placed over the whole desktop from the start: without a window manager the full-screen
   // request (made after the first frame) does not resize the window.
   SDL_Rect desktop{0, 0, kFrameWidth, kFrameHeight};
   SDL_GetDisplayBounds(0, &desktop);
-  return SDL_CreateWindow(kWindowTitle, desktop.x, desktop.y, desktop.w, desktop.h,
+  return SDL_CreateWindow(title, desktop.x, desktop.y, desktop.w, desktop.h,
                           SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
 }
 
-SDL_Window* SdlSystem::CreateScaledWindow() {
+SDL_Window* SdlSystem::CreateScaledWindow(const char* title) {
   // The part of the screen not taken by panels; the frame is enlarged by whole steps only.
   SDL_Rect usable{0, 0, kFrameWidth, kFrameHeight};
   SDL_GetDisplayUsableBounds(0, &usable);
   const int scale = std::max(1, std::min(usable.w / kFrameWidth, usable.h / kFrameHeight));
-  return SDL_CreateWindow(kWindowTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+  return SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                           kFrameWidth * scale, kFrameHeight * scale, SDL_WINDOW_HIDDEN);
 }
 
@@ -286,7 +306,7 @@ void SdlSystem::TakeEvents() {
         const int index = KeyIndexOfScancode(ev.key.keysym.scancode);
         if (index < 0) break;
         pressedSincePoll_[index] = true;
-        if (kKeys[index].vk == VK_ESCAPE) PostMessage({WM_KEYDOWN, VK_ESCAPE});
+        if (kGameKeys[index].vk == VK_ESCAPE) PostMessage({WM_KEYDOWN, VK_ESCAPE});
         break;
       }
       case SDL_QUIT:

@@ -33,15 +33,12 @@ class SdlSystem : public System {
   void Present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) override;
 
  protected:
-  bool OpenWindow() override;
+  bool OpenWindow(const char* className, const char* title) override;
   void CloseWindow() override;
   void ShowWindowNow() override;
   void PumpEvents() override;
 
  private:
-  // The keys the game polls; some answer to two physical keys.
-  static constexpr int kKeyCount = 9;
-
   void DestroyWindow();
   // The window's surface, painted black whenever it is new (first use, new size, exposed), so
   // that the borders around the frame need no work on the other frames.
@@ -50,8 +47,8 @@ class SdlSystem : public System {
   // posts WM_ENDSESSION once an end signal has come.
   void TakeEvents();
 
-  SDL_Window* CreateFullScreenWindow();
-  SDL_Window* CreateScaledWindow();
+  SDL_Window* CreateFullScreenWindow(const char* title);
+  SDL_Window* CreateScaledWindow(const char* title);
 
   ScreenMode mode_;
   bool sdlStarted_ = false;
@@ -66,7 +63,7 @@ class SdlSystem : public System {
   bool shown_ = false;
   bool closePosted_ = false;
   bool endPosted_ = false;  // an end signal has been turned into WM_ENDSESSION
-  std::array<bool, kKeyCount> pressedSincePoll_{};
+  std::array<bool, kGameKeyCount> pressedSincePoll_{};  // by index in kGameKeys
   std::array<PaletteEntry, 256> palette_{};
   ColourTable colours_{};  // in the pixel format of tableFormat_
   uint32_t tableFormat_ = 0;

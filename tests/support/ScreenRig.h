@@ -15,11 +15,11 @@
 #include <utility>
 #include <vector>
 
-#include "app/FrameLoop.h"
-#include "app/Game.h"
 #include "app/Window.h"
 #include "display/CCDraw.h"
-#include "display/ShiftJis.h"
+#include "game/FrameLoop.h"
+#include "game/Game.h"
+#include "platform/ShiftJis.h"
 #include "platform/VirtualSystem.h"
 #include "tools/replay/Replay.h"
 

@@ -4,7 +4,6 @@
 
 #include "app/Main.h"
 #include "display/CCDraw.h"
-#include "platform/ScriptParser.h"
 
 namespace {
 
@@ -115,13 +114,9 @@ ReplayRun RunReplay(const plat::VirtualScript& script, const ReplayOptions& opti
   }
 
   try {
-    run.exitCode = options.entry ? options.entry(system, &observer) : WinMain(system, &observer);
+    run.exitCode = options.entry ? options.entry(system, &observer) : GameMain(system, &observer);
   } catch (const EndOfScript&) {
     // endTick or limitScreen was set where the stop was seen.
   }
   return run;
-}
-
-std::optional<plat::VirtualScript> ParseScript(const std::string& text, std::string& error) {
-  return plat::ParseVirtualScript(text, error);
 }

@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "app/Game.h"
-#include "app/GameState.h"
 #include "display/CCDraw.h"
+#include "game/Game.h"
+#include "game/GameState.h"
 #include "platform/VirtualSystem.h"
+#include "tools/replay/ScriptParser.h"
 
 struct DrawOp {
   enum Kind { Tiles, Blit, Text } kind = Tiles;
@@ -59,7 +60,7 @@ struct ReplayOptions {
   std::function<void(int n, const uint8_t* pixels, int pitch, const plat::PaletteEntry* palette)>
       onPresent;
   std::function<void(const MessageBoxRecord&)> onMessageBox;
-  // The program to play; empty means the game's WinMain. Tests put small frame loops here.
+  // The program to play; empty means the game's GameMain. Tests put small frame loops here.
   std::function<int(plat::System&, FrameObserver*)> entry;
   // Stops the run before frame `frameLimit` would begin (0: no limit), so that a game that never
   // ends cannot run a test forever.
@@ -77,8 +78,3 @@ struct ReplayRun {
 
 // Runs the game's entry point in the current working directory against `script`.
 ReplayRun RunReplay(const plat::VirtualScript& script, const ReplayOptions& options = {});
-
-// Parses the replay script language; on error returns nullopt and sets `error` to one line naming
-// the script line and what is wrong ("script line N: ..."). Key events come out in time order,
-// keeping the script's order among events at the same time.
-std::optional<plat::VirtualScript> ParseScript(const std::string& text, std::string& error);

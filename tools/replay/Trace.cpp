@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "display/ShiftJis.h"
+#include "platform/ShiftJis.h"
 
 namespace {
 

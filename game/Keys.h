@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/Game.h"
+#include "game/Game.h"
 #include "platform/System.h"
 
 // The key-state word, sign-extended as the screens keep their samples.

@@ -1,4 +1,4 @@
-#include "app/SharedElements.h"
+#include "game/SharedElements.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -25,9 +25,13 @@ void BackgroundTiles(Game& game, int rows) {
   game.draw.SetRecorder(recorder);
 }
 
-int RandomTextColourIndex(Game& game) { return game.random.Below(14); }
+int RandomTextColourIndex(Game& game) {
+  return game.random.Below(14);
+}
 
-uint32_t RandomTextColour(Game& game) { return kTextColourTable[RandomTextColourIndex(game)]; }
+uint32_t RandomTextColour(Game& game) {
+  return kTextColourTable[RandomTextColourIndex(game)];
+}
 
 std::string FullWidthDigit(int d) {
   return {static_cast<char>(0x82), static_cast<char>(0x4F + d)};

@@ -8,14 +8,10 @@
 
 #include "platform/VirtualSystem.h"
 
-namespace plat {
-
 // Parses a whole script. On the first bad line returns nullopt and sets `error` to one line,
 // "script line N: <what is wrong>". Key events come out sorted by time, keeping the script's order
 // among events at the same time.
-std::optional<VirtualScript> ParseVirtualScript(std::string_view text, std::string& error);
+std::optional<plat::VirtualScript> ParseScript(std::string_view text, std::string& error);
 
 // The virtual-key code of a script key name (SPACE, Q, NUMPAD1, ...), or nullopt.
 std::optional<int> ScriptKeyCode(std::string_view name);
-
-}  // namespace plat

@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <string_view>
 
-#include "app/GameState.h"
-#include "app/Random.h"
+#include "game/GameState.h"
+#include "game/Random.h"
 
 class CCDraw;
 namespace plat {

@@ -1,32 +1,12 @@
-#include "platform/ScriptParser.h"
+#include "tools/replay/ScriptParser.h"
 
 #include <algorithm>
-#include <array>
 #include <charconv>
 #include <cstdint>
 #include <limits>
 #include <vector>
 
-namespace plat {
-
 namespace {
-
-struct KeyName {
-  std::string_view name;
-  int vk;
-};
-
-constexpr std::array<KeyName, 9> kKeyNames = {{
-    {"SPACE", VK_SPACE},
-    {"Q", VK_Q},
-    {"NUMPAD1", VK_NUMPAD1},
-    {"NUMPAD2", VK_NUMPAD2},
-    {"RETURN", VK_RETURN},
-    {"LEFT", VK_LEFT},
-    {"RIGHT", VK_RIGHT},
-    {"DOWN", VK_DOWN},
-    {"ESC", VK_ESCAPE},
-}};
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
@@ -83,14 +63,14 @@ std::optional<std::string> ReadNumber(std::string_view word, const char* what, T
 }  // namespace
 
 std::optional<int> ScriptKeyCode(std::string_view name) {
-  for (const KeyName& k : kKeyNames) {
+  for (const plat::KeyName& k : plat::kGameKeys) {
     if (k.name == name) return k.vk;
   }
   return std::nullopt;
 }
 
-std::optional<VirtualScript> ParseVirtualScript(std::string_view text, std::string& error) {
-  VirtualScript script;
+std::optional<plat::VirtualScript> ParseScript(std::string_view text, std::string& error) {
+  plat::VirtualScript script;
   size_t lineNumber = 0;
   size_t pos = 0;
 
@@ -170,9 +150,7 @@ std::optional<VirtualScript> ParseVirtualScript(std::string_view text, std::stri
   // The machine reads events in time order; equal times keep the script's order.
   std::stable_sort(
       script.keys.begin(), script.keys.end(),
-      [](const ScriptKeyEvent& a, const ScriptKeyEvent& b) { return a.time < b.time; });
+      [](const plat::ScriptKeyEvent& a, const plat::ScriptKeyEvent& b) { return a.time < b.time; });
   error.clear();
   return script;
 }
-
-}  // namespace plat

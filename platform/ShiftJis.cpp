@@ -1,4 +1,4 @@
-#include "display/ShiftJis.h"
+#include "platform/ShiftJis.h"
 
 #include <iconv.h>
 

@@ -1,8 +1,7 @@
-#include "app/FrameLoop.h"
+#include "game/FrameLoop.h"
 
-#include "app/SharedElements.h"
-#include "app/Window.h"
 #include "display/CCDraw.h"
+#include "game/SharedElements.h"
 #include "platform/System.h"
 
 void BeginFrame(Game& game, const ScreenTiming& timing) {
@@ -33,4 +32,15 @@ bool EndFrame(Game& game) {
   return true;
 }
 
-uint32_t Elapsed(Game& game, uint32_t since) { return game.system.GetTickCount() - since; }
+uint32_t Elapsed(Game& game, uint32_t since) {
+  return game.system.GetTickCount() - since;
+}
+
+int DrainMessageQueue(plat::System& system) {
+  plat::Message msg;
+  while (system.PeekMessage()) {
+    if (!system.GetMessage(msg)) return 0;
+    system.DispatchMessage(msg);
+  }
+  return 1;
+}

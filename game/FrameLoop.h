@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "app/Game.h"
+#include "game/Game.h"
 
 enum class ScreenResult { Next, Quit };
 
@@ -33,7 +33,7 @@ inline constexpr ScreenTiming kFarewellTiming = {"farewell", 16, 30};
 template <typename FrameFn>
 ScreenResult RunFrames(Game& game, const ScreenTiming& timing, FrameFn&& frame);
 
-// The pieces of FrameTick, for RunFrames.
+// The pieces of one frame, for RunFrames.
 void BeginFrame(Game& game, const ScreenTiming& timing);
 void WaitForPeriod(Game& game, uint32_t period);
 bool EndFrame(Game& game);  // drain and flip; false when the quit message arrived
@@ -50,6 +50,10 @@ ScreenResult RunFrames(Game& game, const ScreenTiming& timing, FrameFn&& frame) 
     if (!EndFrame(game)) return ScreenResult::Quit;
   }
 }
+
+// The once-per-frame message pump: 1 when the queue is empty and the frame may go on; 0 when the
+// quit message has been taken.
+int DrainMessageQueue(plat::System& system);
 
 // Milliseconds since `since`, unsigned, so that a wrapping tick count does no harm.
 uint32_t Elapsed(Game& game, uint32_t since);

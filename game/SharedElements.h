@@ -6,10 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/Game.h"
-#include "display/ShiftJis.h"
-
-inline constexpr int kSheetSlot = 1;  // the sprite sheet's surface slot
+#include "game/Game.h"
+#include "game/Sprites.h"
+#include "platform/ShiftJis.h"
 
 inline constexpr uint32_t kWhite = 0x00FFFFFF;
 inline constexpr uint32_t kRed = 0x000000FF;
@@ -57,8 +56,8 @@ void DrawCountdown(Game& game, int limitSeconds, uint32_t elapsedMs, int x, int 
 void DrawCredit(Game& game);
 
 // Shift-JIS of a UTF-8 literal, converted once and kept: S("…").
-#define S(utf8)                                   \
-  ([]() -> const std::string& {                   \
+#define S(utf8)                                      \
+  ([]() -> const std::string& {                      \
     static const std::string converted = Sjis(utf8); \
-    return converted;                             \
+    return converted;                                \
   }())

@@ -1,0 +1,65 @@
+#include "app/ChallengerLoop.h"
+
+#include <cstdint>
+
+#include "app/Window.h"
+#include "game/GameState.h"
+#include "game/Random.h"
+#include "screens/Screens.h"
+#include "screens/WordOfTheDay.h"
+
+namespace {
+
+// The head of a pass: these values go back to what a fresh GameState holds, in this fixed order,
+// and the last of it draws the word of the day.
+void ResetPass(Game& game) {
+  static const GameState fresh;
+  GameState& s = game.state;
+  s.car.launched = fresh.car.launched;
+  s.car.screenCount = fresh.car.screenCount;
+  s.car.runX = fresh.car.runX;
+  s.ball.v = fresh.ball.v;
+  s.bounceScore = fresh.bounceScore;
+  s.ball.gravity = fresh.ball.gravity;
+  s.car.runFrames = fresh.car.runFrames;
+  s.name.wheelBase = fresh.name.wheelBase;
+  s.name.nameCursor = fresh.name.nameCursor;
+  s.ball.y = fresh.ball.y;
+  s.ball.e = fresh.ball.e;
+  s.swapFlag = fresh.swapFlag;
+  s.rankedIn = fresh.rankedIn;
+  s.rankPlace = fresh.rankPlace;
+  s.wordIndex = game.random.Below(kWordOfTheDayCount);
+}
+
+// The screens after the attract screen, in their fixed order.
+ScreenResult PlayPass(Game& game) {
+  for (auto screen :
+       {WindUpScreen, RunScreen, StandByScreen, BallScreen, ResultsScreen, NameEntryScreen}) {
+    if (screen(game) == ScreenResult::Quit) return ScreenResult::Quit;
+  }
+  InsertRankingEntry(game);
+  if (RankingScreen(game) == ScreenResult::Quit) return ScreenResult::Quit;
+  return FarewellScreen(game);
+}
+
+}  // namespace
+
+ScreenResult ChallengerLoop(Game& game) {
+  GameState& state = game.state;
+  while (state.keepRunning == 1) {
+    ResetPass(game);
+    if (AttractScreen(game) == ScreenResult::Quit) {
+      if (!SessionEnding()) return ScreenResult::Quit;
+      state.keepRunning = 0;
+    }
+    // Stops at the largest number instead of overflowing when a hand-edited file holds it.
+    if (state.challengerNumber < INT32_MAX) state.challengerNumber += 1;
+    if (state.keepRunning != 1) break;
+    if (PlayPass(game) == ScreenResult::Quit) {
+      if (!SessionEnding()) return ScreenResult::Quit;
+      break;  // what the pass has set so far is kept
+    }
+  }
+  return ScreenResult::Next;
+}

@@ -1,0 +1,9 @@
+// The loop of visitors: each pass resets its values, waits on the attract screen and, unless Q
+// was pressed there, plays every screen from event one to the farewell.
+#pragma once
+
+#include "game/FrameLoop.h"
+
+// Runs passes while keepRunning is 1. Quit when the window was closed during play; Next once Q
+// has ended the loop, or the end of the session has (as Q does, keeping the day's results).
+ScreenResult ChallengerLoop(Game& game);
