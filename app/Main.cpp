@@ -14,10 +14,12 @@ int GameMain(plat::System& system, FrameObserver* observer) {
 
   Session session(system, observer);
   session.LoadSpriteSheet();
-  ReadRecordFile(session.state);
-  ReadRankingTable(session.state);
+  // A file that is there but cannot be read is remembered, so that the quit leaves it alone.
+  StartUpReads reads;
+  reads.record = ReadRecordFile(session.state);
+  reads.ranking = ReadRankingTable(session.state);
   session.random.Seed(static_cast<uint32_t>(system.CurrentTimeSeconds()));
 
   if (ChallengerLoop(session.game) == ScreenResult::Quit) return 1;  // closed: nothing is saved
-  return WriteDataFiles(session.state);
+  return WriteDataFiles(session.state, reads);
 }

@@ -1,8 +1,72 @@
 #include "store/DataFiles.h"
 
-int WriteDataFiles(const GameState& state, FileOps& ops) {
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "store/TextScan.h"
+
+namespace {
+
+// Saves one file, or says on standard error why it was not saved.
+bool Save(FileOps& ops, const char* name, const DataFileRead& read, const std::string& bytes) {
+  if (read.kind == DataFileRead::Unreadable) {
+    std::fprintf(stderr,
+                 "kavrel: %s not saved: it could not be read at start-up (%s); left as it was\n",
+                 name, std::strerror(read.error));
+    return false;
+  }
+  int error = 0;
+  if (ReplaceFile(ops, name, bytes, &error)) return true;
+  std::fprintf(stderr, "kavrel: %s not saved: %s; left as it was\n", name, std::strerror(error));
+  return false;
+}
+
+}  // namespace
+
+DataFileRead ReadDataFile(const char* path, std::string& text) {
+  text.clear();
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) return {DataFileRead::Absent, 0};
+    return {DataFileRead::Unreadable, errno};
+  }
+  DataFileRead result{DataFileRead::Read, 0};
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    result = {DataFileRead::Unreadable, errno};
+  } else if (S_ISDIR(st.st_mode)) {
+    result = {DataFileRead::Unreadable, EISDIR};
+  } else {
+    char chunk[4096];
+    while (text.size() < kMaxDataFileBytes) {
+      const ssize_t n = ::read(fd, chunk, std::min(sizeof chunk, kMaxDataFileBytes - text.size()));
+      if (n == 0) break;
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        result = {DataFileRead::Unreadable, errno};
+        break;
+      }
+      text.append(chunk, static_cast<size_t>(n));
+    }
+  }
+  ::close(fd);
+  if (result.kind != DataFileRead::Read) text.clear();
+  return result;
+}
+
+int WriteDataFiles(const GameState& state, const StartUpReads& reads, FileOps& ops) {
   // The record file first; whether it could be written does not matter to the ranking file.
-  ReplaceFile(ops, kRecordFileName, FormatRecordFile(state));
-  return ReplaceFile(ops, kRankingFileName, FormatRankingFile(state.ranking)) ? 0
-                                                                              : kRankingNotWritten;
+  const bool record = Save(ops, kRecordFileName, reads.record, FormatRecordFile(state));
+  const bool ranking = Save(ops, kRankingFileName, reads.ranking, FormatRankingFile(state.ranking));
+  return record && ranking ? 0 : kDataNotSaved;
+}
+
+int WriteDataFiles(const GameState& state, FileOps& ops) {
+  return WriteDataFiles(state, StartUpReads{}, ops);
 }

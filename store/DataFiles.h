@@ -4,6 +4,7 @@
 
 #include <istream>
 #include <string>
+#include <string_view>
 
 #include "game/GameState.h"
 #include "store/SafeFile.h"
@@ -11,10 +12,21 @@
 inline constexpr const char* kRecordFileName = "kavrel.dat";
 inline constexpr const char* kRankingFileName = "kv_rank.dat";
 
+// What start-up found of a data file. A file that is there but could not be read (no permission,
+// an input/output error, a directory in its place) is never replaced by the game's defaults.
+struct DataFileRead {
+  enum Kind { Read, Absent, Unreadable } kind = Absent;
+  int error = 0;  // errno, when Unreadable
+};
+struct StartUpReads {
+  DataFileRead record;
+  DataFileRead ranking;
+};
+
 // Reading: values the file does not supply keep the values they had. Reading stops at the first
 // value that is not readable; numbers beyond 32 bits are clamped.
-void ReadRecordFile(GameState& state);
-void ReadRankingTable(GameState& state);
+DataFileRead ReadRecordFile(GameState& state);
+DataFileRead ReadRankingTable(GameState& state);
 void ReadRecordFrom(std::istream& in, GameState& state);
 void ReadRankingFrom(std::istream& in, RankingTable& table);
 
@@ -22,10 +34,16 @@ void ReadRankingFrom(std::istream& in, RankingTable& table);
 std::string FormatRecordFile(const GameState& state);
 std::string FormatRankingFile(const RankingTable& table);
 
-// The value of WriteDataFiles when the ranking file could not be put in place.
-inline constexpr int kRankingNotWritten = -1;
+// Up to kMaxDataFileBytes of the file at `path` into `text`, and what was found.
+DataFileRead ReadDataFile(const char* path, std::string& text);
+
+// The value of WriteDataFiles when a file was not saved.
+inline constexpr int kDataNotSaved = -1;
 
 // Writes the record file, then the ranking file, each replacing the old one only once it is
-// complete on disk; a failure of one does not stop the other. Returns the program's exit code: 0
-// when the ranking file was written and put in place, kRankingNotWritten when it was not.
+// complete on disk; a failure of one does not stop the other. A file start-up could not read is
+// left as it is and counts as not saved. Each file not saved is named on standard error with the
+// reason. Returns the program's exit code: 0 when both files were saved, else kDataNotSaved.
+int WriteDataFiles(const GameState& state, const StartUpReads& reads,
+                   FileOps& ops = PosixFileOps());
 int WriteDataFiles(const GameState& state, FileOps& ops = PosixFileOps());

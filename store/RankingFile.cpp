@@ -1,4 +1,4 @@
-#include <fstream>
+#include <sstream>
 
 #include "store/DataFiles.h"
 #include "store/TextScan.h"
@@ -21,9 +21,12 @@ void ReadRankingFrom(std::istream& in, RankingTable& table) {
   }
 }
 
-void ReadRankingTable(GameState& state) {
-  std::ifstream in(kRankingFileName, std::ios::binary);
-  if (in) ReadRankingFrom(in, state.ranking);
+DataFileRead ReadRankingTable(GameState& state) {
+  std::string text;
+  const DataFileRead read = ReadDataFile(kRankingFileName, text);
+  std::istringstream in(text);
+  ReadRankingFrom(in, state.ranking);
+  return read;
 }
 
 std::string FormatRankingFile(const RankingTable& table) {

@@ -1,5 +1,5 @@
 #include <cstdio>
-#include <fstream>
+#include <sstream>
 
 #include "store/DataFiles.h"
 #include "store/TextScan.h"
@@ -30,9 +30,12 @@ void ReadRecordFrom(std::istream& in, GameState& state) {
   state.challengerNumber = *number;
 }
 
-void ReadRecordFile(GameState& state) {
-  std::ifstream in(kRecordFileName, std::ios::binary);
-  if (in) ReadRecordFrom(in, state);
+DataFileRead ReadRecordFile(GameState& state) {
+  std::string text;
+  const DataFileRead read = ReadDataFile(kRecordFileName, text);
+  std::istringstream in(text);
+  ReadRecordFrom(in, state);
+  return read;
 }
 
 std::string FormatRecordFile(const GameState& state) {

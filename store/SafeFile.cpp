@@ -70,16 +70,37 @@ std::string TemporaryPathFor(const std::string& path) {
   return path + ".tmp";
 }
 
-bool ReplaceFile(FileOps& ops, const std::string& path, std::string_view bytes) {
-  const std::string temporary = TemporaryPathFor(path);
-  std::FILE* file = ops.Open(temporary);
-  if (!file) return false;
-  // Every step must hold before the old file is given up; the close is done whatever happened.
-  const bool written = ops.Write(file, bytes) && ops.Flush(file) && ops.Sync(file);
-  const bool closed = ops.Close(file);
-  if (!written || !closed || !ops.Rename(temporary, path)) {
-    ops.Remove(temporary);
+bool ReplaceFile(FileOps& ops, const std::string& path, std::string_view bytes, int* error) {
+  auto fail = [error](int reason) {
+    if (error) *error = reason != 0 ? reason : EIO;
     return false;
+  };
+  // The rename needs only the directory to be writable: a file made read-only (by its owner, or
+  // one that belongs to someone else) would be replaced behind the user's back.
+  errno = 0;
+  if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT)
+    return fail(errno);
+  const std::string temporary = TemporaryPathFor(path);
+  errno = 0;
+  std::FILE* file = ops.Open(temporary);
+  if (!file) return fail(errno);
+  // Every step must hold before the old file is given up; the close is done whatever happened.
+  errno = 0;
+  bool done = ops.Write(file, bytes) && ops.Flush(file) && ops.Sync(file);
+  int reason = errno;
+  const bool closed = ops.Close(file);
+  if (done && !closed) {
+    done = false;
+    reason = errno;
+  }
+  if (done) {
+    errno = 0;
+    done = ops.Rename(temporary, path);
+    reason = errno;
+  }
+  if (!done) {
+    ops.Remove(temporary);
+    return fail(reason);
   }
   // The new file is complete and in place. Without this the rename itself may not survive a power
   // loss, but either file is then whole, so a failure here does not undo the save.

@@ -30,5 +30,7 @@ FileOps& PosixFileOps();
 std::string TemporaryPathFor(const std::string& path);
 
 // Puts `bytes` in place of the file at `path`. True when the new file is complete and in place;
-// on failure the old file is untouched and no temporary file is left.
-bool ReplaceFile(FileOps& ops, const std::string& path, std::string_view bytes);
+// on failure the old file is untouched, no temporary file is left, and `error` (when given) holds
+// the errno of the step that failed. A file that this user may not write is not replaced.
+bool ReplaceFile(FileOps& ops, const std::string& path, std::string_view bytes,
+                 int* error = nullptr);

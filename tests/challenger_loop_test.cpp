@@ -111,7 +111,7 @@ TEST(ChallengerLoop, ExitCodeTellsWhetherTheRankingFileWasSaved) {
   // Something in the way of the ranking file's temporary file: it cannot be created.
   std::filesystem::create_directory(dir.PathOf(TemporaryPathFor(kRankingFileName)));
   ReplayRun run = Play("down 0 Q\n");
-  EXPECT_EQ(run.exitCode, kRankingNotWritten);
+  EXPECT_EQ(run.exitCode, kDataNotSaved);
   EXPECT_EQ(dir.Read(kRankingFileName), "3\r\nOLDFILE_\r\n");
   EXPECT_EQ(dir.Read(kRecordFileName), "0.000000\r\n0.000000\r\n2\r\n");
 

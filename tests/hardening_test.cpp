@@ -2,13 +2,17 @@
 // its message box or silent fallback and the game plays on; a save that fails or is cut short at
 // any step leaves each data file either old or complete, never half-written.
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -218,14 +222,82 @@ TEST(SaveFaults, DirectoryInPlaceOfTheRankingFile) {
   EXPECT_FALSE(dir.Exists(TemporaryPathFor(kRankingFileName)));
   EXPECT_FALSE(dir.Exists(TemporaryPathFor(kRecordFileName)));
 
-  // The same for the record file: the ranking file is still written and the exit code is 0.
+  // The same for the record file: the ranking file is still written, the exit code non-zero.
   fs::remove(dir.PathOf(kRankingFileName));
   fs::remove(dir.PathOf(kRecordFileName));
   fs::create_directory(dir.PathOf(kRecordFileName));
-  EXPECT_EQ(Play("down 0 Q\n").exitCode, 0);
+  EXPECT_NE(Play("down 0 Q\n").exitCode, 0);
   EXPECT_TRUE(fs::is_directory(dir.PathOf(kRecordFileName)));
   EXPECT_EQ(dir.Read(kRankingFileName), kFreshRanking);
   EXPECT_FALSE(dir.Exists(TemporaryPathFor(kRecordFileName)));
+}
+
+// A file this user may not read, or may not write, is left exactly as it was at the quit: the
+// game never replaces the operator's ranking with its defaults, nor a read-only file behind their
+// back. The other file is saved, the exit code tells, and one line names the file and why. Root
+// reads and writes any file, so as root the replay tool runs as the user nobody.
+TEST(SaveFaults, FilesThatCannotBeReadOrWrittenAreLeftAsTheyWere) {
+  std::string runAs;
+  uid_t uid = getuid();
+  gid_t gid = getgid();
+  if (geteuid() == 0) {
+    const passwd* nobody = getpwnam("nobody");
+    runAs = "setpriv --reuid=nobody --regid=nogroup --clear-groups";
+    if (!nobody || std::system((runAs + " true 2>/dev/null").c_str()) != 0) {
+      const char* why = "runs as root and cannot run the replay as nobody (setpriv, util-linux)";
+      if (const char* ci = std::getenv("CI"); ci && std::string(ci) == "true") FAIL() << why;
+      GTEST_SKIP() << why;
+    }
+    uid = nobody->pw_uid;
+    gid = nobody->pw_gid;
+  }
+  const std::string oldRecord = "1.000000\r\n2.000000\r\n3\r\n";
+  const std::string oldRanking = "9\r\nOLDNAME_\r\n" + Repeat("0\r\nDEFAULT_\r\n", 4);
+  const std::string unreadable = "could not be read at start-up (Permission denied)";
+  const std::string readOnly = "not saved: Permission denied";
+  struct Case {
+    std::string file;
+    fs::perms perms;
+    const std::string& why;
+  };
+  const fs::perms writeOnly = fs::perms::owner_write;
+  const fs::perms readable = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+  for (const Case& c :
+       {Case{kRecordFileName, writeOnly, unreadable}, Case{kRankingFileName, writeOnly, unreadable},
+        Case{kRecordFileName, readable, readOnly}, Case{kRankingFileName, readable, readOnly}}) {
+    SCOPED_TRACE(c.file + ": " + c.why);
+    ScratchDir dir;
+    dir.Write("q.txt", "tap 100 Q 50\nend 60000\n");
+    dir.Write(kRecordFileName, oldRecord);
+    dir.Write(kRankingFileName, oldRanking);
+    for (const auto& entry : fs::directory_iterator(dir.Path()))
+      ASSERT_EQ(chown(entry.path().c_str(), uid, gid), 0);
+    ASSERT_EQ(chown(dir.Path().c_str(), uid, gid), 0);
+    fs::permissions(dir.PathOf(c.file), c.perms);
+    const std::string other = c.file == kRecordFileName ? kRankingFileName : kRecordFileName;
+    struct stat before {};
+    ASSERT_EQ(stat(dir.PathOf(other).c_str(), &before), 0);
+
+    std::string err;
+    EXPECT_EQ(RunReplayTool("q.txt", &err, runAs), 255);
+    // Untouched, permissions and all.
+    EXPECT_EQ(dir.Read(c.file), c.file == kRecordFileName ? oldRecord : oldRanking);
+    EXPECT_EQ(fs::status(dir.PathOf(c.file)).permissions(), c.perms);
+    // The other file is saved: a new file in its place.
+    struct stat after {};
+    ASSERT_EQ(stat(dir.PathOf(other).c_str(), &after), 0);
+    EXPECT_NE(after.st_ino, before.st_ino);
+    if (other == kRecordFileName) {
+      // Read at start-up, one more challenger at the quit.
+      EXPECT_EQ(dir.Read(kRecordFileName), "1.000000\r\n2.000000\r\n4\r\n");
+    } else {
+      EXPECT_EQ(dir.Read(kRankingFileName), oldRanking);
+    }
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find(c.file), std::string::npos) << err;
+    EXPECT_NE(err.find(c.why), std::string::npos) << err;
+    EXPECT_FALSE(dir.Exists(TemporaryPathFor(c.file)));
+  }
 }
 
 // The real file system, stopped dead at step `crashAt` (counted over both files) the way a crash

@@ -60,5 +60,7 @@ std::vector<const DrawOp*> Blits(const FrameRecord& frame);
 // Runs the kavrel-replay executable (path in the environment variable KAVREL_REPLAY, else the
 // build directory's) in the current directory. `args` go to the shell as they stand, so
 // redirections work: "s.txt --trace - > t.jsonl". Returns the exit status (-1 when it did not
-// exit normally); its standard error goes to `stderrOut` when given.
-int RunReplayTool(const std::string& args, std::string* stderrOut = nullptr);
+// exit normally); its standard error goes to `stderrOut` when given. `runAs` comes before the
+// tool on the command line (for instance a command that runs it as another user).
+int RunReplayTool(const std::string& args, std::string* stderrOut = nullptr,
+                  const std::string& runAs = "");

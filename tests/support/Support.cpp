@@ -120,12 +120,12 @@ std::vector<const DrawOp*> Blits(const FrameRecord& frame) {
   return out;
 }
 
-int RunReplayTool(const std::string& args, std::string* stderrOut) {
+int RunReplayTool(const std::string& args, std::string* stderrOut, const std::string& runAs) {
   const char* env = std::getenv("KAVREL_REPLAY");
   const std::string tool = env && *env ? env : std::string(KAVREL_BINARY_DIR) + "/kavrel-replay";
   const std::string errFile =
       (fs::temp_directory_path() / ("kavrel-replay-stderr-" + std::to_string(getpid()))).string();
-  const std::string command = "'" + tool + "' " + args + " 2>'" + errFile + "'";
+  const std::string command = runAs + " '" + tool + "' " + args + " 2>'" + errFile + "'";
   const int status = std::system(command.c_str());
   if (stderrOut) {
     std::ifstream in(errFile, std::ios::binary);
