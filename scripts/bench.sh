@@ -9,8 +9,10 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-${BUILD_DIR:-$root/build}}
 "$root/scripts/setup.sh" bench
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVREL_BENCH=ON \
-  -DKAVREL_TESTS=OFF -DKAVREL_TOOLS=OFF >/dev/null
+# A build directory set up before keeps its other options; a new one builds no tests or tools.
+options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVREL_BENCH=ON)
+[[ -f $build/CMakeCache.txt ]] || options+=(-DKAVREL_TESTS=OFF -DKAVREL_TOOLS=OFF)
+cmake -S "$root" -B "$build" "${options[@]}" >/dev/null
 cmake --build "$build" -j2 --target kavrel_bench >/dev/null
 csv=$("$build/kavrel_bench" --benchmark_repetitions=9 --benchmark_report_aggregates_only=true \
   --benchmark_format=csv 2>/dev/null)

@@ -4,7 +4,6 @@
 
 #include <istream>
 #include <string>
-#include <string_view>
 
 #include "game/GameState.h"
 #include "store/SafeFile.h"

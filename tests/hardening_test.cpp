@@ -280,9 +280,10 @@ TEST(SaveFaults, FilesThatCannotBeReadOrWrittenAreLeftAsTheyWere) {
 
     std::string err;
     EXPECT_EQ(RunReplayTool("q.txt", &err, runAs), 255);
-    // Untouched, permissions and all.
-    EXPECT_EQ(dir.Read(c.file), c.file == kRecordFileName ? oldRecord : oldRanking);
+    // Untouched, permissions and all (read back with the permission this test may lack).
     EXPECT_EQ(fs::status(dir.PathOf(c.file)).permissions(), c.perms);
+    fs::permissions(dir.PathOf(c.file), fs::perms::owner_read, fs::perm_options::add);
+    EXPECT_EQ(dir.Read(c.file), c.file == kRecordFileName ? oldRecord : oldRanking);
     // The other file is saved: a new file in its place.
     struct stat after {};
     ASSERT_EQ(stat(dir.PathOf(other).c_str(), &after), 0);
