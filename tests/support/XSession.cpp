@@ -83,6 +83,10 @@ std::optional<int> Child::WaitStatus(std::chrono::milliseconds limit) {
   }
 }
 
+bool XServer::Running() {
+  return server_ && server_->WaitStatus(0ms) == std::nullopt;
+}
+
 bool XServer::Start(bool builtInFontsOnly) {
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) return false;
@@ -189,9 +193,13 @@ GameRun::~GameRun() {
 
 bool GameRun::WaitForStartUpBox() {
   if (WaitFor([&] { return !x_.FindWindow("INFORMATION").empty(); }, 10s)) return true;
-  boxProblem_ =
-      "the start-up box never appeared; SDL's own box (used when zenity is absent) needs the X "
-      "core fonts of the package xfonts-base, which scripts/setup.sh installs\n";
+  if (game_->WaitStatus(0ms)) {
+    boxProblem_ = "the game ended without showing its start-up box\n";
+  } else {
+    boxProblem_ =
+        "the start-up box never appeared; SDL's own box (used when zenity is absent) needs the X "
+        "core fonts of the package xfonts-base, which scripts/setup.sh installs\n";
+  }
   return false;
 }
 
@@ -236,12 +244,13 @@ void GameRun::Signal(int sig) {
   kill(game_->Pid(), sig);
 }
 
-std::string GameRun::Log() const {
+std::string GameRun::Log() {
   std::string windows;
   std::istringstream tree(x_.Run("xwininfo -root -tree"));
   for (std::string line; std::getline(tree, line);)
     if (line.find('"') != std::string::npos) windows += line + "\n";
-  return boxProblem_ + "game output:\n" + ReadFile("game.log") + "windows:\n" + windows;
+  const std::string server = x_.Running() ? "" : "the X server has ended\n";
+  return server + boxProblem_ + "game output:\n" + ReadFile("game.log") + "windows:\n" + windows;
 }
 
 bool GameRun::Exists(const std::string& name) const {

@@ -68,6 +68,8 @@ class XServer {
  public:
   // With `builtInFontsOnly`, the server has none of the installed X core fonts.
   bool Start(bool builtInFontsOnly = false);
+  // False once the server has ended.
+  bool Running();
   const std::string& Display() const { return display_; }
 
   // Runs an X client command line (bounded by 10 s); its standard output.
@@ -120,7 +122,7 @@ class GameRun {
   }
   void Signal(int sig);
   // The game's console output and the titled windows on the screen, for failure messages.
-  std::string Log() const;
+  std::string Log();
   bool Exists(const std::string& name) const;
   std::string ReadFile(const std::string& name) const;
   const XServer& X() const { return x_; }
