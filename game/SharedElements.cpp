@@ -16,13 +16,17 @@ void BackgroundTiles(Game& game, int rows) {
   // stay as the clear left them, just as the screen-trimmed blits would leave them.
   const int blitted = std::min(rows, 1);
   for (int i = 0; i < 40 * blitted; ++i) {
-    game.draw.BlitFast(kSheetSlot, 16 * (i % 40), 16 * (i / 40), 99, 112, 115, 128);
+    BlitSprite(game, kBackgroundTile, 16 * (i % 40), 16 * (i / 40));
   }
   Surface& back = game.draw.BackBuffer();
   for (int y = 16; y < 16 * rows && y < kScreenHeight - 1; ++y) {
     std::memcpy(back.Row(y), back.Row(y % 16), kScreenWidth - 1);
   }
   game.draw.SetRecorder(recorder);
+}
+
+void BlitSprite(Game& game, const Sprite& sprite, int x, int y) {
+  game.draw.BlitFast(kSheetSlot, x, y, sprite.left, sprite.top, sprite.right, sprite.bottom);
 }
 
 int RandomTextColourIndex(Game& game) {

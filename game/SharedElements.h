@@ -25,6 +25,9 @@ constexpr uint32_t Rgb(int red, int green, int blue) {
          static_cast<uint32_t>(blue) << 16;
 }
 
+// A picture of the sprite sheet with its top-left corner at (x, y).
+void BlitSprite(Game& game, const Sprite& sprite, int x, int y);
+
 // One 16 x 16 tile of the sheet over 40 x rows places; reported to a recorder as one call.
 void BackgroundTiles(Game& game, int rows);
 

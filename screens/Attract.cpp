@@ -22,8 +22,8 @@ FrameOutcome AttractFrame(Game& game) {
   const GameState& s = game.state;
 
   const Jitter banner = DrawJitter(game, 5);
-  draw.BlitFast(kSheetSlot, 200 + banner.dx, 50 + banner.dy, 1, 1, 239, 29);
-  draw.BlitFast(kSheetSlot, 200, 50, 1, 31, 239, 59);
+  BlitSprite(game, kBannerTrembling, 200 + banner.dx, 50 + banner.dy);
+  BlitSprite(game, kBannerSteady, 200, 50);
 
   draw.DrawText(S("今日の一言↓"), 0, 155, kWhite, 12);
   DrawTremblingTitle(game, WordOfTheDay(s.wordIndex), 2, 170, 2, Rgb(200, 50, 50), 10);

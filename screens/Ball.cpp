@@ -58,8 +58,7 @@ FrameOutcome BallFrame(Game& game) {
   if (ball.y > kGroundY) Bounce(game);
   s.prevSpaceState = KeyWord(game, plat::VK_SPACE);
 
-  draw.BlitFast(kSheetSlot, static_cast<int>(ball.ballX - 34), static_cast<int>(ball.y - 34), 69,
-                134, 118, 183);
+  BlitSprite(game, kBall, static_cast<int>(ball.ballX - 34), static_cast<int>(ball.y - 34));
   ball.y += ball.v;
   ball.v += ball.gravity;
   s.bounceScore += std::fabs(ball.v);

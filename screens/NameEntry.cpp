@@ -59,7 +59,7 @@ FrameOutcome NameEntryFrame(Game& game) {
   draw.DrawText(S("←・→で選んで、リターンで決定。"), 140, 240);
   draw.DrawText(S("間違えたら，｢↓｣キーで戻る。"), 160, 260);
   DrawWheel(game);
-  draw.BlitFast(kSheetSlot, 286, 116, 128, 73, 196, 141);
+  BlitSprite(game, kSelectionMarker, 286, 116);
   if (n.nameCursor < kNameLength) s.playerName[n.nameCursor] = static_cast<char>(n.selectedChar);
   draw.DrawText(std::string_view(s.playerName.data(), kNameLength), 160, 400, kWhite, 36);
   if (n.nameCursor == kNameLength) {

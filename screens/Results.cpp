@@ -40,7 +40,7 @@ FrameOutcome ResultsFrame(Game& game) {
     int rankLetter = 65 + game.random.Below(26);
     if (Elapsed(game, s.phaseStartTick) > 7000) rankLetter = GradeLetter(s.totalScore);
     draw.DrawText(game.text.Format("%c", rankLetter), 270, 270, RandomTextColour(game), 100);
-    draw.BlitFast(kSheetSlot, 264, 264, 120, 143, 232, 255);
+    BlitSprite(game, kGradeFrame, 264, 264);
   }
 
   // Past ten seconds a new SPACE press takes five more off the clock, which ends the screen.

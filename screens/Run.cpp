@@ -21,7 +21,7 @@ const std::string& FortuneLine(int luck) {
 void DrawDistanceMarks(Game& game) {
   const CarEvent& car = game.state.car;
   for (int m = 1; m <= 6; ++m) {
-    game.draw.BlitFast(kSheetSlot, 100 * m, 350, 67, 134, 68, 137);
+    BlitSprite(game, kDistanceMark, 100 * m, 350);
     game.draw.DrawText(game.text.Format("%d", 100 * m + 600 * car.screenCount), 100 * m - 14,
                        static_cast<int>(355 + car.labelBob), kLabelGrey);
   }
@@ -49,7 +49,7 @@ FrameOutcome RunFrame(Game& game) {
   if (s.carDistance > s.bestDistance) DrawRecordLine(game);
   if (car.carV != 0) draw.DrawText(FortuneLine(car.luck), 150, 200 + car.runFrames % 8);
   DrawCredit(game);
-  draw.BlitFast(kSheetSlot, static_cast<int>(car.runX - 29), 321, 99, 82, 127, 111);
+  BlitSprite(game, kCarRun, static_cast<int>(car.runX - 29), 321);
 
   car.carV -= 0.02;
   if (!(car.carV > 0)) car.carV = 0.0;

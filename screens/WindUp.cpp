@@ -7,14 +7,14 @@ namespace {
 constexpr double kPostX = 380.0;
 
 void DrawWindUpGround(Game& game) {
-  DrawGroundStrip(game, 0, 73, 16, 217);
+  DrawGroundStrip(game, kWindUpGround);
 }
 
 // The band runs from the car to the post in 4-pixel steps, only while the car is behind the post.
 void DrawBand(Game& game, double carX) {
   if (carX > kPostX) return;
   for (int i = 0; (kPostX - carX) / 4 >= i; ++i) {
-    game.draw.BlitFast(kSheetSlot, static_cast<int>(carX + 8 + 4 * i), 323, 99, 73, 104, 80);
+    BlitSprite(game, kBandSegment, static_cast<int>(carX + 8 + 4 * i), 323);
   }
 }
 
@@ -36,9 +36,9 @@ FrameOutcome WindUpFrame(Game& game) {
   if (!car.launched) car.carV = (kPostX - car.carX) * 0.03;
   car.carX += car.carV;
 
-  draw.BlitFast(kSheetSlot, static_cast<int>(car.carX), 290, 17, 73, 77, 133);
+  BlitSprite(game, kCarWindUp, static_cast<int>(car.carX), 290);
   DrawBand(game, car.carX);
-  draw.BlitFast(kSheetSlot, 380, 290, 78, 73, 97, 133);
+  BlitSprite(game, kPost, 380, 290);
 
   // Each key counts only alone and only when it is the one due, so holding both or repeating one
   // winds nothing.

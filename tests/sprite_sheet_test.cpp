@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "display/CCDraw.h"
+#include "game/Sprites.h"
 #include "platform/VirtualSystem.h"
 #include "tools/common/BmpWriter.h"
 #include "tools/sheet/Sheet.h"
@@ -18,31 +19,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Rect {
-  int left, top, right, bottom;
-  bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
-};
-
-// The rectangles the screens blit, written out here independently of the painter's own table.
-const Rect kBackgroundTile{99, 112, 115, 128};
-const Rect kBannerTrembling{1, 1, 239, 29};
-const Rect kBannerSteady{1, 31, 239, 59};
-const Rect kWindUpGround{0, 73, 16, 217};
-const Rect kCarWindUp{17, 73, 77, 133};
-const Rect kPost{78, 73, 97, 133};
-const Rect kBand{99, 73, 104, 80};
-const Rect kCarRun{99, 82, 127, 111};
-const Rect kIce{16, 134, 32, 219};
-const Rect kEarth{33, 134, 49, 219};
-const Rect kGravel{50, 134, 66, 219};
-const Rect kMark{67, 134, 68, 137};
-const Rect kBall{69, 134, 118, 183};
-const Rect kFrame{120, 143, 232, 255};
-const Rect kMarker{128, 73, 196, 141};
-const Rect kAll[] = {
-    kBackgroundTile, kBannerTrembling, kBannerSteady, kWindUpGround, kCarWindUp, kPost,
-    kBand,           kCarRun,          kIce,          kEarth,        kGravel,    kMark,
-    kBall,           kFrame,           kMarker};
+bool Contains(const Sprite& r, int x, int y) {
+  return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+}
 
 std::vector<uint8_t> ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -57,7 +36,7 @@ class SpriteSheet : public ::testing::Test {
     image_ = nullptr;
   }
   static uint8_t At(int x, int y) { return image_->pixels[y * sheet::kSheetWidth + x]; }
-  static bool AnyInk(const Rect& r) {
+  static bool AnyInk(const Sprite& r) {
     for (int y = r.top; y < r.bottom; ++y) {
       for (int x = r.left; x < r.right; ++x) {
         if (At(x, y)) return true;
@@ -65,13 +44,13 @@ class SpriteSheet : public ::testing::Test {
     }
     return false;
   }
-  static bool RowHasInk(const Rect& r, int row) {
+  static bool RowHasInk(const Sprite& r, int row) {
     for (int x = r.left; x < r.right; ++x) {
       if (At(x, r.top + row)) return true;
     }
     return false;
   }
-  static int Holes(const Rect& r) {
+  static int Holes(const Sprite& r) {
     int holes = 0;
     for (int y = r.top; y < r.bottom; ++y) {
       for (int x = r.left; x < r.right; ++x) holes += At(x, y) == 0;
@@ -148,20 +127,12 @@ TEST_F(SpriteSheet, PaletteHoldsEveryTextColourExactly) {
 }
 
 TEST_F(SpriteSheet, PicturesStayInsideTheirRectangles) {
-  ASSERT_EQ(sheet::Layout().size(), std::size(kAll));
-  for (size_t i = 0; i < std::size(kAll); ++i) {
-    const sheet::Placement& p = sheet::Layout()[i];
-    EXPECT_EQ(p.left, kAll[i].left) << p.name;
-    EXPECT_EQ(p.top, kAll[i].top) << p.name;
-    EXPECT_EQ(p.right, kAll[i].right) << p.name;
-    EXPECT_EQ(p.bottom, kAll[i].bottom) << p.name;
-    EXPECT_TRUE(AnyInk(kAll[i])) << p.name << " is empty";
-  }
+  for (const Sprite& p : kSprites) EXPECT_TRUE(AnyInk(p)) << p.name << " is empty";
   int stray = 0;
   for (int y = 0; y < sheet::kSheetHeight; ++y) {
     for (int x = 0; x < sheet::kSheetWidth; ++x) {
       bool inside = false;
-      for (const Rect& r : kAll) inside = inside || r.Contains(x, y);
+      for (const Sprite& r : kSprites) inside = inside || Contains(r, x, y);
       if (!inside && At(x, y) != 0) ++stray;
     }
   }
@@ -170,12 +141,13 @@ TEST_F(SpriteSheet, PicturesStayInsideTheirRectangles) {
 
 TEST_F(SpriteSheet, TilesAndGroundsHaveNoHoles) {
   // The clear colour would show through as black specks.
-  for (const Rect& r : {kBackgroundTile, kWindUpGround, kIce, kEarth, kGravel, kMark}) {
+  for (const Sprite& r : {kBackgroundTile, kWindUpGround, kGroundSlippery, kGroundOrdinary,
+                          kGroundRough, kDistanceMark}) {
     EXPECT_EQ(Holes(r), 0) << r.left << "," << r.top;
   }
   // The band is laid every 4 pixels: its last column must repeat its first.
-  for (int y = kBand.top; y < kBand.bottom; ++y) {
-    EXPECT_EQ(At(kBand.left, y), At(kBand.right - 1, y)) << y;
+  for (int y = kBandSegment.top; y < kBandSegment.bottom; ++y) {
+    EXPECT_EQ(At(kBandSegment.left, y), At(kBandSegment.right - 1, y)) << y;
   }
 }
 
@@ -197,12 +169,13 @@ TEST_F(SpriteSheet, FrameAndMarkerAreOpenInTheMiddle) {
   for (int y = 6; y < 106; ++y) {
     for (int x = 6; x < 106; ++x) {
       const bool nearCorner = std::hypot(std::min(x, 111 - x) - 6, std::min(y, 111 - y) - 6) < 7.5;
-      if (!nearCorner && At(kFrame.left + x, kFrame.top + y)) ++covered;
+      if (!nearCorner && At(kGradeFrame.left + x, kGradeFrame.top + y)) ++covered;
     }
   }
   EXPECT_EQ(covered, 0);
   // The chosen character (size 24) sits at about (22, 22)-(46, 46) of the marker.
-  Rect cell{kMarker.left + 16, kMarker.top + 16, kMarker.left + 52, kMarker.top + 52};
+  Sprite cell{"cell", kSelectionMarker.left + 16, kSelectionMarker.top + 16,
+              kSelectionMarker.left + 52, kSelectionMarker.top + 52};
   EXPECT_EQ(Holes(cell), (cell.right - cell.left) * (cell.bottom - cell.top));
 }
 

@@ -7,13 +7,16 @@
 #include <vector>
 
 #include "display/CCDraw.h"
+#include "game/Sprites.h"
 #include "platform/VirtualSystem.h"
 #include "tools/common/PngWriter.h"
 
 namespace {
 
-// The car as the wind-up screen blits it; palette index 0 is the sheet's transparent colour.
-constexpr int kLeft = 17, kTop = 73, kSide = 60;
+// The car as the wind-up screen blits it, a square; palette index 0 is the sheet's transparent
+// colour.
+constexpr int kLeft = kCarWindUp.left, kTop = kCarWindUp.top, kSide = kCarWindUp.right - kLeft;
+static_assert(kCarWindUp.bottom - kTop == kSide);
 constexpr int kSizes[] = {16, 32, 48, 64, 128, 256};
 
 struct Rgba {

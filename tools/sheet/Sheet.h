@@ -1,4 +1,4 @@
-// The sprite sheet: where each picture sits, and the painter that puts them all together.
+// The painter that puts every picture of the sprite sheet (game/Sprites.h) in its place.
 #pragma once
 
 #include <array>
@@ -12,14 +12,6 @@ namespace sheet {
 
 constexpr int kSheetWidth = 256;
 constexpr int kSheetHeight = 256;
-
-struct Placement {
-  const char* name;
-  int left, top, right, bottom;  // right and bottom exclusive, as the screens blit them
-};
-
-// Every rectangle the game draws from the sheet.
-const std::vector<Placement>& Layout();
 
 struct SheetImage {
   std::vector<uint8_t> pixels;  // kSheetHeight rows of kSheetWidth, top row first
