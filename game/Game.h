@@ -8,6 +8,7 @@
 
 #include "game/GameState.h"
 #include "game/Random.h"
+#include "game/TextBuffer.h"
 
 class CCDraw;
 namespace plat {
@@ -23,14 +24,6 @@ class FrameObserver {
   virtual void BeginFrame(const char* screen) = 0;
   // Called when the frame ends: shown is true when it was flipped.
   virtual void EndFrame(bool shown) = 0;
-};
-
-struct TextBuffer {
-  static constexpr size_t kSize = 256;
-  char bytes[kSize] = {};
-
-  // printf into the buffer, cut to fit; returns the formatted text.
-  std::string_view Format(const char* format, ...) __attribute__((format(printf, 2, 3)));
 };
 
 struct Game {

@@ -65,21 +65,9 @@ void DrawTremblingTitle(Game& game, std::string_view text, int x, int y, int jit
 
 void DrawCountdown(Game& game, int limitSeconds, uint32_t elapsedMs, int x, int y) {
   const int seconds = limitSeconds - static_cast<int>(elapsedMs / 1000u);
-  game.draw.DrawText(game.text.Format(S("あと%4d 秒").c_str(), seconds), x, y);
+  game.draw.DrawText(SJIS_FORMAT(game.text, "あと%4d 秒", seconds), x, y);
 }
 
 void DrawCredit(Game& game) {
   game.draw.DrawText(S("ωωω Ｐｒｅｓｅｎｔｅｄ ｂｙ まるいちワークス ωωω"), 0, 460);
-}
-
-std::string_view TextBuffer::Format(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  const int n = std::vsnprintf(bytes, kSize, format, args);
-  va_end(args);
-  if (n < 0) {
-    bytes[0] = '\0';
-    return {bytes, 0};
-  }
-  return {bytes, static_cast<size_t>(n) < kSize ? static_cast<size_t>(n) : kSize - 1};
 }

@@ -8,7 +8,6 @@
 
 #include "game/Game.h"
 #include "game/Sprites.h"
-#include "platform/ShiftJis.h"
 
 inline constexpr uint32_t kWhite = 0x00FFFFFF;
 inline constexpr uint32_t kRed = 0x000000FF;
@@ -57,10 +56,3 @@ void DrawCountdown(Game& game, int limitSeconds, uint32_t elapsedMs, int x, int 
 
 // The credit line of the event screens.
 void DrawCredit(Game& game);
-
-// Shift-JIS of a UTF-8 literal, converted once and kept: S("…").
-#define S(utf8)                                      \
-  ([]() -> const std::string& {                      \
-    static const std::string converted = Sjis(utf8); \
-    return converted;                                \
-  }())

@@ -7,13 +7,9 @@
 #include "platform/System.h"
 #include "screens/Screens.h"
 
-namespace {
-
-FrameOutcome FarewellFrame(Game& game) {
-  GameState& s = game.state;
+void DrawFarewell(Game& game) {
   CCDraw& draw = game.draw;
-
-  DrawCountdown(game, 15, Elapsed(game, s.phaseStartTick), 500, 30);
+  DrawCountdown(game, 15, Elapsed(game, game.state.phaseStartTick), 500, 30);
   DrawTremblingTitle(game, S("～お礼～"), 180, 20, 5, kRed, 36);
   draw.DrawText(S("この度は、「ω瞬発力研究所ω」を"), 40, 100, kWhite, 18);
   draw.DrawText(S("プレイして頂き、本当に有り難う御"), 40, 130, kWhite, 18);
@@ -22,7 +18,13 @@ FrameOutcome FarewellFrame(Game& game) {
   draw.DrawText(S("おります。"), 40, 270, kWhite, 18);
   draw.DrawText(S("みなと工科電算クラブ"), 330, 400, kWhite, 13);
   draw.DrawText(S("ころもんず！ω"), 330, 430, kWhite, 13);
+}
 
+namespace {
+
+FrameOutcome FarewellFrame(Game& game) {
+  const GameState& s = game.state;
+  DrawFarewell(game);
   if (Elapsed(game, s.phaseStartTick) / 1000 >= 15 || KeyDown(game, plat::VK_RETURN)) {
     return FrameOutcome::Leave;
   }

@@ -20,7 +20,7 @@ std::string ScoreText(int32_t score) {
   std::string text;
   int lastThree = score % 1000;  // -999..999: its magnitude cannot overflow, even for INT_MIN
   if (score < 0) {
-    text = "\x81\x7C";  // －
+    text = S("－");
     lastThree = -lastThree;
   }
   return text + FullWidthNumber(lastThree, 3) + S(" 点");
@@ -46,7 +46,8 @@ void DrawRow(Game& game, int z) {
   const int y = 140 + 50 * z;
   s.textColourIndex = s.rankPlace == z + 1 ? RandomTextColourIndex(game) : 7;
   const uint32_t colour = kTextColourTable[s.textColourIndex];
-  game.draw.DrawText(game.text.Format(S("%c%c位   ").c_str(), 0x82, 0x50 + z), 20, y, colour, 24);
+  game.draw.DrawText(SJIS_FORMAT(game.text, "%s位   ", FullWidthDigit(z + 1).c_str()), 20, y,
+                     colour, 24);
   game.draw.DrawText(std::string_view(entry.name.data(), entry.name.size()), 150, y, colour, 24);
   game.draw.DrawText(ScoreText(entry.score), 420, y, colour, 24);
 }
@@ -56,8 +57,9 @@ void DrawMessageLine(Game& game) {
   if (s.rankedIn == 0) {
     DrawTremblingTitle(game, S("ランクイン出来ませんでした。残念！"), 20, 440, 2, kGreen, 18);
   } else {
-    const std::string_view line = game.text.Format(
-        S("%c%c位にランクイン！！おめでとう御座居ます。").c_str(), 0x82, 0x4F + s.rankPlace);
+    const std::string_view line =
+        SJIS_FORMAT(game.text, "%s位にランクイン！！おめでとう御座居ます。",
+                    FullWidthDigit(s.rankPlace).c_str());
     DrawTremblingTitle(game, line, 20, 440, 2, kGreen, 15);
   }
 }

@@ -64,10 +64,9 @@ FrameOutcome RunFrame(Game& game) {
   if (car.carV == 0) {
     if (s.carDistance > s.bestDistance) s.bestDistance = s.carDistance;
     const uint32_t colour = RandomTextColour(game);
-    draw.DrawText(game.text.Format(S("あなたのポイントは %10fだ！ ").c_str(), s.carDistance), 100,
-                  100, colour);
-    draw.DrawText(game.text.Format(S("最近の最高スコアは %10fだ！ ").c_str(), s.bestDistance), 100,
-                  75);
+    draw.DrawText(SJIS_FORMAT(game.text, "あなたのポイントは %10fだ！ ", s.carDistance), 100, 100,
+                  colour);
+    draw.DrawText(SJIS_FORMAT(game.text, "最近の最高スコアは %10fだ！ ", s.bestDistance), 100, 75);
     draw.DrawText(S("リターンキーを押してね！"), 250, static_cast<int>(150 + car.labelBob));
     if (KeyDown(game, plat::VK_RETURN)) return FrameOutcome::Leave;
   }

@@ -5,6 +5,7 @@
 #include "app/Window.h"
 #include "display/CCDraw.h"
 #include "game/Random.h"
+#include "game/Session.h"
 #include "game/SharedElements.h"
 #include "screens/Screens.h"
 #include "screens/WordOfTheDay.h"
@@ -41,13 +42,9 @@ ReplayRun PlayAttract(const std::string& script, const GameState& start) {
   ReplayOptions options;
   options.entry = [start](plat::System& system, FrameObserver* observer) {
     if (!CreateMainWindow(system)) return 0;
-    CCDraw draw(system, 60);
-    GameState state = start;
-    Random random;
-    TextBuffer text;
-    Game game{system, draw, state, random, text, observer};
-    observer->Attach(draw, state);
-    return AttractScreen(game) == ScreenResult::Quit ? 1 : 0;
+    Session session(system, observer);
+    session.state = start;
+    return AttractScreen(session.game) == ScreenResult::Quit ? 1 : 0;
   };
   return Play(script, options);
 }

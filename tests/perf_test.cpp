@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "display/CCDraw.h"
-#include "game/Game.h"
+#include "game/Session.h"
 #include "game/SharedElements.h"
 #include "platform/VirtualSystem.h"
 #include "platform/sdl/FrameConvert.h"
@@ -36,16 +36,11 @@ const std::string kSheet = std::string(KAVREL_SOURCE_DIR) + "/assets/kavrel.bmp"
 
 struct Display {
   plat::VirtualSystem system{plat::VirtualScript{}};
-  CCDraw draw{system, 60};
-  GameState state;
-  Random random;
-  TextBuffer text;
-  Game game{system, draw, state, random, text, nullptr};
+  Session session{system};
+  CCDraw& draw = session.draw;
+  Game& game = session.game;
 
-  Display() {
-    draw.LoadPalette(kSheet.c_str(), 0, 0, 255);
-    draw.LoadBitmap(kSheet.c_str(), kSheetSlot, 1);
-  }
+  Display() { session.LoadSpriteSheet(kSheet.c_str()); }
   std::vector<uint8_t> Frame() const { return draw.BackBuffer().pixels; }
 };
 
@@ -61,7 +56,7 @@ struct TileCounter : DrawRecorder {
 std::vector<uint8_t> TiledOneByOne(Display& d, int rows) {
   d.draw.ClearBackBuffer();
   for (int i = 0; i < 40 * rows; ++i)
-    d.draw.BlitFast(kSheetSlot, 16 * (i % 40), 16 * (i / 40), 99, 112, 115, 128);
+    BlitSprite(d.game, kBackgroundTile, 16 * (i % 40), 16 * (i / 40));
   return d.Frame();
 }
 

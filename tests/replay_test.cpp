@@ -7,6 +7,7 @@
 #include "app/Window.h"
 #include "display/CCDraw.h"
 #include "game/FrameLoop.h"
+#include "game/Session.h"
 #include "game/SharedElements.h"
 #include "platform/ShiftJis.h"
 #include "tests/support/Scenario.h"
@@ -104,17 +105,13 @@ TEST(ScriptParser, EmptyScriptHasTheDefaults) {
 // Three frames of "attract" that draw a text and a blit, then "results" until the end or ESC.
 int TwoScreens(plat::System& system, FrameObserver* observer) {
   if (!CreateMainWindow(system)) return 0;
-  CCDraw draw(system, 60);
-  GameState state;
-  Random random;
-  TextBuffer text;
-  Game game{system, draw, state, random, text, observer};
-  observer->Attach(draw, state);
+  Session session(system, observer);
+  Game& game = session.game;
   int frames = 0;
   const auto attract = [&] {
-    draw.DrawText("AB", 1, 2, 0x123456, 16);
-    draw.BlitFast(kSheetSlot, 5, 6, 7, 8, 9, 10);
-    state.totalScore = frames;
+    session.draw.DrawText("AB", 1, 2, 0x123456, 16);
+    session.draw.BlitFast(kSheetSlot, 5, 6, 7, 8, 9, 10);
+    session.state.totalScore = frames;
     return ++frames == 3 ? FrameOutcome::Leave : FrameOutcome::Continue;
   };
   if (RunFrames(game, kAttractTiming, attract) == ScreenResult::Quit) return 1;

@@ -19,6 +19,7 @@
 #include "display/CCDraw.h"
 #include "game/FrameLoop.h"
 #include "game/Game.h"
+#include "game/Session.h"
 #include "platform/ShiftJis.h"
 #include "platform/VirtualSystem.h"
 #include "tools/replay/Replay.h"
@@ -109,8 +110,7 @@ class ScreenRig : public FrameObserver {
  public:
   // Seed 1 is also the generator's own starting state.
   explicit ScreenRig(plat::VirtualScript script = {}, uint32_t seed = 1)
-      : system(std::move(script)), draw(system, 60) {
-    CreateMainWindow(system);
+      : system(std::move(script)) {
     draw.SetRecorder(&collector_);
     random.Seed(seed);
   }
@@ -119,11 +119,16 @@ class ScreenRig : public FrameObserver {
   // Frames a test may run before it fails, naming the screen and the count: a screen that never
   // ends must not run the test until memory runs out.
   int frameLimit = 10000;
-  CCDraw draw;
-  GameState state;
-  Random random;
-  TextBuffer text;
-  Game game{system, draw, state, random, text, this};
+
+ private:
+  const int windowOpen_ = CreateMainWindow(system);
+
+ public:
+  Session session{system, this};
+  CCDraw& draw = session.draw;
+  GameState& state = session.state;
+  Random& random = session.random;
+  Game& game = session.game;
   std::vector<Frame> frames;
 
   using ScreenFn = ScreenResult (*)(Game&);
