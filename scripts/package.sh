@@ -18,7 +18,7 @@ ldflags=$(dpkg-buildflags --get LDFLAGS)
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
   -DKAVREL_TESTS=OFF -DKAVREL_BENCH=OFF -DCMAKE_C_FLAGS="$cflags" -DCMAKE_CXX_FLAGS="$cxxflags" \
-  -DCMAKE_EXE_LINKER_FLAGS="$ldflags" >/dev/null
+  -DCMAKE_EXE_LINKER_FLAGS="$ldflags" -DCMAKE_STRIP="$root/packaging/strip.sh" >/dev/null
 # Only what is installed.
 cmake --build "$build" --target kavrel_dist -j"$(nproc)"
 
