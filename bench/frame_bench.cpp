@@ -17,6 +17,8 @@
 
 namespace {
 
+constexpr size_t kPixels = size_t{plat::kFrameWidth} * plat::kFrameHeight;
+
 // A display with the committed sprite sheet loaded, as the game has it.
 struct Fixture {
   plat::VirtualSystem system{plat::VirtualScript{}};
@@ -24,7 +26,7 @@ struct Fixture {
   CCDraw& draw = session.draw;
   Game& game = session.game;
   plat::ColourTable table;
-  std::vector<uint32_t> window = std::vector<uint32_t>(640 * 480);
+  std::vector<uint32_t> window = std::vector<uint32_t>(kPixels);
 
   Fixture() {
     const std::string sheet = std::string(KAVREL_SOURCE_DIR) + "/assets/kavrel.bmp";
@@ -34,7 +36,7 @@ struct Fixture {
 
   void Convert() {
     const Surface& frame = draw.BackBuffer();
-    plat::ConvertFrame(frame.pixels.data(), frame.pitch, table, window.data(), 640 * 4);
+    plat::ConvertFrame(frame.pixels.data(), frame.pitch, table, window.data(), plat::kFrameWidth * 4);
   }
 };
 
@@ -117,7 +119,7 @@ BENCHMARK(BM_ConversionScale2);
 
 // The floor: the plainest memory work a frame cannot avoid.
 void BM_FloorCopy(benchmark::State& st) {
-  std::vector<uint8_t> a(640 * 480, 7), b(640 * 480);
+  std::vector<uint8_t> a(kPixels, 7), b(kPixels);
   for (auto _ : st) {
     std::memcpy(b.data(), a.data(), a.size());
     benchmark::DoNotOptimize(b.data());
@@ -126,9 +128,9 @@ void BM_FloorCopy(benchmark::State& st) {
 BENCHMARK(BM_FloorCopy);
 
 void BM_FloorLookup(benchmark::State& st) {
-  std::vector<uint8_t> a(640 * 480);
+  std::vector<uint8_t> a(kPixels);
   for (size_t i = 0; i < a.size(); ++i) a[i] = static_cast<uint8_t>(i * 7);
-  std::vector<uint32_t> out(640 * 480);
+  std::vector<uint32_t> out(kPixels);
   uint32_t table[256];
   for (int i = 0; i < 256; ++i) table[i] = 0xFF000000u | static_cast<uint32_t>(i * 0x010101);
   for (auto _ : st) {

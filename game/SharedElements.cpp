@@ -65,7 +65,7 @@ void DrawTremblingTitle(Game& game, std::string_view text, int x, int y, int jit
 
 void DrawCountdown(Game& game, int limitSeconds, uint32_t elapsedMs, int x, int y) {
   const int seconds = limitSeconds - static_cast<int>(elapsedMs / 1000u);
-  game.draw.DrawText(SJIS_FORMAT(game.text, "あと%4d 秒", seconds), x, y);
+  game.draw.DrawText(game.text.Format(SF("あと%4d 秒"), seconds), x, y);
 }
 
 void DrawCredit(Game& game) {

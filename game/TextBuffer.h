@@ -14,9 +14,6 @@ struct TextBuffer {
 
   // printf into the buffer, cut to fit; returns the formatted text.
   std::string_view Format(const char* format, ...) __attribute__((format(printf, 2, 3)));
-  // The same with the Shift-JIS form of a format that SJIS_FORMAT has checked; nothing else calls
-  // it.
-  std::string_view FormatConverted(const char* format, ...);
 };
 
 // Shift-JIS of a UTF-8 literal, converted once and kept: S("…").
@@ -26,12 +23,11 @@ struct TextBuffer {
     return converted;                                \
   }())
 
-// Checks a format against its arguments at compile time; never called.
-int CheckFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-// printf of a UTF-8 format literal's Shift-JIS form into `buffer`. The compiler checks the
-// UTF-8 literal against the arguments; the conversion keeps every conversion specification as it
-// is, since the ASCII bytes stay and no Shift-JIS trail byte is '%'.
-#define SJIS_FORMAT(buffer, utf8, ...)           \
-  ((void)sizeof(CheckFormat(utf8, __VA_ARGS__)), \
-   (buffer).FormatConverted(S(utf8).c_str(), __VA_ARGS__))
+// The Shift-JIS form of a UTF-8 format literal, for TextBuffer::Format: SF("あと%4d 秒"). The
+// compiler's printf checking sees through it to the literal, which has the same conversion
+// specifications: the ASCII bytes stay as they are, and no Shift-JIS trail byte is '%'.
+#define SF(utf8) ConvertedFormat(utf8, S(utf8).c_str())
+__attribute__((format_arg(1))) inline const char* ConvertedFormat(const char* /*utf8*/,
+                                                                  const char* sjis) {
+  return sjis;
+}

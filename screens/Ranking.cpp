@@ -46,7 +46,7 @@ void DrawRow(Game& game, int z) {
   const int y = 140 + 50 * z;
   s.textColourIndex = s.rankPlace == z + 1 ? RandomTextColourIndex(game) : 7;
   const uint32_t colour = kTextColourTable[s.textColourIndex];
-  game.draw.DrawText(SJIS_FORMAT(game.text, "%s位   ", FullWidthDigit(z + 1).c_str()), 20, y,
+  game.draw.DrawText(game.text.Format(SF("%s位   "), FullWidthDigit(z + 1).c_str()), 20, y,
                      colour, 24);
   game.draw.DrawText(std::string_view(entry.name.data(), entry.name.size()), 150, y, colour, 24);
   game.draw.DrawText(ScoreText(entry.score), 420, y, colour, 24);
@@ -58,7 +58,7 @@ void DrawMessageLine(Game& game) {
     DrawTremblingTitle(game, S("ランクイン出来ませんでした。残念！"), 20, 440, 2, kGreen, 18);
   } else {
     const std::string_view line =
-        SJIS_FORMAT(game.text, "%s位にランクイン！！おめでとう御座居ます。",
+        game.text.Format(SF("%s位にランクイン！！おめでとう御座居ます。"),
                     FullWidthDigit(s.rankPlace).c_str());
     DrawTremblingTitle(game, line, 20, 440, 2, kGreen, 15);
   }

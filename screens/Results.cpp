@@ -20,15 +20,15 @@ FrameOutcome ResultsFrame(Game& game) {
   DrawTremblingTitle(game, S("～結果発表～"), 128, 40, 5, kRed, 36);
 
   if (Elapsed(game, s.phaseStartTick) > 1000) {
-    draw.DrawText(SJIS_FORMAT(game.text, "ダンボランは %10f でした。", s.carDistance), 100, 100);
+    draw.DrawText(game.text.Format(SF("ダンボランは %10f でした。"), s.carDistance), 100, 100);
   }
   if (Elapsed(game, s.phaseStartTick) > 2000) {
-    draw.DrawText(SJIS_FORMAT(game.text, "ＢｏｕｎＺｏは %10f でした。", s.bounceScore), 100, 120);
+    draw.DrawText(game.text.Format(SF("ＢｏｕｎＺｏは %10f でした。"), s.bounceScore), 100, 120);
   }
   s.totalScore = TotalScore(s.carDistance, s.bounceScore);
   if (Elapsed(game, s.phaseStartTick) > 3500) draw.DrawText(S("今回の総合得点は"), 200, 160);
   if (Elapsed(game, s.phaseStartTick) > 4500) {
-    draw.DrawText(SJIS_FORMAT(game.text, "%d 点でした", s.totalScore), 180, 180, kWhite, 24);
+    draw.DrawText(game.text.Format(SF("%d 点でした"), s.totalScore), 180, 180, kWhite, 24);
   }
   if (Elapsed(game, s.phaseStartTick) > 5500) {
     draw.DrawText(S("これより、今回のランクは↓"), 160, 230);

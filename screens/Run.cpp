@@ -54,7 +54,7 @@ FrameOutcome RunFrame(Game& game) {
   car.carV -= 0.02;
   if (!(car.carV > 0)) car.carV = 0.0;
   // The overshoot past the edge is dropped.
-  if (car.runX >= 640) {
+  if (car.runX >= kScreenWidth) {
     car.runX = 0.0;
     car.screenCount += 1;
   }
@@ -64,9 +64,9 @@ FrameOutcome RunFrame(Game& game) {
   if (car.carV == 0) {
     if (s.carDistance > s.bestDistance) s.bestDistance = s.carDistance;
     const uint32_t colour = RandomTextColour(game);
-    draw.DrawText(SJIS_FORMAT(game.text, "あなたのポイントは %10fだ！ ", s.carDistance), 100, 100,
+    draw.DrawText(game.text.Format(SF("あなたのポイントは %10fだ！ "), s.carDistance), 100, 100,
                   colour);
-    draw.DrawText(SJIS_FORMAT(game.text, "最近の最高スコアは %10fだ！ ", s.bestDistance), 100, 75);
+    draw.DrawText(game.text.Format(SF("最近の最高スコアは %10fだ！ "), s.bestDistance), 100, 75);
     draw.DrawText(S("リターンキーを押してね！"), 250, static_cast<int>(150 + car.labelBob));
     if (KeyDown(game, plat::VK_RETURN)) return FrameOutcome::Leave;
   }

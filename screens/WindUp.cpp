@@ -57,7 +57,7 @@ FrameOutcome WindUpFrame(Game& game) {
     car.carV += 7;
   }
 
-  if (car.carX >= 640) return FrameOutcome::Leave;
+  if (car.carX >= kScreenWidth) return FrameOutcome::Leave;
   return FrameOutcome::Continue;
 }
 
@@ -65,7 +65,7 @@ FrameOutcome WindUpFrame(Game& game) {
 
 ScreenResult WindUpScreen(Game& game) {
   CarEvent& car = game.state.car;
-  car.carX = 380.0;
+  car.carX = kPostX;  // the car starts at the post, the band slack
   car.carV = 0.0;
 
   const ScreenResult result = RunFrames(game, kWindUpTiming, [&] { return WindUpFrame(game); });

@@ -19,6 +19,14 @@ struct Box {
   std::string text, caption;
 };
 
+std::vector<std::vector<uint8_t>> Rows(int width, int height) {
+  std::vector<std::vector<uint8_t>> rows(height, std::vector<uint8_t>(width));
+  for (int r = 0; r < height; ++r) {
+    for (int c = 0; c < width; ++c) rows[r][c] = static_cast<uint8_t>(1 + r * 16 + c);
+  }
+  return rows;
+}
+
 class BitmapTest : public ::testing::Test {
  protected:
   BitmapTest() {
@@ -43,6 +51,16 @@ class BitmapTest : public ::testing::Test {
     }
     return true;
   }
+  // Reads a 16 x 2 bitmap whose header claims w x h, which must fail; the one box it raised, or
+  // null.
+  const Box* ReadClaimingSize(int w, int h) {
+    auto bytes = Make(16, Rows(16, 2));
+    Put32(bytes, 18, static_cast<uint32_t>(w));
+    Put32(bytes, 22, static_cast<uint32_t>(h));
+    boxes.clear();
+    EXPECT_FALSE(Read(bytes)) << w << "x" << h;
+    return boxes.size() == 1 ? &boxes[0] : nullptr;
+  }
   std::string NotBitmapText() const {
     return file.str() + Sjis(" はＢＭＰファイルではありません\n");
   }
@@ -54,14 +72,6 @@ class BitmapTest : public ::testing::Test {
   BitmapInfoHeader header{};
   TempPath file{"bitmap.bmp"};
 };
-
-std::vector<std::vector<uint8_t>> Rows(int width, int height) {
-  std::vector<std::vector<uint8_t>> rows(height, std::vector<uint8_t>(width));
-  for (int r = 0; r < height; ++r) {
-    for (int c = 0; c < width; ++c) rows[r][c] = static_cast<uint8_t>(1 + r * 16 + c);
-  }
-  return rows;
-}
 
 }  // namespace
 
@@ -121,27 +131,19 @@ TEST_F(BitmapTest, LongFileNameIsCutToTheMessageBuffer) {
 
 TEST_F(BitmapTest, NonPositiveSizesAreNotBitmaps) {
   for (auto [w, h] : {std::pair{0, 2}, {16, 0}, {-16, 2}, {16, -2}, {INT_MIN, INT_MIN}}) {
-    auto bytes = Make(16, Rows(16, 2));
-    Put32(bytes, 18, static_cast<uint32_t>(w));
-    Put32(bytes, 22, static_cast<uint32_t>(h));
-    boxes.clear();
-    EXPECT_FALSE(Read(bytes)) << w << "x" << h;
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, NotBitmapText());
+    const Box* box = ReadClaimingSize(w, h);
+    ASSERT_NE(box, nullptr) << w << "x" << h;
+    EXPECT_EQ(box->text, NotBitmapText());
   }
   EXPECT_TRUE(PaletteUntouched());
 }
 
 TEST_F(BitmapTest, HugeSizesRunOutOfMemoryAfterTheColours) {
   for (auto [w, h] : {std::pair{4097, 1}, {1, 4097}, {65536, 65536}, {INT_MAX, INT_MAX}}) {
-    auto bytes = Make(16, Rows(16, 2));
-    Put32(bytes, 18, static_cast<uint32_t>(w));
-    Put32(bytes, 22, static_cast<uint32_t>(h));
-    boxes.clear();
-    EXPECT_FALSE(Read(bytes)) << w << "x" << h;
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, Sjis("メモリが足りません"));
-    EXPECT_EQ(boxes[0].caption, "TM4GV");
+    const Box* box = ReadClaimingSize(w, h);
+    ASSERT_NE(box, nullptr) << w << "x" << h;
+    EXPECT_EQ(box->text, Sjis("メモリが足りません"));
+    EXPECT_EQ(box->caption, "TM4GV");
   }
   EXPECT_EQ(palette[3].peRed, 5);  // the table was stored before the allocation
   // The largest size accepted still reads.

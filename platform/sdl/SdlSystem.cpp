@@ -14,38 +14,33 @@
 namespace plat {
 namespace {
 
-// The physical keys that answer for a game key: scancodes, so the keypad digits answer whatever
-// NumLock says. SDL_SCANCODE_UNKNOWN where there is no second key.
+// The physical keys that answer for each game key: scancodes, so the keypad digits answer
+// whatever NumLock says. SDL_SCANCODE_UNKNOWN where there is no second key.
 struct KeyBinding {
+  int vk;
   SDL_Scancode main;
   SDL_Scancode alternative;
 };
 
+constexpr KeyBinding kBindings[] = {
+    {VK_SPACE, SDL_SCANCODE_SPACE, SDL_SCANCODE_UNKNOWN},
+    {VK_Q, SDL_SCANCODE_Q, SDL_SCANCODE_UNKNOWN},
+    {VK_RETURN, SDL_SCANCODE_RETURN, SDL_SCANCODE_KP_ENTER},
+    {VK_LEFT, SDL_SCANCODE_LEFT, SDL_SCANCODE_UNKNOWN},
+    {VK_RIGHT, SDL_SCANCODE_RIGHT, SDL_SCANCODE_UNKNOWN},
+    {VK_DOWN, SDL_SCANCODE_DOWN, SDL_SCANCODE_UNKNOWN},
+    {VK_ESCAPE, SDL_SCANCODE_ESCAPE, SDL_SCANCODE_UNKNOWN},
+    {VK_NUMPAD1, SDL_SCANCODE_KP_1, SDL_SCANCODE_UNKNOWN},
+    {VK_NUMPAD2, SDL_SCANCODE_KP_2, SDL_SCANCODE_UNKNOWN},
+};
+
 constexpr KeyBinding BindingOf(int vk) {
-  switch (vk) {
-    case VK_SPACE:
-      return {SDL_SCANCODE_SPACE, SDL_SCANCODE_UNKNOWN};
-    case VK_Q:
-      return {SDL_SCANCODE_Q, SDL_SCANCODE_UNKNOWN};
-    case VK_RETURN:
-      return {SDL_SCANCODE_RETURN, SDL_SCANCODE_KP_ENTER};
-    case VK_LEFT:
-      return {SDL_SCANCODE_LEFT, SDL_SCANCODE_UNKNOWN};
-    case VK_RIGHT:
-      return {SDL_SCANCODE_RIGHT, SDL_SCANCODE_UNKNOWN};
-    case VK_DOWN:
-      return {SDL_SCANCODE_DOWN, SDL_SCANCODE_UNKNOWN};
-    case VK_ESCAPE:
-      return {SDL_SCANCODE_ESCAPE, SDL_SCANCODE_UNKNOWN};
-    case VK_NUMPAD1:
-      return {SDL_SCANCODE_KP_1, SDL_SCANCODE_UNKNOWN};
-    case VK_NUMPAD2:
-      return {SDL_SCANCODE_KP_2, SDL_SCANCODE_UNKNOWN};
-    default:
-      return {SDL_SCANCODE_UNKNOWN, SDL_SCANCODE_UNKNOWN};
-  }
+  for (const KeyBinding& b : kBindings)
+    if (b.vk == vk) return b;
+  return {vk, SDL_SCANCODE_UNKNOWN, SDL_SCANCODE_UNKNOWN};
 }
 
+// Every key of the game's list has a binding.
 constexpr bool EveryGameKeyIsBound() {
   for (const KeyName& key : kGameKeys)
     if (BindingOf(key.vk).main == SDL_SCANCODE_UNKNOWN) return false;
@@ -225,7 +220,8 @@ bool SdlSystem::OpenWindow(const char* className, const char* title) {
   }
   if (driver && std::strcmp(driver, "x11") == 0)
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  window_ = mode_ == ScreenMode::FullScreen ? CreateFullScreenWindow(title) : CreateScaledWindow(title);
+  window_ =
+      mode_ == ScreenMode::FullScreen ? CreateFullScreenWindow(title) : CreateScaledWindow(title);
   if (!window_) {
     ReportSdlError("SDL_CreateWindow");
     return false;

@@ -67,34 +67,34 @@ class ReplayObserver final : public FrameObserver {
 
 }  // namespace
 
-void DrawOpCollector::OnTiles(int rows) {
-  if (!ops_) return;
+DrawOp* DrawOpCollector::Add(DrawOp::Kind kind, int x, int y) {
+  if (!ops_) return nullptr;
   DrawOp& op = ops_->emplace_back();
-  op.kind = DrawOp::Tiles;
-  op.rows = rows;
+  op.kind = kind;
+  op.x = x;
+  op.y = y;
+  return &op;
+}
+
+void DrawOpCollector::OnTiles(int rows) {
+  if (DrawOp* op = Add(DrawOp::Tiles, 0, 0)) op->rows = rows;
 }
 
 void DrawOpCollector::OnBlit(int x, int y, int left, int top, int right, int bottom) {
-  if (!ops_) return;
-  DrawOp& op = ops_->emplace_back();
-  op.kind = DrawOp::Blit;
-  op.x = x;
-  op.y = y;
-  op.left = left;
-  op.top = top;
-  op.right = right;
-  op.bottom = bottom;
+  if (DrawOp* op = Add(DrawOp::Blit, x, y)) {
+    op->left = left;
+    op->top = top;
+    op->right = right;
+    op->bottom = bottom;
+  }
 }
 
 void DrawOpCollector::OnText(int x, int y, uint32_t colour, int size, std::string_view text) {
-  if (!ops_) return;
-  DrawOp& op = ops_->emplace_back();
-  op.kind = DrawOp::Text;
-  op.x = x;
-  op.y = y;
-  op.colour = colour;
-  op.size = size;
-  op.text.assign(text);
+  if (DrawOp* op = Add(DrawOp::Text, x, y)) {
+    op->colour = colour;
+    op->size = size;
+    op->text.assign(text);
+  }
 }
 
 ReplayRun RunReplay(const plat::VirtualScript& script, const ReplayOptions& options) {

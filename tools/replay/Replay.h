@@ -33,6 +33,7 @@ class DrawOpCollector : public DrawRecorder {
   void OnText(int x, int y, uint32_t colour, int size, std::string_view text) override;
 
  private:
+  DrawOp* Add(DrawOp::Kind kind, int x, int y);  // null when not collecting
   std::vector<DrawOp>* ops_ = nullptr;
 };
 

@@ -54,40 +54,51 @@ void AppendHex(std::string& out, std::string_view bytes) {
   }
 }
 
+std::string_view Bytes(const Name& name) {
+  return {name.data(), name.size()};
+}
+
+// The members of one JSON object, appended in order: each as "key": then its value.
+class Members {
+ public:
+  explicit Members(std::string& out) : out_(out) { out_ += '{'; }
+  ~Members() { out_ += '}'; }
+  std::string& Key(const char* key) {
+    if (!first_) out_ += ',';
+    first_ = false;
+    out_ += '"';
+    out_ += key;
+    out_ += "\":";
+    return out_;
+  }
+
+ private:
+  std::string& out_;
+  bool first_ = true;
+};
+
 void AppendStateRecord(std::string& out, const GameState& s) {
-  out += "{\"keepRunning\":";
-  json::AppendInt(out, s.keepRunning);
-  out += ",\"challengerNumber\":";
-  json::AppendInt(out, s.challengerNumber);
-  out += ",\"playerName\":";
-  json::AppendByteString(out, std::string_view(s.playerName.data(), s.playerName.size()));
-  out += ",\"bestDistance\":";
-  json::AppendDouble(out, s.bestDistance);
-  out += ",\"bestBounce\":";
-  json::AppendDouble(out, s.bestBounce);
-  out += ",\"carDistance\":";
-  json::AppendDouble(out, s.carDistance);
-  out += ",\"bounceScore\":";
-  json::AppendDouble(out, s.bounceScore);
-  out += ",\"totalScore\":";
-  json::AppendInt(out, s.totalScore);
-  out += ",\"rankedIn\":";
-  json::AppendInt(out, s.rankedIn);
-  out += ",\"rankPlace\":";
-  json::AppendInt(out, s.rankPlace);
-  out += ",\"wordIndex\":";
-  json::AppendInt(out, s.wordIndex);
-  out += ",\"ranking\":[";
+  Members m(out);
+  json::AppendInt(m.Key("keepRunning"), s.keepRunning);
+  json::AppendInt(m.Key("challengerNumber"), s.challengerNumber);
+  json::AppendByteString(m.Key("playerName"), Bytes(s.playerName));
+  json::AppendDouble(m.Key("bestDistance"), s.bestDistance);
+  json::AppendDouble(m.Key("bestBounce"), s.bestBounce);
+  json::AppendDouble(m.Key("carDistance"), s.carDistance);
+  json::AppendDouble(m.Key("bounceScore"), s.bounceScore);
+  json::AppendInt(m.Key("totalScore"), s.totalScore);
+  json::AppendInt(m.Key("rankedIn"), s.rankedIn);
+  json::AppendInt(m.Key("rankPlace"), s.rankPlace);
+  json::AppendInt(m.Key("wordIndex"), s.wordIndex);
+  m.Key("ranking") += '[';
   for (size_t i = 0; i < s.ranking.size(); ++i) {
-    if (i > 0) out += ',';
-    out += '[';
+    out += i > 0 ? ",[" : "[";
     json::AppendInt(out, s.ranking[i].score);
     out += ',';
-    json::AppendByteString(out,
-                           std::string_view(s.ranking[i].name.data(), s.ranking[i].name.size()));
+    json::AppendByteString(out, Bytes(s.ranking[i].name));
     out += ']';
   }
-  out += "]}";
+  out += ']';
 }
 
 }  // namespace
@@ -240,14 +251,12 @@ void TraceWriter::AppendFrame(std::string& out, const FrameRecord& frame) {
         break;
       case DrawOp::Text:
         out += "[\"text\",";
-        json::AppendInt(out, op.x);
-        out += ',';
-        json::AppendInt(out, op.y);
-        out += ',';
-        json::AppendInt(out, op.colour);
-        out += ',';
-        json::AppendInt(out, op.size);
-        out += ",\"";
+        for (const int64_t v :
+             {int64_t{op.x}, int64_t{op.y}, int64_t{op.colour}, int64_t{op.size}}) {
+          json::AppendInt(out, v);
+          out += ',';
+        }
+        out += '"';
         AppendHex(out, op.text);
         out += "\",";
         json::AppendUtf8String(out, Utf8Of(op.text));
