@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 #include "display/CCDraw.h"
 #include "platform/VirtualSystem.h"
@@ -192,19 +193,43 @@ TEST_F(BlitTest, CaptureCopiesTheWholeBackBuffer) {
 
 TEST_F(BlitTest, FullScreenOfTilesIsFast) {
   draw.CreateBlankSurface(1, 240, 255, 1);  // a sheet-sized slot, tile area at (99, 112)
-  constexpr int kFrames = 200;
-  const auto start = std::chrono::steady_clock::now();
-  for (int f = 0; f < kFrames; ++f) {
+  const SurfaceInfo sheet = draw.GetSurfaceInfo(1);
+  const uint8_t* tile = draw.LockSurface(1) + 112 * sheet.pitch + 99;
+  draw.UnlockSurface(1);
+  Surface& back = draw.BackBuffer();
+  // Processor time per frame, the least disturbed of three batches.
+  auto perFrameMs = [](const auto& frame) {
+    double best = 1e9;
+    for (int batch = 0; batch < 3; ++batch) {
+      constexpr int kFrames = 100;
+      const std::clock_t start = std::clock();
+      for (int f = 0; f < kFrames; ++f) frame();
+      best = std::min(
+          best, 1000.0 * static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC / kFrames);
+    }
+    return best;
+  };
+  const double blits = perFrameMs([&] {
     draw.ClearBackBuffer();
     for (int i = 0; i < 1200; ++i)
       draw.BlitFast(1, 16 * (i % 40), 16 * (i / 40), 99, 112, 115, 128);
-  }
-  const double ms =
-      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count() /
-      kFrames;
-  RecordProperty("ms_per_frame", std::to_string(ms));
-  std::printf("clear + 1200 tiles: %.3f ms per frame\n", ms);
+  });
+  // The same frame by the plainest loop: clear, then every tile pixel copied unless it is the key.
+  const double plain = perFrameMs([&] {
+    std::memset(back.pixels.data(), 0, back.pixels.size());
+    for (int i = 0; i < 1200; ++i) {
+      uint8_t* to = back.pixels.data() + (16 * (i / 40)) * back.pitch + 16 * (i % 40);
+      for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+          if (const uint8_t c = tile[y * sheet.pitch + x]) to[y * back.pitch + x] = c;
+    }
+    asm volatile("" : : "r"(back.pixels.data()) : "memory");
+  });
+  RecordProperty("ms_per_frame", std::to_string(blits));
+  std::printf("clear + 1200 tiles: %.3f ms per frame; the plainest loop: %.3f ms\n", blits, plain);
 #if defined(NDEBUG) && !defined(__SANITIZE_ADDRESS__)
-  EXPECT_LT(ms, 2.0);  // generous: the machine is shared
+  // No slower than the plainest loop, measured in the same run: the machine and its other work
+  // do not decide it.
+  EXPECT_LT(blits, plain);  // about a quarter of it here
 #endif
 }
