@@ -1,92 +1,144 @@
 #include "platform/ShiftJis.h"
 
-#include <iconv.h>
-
-#include <cerrno>
+#include <array>
+#include <cstdint>
 #include <vector>
 
-namespace {
+#include "display/ShiftJisTable.h"
 
-// One conversion over iconv; on an invalid or unmappable sequence, `skip` bytes of input are
-// dropped and `replacement` written instead.
-std::string Convert(const char* to, const char* from, std::string_view in, size_t skip,
-                    std::string_view replacement) {
-  std::string out;
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(in);
-  char* src = const_cast<char*>(in.data());
-  size_t srcLeft = in.size();
-  char buffer[256];
-  while (srcLeft > 0) {
-    char* dst = buffer;
-    size_t dstLeft = sizeof buffer;
-    size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-    out.append(buffer, static_cast<size_t>(dst - buffer));
-    if (r == static_cast<size_t>(-1) && errno != E2BIG) {
-      // Skip one whole UTF-8 character, or one Shift-JIS byte.
-      size_t n = skip;
-      if (skip == 0) {
-        auto lead = static_cast<unsigned char>(*src);
-        n = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-      }
-      if (n > srcLeft) n = srcLeft;
-      src += n;
-      srcLeft -= n;
-      out.append(replacement);
-    }
-  }
-  iconv_close(cd);
-  return out;
-}
-
-}  // namespace
-
-std::string Sjis(std::string_view utf8) {
-  return Convert("CP932", "UTF-8", utf8, 0, "?");
-}
-
-std::string SjisToUtf8(std::string_view sjis) {
-  return Convert("UTF-8", "CP932", sjis, 1, "\xEF\xBF\xBD");
-}
+// One table-driven conversion of our own, the same on every system: the C library's and the
+// system's code page 932 converters disagree on invalid bytes and on a few characters.
 
 namespace {
+
+constexpr char kUnmapped = '?';
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 
 // Lead bytes 0x81-0x9F take rows 0-30 of the table, 0xE0-0xFC rows 31-59.
 int LeadRow(unsigned char lead) {
   return lead <= 0x9F ? lead - 0x81 : lead - 0xE0 + 31;
 }
 
-std::vector<char32_t> BuildPairTable() {
-  std::vector<char32_t> table(60 * 256, 0);
-  iconv_t cd = iconv_open("UTF-32LE", "CP932");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return table;
-  for (int lead = 0x81; lead <= 0xFC; ++lead) {
-    if (!SjisIsLeadByte(static_cast<unsigned char>(lead))) continue;
-    for (int trail = 0x40; trail <= 0xFC; ++trail) {
-      char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-      unsigned char out[8] = {};
-      char* src = in;
-      size_t srcLeft = 2;
-      char* dst = reinterpret_cast<char*>(out);
-      size_t dstLeft = sizeof out;
-      iconv(cd, nullptr, nullptr, nullptr, nullptr);
-      // Only a pair that turns into exactly one character counts.
-      if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<size_t>(-1) || srcLeft != 0 ||
-          dstLeft != sizeof out - 4) {
-        continue;
-      }
-      table[LeadRow(static_cast<unsigned char>(lead)) * 256 + trail] =
-          static_cast<char32_t>(out[0] | out[1] << 8 | out[2] << 16 | out[3] << 24);
+unsigned char RowLead(int row) {
+  return static_cast<unsigned char>(row <= 30 ? row + 0x81 : row - 31 + 0xE0);
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | cp >> 6);
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | cp >> 12);
+    out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+// One UTF-8 character at `at`: its code point, or nullopt-like 0xFFFFFFFF when the bytes there
+// are not a well-formed character. `length` is how far to move on either way.
+constexpr char32_t kBadUtf8 = 0xFFFFFFFF;
+char32_t NextUtf8(std::string_view s, size_t at, size_t& length) {
+  const auto lead = static_cast<unsigned char>(s[at]);
+  const size_t n = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+  length = n > s.size() - at ? s.size() - at : n;
+  if (n == 1) return lead < 0x80 ? lead : kBadUtf8;
+  if (length < n || lead > 0xF4) return kBadUtf8;
+  char32_t cp = lead & (0x7F >> n);
+  for (size_t i = 1; i < n; ++i) {
+    const auto b = static_cast<unsigned char>(s[at + i]);
+    if ((b & 0xC0) != 0x80) return kBadUtf8;
+    cp = cp << 6 | (b & 0x3F);
+  }
+  static constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (cp < kLeast[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return kBadUtf8;
+  return cp;
+}
+
+// Code point to Shift-JIS code (one byte below 0x100), 0 where there is none. Where code page
+// 932 has two codes for a character, the JIS X 0208 one wins, then NEC's row 13, then IBM's
+// extension block, then NEC's copy of that block; a few more characters take the code of a
+// look-alike, as the C library's converter does.
+std::vector<uint16_t> BuildEncodeTable() {
+  std::vector<uint16_t> table(0x10000, 0);
+  for (char32_t cp = 0; cp < 0x80; ++cp) table[cp] = static_cast<uint16_t>(cp);
+  for (char32_t cp = 0xFF61; cp <= 0xFF9F; ++cp) table[cp] = static_cast<uint16_t>(cp - 0xFEC0);
+  std::vector<int> rows;
+  for (int row = 0; row < kSjisLeadRows; ++row) {
+    const unsigned char lead = RowLead(row);
+    if (lead != 0x87 && lead != 0xED && lead != 0xEE && lead < 0xFA) rows.push_back(row);
+  }
+  for (unsigned char lead : {0x87, 0xFA, 0xFB, 0xFC, 0xED, 0xEE}) rows.push_back(LeadRow(lead));
+  for (int row : rows) {
+    for (int column = 0; column < kSjisTrailColumns; ++column) {
+      const uint16_t cp = kSjisPairTable[row][column];
+      if (cp != 0 && table[cp] == 0)
+        table[cp] = static_cast<uint16_t>(RowLead(row) << 8 | (column + 0x40));
     }
   }
-  iconv_close(cd);
+  constexpr std::array<std::array<uint16_t, 2>, 9> kLookAlikes = {{
+      {0x00A2, 0x8191},
+      {0x00A3, 0x8192},
+      {0x00A5, 0x005C},
+      {0x00AC, 0x81CA},
+      {0x2014, 0x815C},
+      {0x2016, 0x8161},
+      {0x203E, 0x007E},
+      {0x2212, 0x817C},
+      {0x301C, 0x8160},
+  }};
+  for (const auto& [cp, code] : kLookAlikes) table[cp] = code;
   return table;
 }
 
 }  // namespace
 
+std::string Sjis(std::string_view utf8) {
+  static const std::vector<uint16_t> table = BuildEncodeTable();
+  std::string out;
+  size_t at = 0;
+  while (at < utf8.size()) {
+    size_t length = 1;
+    const char32_t cp = NextUtf8(utf8, at, length);
+    at += length;
+    const uint16_t code = cp < table.size() ? table[cp] : 0;
+    if (code == 0 && cp != 0) {
+      out += kUnmapped;
+    } else if (code > 0xFF) {
+      out += static_cast<char>(code >> 8);
+      out += static_cast<char>(code & 0xFF);
+    } else {
+      out += static_cast<char>(code);
+    }
+  }
+  return out;
+}
+
+std::string SjisToUtf8(std::string_view sjis) {
+  std::string out;
+  for (size_t at = 0; at < sjis.size(); ++at) {
+    const auto b = static_cast<unsigned char>(sjis[at]);
+    if (b < 0x80) {
+      out += static_cast<char>(b);
+    } else if (b >= 0xA1 && b <= 0xDF) {
+      AppendUtf8(out, SjisByteToCodePoint(b));
+    } else if (const char32_t cp =
+                   at + 1 < sjis.size()
+                       ? SjisPairToCodePoint(b, static_cast<unsigned char>(sjis[at + 1]))
+                       : 0;
+               cp != 0) {
+      AppendUtf8(out, cp);
+      ++at;
+    } else {
+      // A byte that opens nothing, or a pair that is no character: only that byte is dropped.
+      out += kReplacement;
+    }
+  }
+  return out;
+}
+
 char32_t SjisPairToCodePoint(unsigned char lead, unsigned char trail) {
-  if (!SjisIsLeadByte(lead)) return 0;
-  static const std::vector<char32_t> table = BuildPairTable();
-  return table[LeadRow(lead) * 256 + trail];
+  if (!SjisIsLeadByte(lead) || trail < 0x40 || trail > 0xFC) return 0;
+  return kSjisPairTable[LeadRow(lead)][trail - 0x40];
 }
