@@ -14,6 +14,13 @@
 #include "display/CCDraw.h"
 #include "platform/ShiftJis.h"
 
+#ifdef _WIN32
+// Without O_BINARY Windows reads in text mode and changes the pixels; there is no O_CLOEXEC.
+constexpr int kReadFlags = O_RDONLY | O_BINARY;
+#else
+constexpr int kReadFlags = O_RDONLY | O_CLOEXEC;
+#endif
+
 namespace {
 
 // Larger images are refused as if memory had run out; the sprite sheet is far smaller.
@@ -24,7 +31,7 @@ class ReadOnlyFile {
  public:
   explicit ReadOnlyFile(const char* name) {
     if (!name) return;
-    fd_ = ::open(name, O_RDONLY | O_CLOEXEC);
+    fd_ = ::open(name, kReadFlags);
     if (fd_ < 0) return;
     struct stat st {};
     // Only a regular file counts as opened: a directory or device is not a bitmap file.

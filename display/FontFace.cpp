@@ -1,6 +1,5 @@
 #include "display/FontFace.h"
 
-#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -8,71 +7,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <vector>
+
+#ifdef _WIN32
 #include <filesystem>
-#include <string_view>
-
-namespace {
-
-constexpr const char* kStandInPath = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
-
-// The game's own face first, then the gothic stand-in under both of its family names.
-constexpr const char* kFamilies[] = {"ＭＳ ゴシック", "MS Gothic", "IPAGothic", "IPAゴシック"};
-
-bool SameFamily(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-           return lower(x) == lower(y);
-         });
-}
-
-// fontconfig always answers with some face, so the answer only counts when it carries the family
-// asked for.
-bool FindFamily(FcConfig* config, const char* family, FaceLocation& found) {
-  FcPattern* pattern = FcPatternCreate();
-  if (!pattern) return false;
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
-  FcConfigSubstitute(config, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
-  FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(config, pattern, &result);
-  bool ok = false;
-  if (match) {
-    FcChar8* name = nullptr;
-    for (int i = 0; !ok && FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch; ++i) {
-      ok = SameFamily(reinterpret_cast<const char*>(name), family);
-    }
-    FcChar8* file = nullptr;
-    int index = 0;
-    if (ok && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
-      FcPatternGetInteger(match, FC_INDEX, 0, &index);
-      found.path = reinterpret_cast<const char*>(file);
-      found.index = index;
-    } else {
-      ok = false;
-    }
-    FcPatternDestroy(match);
-  }
-  FcPatternDestroy(pattern);
-  return ok;
-}
-
-}  // namespace
-
-FaceLocation FindJapaneseFace() {
-  // A configuration of our own, destroyed after the look-up: the process-wide one is never freed.
-  if (FcConfig* config = FcInitLoadConfigAndFonts()) {
-    FaceLocation found;
-    bool ok = false;
-    for (const char* family : kFamilies) {
-      if ((ok = FindFamily(config, family, found))) break;
-    }
-    FcConfigDestroy(config);
-    if (ok) return found;
-  }
-  std::error_code error;
-  if (std::filesystem::exists(kStandInPath, error)) return {kStandInPath, 0};
-  return {};
-}
+#include <fstream>
+#include <iterator>
+#endif
 
 struct FontFace::Impl {
   FT_Library library = nullptr;
@@ -81,12 +22,33 @@ struct FontFace::Impl {
   long ascent = 0;
   long descent = 0;
   long unitsPerEm = 0;
+  std::vector<unsigned char> bytes;  // the font file, where it is read into memory
 };
+
+namespace {
+
+FT_Error OpenFace(FT_Library library, const FaceLocation& location,
+                  std::vector<unsigned char>& bytes, FT_Face* face) {
+#ifdef _WIN32
+  // FreeType opens paths in the ANSI code page; a folder name outside it would not open. The
+  // file is read here instead, through its UTF-8 name.
+  std::ifstream in(std::filesystem::u8path(location.path), std::ios::binary);
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (bytes.empty()) return FT_Err_Cannot_Open_Resource;
+  return FT_New_Memory_Face(library, bytes.data(), static_cast<FT_Long>(bytes.size()),
+                            location.index, face);
+#else
+  (void)bytes;
+  return FT_New_Face(library, location.path.c_str(), location.index, face);
+#endif
+}
+
+}  // namespace
 
 FontFace::FontFace(const FaceLocation& location) : impl_(std::make_unique<Impl>()) {
   if (location.path.empty() || FT_Init_FreeType(&impl_->library) != 0) return;
   FT_Face face = nullptr;
-  if (FT_New_Face(impl_->library, location.path.c_str(), location.index, &face) != 0) return;
+  if (OpenFace(impl_->library, location, impl_->bytes, &face) != 0) return;
   // A face without kana cannot stand in for the game's font.
   if (!FT_IS_SCALABLE(face) || FT_Get_Char_Index(face, 0x3042) == 0) {
     FT_Done_Face(face);
@@ -116,9 +78,13 @@ FontFace* FontFace::Shared() {
     auto* face = new FontFace(FindJapaneseFace());  // lives as long as the process
     if (face->Ok()) return face;
     delete face;
-    std::fprintf(stderr,
-                 "kavrel: no Japanese gothic font found; text will not be drawn "
-                 "(install the package fonts-ipafont-gothic)\n");
+#ifdef _WIN32
+    constexpr const char* kHint = "put ipag.ttf beside kavrel.exe";
+#else
+    constexpr const char* kHint = "install the package fonts-ipafont-gothic";
+#endif
+    std::fprintf(stderr, "kavrel: no Japanese gothic font found; text will not be drawn (%s)\n",
+                 kHint);
     return static_cast<FontFace*>(nullptr);
   }();
   return shared;

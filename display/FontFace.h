@@ -1,5 +1,5 @@
-// The Japanese face all text is drawn in: found through fontconfig, opened once, and rendered
-// without anti-aliasing into runs of set pixels.
+// The Japanese face all text is drawn in: found on the system (FaceLookup*.cpp), opened once, and
+// rendered without anti-aliasing into runs of set pixels.
 #pragma once
 
 #include <cstdint>

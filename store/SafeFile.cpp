@@ -5,8 +5,32 @@
 
 #include <cerrno>
 
+#ifdef _WIN32
+#include "platform/win/WinHost.h"
+#endif
+
 namespace {
 
+#ifdef _WIN32
+// The same steps with Windows' own calls: rename() does not replace an existing file there, and
+// fsync() is _commit(). MoveFileEx's write-through puts the new name on the disk too.
+class Windows : public FileOps {
+ public:
+  std::FILE* Open(const std::string& path) override { return std::fopen(path.c_str(), "wb"); }
+  bool Write(std::FILE* file, std::string_view bytes) override {
+    return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  }
+  bool Flush(std::FILE* file) override { return std::fflush(file) == 0; }
+  bool Sync(std::FILE* file) override { return plat::win::CommitToDisk(file); }
+  bool Close(std::FILE* file) override { return std::fclose(file) == 0; }
+  bool Rename(const std::string& from, const std::string& to) override {
+    return plat::win::MoveReplacing(from, to);
+  }
+  bool Remove(const std::string& path) override { return std::remove(path.c_str()) == 0; }
+  bool SyncDirectory(const std::string&) override { return true; }
+};
+using SystemOps = Windows;
+#else
 class Posix : public FileOps {
  public:
   std::FILE* Open(const std::string& path) override {
@@ -52,6 +76,9 @@ class Posix : public FileOps {
   }
 };
 
+using SystemOps = Posix;
+#endif
+
 std::string DirectoryOf(const std::string& path) {
   const size_t slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";
@@ -62,7 +89,7 @@ std::string DirectoryOf(const std::string& path) {
 }  // namespace
 
 FileOps& PosixFileOps() {
-  static Posix ops;
+  static SystemOps ops;
   return ops;
 }
 

@@ -23,7 +23,7 @@ class FileOps {
   virtual bool SyncDirectory(const std::string& directory) = 0;
 };
 
-// The real file system.
+// The real file system (on Windows, the same steps through its own calls).
 FileOps& PosixFileOps();
 
 // The temporary file a replacement of `path` writes first.

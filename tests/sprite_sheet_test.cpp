@@ -82,8 +82,8 @@ TEST_F(SpriteSheet, LoadsThroughTheGamesReader) {
   const fs::path asset = fs::path(KAVREL_SOURCE_DIR) / "assets/kavrel.bmp";
   plat::VirtualSystem sys{{}};
   CCDraw draw(sys, 60);
-  EXPECT_EQ(draw.LoadPalette(asset.c_str(), 0, 0, 255), 0);
-  ASSERT_EQ(draw.LoadBitmap(asset.c_str(), 1, 1), 0);
+  EXPECT_EQ(draw.LoadPalette(asset.string().c_str(), 0, 0, 255), 0);
+  ASSERT_EQ(draw.LoadBitmap(asset.string().c_str(), 1, 1), 0);
   const SurfaceInfo info = draw.GetSurfaceInfo(1);
   ASSERT_EQ(info.width, 256);
   ASSERT_EQ(info.height, 256);

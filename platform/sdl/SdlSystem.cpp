@@ -1,5 +1,6 @@
 #include "platform/sdl/SdlSystem.h"
 
+#define SDL_MAIN_HANDLED  // the program's own main(); no SDL2main
 #include <SDL.h>
 
 #include <algorithm>
@@ -10,6 +11,9 @@
 
 #include "platform/ShiftJis.h"
 #include "platform/sdl/EndSignals.h"
+#ifdef _WIN32
+#include "platform/win/WinHost.h"
+#endif
 
 namespace plat {
 namespace {
@@ -71,13 +75,20 @@ void ReportSdlError(const char* what) {
 SdlSystem::~SdlSystem() {
   DestroyWindow();
   if (sdlStarted_) SDL_Quit();
+#ifdef _WIN32
+  if (sdlStarted_) win::EndTimerPeriod();
+#endif
 }
 
 uint32_t SdlSystem::GetTickCount() {
+#ifdef _WIN32
+  return win::TickMilliseconds();
+#else
   timespec ts{};
   clock_gettime(CLOCK_MONOTONIC, &ts);
   const uint64_t ms = static_cast<uint64_t>(ts.tv_sec) * 1000u + ts.tv_nsec / 1000000;
   return static_cast<uint32_t>(ms);
+#endif
 }
 
 int64_t SdlSystem::CurrentTimeSeconds() {
@@ -92,8 +103,12 @@ void SdlSystem::Idle(uint32_t ms) {
   // The last ticks of a frame's wait poll the clock through here: a quarter-millisecond nap
   // instead of a bare yield keeps those polls from spinning a core (a yield returns at once on
   // an otherwise idle machine) while staying well inside one tick.
+#ifdef _WIN32
+  win::NapBriefly();
+#else
   const timespec nap{0, 250'000};
   nanosleep(&nap, nullptr);
+#endif
 }
 
 int16_t SdlSystem::GetAsyncKeyState(int vk) {
@@ -197,14 +212,23 @@ bool SdlSystem::OpenWindow(const char* className, const char* title) {
   // Shutdown, a closed terminal and Ctrl+C end the game as Q does, not as a closed window.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   CatchEndSignals();
+#ifdef _WIN32
+  // Drawn pixel for pixel, not enlarged and blurred by the system's display scaling.
+  SDL_SetHint(SDL_HINT_WINDOWS_DPI_AWARENESS, "permonitorv2");
+#endif
   if (!sdlStarted_) {
     // The window class's name is what the desktop groups the window by (X11's WM_CLASS).
     SDL_SetHint(SDL_HINT_APP_NAME, className);
+    SDL_SetMainReady();
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
       ReportSdlError("SDL_Init");
       return false;
     }
     sdlStarted_ = true;
+#ifdef _WIN32
+    // Sleeps end on the millisecond, so the frame periods hold and the waits can sleep.
+    win::BeginTimerPeriod();
+#endif
   }
   // On X11 the window surface is shared memory the server copies from: far cheaper than the
   // OpenGL texture SDL would otherwise put behind it, which is software-rendered on machines

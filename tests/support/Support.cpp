@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
 #include <cstdlib>
 #include <filesystem>
@@ -8,17 +10,46 @@
 #include <sstream>
 
 #include "tests/support/Scenario.h"
+#ifdef _WIN32
+#include "platform/win/WinHost.h"
+#endif
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// A new directory of our own under the temporary folder.
+bool MakeScratchDirectory(std::string& path) {
+#ifdef _WIN32
+  // No mkdtemp: a name from the process and a counter, taken only if it did not exist.
+  static unsigned counter = 0;
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    const fs::path candidate =
+        fs::temp_directory_path() /
+        ("kavrel-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
+    std::error_code ec;
+    if (fs::create_directory(candidate, ec)) {
+      path = candidate.string();
+      return true;
+    }
+  }
+  return false;
+#else
+  std::string pattern = (fs::temp_directory_path() / "kavrel-test-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) return false;
+  path = pattern;
+  return true;
+#endif
+}
+
+}  // namespace
+
 ScratchDir::ScratchDir(bool withSpriteSheet) {
   previous_ = fs::current_path().string();
-  std::string pattern = (fs::temp_directory_path() / "kavrel-test-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) {
+  if (!MakeScratchDirectory(path_)) {
     ADD_FAILURE() << "cannot create a scratch directory";
     return;
   }
-  path_ = pattern;
   fs::current_path(path_);
   const fs::path sheet = fs::path(KAVREL_SOURCE_DIR) / "assets" / "kavrel.bmp";
   std::error_code ec;
@@ -122,10 +153,18 @@ std::vector<const DrawOp*> Blits(const FrameRecord& frame) {
 
 int RunReplayTool(const std::string& args, std::string* stderrOut, const std::string& runAs) {
   const char* env = std::getenv("KAVREL_REPLAY");
-  const std::string tool = env && *env ? env : std::string(KAVREL_BINARY_DIR) + "/kavrel-replay";
   const std::string errFile =
       (fs::temp_directory_path() / ("kavrel-replay-stderr-" + std::to_string(getpid()))).string();
+#ifdef _WIN32
+  // The replay beside this test program, through the command interpreter's double quotes.
+  const std::string tool =
+      env && *env ? env : plat::win::ExecutableDirectory() + "\\kavrel-replay.exe";
+  const std::string command = "\"" + (runAs.empty() ? "" : runAs + " ") + "\"" + tool + "\" " +
+                              args + " 2>\"" + errFile + "\"\"";
+#else
+  const std::string tool = env && *env ? env : std::string(KAVREL_BINARY_DIR) + "/kavrel-replay";
   const std::string command = runAs + " '" + tool + "' " + args + " 2>'" + errFile + "'";
+#endif
   const int status = std::system(command.c_str());
   if (stderrOut) {
     std::ifstream in(errFile, std::ios::binary);
@@ -135,6 +174,10 @@ int RunReplayTool(const std::string& args, std::string* stderrOut, const std::st
   }
   std::error_code ec;
   fs::remove(errFile, ec);
+#ifdef _WIN32
+  return status;  // the program's own exit code
+#else
   if (status == -1 || !WIFEXITED(status)) return -1;
   return WEXITSTATUS(status);
+#endif
 }

@@ -13,6 +13,9 @@
 #include "tools/replay/PngFrames.h"
 #include "tools/replay/Replay.h"
 #include "tools/replay/Trace.h"
+#ifdef _WIN32
+#include "platform/win/WinHost.h"
+#endif
 
 namespace {
 
@@ -84,6 +87,9 @@ std::optional<std::string> ReadFile(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+  plat::win::SetStandardStreamsBinary();  // a trace on standard output keeps its LF line ends
+#endif
   std::string error;
   const std::optional<Arguments> args = ParseArguments(argc, argv, error);
   if (!args) return Fail(kBadUsage, "kavrel-replay: " + error);

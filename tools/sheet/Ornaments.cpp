@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numbers>
 
 #include "tools/sheet/Palette.h"
 #include "tools/sheet/Pictures.h"
@@ -75,7 +76,7 @@ Image PaintBall() {
         Ramp ramp = Ramp::Stone;
         if (Dot(n, pole) < 0.92) {
           const double phi = std::atan2(Dot(n, w), Dot(n, u));
-          ramp = gores[static_cast<int>((phi + M_PI) / (2 * M_PI) * 6) % 6];
+          ramp = gores[static_cast<int>((phi + std::numbers::pi) / (2 * std::numbers::pi) * 6) % 6];
         }
         // White gores keep to the light end of the greys.
         const int lo = ramp == Ramp::Stone ? 6 : 2;

@@ -1,0 +1,140 @@
+#include "platform/win/WinHost.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <shlobj.h>
+#include <windows.h>
+
+namespace plat::win {
+namespace {
+
+std::wstring Wide(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+  return out;
+}
+
+std::string Utf8(const wchar_t* wide, int length) {
+  if (length <= 0) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide, length, out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+struct SessionWatch {
+  WNDPROC previous = nullptr;
+  void (*onQuery)(void*) = nullptr;
+  void (*onEnd)(void*) = nullptr;
+  void* context = nullptr;
+};
+SessionWatch g_watch;
+
+LRESULT CALLBACK SessionProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_QUERYENDSESSION) {
+    g_watch.onQuery(g_watch.context);
+    return TRUE;
+  }
+  if (msg == WM_ENDSESSION) {
+    if (wParam) g_watch.onEnd(g_watch.context);
+    return 0;
+  }
+  return CallWindowProcW(g_watch.previous, hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+uint32_t TickMilliseconds() {
+  static const LONGLONG frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f.QuadPart;
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  const LONGLONG seconds = now.QuadPart / frequency;
+  const LONGLONG rest = now.QuadPart % frequency;
+  return static_cast<uint32_t>(seconds * 1000 + rest * 1000 / frequency);
+}
+
+void NapBriefly() {
+  // A high-resolution waitable timer sleeps a quarter of a millisecond (Windows 10 1803 and
+  // later); elsewhere the shortest sleep is one tick of the 1 ms timer period.
+  static HANDLE timer =
+      CreateWaitableTimerExW(nullptr, nullptr, 0x00000002 /* HIGH_RESOLUTION */, TIMER_ALL_ACCESS);
+  if (timer) {
+    LARGE_INTEGER due;
+    due.QuadPart = -2500;  // 250 us, relative, in 100 ns units
+    if (SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE)) {
+      WaitForSingleObject(timer, INFINITE);
+      return;
+    }
+  }
+  Sleep(1);
+}
+
+void BeginTimerPeriod() {
+  timeBeginPeriod(1);
+}
+void EndTimerPeriod() {
+  timeEndPeriod(1);
+}
+
+std::string ExecutableDirectory() {
+  wchar_t path[MAX_PATH * 4];
+  const DWORD n = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
+  if (n == 0 || n >= std::size(path)) return {};
+  std::wstring p(path, n);
+  const size_t slash = p.find_last_of(L"\\/");
+  if (slash == std::wstring::npos) return {};
+  return Utf8(p.data(), static_cast<int>(slash));
+}
+
+std::string SystemFontsDirectory() {
+  PWSTR path = nullptr;
+  std::string out;
+  if (SHGetKnownFolderPath(FOLDERID_Fonts, 0, nullptr, &path) == S_OK)
+    out = Utf8(path, static_cast<int>(wcslen(path)));
+  CoTaskMemFree(path);
+  if (out.empty()) {
+    wchar_t windows[MAX_PATH];
+    const UINT n = GetWindowsDirectoryW(windows, MAX_PATH);
+    if (n > 0 && n < MAX_PATH) out = Utf8(windows, static_cast<int>(n)) + "\\Fonts";
+  }
+  return out;
+}
+
+void SetStandardStreamsBinary() {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+}
+
+bool MoveReplacing(const std::string& from, const std::string& to) {
+  return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool CommitToDisk(std::FILE* file) {
+  return _commit(_fileno(file)) == 0;
+}
+
+bool IsReadOnlyFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+void WatchSessionEnd(void* hwnd, void (*onQuery)(void*), void (*onEnd)(void*), void* context) {
+  if (!hwnd || g_watch.previous) return;
+  g_watch.onQuery = onQuery;
+  g_watch.onEnd = onEnd;
+  g_watch.context = context;
+  g_watch.previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+      static_cast<HWND>(hwnd), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SessionProc)));
+}
+
+}  // namespace plat::win

@@ -1,0 +1,41 @@
+// The few Windows calls the game needs beyond SDL, behind plain functions: this header is safe to
+// include anywhere, and only WinHost.cpp sees <windows.h> (whose macros clash with the game's
+// names).
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace plat::win {
+
+// Milliseconds from a fixed moment, from the performance counter (1 ms steps, wrapping).
+uint32_t TickMilliseconds();
+// A nap well inside one tick, for the last polls of a frame's wait.
+void NapBriefly();
+
+// A 1 ms system timer resolution while the game runs, so that sleeps end on time.
+void BeginTimerPeriod();
+void EndTimerPeriod();
+
+// The folder of the running program, and the system's font folder, in UTF-8; empty if unknown.
+std::string ExecutableDirectory();
+std::string SystemFontsDirectory();
+
+// Standard output and error without the CR LF translation of text mode.
+void SetStandardStreamsBinary();
+
+// Replaces `to` by `from` (MoveFileEx, replacing, written through), and forces a file's bytes to
+// the disk. Paths in UTF-8.
+bool MoveReplacing(const std::string& from, const std::string& to);
+bool CommitToDisk(std::FILE* file);
+// Whether the file at `path` carries the read-only attribute.
+bool IsReadOnlyFile(const std::string& path);
+
+// Watches the window `hwnd` for the end of the Windows session (shut-down, log-off): on the
+// query `onQuery` is called and the end is allowed; if the session really ends while the game is
+// still running, `onEnd` is called before the window procedure returns (the process is ended
+// soon after that return).
+void WatchSessionEnd(void* hwnd, void (*onQuery)(void*), void (*onEnd)(void*), void* context);
+
+}  // namespace plat::win

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# The Windows build, made on Debian 12 with mingw-w64:
+#   ./scripts/windows.sh        installs what it needs, cross-builds SDL2, FreeType, libpng and
+#                               GoogleTest once (cached in build-windows/deps), builds
+#                               build-windows/kavrel.exe, kavrel-replay.exe and the test programs,
+#                               and packs dist/kavrel-windows-x64.zip
+#   ./scripts/windows.sh test   the same, then the Windows tests under Wine and Xvfb
+# WINDOWS_BUILD_DIR overrides build-windows/. The Linux build needs none of this.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${WINDOWS_BUILD_DIR:-$root/build-windows}
+mode=${1:-build}
+case $mode in build | test) ;; *) echo "usage: $0 [test]" >&2; exit 2 ;; esac
+
+packages=(
+  cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
+  dpkg-dev googletest fonts-ipafont-gothic zip
+)
+# Only the tests run Windows programs (about 1.6 GB of Wine) and compare with the Linux build.
+[[ $mode == test ]] && packages+=(wine wine64 xvfb xdotool x11-utils imagemagick)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "windows: installing ${missing[*]}"
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+# mingw's compilers come in two thread models; only the posix one has std::mutex and threads.
+if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null; then
+  echo "windows: x86_64-w64-mingw32-g++-posix is missing" >&2
+  exit 1
+fi
+
+toolchain=$root/cmake/mingw-w64-x86_64.cmake
+export KAVREL_WINDOWS_DEPS=$build/deps/prefix
+started=$SECONDS
+"$root/scripts/windows/deps.sh" "$build/deps" "$toolchain"
+
+cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+  -DCMAKE_PREFIX_PATH="$KAVREL_WINDOWS_DEPS" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DKAVREL_BENCH=OFF >/dev/null
+cmake --build "$build" -j2
+# The stand-in face beside the programs, where the game and the tests look for it.
+cp -u /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf "$build/"
+
+"$root/scripts/windows/zip.sh" "$build" "$root/dist/kavrel-windows-x64.zip"
+echo "windows: built in $((SECONDS - started)) s"
+
+if [[ $mode == test ]]; then
+  "$root/scripts/windows/test.sh" "$build"
+fi

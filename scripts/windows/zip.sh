@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Packs the operator's zip from a Windows build: the game, its sprite sheet, the stand-in font,
+# the licences and README.txt. Refuses a game that needs any DLL beyond the system's own.
+#   zip.sh BUILD_DIR ZIP
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=$1
+zip=$2
+src=$build/deps/src
+
+# The DLLs every 64-bit Windows 10 and 11 has.
+system_dlls='^(advapi32|gdi32|imm32|kernel32|msvcrt|ole32|oleaut32|setupapi|shell32|user32|version|winmm|comctl32|comdlg32|dwmapi|shcore|uxtheme|hid|cfgmgr32)\.dll$'
+imports=$(x86_64-w64-mingw32-objdump -p "$build/kavrel.exe" | awk '/DLL Name:/ {print tolower($3)}')
+if grep -Evq "$system_dlls" <<<"$imports"; then
+  echo "zip: kavrel.exe needs DLLs that Windows does not have:" $(grep -Ev "$system_dlls" <<<"$imports") >&2
+  exit 1
+fi
+
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+dir=$stage/kavrel
+mkdir -p "$dir/licences"
+x86_64-w64-mingw32-strip -o "$dir/kavrel.exe" "$build/kavrel.exe"
+cp "$root/assets/kavrel.bmp" "$dir/"
+cp /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf "$dir/"
+cp /usr/share/doc/fonts-ipafont-gothic/copyright "$dir/licences/IPAfont-license.txt"
+cp /usr/share/doc/fonts-ipafont-gothic/Readme_IPAfont00303.txt "$dir/licences/IPAfont-readme.txt"
+sdl=$(find "$src" -maxdepth 1 -type d -name 'libsdl2-*' | head -1)
+freetype=$(find "$src" -maxdepth 1 -type d -name 'freetype-*' | head -1)
+cp "$sdl/LICENSE.txt" "$dir/licences/SDL2-license.txt"
+cp "$freetype/LICENSE.TXT" "$dir/licences/FreeType-license.txt"
+cp "$freetype/docs/FTL.TXT" "$dir/licences/FreeType-FTL.txt"
+cp /usr/share/doc/libz-mingw-w64/copyright "$dir/licences/zlib-copyright.txt"
+cp /usr/share/doc/mingw-w64-common/copyright "$dir/licences/mingw-w64-runtime-copyright.txt"
+# Windows' own editor shows CR LF text best.
+sed 's/$/\r/' "$root/scripts/windows/README.txt" >"$dir/README.txt"
+
+mkdir -p "$(dirname "$zip")"
+rm -f "$zip"
+(cd "$stage" && zip -qrX "$zip" kavrel)
+echo "zip: wrote $zip ($(du -k "$zip" | cut -f1) KB)"
