@@ -1,0 +1,307 @@
+#!/usr/bin/env bash
+# The Windows tests, under Wine (and Xvfb for the game's window), against the Linux build:
+#   1. every test suite that needs no real window;
+#   2. kavrel-replay.exe against the Linux replay: the whole-pass script's trace (to a file and to
+#      standard output), data files and exit status, byte for byte;
+#   3. kavrel.exe: its boxes (text, caption, owner) against the Linux replay's, the attract
+#      screen's static regions against the replay's picture, Q writing both files exactly as the
+#      Linux build does, ESC writing nothing, and hostile sprite sheets and data files.
+#   test.sh BUILD_DIR
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=$(cd "$1" && pwd)
+here=$root/scripts/windows
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+pass() { echo "ok: $*"; }
+
+# The Linux build the Windows one is compared with.
+"$root/scripts/setup.sh" >/dev/null
+"$root/scripts/build.sh" >/dev/null
+linux_replay=$root/build/kavrel-replay
+
+work=$(mktemp -d)
+export WINEPREFIX=$build/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=C.UTF-8
+xvfb_pid=
+cleanup() {
+  timeout 20 wineserver -k 2>/dev/null || true
+  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+# Every wine command runs under a timeout: a box nobody answers blocks for ever.
+w() { timeout "${WINE_TIMEOUT:-120}" wine "$@"; }
+
+# The Wine prefix, made once: a Japanese face under the game's font names for the boxes, and a
+# virtual desktop (without a window manager every closed window would cost about 2 s).
+if [[ ! -f $WINEPREFIX/kavrel-ready ]]; then
+  started=$SECONDS
+  rm -rf "$WINEPREFIX"
+  timeout 20 wineserver -k 2>/dev/null || true
+  timeout 180 wineboot -i >/dev/null 2>&1
+  {
+    printf '\xff\xfe'
+    sed 's/$/\r/' <<'EOF' | iconv -f UTF-8 -t UTF-16LE
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"ＭＳ ゴシック"="IPAGothic"
+"MS Gothic"="IPAGothic"
+"MS UI Gothic"="IPAGothic"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer]
+"Desktop"="Default"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
+"Default"="1280x960"
+EOF
+  } >"$work/setup.reg"
+  w regedit /S "$(winepath -w "$work/setup.reg")" >/dev/null 2>&1
+  timeout 20 wineserver -w || true
+  touch "$WINEPREFIX/kavrel-ready"
+  echo "windows: Wine prefix made in $((SECONDS - started)) s"
+fi
+timeout 20 wineserver -k 2>/dev/null || true
+
+# 1. The test suites.
+started=$SECONDS
+for t in "$build"/*_test.exe; do
+  name=$(basename "$t" .exe)
+  if (cd "$build" && WINE_TIMEOUT=600 w "$t" --gtest_brief=1 >"$work/$name.log" 2>&1); then
+    pass "$name"
+  else
+    fail "$name"
+    grep -E "Failure|FAILED|^/" "$work/$name.log" | head -20 >&2 || true
+  fi
+done
+echo "windows: test suites under Wine took $((SECONDS - started)) s"
+
+# 2. The replay. Each run gets a directory with the sprite sheet and, optionally, data files.
+started=$SECONDS
+fresh_dir() {
+  rm -rf "$1"
+  mkdir -p "$1"
+  cp "$root/assets/kavrel.bmp" "$1/"
+}
+same_files() { # DIR_A DIR_B FILES...: what is there, and its bytes, agree
+  local a=$1 b=$2 f ok=0
+  shift 2
+  for f in "$@"; do
+    if [[ -e $a/$f || -e $b/$f ]] && ! cmp -s "$a/$f" "$b/$f"; then ok=1; fi
+  done
+  return $ok
+}
+# The whole pass, then Q on the attract screen, so that the data files are written too.
+sed '/^end /d' "$root/scripts/pass.replay" >"$work/pass-q.replay"
+echo "tap 64000 Q 100" >>"$work/pass-q.replay"
+# Hand-edited files with extreme values and a name byte (0x80) that is no Shift-JIS character.
+hostile_record=$'1e400\r\n-12.5\r\n2147483647\r\n'
+hostile_ranking=$'-99999\r\n\x80ABC\x81 _D\r\n2147483647\r\n  SPACE \r\n7\nLF_ONLY_\n'
+
+for case in plain hostile; do
+  fresh_dir "$work/linux-$case"
+  fresh_dir "$work/win-$case"
+  if [[ $case == hostile ]]; then
+    for d in "$work/linux-$case" "$work/win-$case"; do
+      printf '%s' "$hostile_record" >"$d/kavrel.dat"
+      printf '%s' "$hostile_ranking" >"$d/kv_rank.dat"
+    done
+  fi
+  linux_code=0 win_code=0
+  (cd "$work/linux-$case" && "$linux_replay" ../pass-q.replay --trace trace.jsonl) || linux_code=$?
+  # Backslashes and a relative script path, as a Windows user would write them.
+  (cd "$work/win-$case" && w "$build/kavrel-replay.exe" '..\pass-q.replay' --trace 'trace.jsonl') ||
+    win_code=$?
+  if [[ $linux_code == "$win_code" ]] && same_files "$work/linux-$case" "$work/win-$case" \
+    trace.jsonl kavrel.dat kv_rank.dat; then
+    pass "replay, whole pass and Q ($case files): trace, data files and exit $win_code agree"
+  else
+    fail "replay, whole pass and Q ($case files): exit $linux_code/$win_code or files differ"
+  fi
+done
+# The committed script as it stands (it ends by its end time), its trace on standard output.
+fresh_dir "$work/linux-pass"
+fresh_dir "$work/win-pass"
+linux_code=0 win_code=0
+(cd "$work/linux-pass" && "$linux_replay" "$root/scripts/pass.replay" --trace - >trace.jsonl) ||
+  linux_code=$?
+(cd "$work/win-pass" && w "$build/kavrel-replay.exe" "$(winepath -w "$root/scripts/pass.replay")" \
+  --trace - >trace.jsonl) || win_code=$?
+if [[ $linux_code == 3 && $win_code == 3 ]] && same_files "$work/linux-pass" "$work/win-pass" \
+  trace.jsonl kavrel.dat kv_rank.dat; then
+  pass "replay of scripts/pass.replay: the trace on standard output is the same bytes (LF)"
+else
+  fail "replay of scripts/pass.replay on standard output: exit $linux_code/$win_code or trace differs"
+fi
+echo "windows: replay comparisons took $((SECONDS - started)) s"
+
+# 3. The game in a window. Wine's desktop process must start anew, on the X display.
+started=$SECONDS
+timeout 20 wineserver -k 2>/dev/null || true
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1280x960x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY=$display
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+find_box() { # waits up to 40 s for a message box (the first start of Wine is slow); prints its id
+  local id
+  for _ in $(seq 400); do
+    id=$(xdotool search --name '^(INFORMATION|Error|CCDraw Error|TM4GV)$' 2>/dev/null | head -1)
+    [[ -n $id ]] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+# Starts the game in DIR, answers every box, waits for the attract screen.
+start_game() {
+  local dir=$1
+  (cd "$dir" && WINEDEBUG=-all,trace+win WINE_TIMEOUT=60 w "$build/kavrel.exe" 2>wine.log >/dev/null
+    echo $? >exit-code) &
+  game_pid=$!
+  local id
+  id=$(find_box) || return 1
+  while [[ -n $id ]]; do
+    sleep 0.2
+    xdotool windowfocus --sync "$id" key Return 2>/dev/null || true
+    sleep 0.3
+    id=$(xdotool search --name '^(INFORMATION|Error|CCDraw Error|TM4GV)$' 2>/dev/null | head -1) || true
+  done
+  for _ in $(seq 100); do
+    xdotool search --onlyvisible --name '^Vostrel$' >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  sleep 1  # the first frames
+}
+press() { # KEY: held for a few frames
+  xdotool keydown "$1"
+  sleep 0.15
+  xdotool keyup "$1"
+}
+wait_game() { # the game's exit code
+  wait "$game_pid" || true
+  cat "$1/exit-code"
+}
+boxes_agree() { # DIR LINUX_TRACE: the boxes shown under Wine are the Linux replay's, in order
+  python3 - "$1/wine.log" "$2" "$here/wine_boxes.py" <<'EOF'
+import json, subprocess, sys
+shown = [json.loads(l) for l in subprocess.run([sys.executable, sys.argv[3], sys.argv[1]],
+         capture_output=True, text=True, check=True).stdout.splitlines()]
+want = [json.loads(l) for l in open(sys.argv[2], encoding="utf-8") if '"ev":"msgbox"' in l]
+got = [(b["caption"], b["text"]) for b in shown]
+expected = [(b["caption"], b["text"]) for b in want]
+# The start-up box comes while the window is made and has no owner; the others are owned by the
+# game's window, so that they stay in front of it.
+owners = [b["owned"] for b in shown] == [i > 0 for i in range(len(shown))]
+if got != expected or not owners:
+    print("boxes shown:", shown, "\nexpected:", expected, file=sys.stderr)
+    sys.exit(1)
+EOF
+}
+
+# Q, from the data files of the whole pass: the attract screen's picture, the boxes and the
+# files against the Linux replay.
+echo "tap 500 Q 100" >"$work/q.replay"
+fresh_dir "$work/linux-q"
+fresh_dir "$work/win-q"
+cp "$work/linux-plain/kavrel.dat" "$work/linux-plain/kv_rank.dat" "$work/linux-q/"
+cp "$work/linux-plain/kavrel.dat" "$work/linux-plain/kv_rank.dat" "$work/win-q/"
+(cd "$work/linux-q" && "$linux_replay" ../q.replay --trace trace.jsonl --png shots \
+  --png-frames 5 >/dev/null) || true
+if start_game "$work/win-q"; then
+  # Static regions of the attract screen (tiles, caption of the word of the day, the previous
+  # player, the quit prompt and the challenger line; the banner, the word and the SPACE prompt
+  # tremble at random), in the window at twice the size. A screenshot may catch a frame half
+  # drawn, so a few are tried.
+  convert "$work/linux-q/shots/000005.png" -scale 200% "$work/expected.png"
+  matched=0
+  for _ in 1 2 3 4 5; do
+    import -window root "$work/shown.png"
+    all=1
+    for region in 1280x156+0+180 1280x350+0+380 1280x190+0+770; do
+      convert "$work/expected.png" -crop "$region" +repage "$work/a.png"
+      convert "$work/shown.png" -crop "$region" +repage "$work/b.png"
+      diff=$(compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1 || true)
+      [[ $diff == 0 ]] || all=0
+    done
+    ((all)) && { matched=1; break; }
+    sleep 0.3
+  done
+  ((matched)) && pass "game: the attract screen's static regions are the replay's pixels" ||
+    fail "game: the attract screen differs from the replay's picture (last difference: $diff pixels)"
+  press q
+  code=$(wait_game "$work/win-q")
+  if [[ $code == 0 ]] && same_files "$work/linux-q" "$work/win-q" kavrel.dat kv_rank.dat; then
+    pass "game: Q ends with 0 and writes both files as the Linux build does"
+  else
+    fail "game: Q ended with $code or the files differ from the Linux build's"
+  fi
+  boxes_agree "$work/win-q" "$work/linux-q/trace.jsonl" && pass "game: the start-up box and its text" ||
+    fail "game: the start-up box"
+else
+  fail "game: no start-up box appeared"
+fi
+timeout 20 wineserver -k 2>/dev/null || true
+
+# ESC writes nothing: neither new files nor changes to the old ones.
+fresh_dir "$work/win-esc"
+cp "$work/linux-plain/kavrel.dat" "$work/linux-plain/kv_rank.dat" "$work/win-esc/"
+(cd "$work/win-esc" && ls -l --time-style=full-iso >../esc-before)
+if start_game "$work/win-esc"; then
+  press Escape
+  code=$(wait_game "$work/win-esc")
+  (cd "$work/win-esc" && rm -f wine.log exit-code && ls -l --time-style=full-iso >../esc-after)
+  if [[ $code == 1 ]] && cmp -s "$work/esc-before" "$work/esc-after" &&
+    same_files "$work/linux-plain" "$work/win-esc" kavrel.dat kv_rank.dat; then
+    pass "game: ESC ends with 1 and writes nothing"
+  else
+    fail "game: ESC ended with $code or touched the files"
+  fi
+else
+  fail "game: no start-up box appeared (ESC run)"
+fi
+timeout 20 wineserver -k 2>/dev/null || true
+
+# Hostile sprite sheets and data files: the same boxes and files as the Linux build.
+python3 - "$work" <<'EOF'
+import struct, sys
+# An 8-bit bitmap header claiming 100000 x 4 pixels, with a colour table and nothing more.
+header = struct.pack("<2sIHHI", b"BM", 54 + 1024, 0, 0, 54 + 1024)
+info = struct.pack("<IiiHHIIiiII", 40, 100000, 4, 1, 8, 0, 0, 0, 0, 256, 0)
+open(sys.argv[1] + "/wide.bmp", "wb").write(header + info + bytes(1024))
+open(sys.argv[1] + "/empty.bmp", "wb").close()
+EOF
+for sheet in missing empty wide; do
+  fresh_dir "$work/linux-$sheet"
+  fresh_dir "$work/win-$sheet"
+  for d in "$work/linux-$sheet" "$work/win-$sheet"; do
+    rm "$d/kavrel.bmp"
+    [[ $sheet == missing ]] || cp "$work/$sheet.bmp" "$d/kavrel.bmp"
+    printf '%s' "$hostile_record" >"$d/kavrel.dat"
+    printf '%s' "$hostile_ranking" >"$d/kv_rank.dat"
+  done
+  (cd "$work/linux-$sheet" && "$linux_replay" ../q.replay --trace trace.jsonl >/dev/null) || true
+  if start_game "$work/win-$sheet"; then
+    press q
+    code=$(wait_game "$work/win-$sheet")
+    if [[ $code == 0 ]] && same_files "$work/linux-$sheet" "$work/win-$sheet" kavrel.dat kv_rank.dat &&
+      boxes_agree "$work/win-$sheet" "$work/linux-$sheet/trace.jsonl"; then
+      pass "game: $sheet sprite sheet and hostile data files: the same boxes, exit 0 and files"
+    else
+      fail "game: $sheet sprite sheet: exit $code, or the boxes or files differ from Linux"
+    fi
+  else
+    fail "game: no start-up box appeared ($sheet sprite sheet)"
+  fi
+  timeout 20 wineserver -k 2>/dev/null || true
+done
+echo "windows: game runs under Wine and Xvfb took $((SECONDS - started)) s"
+
+if ((failures)); then
+  echo "windows: $failures Windows test(s) failed" >&2
+  exit 1
+fi
+echo "windows: every Windows test passed"
