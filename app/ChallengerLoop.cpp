@@ -10,6 +10,8 @@
 
 namespace {
 
+bool onAttractScreen = false;
+
 // The head of a pass: these values go back to what a fresh GameState holds, in this fixed order,
 // and the last of it draws the word of the day.
 void ResetPass(Game& game) {
@@ -49,7 +51,10 @@ ScreenResult ChallengerLoop(Game& game) {
   GameState& state = game.state;
   while (state.keepRunning == 1) {
     ResetPass(game);
-    if (AttractScreen(game) == ScreenResult::Quit) {
+    onAttractScreen = true;
+    const ScreenResult attract = AttractScreen(game);
+    onAttractScreen = false;
+    if (attract == ScreenResult::Quit) {
       if (!SessionEnding()) return ScreenResult::Quit;
       state.keepRunning = 0;
     }
@@ -62,4 +67,8 @@ ScreenResult ChallengerLoop(Game& game) {
     }
   }
   return ScreenResult::Next;
+}
+
+void SettleForSessionEnd(GameState& state) {
+  if (onAttractScreen && state.challengerNumber < INT32_MAX) state.challengerNumber += 1;
 }

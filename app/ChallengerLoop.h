@@ -7,3 +7,10 @@
 // Runs passes while keepRunning is 1. Quit when the window was closed during play; Next once Q
 // has ended the loop, or the end of the session has (as Q does, keeping the day's results).
 ScreenResult ChallengerLoop(Game& game);
+
+struct GameState;
+
+// For a save that cannot wait for the loop to end on the end of the session: does to `state` what
+// the loop would do on the way out (on the attract screen the challenger number moves on, as for
+// Q; in a pass, what the pass has set so far is kept as it is).
+void SettleForSessionEnd(GameState& state);

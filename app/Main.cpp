@@ -3,10 +3,12 @@
 #include "app/Main.h"
 
 #include <cstdint>
+#include <cstdlib>
 
 #include "app/ChallengerLoop.h"
 #include "app/Window.h"
 #include "game/Session.h"
+#include "platform/System.h"
 #include "store/DataFiles.h"
 
 int GameMain(plat::System& system, FrameObserver* observer) {
@@ -19,6 +21,17 @@ int GameMain(plat::System& system, FrameObserver* observer) {
   reads.record = ReadRecordFile(session.state);
   reads.ranking = ReadRankingTable(session.state);
   session.random.Seed(static_cast<uint32_t>(system.CurrentTimeSeconds()));
+
+  // Where a backend must save at once when the session ends (Windows may end the process as soon
+  // as its window is told), the loop's own ending is kept, and the process ends there.
+  system.SetSessionEndSave([&session] {
+    SettleForSessionEnd(session.state);
+    std::_Exit(WriteDataFiles(session.state));
+  });
+  struct ClearSave {
+    plat::System& system;
+    ~ClearSave() { system.SetSessionEndSave(nullptr); }
+  } clearSave{system};
 
   if (ChallengerLoop(session.game) == ScreenResult::Quit) return 1;  // closed: nothing is saved
   return WriteDataFiles(session.state, reads);

@@ -7,8 +7,10 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <iterator>
 #include <string_view>
+#include <utility>
 
 namespace plat {
 
@@ -104,15 +106,26 @@ class System {
   void PostQuitMessage(int exitCode) { PostMessage({WM_QUIT, static_cast<uint32_t>(exitCode)}); }
   bool WindowExists() const { return windowOpen_; }
 
+  // What saves the game at once, as Q does, when the session ends before the posted
+  // WM_ENDSESSION can be handled by the frame loop: Windows may end the process as soon as its
+  // window has been told. Set by the game once its files are read; empty to clear.
+  void SetSessionEndSave(std::function<void()> save) { sessionEndSave_ = std::move(save); }
+
  protected:
   virtual bool OpenWindow(const char* className, const char* title) = 0;
   virtual void CloseWindow() = 0;
   virtual void ShowWindowNow() = 0;
   // Turns pending events of the machine into window messages (ESC key-downs, close requests).
   virtual void PumpEvents() = 0;
+  // For a backend told that the session ends now: runs the save given to SetSessionEndSave, once.
+  void SaveForSessionEnd() {
+    const std::function<void()> save = std::exchange(sessionEndSave_, nullptr);
+    if (save) save();
+  }
 
  private:
   std::deque<Message> queue_;
+  std::function<void()> sessionEndSave_;
   WindowProc proc_ = nullptr;
   bool windowOpen_ = false;
 };

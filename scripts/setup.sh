@@ -14,6 +14,9 @@
 #   package      the game and its tools plus what builds and checks the Debian package
 #                (dpkg-shlibdeps, file, lintian)
 #   package-test the package set plus Xvfb and the X tools that play the installed game
+#   windows      the Windows build: mingw-w64 (posix threads), its zlib, what unpacks Debian's
+#                sources, GoogleTest's sources, the IPAGothic face and zip
+#   windows-test the windows set plus Wine (64-bit), Xvfb, the X tools, and the Linux replay
 #
 # Runs apt-get as root, or through sudo for another user. Quick when everything is in place.
 set -euo pipefail
@@ -22,6 +25,8 @@ game=(build-essential cmake pkg-config libsdl2-dev libfreetype-dev libfontconfig
   fonts-ipafont-gothic xfonts-base)
 xtools=(xvfb xdotool x11-utils imagemagick)
 package=(libpng-dev libx11-dev dpkg-dev file lintian)
+windows=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
+  dpkg-dev googletest fonts-ipafont-gothic zip)
 
 packages=()
 for set in "${@:-game}"; do
@@ -34,8 +39,10 @@ for set in "${@:-game}"; do
     perf) packages+=("${game[@]}" libpng-dev "${xtools[@]}" time) ;;
     package) packages+=("${game[@]}" "${package[@]}") ;;
     package-test) packages+=("${game[@]}" "${package[@]}" xvfb xdotool x11-utils) ;;
+    windows) packages+=("${windows[@]}") ;;
+    windows-test) packages+=("${windows[@]}" wine wine64 "${xtools[@]}" python3 "${game[@]}" libpng-dev) ;;
     *)
-      echo "setup: unknown set '$set' (game test sanitize fuzz screenshots bench perf package package-test)" >&2
+      echo "setup: unknown set '$set' (game test sanitize fuzz screenshots bench perf package package-test windows windows-test)" >&2
       exit 2
       ;;
   esac

@@ -12,25 +12,8 @@ build=${WINDOWS_BUILD_DIR:-$root/build-windows}
 mode=${1:-build}
 case $mode in build | test) ;; *) echo "usage: $0 [test]" >&2; exit 2 ;; esac
 
-packages=(
-  cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
-  dpkg-dev googletest fonts-ipafont-gothic zip
-)
-# Only the tests run Windows programs (about 1.6 GB of Wine) and compare with the Linux build.
-[[ $mode == test ]] && packages+=(wine wine64 xvfb xdotool x11-utils imagemagick)
-
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  echo "windows: installing ${missing[*]}"
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive \
-    apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+# Only the tests need Wine (about 1.6 GB) and the Linux replay they compare with.
+"$root/scripts/setup.sh" "$( [[ $mode == test ]] && echo windows-test || echo windows)"
 # mingw's compilers come in two thread models; only the posix one has std::mutex and threads.
 if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null; then
   echo "windows: x86_64-w64-mingw32-g++-posix is missing" >&2

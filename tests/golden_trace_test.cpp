@@ -96,8 +96,13 @@ TEST(GoldenTrace, TheWholePassReplaysFrameForFrame) {
   ASSERT_FALSE(want.empty()) << "cannot read " << golden;
 
   ScratchDir dir;
-  ASSERT_EQ(RunReplayTool("'" + std::string(KAVREL_SOURCE_DIR) +
-                          "/scripts/pass.replay' --trace trace.jsonl"),
+#ifdef _WIN32
+  const std::string quote = "\"";  // the Windows command interpreter's quotes
+#else
+  const std::string quote = "'";
+#endif
+  ASSERT_EQ(RunReplayTool(quote + KAVREL_SOURCE_DIR + "/scripts/pass.replay" + quote +
+                          " --trace trace.jsonl"),
             3);
   const std::vector<std::string> got = ReadLines(dir.PathOf("trace.jsonl"));
 

@@ -12,6 +12,7 @@
 #include "platform/ShiftJis.h"
 #include "platform/sdl/EndSignals.h"
 #ifdef _WIN32
+#include "platform/sdl/SdlWindows.h"
 #include "platform/win/WinHost.h"
 #endif
 
@@ -260,7 +261,26 @@ bool SdlSystem::OpenWindow(const char* className, const char* title) {
   SDL_ShowCursor(SDL_DISABLE);
   closePosted_ = false;
   pressedSincePoll_.fill(false);
+#ifdef _WIN32
+  // Windows tells of a shutdown or log-off through the window, not by a signal.
+  win::WatchSessionEnd(NativeWindowHandle(window_), &SdlSystem::OnSessionQuery,
+                       &SdlSystem::OnSessionEnd, this);
+#endif
   return true;
+}
+
+void SdlSystem::OnSessionQuery(void* self) {
+  // The frame loop ends the game on this as Q does, once the pump returns.
+  auto* system = static_cast<SdlSystem*>(self);
+  if (system->endPosted_) return;
+  system->PostMessage({WM_ENDSESSION, 1});
+  system->endPosted_ = true;
+}
+
+void SdlSystem::OnSessionEnd(void* self) {
+  // The session ends now, still inside the pump: the process may be ended as soon as this
+  // returns, so the game saves here if it has not yet.
+  static_cast<SdlSystem*>(self)->SaveForSessionEnd();
 }
 
 // Both windows are hidden until shown, so that a box raised during creation comes first.

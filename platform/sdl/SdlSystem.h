@@ -47,6 +47,11 @@ class SdlSystem : public System {
   // posts WM_ENDSESSION once an end signal has come.
   void TakeEvents();
 
+  // Windows' session end: asked (post WM_ENDSESSION), then ended (save at once); `self` is the
+  // system.
+  static void OnSessionQuery(void* self);
+  static void OnSessionEnd(void* self);
+
   SDL_Window* CreateFullScreenWindow(const char* title);
   SDL_Window* CreateScaledWindow(const char* title);
 

@@ -33,6 +33,8 @@ fetch_sources() {
   mkdir -p "$src/lists/partial"
   local opts=(-o "Dir::Etc::sourcelist=$src/sources.list" -o "Dir::Etc::sourceparts=-"
     -o "Dir::State::Lists=$src/lists" -o "APT::Get::List-Cleanup=0")
+  # As root, apt would hand the download to its _apt user, who cannot write here.
+  [[ $(id -u) -ne 0 ]] || opts+=(-o "APT::Sandbox::User=root")
   echo "windows: fetching Debian sources of SDL2, FreeType and libpng"
   apt-get "${opts[@]}" -qq update
   (cd "$src" && apt-get "${opts[@]}" -qq source --download-only libsdl2 freetype libpng1.6)

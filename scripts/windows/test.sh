@@ -5,7 +5,8 @@
 #      standard output), data files and exit status, byte for byte;
 #   3. kavrel.exe: its boxes (text, caption, owner) against the Linux replay's, the attract
 #      screen's static regions against the replay's picture, Q writing both files exactly as the
-#      Linux build does, ESC writing nothing, and hostile sprite sheets and data files.
+#      Linux build does, ESC writing nothing, the end of the session saving as Q does, and
+#      hostile sprite sheets and data files.
 #   test.sh BUILD_DIR
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -18,10 +19,11 @@ fail() {
 }
 pass() { echo "ok: $*"; }
 
-# The Linux build the Windows one is compared with.
-"$root/scripts/setup.sh" >/dev/null
-"$root/scripts/build.sh" >/dev/null
-linux_replay=$root/build/kavrel-replay
+# The Linux replay the Windows build is compared with, built beside it.
+cmake -S "$root" -B "$build/linux" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVREL_TESTS=OFF \
+  -DKAVREL_BENCH=OFF >/dev/null
+cmake --build "$build/linux" -j2 --target kavrel-replay >/dev/null
+linux_replay=$build/linux/kavrel-replay
 
 work=$(mktemp -d)
 export WINEPREFIX=$build/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=C.UTF-8
@@ -262,6 +264,23 @@ if start_game "$work/win-esc"; then
   fi
 else
   fail "game: no start-up box appeared (ESC run)"
+fi
+timeout 20 wineserver -k 2>/dev/null || true
+
+# A shutdown or log-off (Wine's end of session sends the same window messages as Windows)
+# saves both files as Q does.
+fresh_dir "$work/win-end"
+cp "$work/linux-plain/kavrel.dat" "$work/linux-plain/kv_rank.dat" "$work/win-end/"
+if start_game "$work/win-end"; then
+  WINE_TIMEOUT=30 w wineboot --end-session >/dev/null 2>&1 || true
+  code=$(wait_game "$work/win-end")
+  if [[ $code == 0 ]] && same_files "$work/linux-q" "$work/win-end" kavrel.dat kv_rank.dat; then
+    pass "game: the end of the session saves both files as Q does"
+  else
+    fail "game: at the end of the session the game ended with $code or the files differ from Q's"
+  fi
+else
+  fail "game: no start-up box appeared (end of session)"
 fi
 timeout 20 wineserver -k 2>/dev/null || true
 
