@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "display/ShiftJisTable.h"
+#include "platform/ShiftJisTable.h"
 
 // One table-driven conversion of our own, the same on every system: the C library's and the
 // system's code page 932 converters disagree on invalid bytes and on a few characters.

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "display/ShiftJis.h"
+#include "platform/ShiftJis.h"
 #include "screens/WordOfTheDay.h"
 
 #ifndef _WIN32

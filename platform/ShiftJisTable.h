@@ -1,4 +1,4 @@
-// The code page 932 double-byte table (display/ShiftJisTable.cpp, generated).
+// The code page 932 double-byte table (platform/ShiftJisTable.cpp, generated).
 #pragma once
 
 #include <cstdint>
