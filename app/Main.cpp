@@ -24,9 +24,9 @@ int GameMain(plat::System& system, FrameObserver* observer) {
 
   // Where a backend must save at once when the session ends (Windows may end the process as soon
   // as its window is told), the loop's own ending is kept, and the process ends there.
-  system.SetSessionEndSave([&session] {
+  system.SetSessionEndSave([&session, &reads] {
     SettleForSessionEnd(session.state);
-    std::_Exit(WriteDataFiles(session.state));
+    std::_Exit(WriteDataFiles(session.state, reads));
   });
   struct ClearSave {
     plat::System& system;

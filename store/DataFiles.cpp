@@ -13,6 +13,14 @@
 
 namespace {
 
+#ifdef _WIN32
+// Without O_BINARY Windows reads in text mode (CR LF turned to LF, 0x1A taken for the end); there
+// is no O_CLOEXEC.
+constexpr int kReadFlags = O_RDONLY | O_BINARY;
+#else
+constexpr int kReadFlags = O_RDONLY | O_CLOEXEC;
+#endif
+
 // Saves one file, or says on standard error why it was not saved.
 bool Save(FileOps& ops, const char* name, const DataFileRead& read, const std::string& bytes) {
   if (read.kind == DataFileRead::Unreadable) {
@@ -31,7 +39,7 @@ bool Save(FileOps& ops, const char* name, const DataFileRead& read, const std::s
 
 DataFileRead ReadDataFile(const char* path, std::string& text) {
   text.clear();
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  const int fd = ::open(path, kReadFlags);
   if (fd < 0) {
     if (errno == ENOENT) return {DataFileRead::Absent, 0};
     return {DataFileRead::Unreadable, errno};

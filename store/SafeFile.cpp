@@ -105,8 +105,13 @@ bool ReplaceFile(FileOps& ops, const std::string& path, std::string_view bytes, 
   // The rename needs only the directory to be writable: a file made read-only (by its owner, or
   // one that belongs to someone else) would be replaced behind the user's back.
   errno = 0;
+#ifdef _WIN32
+  // The read-only attribute; MoveFileEx would refuse such a file too, but only after the writing.
+  if (::access(path.c_str(), 2 /* write */) != 0 && errno != ENOENT) return fail(errno);
+#else
   if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT)
     return fail(errno);
+#endif
   const std::string temporary = TemporaryPathFor(path);
   errno = 0;
   std::FILE* file = ops.Open(temporary);

@@ -5,6 +5,9 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <cerrno>
+#include <iterator>
+
 namespace plat::win {
 namespace {
 
@@ -115,17 +118,32 @@ void SetStandardStreamsBinary() {
 }
 
 bool MoveReplacing(const std::string& from, const std::string& to) {
-  return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0)
+    return true;
+  // The caller reports failures by errno, as on other systems.
+  switch (GetLastError()) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      errno = EACCES;
+      break;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      errno = ENOENT;
+      break;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      errno = ENOSPC;
+      break;
+    default:
+      errno = EIO;
+  }
+  return false;
 }
 
 bool CommitToDisk(std::FILE* file) {
   return _commit(_fileno(file)) == 0;
-}
-
-bool IsReadOnlyFile(const std::string& path) {
-  const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
 void WatchSessionEnd(void* hwnd, void (*onQuery)(void*), void (*onEnd)(void*), void* context) {

@@ -26,11 +26,9 @@ std::string SystemFontsDirectory();
 void SetStandardStreamsBinary();
 
 // Replaces `to` by `from` (MoveFileEx, replacing, written through), and forces a file's bytes to
-// the disk. Paths in UTF-8.
+// the disk. Paths in UTF-8; on failure errno tells why.
 bool MoveReplacing(const std::string& from, const std::string& to);
 bool CommitToDisk(std::FILE* file);
-// Whether the file at `path` carries the read-only attribute.
-bool IsReadOnlyFile(const std::string& path);
 
 // Watches the window `hwnd` for the end of the Windows session (shut-down, log-off): on the
 // query `onQuery` is called and the end is allowed; if the session really ends while the game is

@@ -138,6 +138,22 @@ if [[ $linux_code == 3 && $win_code == 3 ]] && same_files "$work/linux-pass" "$w
 else
   fail "replay of scripts/pass.replay on standard output: exit $linux_code/$win_code or trace differs"
 fi
+# A read-only ranking file (the attribute, as Wine shows a file without write permission) is not
+# replaced: the record file is saved, one line on standard error names the other, exit 255.
+fresh_dir "$work/win-readonly"
+cp "$work/linux-plain/kavrel.dat" "$work/linux-plain/kv_rank.dat" "$work/win-readonly/"
+chmod a-w "$work/win-readonly/kv_rank.dat"
+echo "tap 500 Q 100" >"$work/q.replay"
+win_code=0
+(cd "$work/win-readonly" && w "$build/kavrel-replay.exe" ../q.replay 2>err.txt) || win_code=$?
+if [[ $win_code == 255 ]] && cmp -s "$work/linux-plain/kv_rank.dat" "$work/win-readonly/kv_rank.dat" &&
+  ! cmp -s "$work/linux-plain/kavrel.dat" "$work/win-readonly/kavrel.dat" &&
+  [[ $(wc -l <"$work/win-readonly/err.txt") == 1 ]] &&
+  grep -q "kv_rank.dat not saved: Permission denied" "$work/win-readonly/err.txt"; then
+  pass "replay: a read-only ranking file is left as it was, the other saved, exit 255"
+else
+  fail "replay: read-only ranking file: exit $win_code, $(cat "$work/win-readonly/err.txt")"
+fi
 echo "windows: replay comparisons took $((SECONDS - started)) s"
 
 # 3. The game in a window. Wine's desktop process must start anew, on the X display.
@@ -206,7 +222,6 @@ EOF
 
 # Q, from the data files of the whole pass: the attract screen's picture, the boxes and the
 # files against the Linux replay.
-echo "tap 500 Q 100" >"$work/q.replay"
 fresh_dir "$work/linux-q"
 fresh_dir "$work/win-q"
 cp "$work/linux-plain/kavrel.dat" "$work/linux-plain/kv_rank.dat" "$work/linux-q/"
