@@ -2,10 +2,6 @@
 // and the text buffer that every formatted line goes through.
 #pragma once
 
-#include <cstdarg>
-#include <cstddef>
-#include <string_view>
-
 #include "game/GameState.h"
 #include "game/Random.h"
 #include "game/TextBuffer.h"

@@ -178,7 +178,7 @@ class ScreenRig : public FrameObserver {
     system.Advance(system.TakeDueStalls());
     if (static_cast<int>(frames.size()) >= frameLimit) {
       throw std::runtime_error("screen '" + std::string(screen) + "' still running after " +
-                               std::to_string(frames.size()) + " frames (this test's limit)");
+                               std::to_string(frames.size()) + " frames (this test's frame limit)");
     }
     const bool sameVisit = !frames.empty() && frames.back().screen == screen;
     Frame& f = frames.emplace_back();
