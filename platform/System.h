@@ -14,6 +14,10 @@
 
 namespace plat {
 
+// The frame the game presents: 640 x 480 palette indices.
+inline constexpr int kFrameWidth = 640;
+inline constexpr int kFrameHeight = 480;
+
 // Virtual-key codes of the keys the game reads.
 enum Vk : int {
   VK_RETURN = 13,
@@ -50,15 +54,6 @@ inline constexpr KeyName kGameKeys[] = {
 };
 inline constexpr int kGameKeyCount = static_cast<int>(std::size(kGameKeys));
 
-// The frame the game presents: 640 x 480 palette indices.
-inline constexpr int kFrameWidth = 640;
-inline constexpr int kFrameHeight = 480;
-
-struct Message {
-  uint32_t message = 0;
-  uint32_t wParam = 0;
-};
-
 // One palette colour, laid out like a PALETTEENTRY.
 struct PaletteEntry {
   uint8_t peRed = 0;
@@ -68,6 +63,12 @@ struct PaletteEntry {
 };
 
 class System;
+
+// A window message, as the window procedure sees it.
+struct Message {
+  uint32_t message = 0;
+  uint32_t wParam = 0;
+};
 using WindowProc = long (*)(System&, const Message&);
 
 class System {

@@ -37,17 +37,26 @@ TEST(Farewell, CountsDownFifteenSeconds) {
 
   const FrameRecord& f = frames.front();
   EXPECT_EQ(ScreenRig::CountTexts(f), 10);
-  EXPECT_EQ(ScreenRig::TextAt(f, 180, 20)->text, Sj("～お礼～"));
-  EXPECT_EQ(ScreenRig::TextAt(f, 180, 20)->size, 36);
-  EXPECT_EQ(ScreenRig::TextAt(f, 40, 100)->text, Sj("この度は、「ω瞬発力研究所ω」を"));
-  EXPECT_EQ(ScreenRig::TextAt(f, 40, 130)->text, Sj("プレイして頂き、本当に有り難う御"));
-  EXPECT_EQ(ScreenRig::TextAt(f, 40, 160)->text, Sj("座いました。"));
-  EXPECT_EQ(ScreenRig::TextAt(f, 40, 240)->text, Sj("またのご来場を、心よりお待ちして"));
-  EXPECT_EQ(ScreenRig::TextAt(f, 40, 270)->text, Sj("おります。"));
-  EXPECT_EQ(ScreenRig::TextAt(f, 40, 270)->size, 18);
-  EXPECT_EQ(ScreenRig::TextAt(f, 330, 400)->text, Sj("みなと工科電算クラブ"));
-  EXPECT_EQ(ScreenRig::TextAt(f, 330, 430)->text, Sj("ころもんず！ω"));
-  EXPECT_EQ(ScreenRig::TextAt(f, 330, 430)->size, 13);
+  const struct {
+    int x, y;
+    const char* text;
+    int size;
+  } kLines[] = {
+      {180, 20, "～お礼～", 36},
+      {40, 100, "この度は、「ω瞬発力研究所ω」を", 18},
+      {40, 130, "プレイして頂き、本当に有り難う御", 18},
+      {40, 160, "座いました。", 18},
+      {40, 240, "またのご来場を、心よりお待ちして", 18},
+      {40, 270, "おります。", 18},
+      {330, 400, "みなと工科電算クラブ", 13},
+      {330, 430, "ころもんず！ω", 13},
+  };
+  for (const auto& line : kLines) {
+    const DrawOp* op = ScreenRig::TextAt(f, line.x, line.y);
+    ASSERT_NE(op, nullptr) << line.text;
+    EXPECT_EQ(op->text, Sj(line.text));
+    EXPECT_EQ(op->size, line.size) << line.text;
+  }
 
   // Two random numbers a frame, for the title's red shadow.
   for (const FrameRecord& frame : frames) {
