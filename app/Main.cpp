@@ -11,7 +11,7 @@
 #include "platform/System.h"
 #include "store/DataFiles.h"
 
-int GameMain(plat::System& system, FrameObserver* observer) {
+int kavrel::WinMain(plat::System& system, FrameObserver* observer) {
   if (!CreateMainWindow(system)) return 0;  // also shows the start-up box
 
   Session session(system, observer);

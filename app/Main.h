@@ -8,6 +8,8 @@ class System;
 
 // Starts up, runs the challenger loop and writes the data files at an orderly quit (Q, or the end
 // of the session). Returns 0 when the window cannot be created, 1 when it was closed during play,
-// else the result of writing the data files. (Not named WinMain: on Windows that name belongs to
-// the C runtime's entry.)
-int GameMain(plat::System& system, FrameObserver* observer = nullptr);
+// else the result of writing the data files. In a namespace: at global scope the Windows compilers
+// give a function of this name C linkage, as the C runtime's own entry.
+namespace kavrel {
+int WinMain(plat::System& system, FrameObserver* observer = nullptr);
+}

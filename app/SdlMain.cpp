@@ -10,5 +10,5 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i)
     if (std::string_view(argv[i]) == "--window") mode = plat::ScreenMode::Window;
   plat::SdlSystem system(mode);
-  return GameMain(system);
+  return kavrel::WinMain(system);
 }

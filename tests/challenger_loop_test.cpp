@@ -120,7 +120,7 @@ TEST(ChallengerLoop, ExitCodeTellsWhetherTheRankingFileWasSaved) {
   ReplayOptions options;
   options.entry = [](plat::System& system, FrameObserver* observer) {
     static_cast<plat::VirtualSystem&>(system).failWindowCreation = true;
-    return GameMain(system, observer);
+    return kavrel::WinMain(system, observer);
   };
   run = Play("down 0 Q\n", options);
   EXPECT_EQ(run.exitCode, 0);

@@ -114,7 +114,8 @@ ReplayRun RunReplay(const plat::VirtualScript& script, const ReplayOptions& opti
   }
 
   try {
-    run.exitCode = options.entry ? options.entry(system, &observer) : GameMain(system, &observer);
+    run.exitCode =
+        options.entry ? options.entry(system, &observer) : kavrel::WinMain(system, &observer);
   } catch (const EndOfScript&) {
     // endTick or limitScreen was set where the stop was seen.
   }

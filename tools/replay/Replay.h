@@ -61,7 +61,7 @@ struct ReplayOptions {
   std::function<void(int n, const uint8_t* pixels, int pitch, const plat::PaletteEntry* palette)>
       onPresent;
   std::function<void(const MessageBoxRecord&)> onMessageBox;
-  // The program to play; empty means the game's GameMain. Tests put small frame loops here.
+  // The program to play; empty means the game's WinMain. Tests put small frame loops here.
   std::function<int(plat::System&, FrameObserver*)> entry;
   // Stops the run before frame `frameLimit` would begin (0: no limit), so that a game that never
   // ends cannot run a test forever.
