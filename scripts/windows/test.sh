@@ -96,6 +96,11 @@ same_files() { # DIR_A DIR_B FILES...: what is there, and its bytes, agree
   done
   return $ok
 }
+# A run directory holding the data files the whole pass left (made below, in linux-plain).
+pass_files_dir() {
+  fresh_dir "$1"
+  cp "$work/linux-plain/kavrel.dat" "$work/linux-plain/kv_rank.dat" "$1/"
+}
 # The whole pass, then Q on the attract screen, so that the data files are written too.
 sed '/^end /d' "$root/scripts/pass.replay" >"$work/pass-q.replay"
 echo "tap 64000 Q 100" >>"$work/pass-q.replay"
@@ -140,8 +145,7 @@ else
 fi
 # A read-only ranking file (the attribute, as Wine shows a file without write permission) is not
 # replaced: the record file is saved, one line on standard error names the other, exit 255.
-fresh_dir "$work/win-readonly"
-cp "$work/linux-plain/kavrel.dat" "$work/linux-plain/kv_rank.dat" "$work/win-readonly/"
+pass_files_dir "$work/win-readonly"
 chmod a-w "$work/win-readonly/kv_rank.dat"
 echo "tap 500 Q 100" >"$work/q.replay"
 win_code=0
@@ -222,10 +226,8 @@ EOF
 
 # Q, from the data files of the whole pass: the attract screen's picture, the boxes and the
 # files against the Linux replay.
-fresh_dir "$work/linux-q"
-fresh_dir "$work/win-q"
-cp "$work/linux-plain/kavrel.dat" "$work/linux-plain/kv_rank.dat" "$work/linux-q/"
-cp "$work/linux-plain/kavrel.dat" "$work/linux-plain/kv_rank.dat" "$work/win-q/"
+pass_files_dir "$work/linux-q"
+pass_files_dir "$work/win-q"
 (cd "$work/linux-q" && "$linux_replay" ../q.replay --trace trace.jsonl --png shots \
   --png-frames 5 >/dev/null) || true
 if start_game "$work/win-q"; then
@@ -264,8 +266,7 @@ fi
 timeout 20 wineserver -k 2>/dev/null || true
 
 # ESC writes nothing: neither new files nor changes to the old ones.
-fresh_dir "$work/win-esc"
-cp "$work/linux-plain/kavrel.dat" "$work/linux-plain/kv_rank.dat" "$work/win-esc/"
+pass_files_dir "$work/win-esc"
 (cd "$work/win-esc" && ls -l --time-style=full-iso >../esc-before)
 if start_game "$work/win-esc"; then
   press Escape
@@ -284,8 +285,7 @@ timeout 20 wineserver -k 2>/dev/null || true
 
 # A shutdown or log-off (Wine's end of session sends the same window messages as Windows)
 # saves both files as Q does.
-fresh_dir "$work/win-end"
-cp "$work/linux-plain/kavrel.dat" "$work/linux-plain/kv_rank.dat" "$work/win-end/"
+pass_files_dir "$work/win-end"
 if start_game "$work/win-end"; then
   WINE_TIMEOUT=30 w wineboot --end-session >/dev/null 2>&1 || true
   code=$(wait_game "$work/win-end")
