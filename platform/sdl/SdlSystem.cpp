@@ -271,10 +271,13 @@ bool SdlSystem::OpenWindow(const char* className, const char* title) {
 
 void SdlSystem::OnSessionQuery(void* self) {
   // The frame loop ends the game on this as Q does, once the pump returns.
-  auto* system = static_cast<SdlSystem*>(self);
-  if (system->endPosted_) return;
-  system->PostMessage({WM_ENDSESSION, 1});
-  system->endPosted_ = true;
+  static_cast<SdlSystem*>(self)->PostSessionEnd();
+}
+
+void SdlSystem::PostSessionEnd() {
+  if (endPosted_) return;
+  PostMessage({WM_ENDSESSION, 1});
+  endPosted_ = true;
 }
 
 void SdlSystem::OnSessionEnd(void* self) {
@@ -334,10 +337,7 @@ void SdlSystem::DestroyWindow() {
 
 void SdlSystem::TakeEvents() {
   if (!window_) return;
-  if (!endPosted_ && EndSignalCaught() != 0) {
-    PostMessage({WM_ENDSESSION, 1});
-    endPosted_ = true;
-  }
+  if (EndSignalCaught() != 0) PostSessionEnd();
   SDL_Event ev;
   while (SDL_PollEvent(&ev)) {
     switch (ev.type) {

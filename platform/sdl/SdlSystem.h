@@ -51,6 +51,8 @@ class SdlSystem : public System {
   // system.
   static void OnSessionQuery(void* self);
   static void OnSessionEnd(void* self);
+  // Posts WM_ENDSESSION once, whichever way the end of the session was told.
+  void PostSessionEnd();
 
   SDL_Window* CreateFullScreenWindow(const char* title);
   SDL_Window* CreateScaledWindow(const char* title);
@@ -67,7 +69,7 @@ class SdlSystem : public System {
   SDL_Surface* staging_ = nullptr;  // 32-bit frame for windows of another depth
   bool shown_ = false;
   bool closePosted_ = false;
-  bool endPosted_ = false;  // an end signal has been turned into WM_ENDSESSION
+  bool endPosted_ = false;  // the end of the session has been posted as WM_ENDSESSION
   std::array<bool, kGameKeyCount> pressedSincePoll_{};  // by index in kGameKeys
   std::array<PaletteEntry, 256> palette_{};
   ColourTable colours_{};  // in the pixel format of tableFormat_
