@@ -146,6 +146,34 @@ bool CommitToDisk(std::FILE* file) {
   return _commit(_fileno(file)) == 0;
 }
 
+LockResult LockDirectory(const std::string& directory, long long& handle) {
+  const std::wstring path = Wide(directory + "\\kavrel.lock");
+  for (int attempt = 0;; ++attempt) {
+    const HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                    FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      handle = reinterpret_cast<long long>(file);
+      return LockResult::Locked;
+    }
+    const DWORD error = GetLastError();
+    // A sharing violation: another program has the file open. Access denied: the file is still
+    // being deleted after its holder closed it, or the folder may not be written.
+    const bool retry = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED;
+    if (!retry) return LockResult::Failed;
+    if (attempt >= 20) return error == ERROR_SHARING_VIOLATION ? LockResult::Held : LockResult::Failed;
+    Sleep(50);
+  }
+}
+
+void UnlockDirectory(long long handle) {
+  if (handle != -1) CloseHandle(reinterpret_cast<HANDLE>(handle));
+}
+
+bool UserInterfaceIsJapanese() {
+  return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE;
+}
+
 void WatchSessionEnd(void* hwnd, void (*onQuery)(void*), void (*onEnd)(void*), void* context) {
   if (!hwnd || g_watch.previous) return;
   g_watch.onQuery = onQuery;

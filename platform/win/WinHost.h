@@ -34,6 +34,16 @@ bool CommitToDisk(std::FILE* file);
 // query `onQuery` is called and the end is allowed; if the session really ends while the game is
 // still running, `onEnd` is called before the window procedure returns (the process is ended
 // soon after that return).
+// The lock of a data directory: a file in it opened without sharing, deleted by the system when
+// the last handle closes (also after a kill). A lock still held is tried again for about a second,
+// since Windows may give up a killed program's handle a moment late.
+enum class LockResult { Locked, Held, Failed };
+LockResult LockDirectory(const std::string& directory, long long& handle);
+void UnlockDirectory(long long handle);
+
+// True when the user's interface language is Japanese.
+bool UserInterfaceIsJapanese();
+
 void WatchSessionEnd(void* hwnd, void (*onQuery)(void*), void (*onEnd)(void*), void* context);
 
 }  // namespace plat::win
