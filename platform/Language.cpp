@@ -29,9 +29,9 @@ bool OperatorReadsJapanese() {
   return win::UserInterfaceIsJapanese();
 #else
   const std::string_view language = MessagesLanguage();
-  return language.substr(0, 2) == "ja" && (language.size() == 2 || language[2] == '_' ||
-                                           language[2] == '.' || language[2] == ':' ||
-                                           language[2] == '@');
+  return language.substr(0, 2) == "ja" &&
+         (language.size() == 2 || language[2] == '_' || language[2] == '.' || language[2] == ':' ||
+          language[2] == '@');
 #endif
 }
 

@@ -22,17 +22,22 @@ constexpr int kReadFlags = O_RDONLY | O_CLOEXEC;
 #endif
 
 // Saves one file, or says on standard error why it was not saved.
-bool Save(FileOps& ops, const char* name, const DataFileRead& read, const std::string& bytes) {
+DataFileSave Save(FileOps& ops, const char* name, const DataFileRead& read,
+                  const std::string& bytes) {
+  DataFileSave result;
   if (read.kind == DataFileRead::Unreadable) {
     std::fprintf(stderr,
                  "kavrel: %s not saved: it could not be read at start-up (%s); left as it was\n",
                  name, std::strerror(read.error));
-    return false;
+    result.unreadableAtStartUp = true;
+    result.error = read.error;
+    return result;
   }
-  int error = 0;
-  if (ReplaceFile(ops, name, bytes, &error)) return true;
-  std::fprintf(stderr, "kavrel: %s not saved: %s; left as it was\n", name, std::strerror(error));
-  return false;
+  result.saved = ReplaceFile(ops, name, bytes, &result.error);
+  if (!result.saved)
+    std::fprintf(stderr, "kavrel: %s not saved: %s; left as it was\n", name,
+                 std::strerror(result.error));
+  return result;
 }
 
 }  // namespace
@@ -68,11 +73,16 @@ DataFileRead ReadDataFile(const char* path, std::string& text) {
   return result;
 }
 
-int WriteDataFiles(const GameState& state, const StartUpReads& reads, FileOps& ops) {
+DataFilesSave SaveDataFiles(const GameState& state, const StartUpReads& reads, FileOps& ops) {
   // The record file first; whether it could be written does not matter to the ranking file.
-  const bool record = Save(ops, kRecordFileName, reads.record, FormatRecordFile(state));
-  const bool ranking = Save(ops, kRankingFileName, reads.ranking, FormatRankingFile(state.ranking));
-  return record && ranking ? 0 : kDataNotSaved;
+  DataFilesSave save;
+  save.record = Save(ops, kRecordFileName, reads.record, FormatRecordFile(state));
+  save.ranking = Save(ops, kRankingFileName, reads.ranking, FormatRankingFile(state.ranking));
+  return save;
+}
+
+int WriteDataFiles(const GameState& state, const StartUpReads& reads, FileOps& ops) {
+  return SaveDataFiles(state, reads, ops).ExitCode();
 }
 
 int WriteDataFiles(const GameState& state, FileOps& ops) {

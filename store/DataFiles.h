@@ -39,6 +39,24 @@ DataFileRead ReadDataFile(const char* path, std::string& text);
 // The value of WriteDataFiles when a file was not saved.
 inline constexpr int kDataNotSaved = -1;
 
+// What became of one data file at a save.
+struct DataFileSave {
+  bool saved = false;
+  bool unreadableAtStartUp = false;  // not tried: start-up could not read the file
+  int error = 0;                     // errno of the step that failed
+};
+struct DataFilesSave {
+  DataFileSave record;
+  DataFileSave ranking;
+  // The program's exit code: 0 when both files were saved, else kDataNotSaved.
+  int ExitCode() const { return record.saved && ranking.saved ? 0 : kDataNotSaved; }
+};
+
+// Writes the record file, then the ranking file, as WriteDataFiles does, and tells what became of
+// each.
+DataFilesSave SaveDataFiles(const GameState& state, const StartUpReads& reads,
+                            FileOps& ops = PosixFileOps());
+
 // Writes the record file, then the ranking file, each replacing the old one only once it is
 // complete on disk; a failure of one does not stop the other. A file start-up could not read is
 // left as it is and counts as not saved. Each file not saved is named on standard error with the

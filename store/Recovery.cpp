@@ -1,0 +1,93 @@
+#include "store/Recovery.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sstream>
+
+namespace {
+
+struct DataFile {
+  const char* name;
+  std::string (*format)(const GameState&);
+  void (*read)(std::istream&, GameState&);
+};
+
+std::string FormatRanking(const GameState& state) {
+  return FormatRankingFile(state.ranking);
+}
+void ReadRanking(std::istream& in, GameState& state) {
+  ReadRankingFrom(in, state.ranking);
+}
+
+const DataFile kDataFiles[] = {
+    {kRecordFileName, &FormatRecordFile, &ReadRecordFrom},
+    {kRankingFileName, &FormatRanking, &ReadRanking},
+};
+
+void RemoveCopy(const char* file) {
+  const std::string copy = RecoveryPathFor(file);
+  if (std::remove(copy.c_str()) != 0 && errno != ENOENT)
+    std::fprintf(stderr, "kavrel: %s not removed: %s\n", copy.c_str(), std::strerror(errno));
+}
+
+// Puts a waiting copy of `file` in place, or keeps it and reads its values instead. Returns what
+// start-up found of the file itself.
+DataFileRead RestoreAndRead(const DataFile& file, GameState& state,
+                            std::vector<StartUpNotice>& notices, FileOps& ops) {
+  std::string text;
+  DataFileRead found = ReadDataFile(file.name, text);
+  std::string copyText;
+  const std::string copyPath = RecoveryPathFor(file.name);
+  const DataFileRead copy = ReadDataFile(copyPath.c_str(), copyText);
+  if (copy.kind == DataFileRead::Unreadable) {
+    // Left where it is for the operator; the file is read as usual.
+    notices.push_back({file.name, StartUpNotice::CopyKept, copy.error});
+  } else if (copy.kind == DataFileRead::Read) {
+    int error = found.error;
+    if (found.kind != DataFileRead::Unreadable && ReplaceFile(ops, file.name, copyText, &error)) {
+      RemoveCopy(file.name);
+      found = {DataFileRead::Read, 0};
+    } else {
+      notices.push_back({file.name, StartUpNotice::CopyKept, error});
+    }
+    text = std::move(copyText);
+  } else if (found.kind == DataFileRead::Unreadable) {
+    notices.push_back({file.name, StartUpNotice::Unreadable, found.error});
+  }
+  std::istringstream in(text);
+  file.read(in, state);
+  return found;
+}
+
+}  // namespace
+
+std::string RecoveryPathFor(const char* dataFile) {
+  return std::string(dataFile) + ".recovery";
+}
+
+void WriteRecoveryCopies(const GameState& state, FileOps& ops) {
+  for (const DataFile& file : kDataFiles) {
+    const std::string copy = RecoveryPathFor(file.name);
+    int error = 0;
+    if (!ReplaceFile(ops, copy, file.format(state), &error))
+      std::fprintf(stderr, "kavrel: %s not written: %s\n", copy.c_str(), std::strerror(error));
+  }
+}
+
+void RemoveSavedCopies(const DataFilesSave& save) {
+  if (save.record.saved) RemoveCopy(kRecordFileName);
+  if (save.ranking.saved) RemoveCopy(kRankingFileName);
+}
+
+void RemoveRecoveryCopies() {
+  for (const DataFile& file : kDataFiles) RemoveCopy(file.name);
+}
+
+StartUpReads RestoreAndReadDataFiles(GameState& state, std::vector<StartUpNotice>& notices,
+                                     FileOps& ops) {
+  StartUpReads reads;
+  reads.record = RestoreAndRead(kDataFiles[0], state, notices, ops);
+  reads.ranking = RestoreAndRead(kDataFiles[1], state, notices, ops);
+  return reads;
+}
