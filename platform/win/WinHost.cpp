@@ -5,6 +5,10 @@
 #include <shlobj.h>
 #include <windows.h>
 
+// Needs windows.h before it.
+#include <shellapi.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <iterator>
 
@@ -118,11 +122,20 @@ void SetStandardStreamsBinary() {
 }
 
 bool MoveReplacing(const std::string& from, const std::string& to) {
-  if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
-                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0)
-    return true;
+  DWORD error = ERROR_SUCCESS;
+  for (int attempt = 0;; ++attempt) {
+    if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0)
+      return true;
+    error = GetLastError();
+    // Someone has the old file open without sharing its deletion, mostly for a moment (a virus
+    // scanner, the indexer, a reader): about a second of retries.
+    const bool busy = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+    if (!busy || attempt >= 20) break;
+    Sleep(50);
+  }
   // The caller reports failures by errno, as on other systems.
-  switch (GetLastError()) {
+  switch (error) {
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
@@ -161,7 +174,8 @@ LockResult LockDirectory(const std::string& directory, long long& handle) {
     // being deleted after its holder closed it, or the folder may not be written.
     const bool retry = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED;
     if (!retry) return LockResult::Failed;
-    if (attempt >= 20) return error == ERROR_SHARING_VIOLATION ? LockResult::Held : LockResult::Failed;
+    if (attempt >= 20)
+      return error == ERROR_SHARING_VIOLATION ? LockResult::Held : LockResult::Failed;
     Sleep(50);
   }
 }
@@ -172,6 +186,59 @@ void UnlockDirectory(long long handle) {
 
 bool UserInterfaceIsJapanese() {
   return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE;
+}
+
+int ReadSharing(const std::string& path, size_t limit, std::string& bytes) {
+  bytes.clear();
+  const std::wstring wide = Wide(path);
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return EISDIR;
+  const HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ENOENT : EACCES;
+  }
+  int result = 0;
+  char chunk[4096];
+  while (bytes.size() < limit) {
+    DWORD n = 0;
+    const DWORD want = static_cast<DWORD>((std::min)(sizeof chunk, limit - bytes.size()));
+    if (!ReadFile(file, chunk, want, &n, nullptr)) {
+      result = EIO;
+      break;
+    }
+    if (n == 0) break;
+    bytes.append(chunk, n);
+  }
+  CloseHandle(file);
+  if (result != 0) bytes.clear();
+  return result;
+}
+
+std::vector<std::string> Utf8Arguments() {
+  std::vector<std::string> out;
+  int count = 0;
+  wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!args) return out;
+  for (int i = 0; i < count; ++i) out.push_back(Utf8(args[i], static_cast<int>(wcslen(args[i]))));
+  LocalFree(args);
+  return out;
+}
+
+void WriteText(std::FILE* stream, const std::string& utf8) {
+  const HANDLE handle = GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+  DWORD mode = 0;
+  if (handle != INVALID_HANDLE_VALUE && handle != nullptr && GetConsoleMode(handle, &mode)) {
+    std::fflush(stream);
+    const std::wstring wide = Wide(utf8);
+    DWORD written = 0;
+    WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    return;
+  }
+  std::fwrite(utf8.data(), 1, utf8.size(), stream);
 }
 
 void WatchSessionEnd(void* hwnd, void (*onQuery)(void*), void (*onEnd)(void*), void* context) {

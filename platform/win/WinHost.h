@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace plat::win {
 
@@ -26,7 +27,8 @@ std::string SystemFontsDirectory();
 void SetStandardStreamsBinary();
 
 // Replaces `to` by `from` (MoveFileEx, replacing, written through), and forces a file's bytes to
-// the disk. Paths in UTF-8; on failure errno tells why.
+// the disk. Paths in UTF-8; on failure errno tells why. A sharing violation (a reader, a virus
+// scanner or the indexer holding `to` open) is tried again for about a second.
 bool MoveReplacing(const std::string& from, const std::string& to);
 bool CommitToDisk(std::FILE* file);
 
@@ -43,6 +45,19 @@ void UnlockDirectory(long long handle);
 
 // True when the user's interface language is Japanese.
 bool UserInterfaceIsJapanese();
+
+// Up to `limit` bytes of the file at `path` (UTF-8) into `bytes`, opened so that a program
+// writing or replacing the file (MoveFileEx) is not hindered. 0, or the errno of the failure
+// (ENOENT when there is no such file, EISDIR for a folder).
+int ReadSharing(const std::string& path, size_t limit, std::string& bytes);
+
+// The program's arguments in UTF-8, from the wide command line (argv holds them in the ANSI code
+// page, which cannot hold every name).
+std::vector<std::string> Utf8Arguments();
+
+// UTF-8 text to standard output or error: through WriteConsoleW when that is a console, so that
+// Japanese shows whatever the console's code page; as the UTF-8 bytes when it is redirected.
+void WriteText(std::FILE* stream, const std::string& utf8);
 
 void WatchSessionEnd(void* hwnd, void (*onQuery)(void*), void (*onEnd)(void*), void* context);
 

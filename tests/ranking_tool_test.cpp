@@ -1,0 +1,358 @@
+#include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/DirectoryLock.h"
+#include "store/DataFiles.h"
+#include "tests/support/Scenario.h"
+#include "tools/ranking/Edits.h"
+#include "tools/ranking/Run.h"
+#ifdef _WIN32
+#include "platform/win/WinHost.h"
+#endif
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Captured : ranking::Output {
+  std::string lines;
+  std::vector<std::string> problems;
+  void Line(const std::string& utf8) override { lines += utf8 + "\n"; }
+  void Problem(const std::string& utf8) override { problems.push_back(utf8); }
+};
+
+std::string Ranking(std::vector<std::pair<int, std::string>> entries) {
+  RankingTable table;
+  for (size_t z = 0; z < entries.size(); ++z) {
+    table[z].score = entries[z].first;
+    std::copy_n(entries[z].second.begin(), 8, table[z].name.begin());
+  }
+  return FormatRankingFile(table);
+}
+
+std::string Record(double distance, double bounce, int number) {
+  GameState state;
+  state.bestDistance = distance;
+  state.bestBounce = bounce;
+  state.challengerNumber = number;
+  return FormatRecordFile(state);
+}
+
+const std::string kHere = Ranking({{500, "ALICE___"},
+                                   {400, "BOB_____"},
+                                   {400, "CAROL___"},
+                                   {300, "DAVE____"},
+                                   {200, "EVE_____"}});
+const std::string kOther = Ranking({{450, "ZED_____"}, {400, "YUKI____"}, {100, "X_______"}});
+const std::string kLate = Ranking({{400, "LATE____"}});
+const std::string kRecord = Record(1234.5, 87.25, 41);
+const std::string kFreshRanking = Ranking({});
+
+std::string LfOnly(std::string bytes) {
+  std::string out;
+  for (char c : bytes)
+    if (c != '\r') out += c;
+  return out;
+}
+
+// What the game writes at its first Q in a directory without data files.
+struct FreshGame {
+  std::string record, ranking;
+};
+FreshGame FirstQ() {
+  ScratchDir dir;
+  Play("tap 100 Q 50\nend 5000\n");
+  return {dir.Read(kRecordFileName).value_or(""), dir.Read(kRankingFileName).value_or("")};
+}
+
+constexpr const char* kUnchanged = "(unchanged)";
+
+struct Case {
+  const char* what;
+  std::vector<std::string> args;
+  int code;
+  std::string rankingAfter = kUnchanged;  // or the bytes
+  std::string recordAfter = kUnchanged;
+  std::string rankingBefore = kHere;
+  std::string recordBefore = kRecord;
+  const char* said = "";  // a part of the one line of a refusal
+};
+
+TEST(RankingTool, CommandsAndBadInputOverTheGamesFiles) {
+  const FreshGame fresh = FirstQ();
+  ASSERT_EQ(fresh.ranking, kFreshRanking);
+  ASSERT_EQ(fresh.record, "0.000000\r\n0.000000\r\n2\r\n");
+  const std::string broken = std::string(kHere).replace(kHere.find("400"), 3, "4O0");
+  const Case cases[] = {
+      {"remove the first place",
+       {"remove", "1"},
+       0,
+       Ranking({{400, "BOB_____"}, {400, "CAROL___"}, {300, "DAVE____"}, {200, "EVE_____"}})},
+      {"remove the last place",
+       {"remove", "5"},
+       0,
+       Ranking({{500, "ALICE___"}, {400, "BOB_____"}, {400, "CAROL___"}, {300, "DAVE____"}})},
+      {"rename pads with the wheel's underscore",
+       {"rename", "3", "Q w~ 1"},
+       0,
+       Ranking({{500, "ALICE___"},
+                {400, "BOB_____"},
+                {400, "Q w~ 1__"},
+                {300, "DAVE____"},
+                {200, "EVE_____"}})},
+      {"a hand-written file with LF line ends is taken",
+       {"remove", "2"},
+       0,
+       Ranking({{500, "ALICE___"}, {400, "CAROL___"}, {300, "DAVE____"}, {200, "EVE_____"}}),
+       kUnchanged,
+       LfOnly(kHere)},
+      {"merge keeps the five best, entries here first at equal scores",
+       {"merge", "../other.dat", "../late.dat"},
+       0,
+       Ranking({{500, "ALICE___"},
+                {450, "ZED_____"},
+                {400, "BOB_____"},
+                {400, "CAROL___"},
+                {400, "YUKI____"}})},
+      {"merge into a directory without files",
+       {"merge", "../late.dat"},
+       0,
+       Ranking({{400, "LATE____"}}),
+       kUnchanged,
+       "",
+       ""},
+      {"reset ranking, record kept", {"reset", "ranking"}, 0, fresh.ranking},
+      {"reset record, ranking kept", {"reset", "record"}, 0, kUnchanged, fresh.record},
+      {"reset all is the first Q of a fresh game",
+       {"reset", "all"},
+       0,
+       fresh.ranking,
+       fresh.record},
+      {"reset mends a broken ranking file",
+       {"reset", "ranking"},
+       0,
+       fresh.ranking,
+       kUnchanged,
+       broken},
+      {"list changes nothing", {"list"}, 0},
+      {"place 0", {"remove", "0"}, 1, kUnchanged, kUnchanged, kHere, kRecord, "\"0\""},
+      {"place 6", {"rename", "6", "A"}, 1, kUnchanged, kUnchanged, kHere, kRecord, "\"6\""},
+      {"a name too long",
+       {"rename", "1", "ABCDEFGHI"},
+       1,
+       kUnchanged,
+       kUnchanged,
+       kHere,
+       kRecord,
+       "\"ABCDEFGHI\""},
+      {"a character the wheel cannot spell",
+       {"rename", "1", "AB\xC3\x84"},
+       1,
+       kUnchanged,
+       kUnchanged,
+       kHere,
+       kRecord,
+       "\"\xC3\x84\""},
+      {"reset needs its argument's word",
+       {"reset", "everything"},
+       1,
+       kUnchanged,
+       kUnchanged,
+       kHere,
+       kRecord,
+       "\"everything\""},
+      {"a mistyped score is refused, naming its line",
+       {"remove", "5"},
+       1,
+       kUnchanged,
+       kUnchanged,
+       broken,
+       kRecord,
+       "kv_rank.dat"},
+      {"a ranking saved as UTF-8 with a byte-order mark",
+       {"rename", "1", "A"},
+       1,
+       kUnchanged,
+       kUnchanged,
+       "\xEF\xBB\xBF" + kHere,
+       kRecord,
+       "kv_rank.dat"},
+      {"list refuses a broken record",
+       {"list"},
+       1,
+       kUnchanged,
+       kUnchanged,
+       kHere,
+       "12.5\r\n0\r\n3\r\n",
+       "kavrel.dat"},
+      {"a merge file that is not a ranking file",
+       {"merge", "../record.dat"},
+       1,
+       kUnchanged,
+       kUnchanged,
+       kHere,
+       kRecord,
+       "record.dat"},
+      {"a merge file that is not there",
+       {"merge", "../none.dat"},
+       1,
+       kUnchanged,
+       kUnchanged,
+       kHere,
+       kRecord,
+       "none.dat"},
+      {"a directory in the way of the ranking file",
+       {"remove", "1"},
+       1,
+       kUnchanged,
+       kUnchanged,
+       "(directory)",
+       kRecord,
+       "kv_rank.dat"},
+      {"no command", {}, 2},
+      {"an unknown command", {"sort"}, 2},
+      {"remove without its place", {"remove"}, 2},
+  };
+  ScratchDir outside;
+  outside.Write("other.dat", kOther);
+  outside.Write("late.dat", kLate);
+  outside.Write("record.dat", kRecord);
+  const fs::path dir = fs::path(outside.Path()) / "booth";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(dir);
+    fs::create_directory(dir);
+    auto write = [&](const char* file, const std::string& bytes) {
+      if (bytes == "(directory)") {
+        fs::create_directory(dir / file);
+      } else if (!bytes.empty()) {
+        std::ofstream(dir / file, std::ios::binary) << bytes;
+      }
+    };
+    write(kRankingFileName, c.rankingBefore);
+    write(kRecordFileName, c.recordBefore);
+    std::vector<std::string> args = {"--data-dir", dir.string()};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    // Merge files are named from where the tool starts.
+    fs::current_path(dir);
+    Captured out;
+    EXPECT_EQ(ranking::Run(args, out), c.code) << out.lines;
+    EXPECT_EQ(fs::current_path(), dir);
+    if (c.code != 0) {
+      ASSERT_EQ(out.problems.size(), 1u);
+      EXPECT_NE(out.problems[0].find(c.said), std::string::npos) << out.problems[0];
+    }
+    auto read = [&](const char* file) -> std::optional<std::string> {
+      std::ifstream in(dir / file, std::ios::binary);
+      if (!in) return std::nullopt;
+      std::ostringstream bytes;
+      bytes << in.rdbuf();
+      return bytes.str();
+    };
+    const std::string rankingNow = read(kRankingFileName).value_or("");
+    const std::string recordNow = read(kRecordFileName).value_or("");
+    const bool rankingIsFile = fs::is_regular_file(dir / kRankingFileName);
+    EXPECT_EQ(rankingNow, c.rankingAfter == kUnchanged ? (rankingIsFile ? c.rankingBefore : "")
+                                                       : c.rankingAfter);
+    EXPECT_EQ(recordNow, c.recordAfter == kUnchanged ? c.recordBefore : c.recordAfter);
+    for (const auto& entry : fs::directory_iterator(dir)) {
+      const std::string name = entry.path().filename().string();
+      EXPECT_TRUE(name == kRankingFileName || name == kRecordFileName) << name << " left behind";
+    }
+    if (c.code != 0 || !rankingIsFile) continue;
+    // The game reads back what the tool wrote and writes the same bytes at its next Q, with the
+    // challenger number raised by the quit.
+    fs::copy_file(outside.PathOf("kavrel.bmp"), dir / "kavrel.bmp");
+    Play("tap 100 Q 50\nend 5000\n");
+    EXPECT_EQ(read(kRankingFileName), rankingNow);
+    GameState expected = ranking::RecordFrom(recordNow);
+    ++expected.challengerNumber;
+    EXPECT_EQ(read(kRecordFileName), FormatRecordFile(expected));
+  }
+  fs::current_path(outside.Path());
+}
+
+// The tool's own program, in the current directory; its exit code.
+int RunTool(const std::string& args, std::string& output) {
+  const std::string outFile = "tool-output.txt";
+#ifdef _WIN32
+  const std::string tool = plat::win::ExecutableDirectory() + "\\kavrel-ranking.exe";
+  const int status =
+      std::system(("\"\"" + tool + "\" " + args + " >" + outFile + " 2>&1\"").c_str());
+#else
+  const std::string tool = std::string(KAVREL_BINARY_DIR) + "/kavrel-ranking";
+  const int raw = std::system(("'" + tool + "' " + args + " >" + outFile + " 2>&1").c_str());
+  const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+#endif
+  std::ifstream in(outFile, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  output = text.str();
+  in.close();
+  fs::remove(outFile);
+  return status;
+}
+
+TEST(RankingTool, WaitsForTheGameThenRestoresItsCopyBeforeTheEdit) {
+  ScratchDir outside(false);
+  fs::create_directory("booth");
+  const fs::path booth = fs::path(outside.Path()) / "booth";
+  std::ofstream(booth / kRankingFileName, std::ios::binary) << kHere;
+  std::ofstream(booth / kRecordFileName, std::ios::binary) << kRecord;
+  // The game's latest pass, not yet saved: a new entry at place 2.
+  const std::string copy = Ranking({{500, "ALICE___"},
+                                    {480, "NEWCOMER"},
+                                    {400, "BOB_____"},
+                                    {400, "CAROL___"},
+                                    {300, "DAVE____"}});
+  std::ofstream(booth / (std::string(kRankingFileName) + ".recovery"), std::ios::binary) << copy;
+  std::string output;
+  {
+    const plat::DirectoryLock game(booth.string());
+    ASSERT_EQ(game.outcome(), plat::DirectoryLock::Outcome::Locked);
+    EXPECT_EQ(RunTool("--data-dir booth remove 1", output), ranking::kDirectoryBusy);
+    EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << output;
+    EXPECT_EQ(outside.Read("booth/kv_rank.dat"), kHere);
+    EXPECT_EQ(outside.Read("booth/kv_rank.dat.recovery"), copy);
+    // Beside a running game, list reads the file as it is and tells of the copy.
+    EXPECT_EQ(RunTool("--data-dir booth list", output), 0);
+    EXPECT_NE(output.find("ALICE___"), std::string::npos) << output;
+    EXPECT_EQ(output.find("NEWCOMER"), std::string::npos) << output;
+    EXPECT_NE(output.find("kv_rank.dat.recovery"), std::string::npos) << output;
+  }
+  // The game has crashed: its copy goes into the file first, then the edit is made on it.
+  EXPECT_EQ(RunTool("--data-dir booth remove 1", output), 0) << output;
+  EXPECT_EQ(outside.Read("booth/kv_rank.dat"),
+            Ranking({{480, "NEWCOMER"}, {400, "BOB_____"}, {400, "CAROL___"}, {300, "DAVE____"}}));
+  EXPECT_FALSE(outside.Exists("booth/kv_rank.dat.recovery"));
+  EXPECT_EQ(outside.Read("booth/kavrel.dat"), kRecord);
+}
+
+TEST(RankingTool, BackupCopiesBothFilesIntoANewFolder) {
+  ScratchDir dir(false);
+  dir.Write(kRankingFileName, kHere);
+  dir.Write(kRecordFileName, kRecord);
+  Captured out;
+  ASSERT_EQ(ranking::Run({"--data-dir", dir.Path(), "backup"}, out), 0) << out.problems[0];
+  std::vector<fs::path> made;
+  for (const auto& entry : fs::directory_iterator(dir.Path()))
+    if (entry.is_directory()) made.push_back(entry.path());
+  ASSERT_EQ(made.size(), 1u);
+  EXPECT_EQ(made[0].filename().string().rfind("kavrel-backup-", 0), 0u);
+  const std::string name = made[0].filename().string();
+  EXPECT_EQ(dir.Read(name + "/kv_rank.dat"), kHere);
+  EXPECT_EQ(dir.Read(name + "/kavrel.dat"), kRecord);
+  EXPECT_EQ(std::distance(fs::directory_iterator(made[0]), fs::directory_iterator()), 2);
+}
+
+}  // namespace
