@@ -1,6 +1,7 @@
 # Installing the game like a Debian game, and the Debian package made from that layout:
 #   games/kavrel                 the launcher (packaging/launcher.cpp)
 #   games/kavrel-replay          the headless replay, for operators and testers
+#   games/kavrel-ranking         the operator's tool for the ranking and the record
 #   lib/kavrel/kavrel            the game program, started by the launcher
 #   share/kavrel/kavrel.bmp      the sprite sheet the launcher copies into the data directory
 #   share/applications, share/icons/hicolor, share/man/man6, share/doc/kavrel
@@ -65,6 +66,8 @@ add_dependencies(kavrel_dist kavrel kavrel-replay kavrel-launcher)
 
 install(TARGETS kavrel-launcher kavrel-replay RUNTIME DESTINATION ${KAVREL_GAMES_DIR})
 install(TARGETS kavrel RUNTIME DESTINATION ${KAVREL_PROGRAM_DIR})
+install(TARGETS kavrel-ranking RUNTIME DESTINATION ${KAVREL_GAMES_DIR})
+add_dependencies(kavrel_dist kavrel-ranking)
 install(FILES ${CMAKE_SOURCE_DIR}/assets/kavrel.bmp DESTINATION ${KAVREL_SHARE_DIR})
 # The menu entry starts the launcher by its full path, as /usr/games is not on every session's
 # PATH; the path is the prefix the tree is installed to, known only when installing.
@@ -99,8 +102,9 @@ ball, gets a total score and a grade, spells a name and may enter the all-time
 top five. The best results, the challenger count and the ranking are kept in
 a data directory between runs.
 
-The package holds the game, its launcher with a menu entry, and kavrel-replay,
-which plays the game headless from a script for testing.")
+The package holds the game, its launcher with a menu entry, kavrel-replay,
+which plays the game headless from a script for testing, and kavrel-ranking,
+with which the operator mends the ranking and the record.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -43,6 +43,7 @@ dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./||' | sort >"$tmp/
 {
   echo usr/games/kavrel
   echo usr/games/kavrel-replay
+  echo usr/games/kavrel-ranking
   echo usr/lib/kavrel/kavrel
   echo usr/share/applications/kavrel.desktop
   echo usr/share/doc/kavrel/changelog.gz
@@ -62,7 +63,7 @@ depend_names=$(tr ',' '\n' <<<"$depends" | awk '{print $1}')
 grep -qxF fonts-ipafont-gothic <<<"$depend_names" || fail "no dependency on fonts-ipafont-gothic"
 [ "$(dpkg-deb -f "$deb" Recommends)" = xfonts-base ] || fail "xfonts-base is not recommended"
 dpkg-deb -x "$deb" "$tmp/unpacked"
-for program in usr/games/kavrel usr/games/kavrel-replay usr/lib/kavrel/kavrel; do
+for program in usr/games/kavrel usr/games/kavrel-replay usr/games/kavrel-ranking usr/lib/kavrel/kavrel; do
   for lib in $(readelf -d "$tmp/unpacked/$program" | sed -n 's/.*Shared library: \[\(.*\)\]/\1/p'); do
     path=$(ldconfig -p | awk -v lib="$lib" '$1 == lib && /x86-64/ && !n++ {print $NF}')
     # dpkg knows a library by the path it was unpacked to, before or after /usr was merged.
@@ -148,6 +149,9 @@ play_and_quit env -u XDG_DATA_HOME HOME="$home" $command
 expect_data "$home/.local/share/kavrel"
 [ "$window_size" = 1400x1000 ] || fail "full screen gave a $window_size window on a 1400x1000 screen"
 [ "$(sed -n 3p "$home/.local/share/kavrel/kavrel.dat" | tr -d '\r')" = 2 ] || fail "kavrel.dat after one quit: $(cat "$home/.local/share/kavrel/kavrel.dat")"
+# The ranking tool finds the launcher's data directory by itself.
+out=$(env -u XDG_DATA_HOME HOME="$home" kavrel-ranking list 2>&1) && grep -q "DEFAULT_" <<<"$out" ||
+  fail "kavrel-ranking list in the default data directory: $out"
 
 echo "package-test: --data-dir with a sheet placed by hand"
 booth=$tmp/booth

@@ -2,7 +2,8 @@
 # The Windows tests, under Wine (and Xvfb for the game's window), against the Linux build:
 #   1. every test suite that needs no real window;
 #   2. kavrel-replay.exe against the Linux replay: the whole-pass script's trace (to a file and to
-#      standard output), data files and exit status, byte for byte;
+#      standard output), data files and exit status, byte for byte; kavrel-ranking.exe against
+#      the Linux tool;
 #   3. kavrel.exe: its boxes (text, caption, owner) against the Linux replay's, the attract
 #      screen's static regions against the replay's picture, Q writing both files exactly as the
 #      Linux build does, ESC writing nothing, the end of the session saving as Q does, and
@@ -159,6 +160,26 @@ else
   fail "replay: read-only ranking file: exit $win_code, $(cat "$work/win-readonly/err.txt")"
 fi
 echo "windows: replay comparisons took $((SECONDS - started)) s"
+
+# kavrel-ranking.exe against the Linux tool, on the whole pass's files: list's lines (CR LF aside)
+# and remove 1's file and exit code.
+cmake --build "$build/linux" -j2 --target kavrel-ranking >/dev/null
+for cmd in list "remove 1"; do
+  pass_files_dir "$work/linux-ranking"
+  pass_files_dir "$work/win-ranking"
+  linux_code=0 win_code=0
+  "$build/linux/kavrel-ranking" --data-dir "$work/linux-ranking" $cmd >"$work/linux-ranking.out" ||
+    linux_code=$?
+  w "$build/kavrel-ranking.exe" --data-dir "$(winepath -w "$work/win-ranking")" $cmd \
+    >"$work/win-ranking.out" || win_code=$?
+  if [[ $linux_code == 0 && $win_code == 0 ]] &&
+    cmp -s "$work/linux-ranking.out" <(tr -d '\r' <"$work/win-ranking.out") &&
+    same_files "$work/linux-ranking" "$work/win-ranking" kavrel.dat kv_rank.dat; then
+    pass "kavrel-ranking.exe $cmd: the Linux tool's output and files"
+  else
+    fail "kavrel-ranking.exe $cmd: exit $linux_code/$win_code, or the output or files differ"
+  fi
+done
 
 # 3. The game in a window. Wine's desktop process must start anew, on the X display.
 started=$SECONDS
