@@ -95,7 +95,7 @@ const char* HelpText() {
        "\n"
        "ゲームが動いている間は list 以外は何も変えません(終了コード 5)。\n"
        "終了コード: 0 完了、1 拒否(入力やファイルの問題)、2 コマンドラインの誤り、"
-       "5 ゲームが使用中。\n",
+       "5 ゲームが使用中。",
        "usage: kavrel-ranking [--data-dir DIR] COMMAND\n"
        "Mends the game's ranking (kv_rank.dat) and record (kavrel.dat).\n"
        "\n"
@@ -112,7 +112,7 @@ const char* HelpText() {
        "\n"
        "While the game runs, every command but list changes nothing (exit code 5).\n"
        "Exit codes: 0 done, 1 refused (bad input or a file problem), 2 bad command line,\n"
-       "5 the game is using the folder.\n"});
+       "5 the game is using the folder."});
 }
 
 }  // namespace ranking

@@ -19,6 +19,9 @@
 #include "tools/ranking/DataDirectory.h"
 #include "tools/ranking/Edits.h"
 #include "tools/ranking/Text.h"
+#ifdef _WIN32
+#include "platform/win/WinHost.h"
+#endif
 
 #ifndef KAVREL_VERSION
 #define KAVREL_VERSION "unknown"
@@ -207,6 +210,12 @@ int List(Output& out, bool gameRunning) {
   const std::optional<RankingTable> table = CheckedRanking(out);
   if (!table) return kRefused;
   ListTables(out, *record, *table);
+  std::string bytes;
+  if (ReadBytes(kRecordFileName, bytes).kind == DataFileRead::Absent &&
+      ReadBytes(kRankingFileName, bytes).kind == DataFileRead::Absent)
+    out.Line(Say({"(このフォルダにはデータのファイルがまだありません。ゲームの初めの値です。)",
+                  "(There are no data files in this folder yet: these are the game's first "
+                  "values.)"}));
   if (gameRunning) {
     for (const char* file : {kRecordFileName, kRankingFileName}) {
       std::string bytes;
@@ -321,8 +330,11 @@ fs::path PathFromUtf8(const std::string& utf8) {
 // Paths the operator gave, from where the tool was started.
 fs::path Absolute(const std::string& utf8) {
   std::error_code ec;
-  const fs::path path = fs::absolute(PathFromUtf8(utf8), ec);
-  return ec ? PathFromUtf8(utf8) : path;
+  fs::path path = fs::absolute(PathFromUtf8(utf8), ec).lexically_normal();
+  if (ec) return PathFromUtf8(utf8);
+  // "dir/" and "dir/." name dir.
+  if (!path.has_filename() && path.has_relative_path()) path = path.parent_path();
+  return path;
 }
 
 std::optional<Request> Check(Output& out, const CommandLine& line) {
