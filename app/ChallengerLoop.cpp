@@ -7,6 +7,7 @@
 #include "game/Random.h"
 #include "screens/Screens.h"
 #include "screens/WordOfTheDay.h"
+#include "store/Recovery.h"
 
 namespace {
 
@@ -49,7 +50,11 @@ ScreenResult PlayPass(Game& game) {
 
 ScreenResult ChallengerLoop(Game& game) {
   GameState& state = game.state;
+  bool passFinished = false;
   while (state.keepRunning == 1) {
+    // Back at the head after a pass: what the files would hold now is made durable, so that a
+    // crash or a power cut before the next Q loses nothing of it.
+    if (passFinished) WriteRecoveryCopies(state);
     ResetPass(game);
     onAttractScreen = true;
     const ScreenResult attract = AttractScreen(game);
@@ -65,6 +70,7 @@ ScreenResult ChallengerLoop(Game& game) {
       if (!SessionEnding()) return ScreenResult::Quit;
       break;  // what the pass has set so far is kept
     }
+    passFinished = true;
   }
   return ScreenResult::Next;
 }

@@ -1,38 +1,68 @@
-// The whole program: the window, one session of the engine with the sprite sheet and both data
-// files read, the challenger loop, and the files written unless the window was closed.
+// The whole program: the directory's lock, the window, one session of the engine with the sprite
+// sheet and both data files read (recovery copies put back first), the challenger loop, and the
+// files written unless the window was closed.
 #include "app/Main.h"
 
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 #include "app/ChallengerLoop.h"
+#include "app/Notices.h"
 #include "app/Window.h"
+#include "display/FontFace.h"
 #include "game/Session.h"
+#include "platform/DirectoryLock.h"
 #include "platform/System.h"
 #include "store/DataFiles.h"
+#include "store/Recovery.h"
+
+namespace {
+
+// An orderly end (Q, or the end of the session): both files saved, and the recovery copy of each
+// file saved removed; the copy of a file not saved stays for the next start.
+DataFilesSave SaveTheDay(const GameState& state, const StartUpReads& reads) {
+  const DataFilesSave save = SaveDataFiles(state, reads);
+  RemoveSavedCopies(save);
+  return save;
+}
+
+}  // namespace
 
 int kavrel::WinMain(plat::System& system, FrameObserver* observer) {
+  // First of all: two games in one directory would write over each other's results.
+  const plat::DirectoryLock lock;
+  if (lock.outcome() == plat::DirectoryLock::Outcome::HeldElsewhere) {
+    TellAlreadyRunning(system);
+    return kAlreadyRunning;
+  }
   if (!CreateMainWindow(system)) return 0;  // also shows the start-up box
 
   Session session(system, observer);
   session.LoadSpriteSheet();
   // A file that is there but cannot be read is remembered, so that the quit leaves it alone.
-  StartUpReads reads;
-  reads.record = ReadRecordFile(session.state);
-  reads.ranking = ReadRankingTable(session.state);
+  std::vector<StartUpNotice> notices;
+  const StartUpReads reads = RestoreAndReadDataFiles(session.state, notices);
+  TellStartUpNotices(system, notices);
+  if (!FontFace::Shared()) TellNoJapaneseFace(system);
   session.random.Seed(static_cast<uint32_t>(system.CurrentTimeSeconds()));
 
   // Where a backend must save at once when the session ends (Windows may end the process as soon
   // as its window is told), the loop's own ending is kept, and the process ends there.
   system.SetSessionEndSave([&session, &reads] {
     SettleForSessionEnd(session.state);
-    std::_Exit(WriteDataFiles(session.state, reads));
+    std::_Exit(SaveTheDay(session.state, reads).ExitCode());
   });
   struct ClearSave {
     plat::System& system;
     ~ClearSave() { system.SetSessionEndSave(nullptr); }
   } clearSave{system};
 
-  if (ChallengerLoop(session.game) == ScreenResult::Quit) return 1;  // closed: nothing is saved
-  return WriteDataFiles(session.state, reads);
+  if (ChallengerLoop(session.game) == ScreenResult::Quit) {
+    RemoveRecoveryCopies();  // closed: the results since the last orderly end are forgotten
+    return 1;
+  }
+  const DataFilesSave save = SaveTheDay(session.state, reads);
+  if (!SessionEnding()) TellSaveFailures(system, save);
+  return save.ExitCode();
 }

@@ -4,7 +4,7 @@
 #   games/kavrel-ranking         the operator's tool for the ranking and the record
 #   lib/kavrel/kavrel            the game program, started by the launcher
 #   share/kavrel/kavrel.bmp      the sprite sheet the launcher copies into the data directory
-#   share/applications, share/icons/hicolor, share/man/man6, share/doc/kavrel
+#   share/applications, share/icons/hicolor, share/man/man6, share/man/ja/man6, share/doc/kavrel
 # The tree is relocatable: the launcher finds the program and the sheet relative to itself
 # before it tries the install prefix. Linux only, other systems get their own packaging; and
 # only with the tools, as the replay is installed and the icons are drawn by one of them.
@@ -24,7 +24,8 @@ pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
 add_executable(kavrel-launcher ${packaging_src}/launcher.cpp)
 set_target_properties(kavrel-launcher PROPERTIES
   OUTPUT_NAME kavrel RUNTIME_OUTPUT_DIRECTORY ${packaging_out}/games)
-target_link_libraries(kavrel-launcher PRIVATE PkgConfig::X11)
+# Its messages are in the operator's language (platform/Language.h).
+target_link_libraries(kavrel-launcher PRIVATE kavrel_platform PkgConfig::X11)
 file(RELATIVE_PATH program_from_launcher /${KAVREL_GAMES_DIR} /${KAVREL_PROGRAM_DIR}/kavrel)
 file(RELATIVE_PATH sheet_from_launcher /${KAVREL_GAMES_DIR} /${KAVREL_SHARE_DIR}/kavrel.bmp)
 target_compile_definitions(kavrel-launcher PRIVATE
@@ -47,11 +48,13 @@ add_custom_command(OUTPUT ${icon_files}
   DEPENDS kavrel-icon ${CMAKE_SOURCE_DIR}/assets/kavrel.bmp
   COMMENT "Drawing the menu icons from the sprite sheet")
 
-# Manual pages and the changelog carry the project's version; installed compressed.
+# Manual pages and the changelog carry the project's version; installed compressed. The
+# operator's pages are in English and in Japanese (ja/, UTF-8).
 string(TIMESTAMP KAVREL_RELEASE_DATE "%Y-%m-%d" UTC)
 string(TIMESTAMP KAVREL_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
 set(compressed_files)
-foreach(doc kavrel.6 kavrel-replay.6 changelog)
+foreach(doc kavrel.6 kavrel-replay.6 changelog
+    kavrel-ranking.6 ja/kavrel.6 ja/kavrel-ranking.6)
   configure_file(${packaging_src}/${doc}.in ${packaging_out}/${doc} @ONLY)
   add_custom_command(OUTPUT ${packaging_out}/${doc}.gz
     COMMAND gzip -9nkf ${packaging_out}/${doc}
@@ -82,6 +85,9 @@ foreach(size ${icon_sizes})
 endforeach()
 install(FILES ${packaging_out}/kavrel.6.gz ${packaging_out}/kavrel-replay.6.gz
   DESTINATION share/man/man6)
+install(FILES ${packaging_out}/kavrel-ranking.6.gz DESTINATION share/man/man6)
+install(FILES ${packaging_out}/ja/kavrel.6.gz ${packaging_out}/ja/kavrel-ranking.6.gz
+  DESTINATION share/man/ja/man6)
 install(FILES ${packaging_src}/copyright DESTINATION ${KAVREL_DOC_DIR})
 install(FILES ${packaging_out}/changelog.gz DESTINATION ${KAVREL_DOC_DIR})
 

@@ -11,11 +11,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <vector>
+
+#include "platform/Language.h"
 
 namespace fs = std::filesystem;
 
@@ -23,7 +26,28 @@ namespace {
 
 constexpr const char* kSheetName = "kavrel.bmp";
 
-constexpr const char* kHelp =
+// Both help texts keep to 80 columns; a Japanese character takes two.
+constexpr plat::Bilingual kHelp = {
+    "使い方: kavrel [--window] [--data-dir フォルダ]\n"
+    "文化祭の出し物のゲームを、画面いっぱいに始めます。\n"
+    "\n"
+    "  --window          ウィンドウの中で遊びます（640 x 480 を、画面に収まる\n"
+    "                    いちばん大きな整数倍に拡大）\n"
+    "  --data-dir フォルダ\n"
+    "                    ゲームのファイルをこのフォルダに置きます（なければ\n"
+    "                    作ります）。指定しなければ $XDG_DATA_HOME/kavrel、\n"
+    "                    XDG_DATA_HOME がなければ ~/.local/share/kavrel です\n"
+    "  --help            この説明を表示して終わります\n"
+    "  --version         バージョンを表示して終わります\n"
+    "\n"
+    "データのフォルダには、絵のファイル kavrel.bmp（初めての起動でコピーされ、\n"
+    "上書きはされません）、記録ファイル kavrel.dat、ランキング kv_rank.dat が\n"
+    "あります。タイトル画面で Q を押して終えると、二つのファイルが保存されます。\n"
+    "ESC で終えると保存しません。一人が遊び終えるたびに、ゲームは控え\n"
+    "（kavrel.dat.recovery と kv_rank.dat.recovery）を書きます。ゲームが\n"
+    "落ちたり電源が切れたりしても、次の起動で最後に遊び終えたところまで戻ります。\n"
+    "一つのフォルダで動くゲームは一つだけです。ランキングの表示・修正・\n"
+    "バックアップは kavrel-ranking で行います（man kavrel-ranking）。\n",
     "Usage: kavrel [--window] [--data-dir DIR]\n"
     "Starts the festival booth game, full screen.\n"
     "\n"
@@ -39,24 +63,71 @@ constexpr const char* kHelp =
     "start and never overwritten, so a booth may put its own art there), the record\n"
     "file kavrel.dat and the ranking kv_rank.dat. Both data files are written when\n"
     "the operator quits with Q on the attract screen; ESC closes the game without\n"
-    "writing them.\n";
+    "writing them. After every finished pass the game keeps recovery copies\n"
+    "(kavrel.dat.recovery, kv_rank.dat.recovery), so that after a crash or a power\n"
+    "cut the next start is back at the last finished pass. One game runs in a\n"
+    "directory at a time. kavrel-ranking lists, mends and backs up the ranking\n"
+    "(man kavrel-ranking).\n",
+};
 
 struct Options {
   bool window = false;
   std::optional<fs::path> dataDir;
 };
 
+// The operator's half of `message`, each "{}" replaced by the next of `parts`.
+std::string Text(const plat::Bilingual& message, std::initializer_list<std::string> parts = {}) {
+  std::string text = plat::Say(message);
+  std::size_t at = 0;
+  for (const std::string& part : parts) {
+    at = text.find("{}", at);
+    if (at == std::string::npos) break;
+    text.replace(at, 2, part);
+    at += part.size();
+  }
+  return text;
+}
+
+// Why a file operation failed: the usual causes in the operator's language, the others as the
+// C library words them (in English, as the launcher sets no locale).
+std::string Reason(int error) {
+  switch (error) {
+    case EACCES:
+    case EPERM:
+      return Text({"許可がありません", "permission denied"});
+    case EROFS:
+      return Text({"読み取り専用の場所です", "read-only file system"});
+    case ENOSPC:
+      return Text({"ディスクがいっぱいです", "no space left on the disk"});
+    case EDQUOT:
+      return Text({"使える容量を超えました", "disk quota exceeded"});
+    case ENOENT:
+      return Text({"見つかりません", "no such file or directory"});
+    case ENOTDIR:
+      return Text({"途中にフォルダでないものがあります", "a part of the path is not a directory"});
+    default:
+      return std::strerror(error);
+  }
+}
+
 [[noreturn]] void Fail(int status, const std::string& message) {
   std::fprintf(stderr, "kavrel: %s\n", message.c_str());
   std::exit(status);
 }
+
+[[noreturn]] void BadCommandLine(const std::string& message) {
+  Fail(2, message + Text({"（使い方は kavrel --help）", " (try --help)"}));
+}
+
+constexpr plat::Bilingual kDataDirNeedsDir = {"--data-dir にはフォルダを指定します",
+                                              "--data-dir needs a directory"};
 
 Options ParseOptions(int argc, char** argv) {
   Options options;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg == "--help") {
-      std::fputs(kHelp, stdout);
+      std::fputs(plat::Say(kHelp), stdout);
       std::exit(0);
     } else if (arg == "--version") {
       std::printf("kavrel %s\n", KAVREL_VERSION);
@@ -66,15 +137,16 @@ Options ParseOptions(int argc, char** argv) {
     } else if (arg == "--data-dir" || arg.starts_with("--data-dir=")) {
       std::string_view dir;
       if (arg == "--data-dir") {
-        if (i + 1 >= argc) Fail(2, "--data-dir needs a directory (try --help)");
+        if (i + 1 >= argc) BadCommandLine(Text(kDataDirNeedsDir));
         dir = argv[++i];
       } else {
         dir = arg.substr(std::string_view("--data-dir=").size());
       }
-      if (dir.empty()) Fail(2, "--data-dir needs a directory (try --help)");
+      if (dir.empty()) BadCommandLine(Text(kDataDirNeedsDir));
       options.dataDir = fs::path(dir);
     } else {
-      Fail(2, "unknown option '" + std::string(arg) + "' (try --help)");
+      BadCommandLine(
+          Text({"知らないオプションです: {}", "unknown option '{}'"}, {std::string(arg)}));
     }
   }
   return options;
@@ -87,7 +159,9 @@ fs::path DefaultDataDir() {
   const char* home = std::getenv("HOME");
   if (!home || !home[0]) {
     const passwd* user = getpwuid(getuid());
-    if (!user || !user->pw_dir) Fail(1, "no home directory to keep the game's files in");
+    if (!user || !user->pw_dir)
+      Fail(1, Text({"ゲームのファイルを置くホームフォルダがありません",
+                    "no home directory to keep the game's files in"}));
     home = user->pw_dir;
   }
   return fs::path(home) / ".local/share/kavrel";
@@ -126,9 +200,12 @@ void CheckDisplay() {
     return;
   }
   const char* name = std::getenv("DISPLAY");
-  Fail(1, std::string("the game needs an X display, and ") +
-              (name && name[0] ? "the display '" + std::string(name) + "' cannot be opened"
-                               : "DISPLAY is not set"));
+  if (name && name[0])
+    Fail(1, Text({"ゲームには X ディスプレイが要りますが、ディスプレイ {} を開けません",
+                  "the game needs an X display, and the display '{}' cannot be opened"},
+                 {name}));
+  Fail(1, Text({"ゲームには X ディスプレイが要りますが、DISPLAY が設定されていません",
+                "the game needs an X display, and DISPLAY is not set"}));
 }
 
 // Puts the installed sheet into the data directory unless something named kavrel.bmp is there
@@ -140,17 +217,24 @@ void ProvideSheet(const fs::path& dir) {
   if (fs::symlink_status(target, ec).type() != fs::file_type::not_found) return;
   const std::vector<fs::path> places = Installed(KAVREL_SHEET_FROM_LAUNCHER, KAVREL_SHEET_BUILT);
   const std::optional<fs::path> sheet = FirstExisting(places);
-  if (!sheet) Fail(1, "the installed sprite sheet is missing (looked for " + Joined(places) + ")");
+  if (!sheet)
+    Fail(1, Text({"インストールされた絵のファイル kavrel.bmp がありません（探した場所: {}）",
+                  "the installed sprite sheet is missing (looked for {})"},
+                 {Joined(places)}));
   const fs::path temporary = dir / (".kavrel.bmp." + std::to_string(getpid()));
   if (!fs::copy_file(*sheet, temporary, fs::copy_options::overwrite_existing, ec)) {
     fs::remove(temporary, ec);
-    Fail(1, "cannot copy the sprite sheet into " + dir.string() + ": " + ec.message());
+    Fail(1, Text({"絵のファイル kavrel.bmp を {} にコピーできません: {}",
+                  "cannot copy the sprite sheet into {}: {}"},
+                 {dir.string(), Reason(ec.value())}));
   }
   const int linked = link(temporary.c_str(), target.c_str());
   const int error = errno;
   fs::remove(temporary, ec);
   if (linked != 0 && error != EEXIST)
-    Fail(1, "cannot put the sprite sheet into " + dir.string() + ": " + std::strerror(error));
+    Fail(1, Text({"絵のファイル kavrel.bmp を {} に置けません: {}",
+                  "cannot put the sprite sheet into {}: {}"},
+                 {dir.string(), Reason(error)}));
 }
 
 }  // namespace
@@ -162,21 +246,27 @@ int main(int argc, char** argv) {
   const std::vector<fs::path> programs =
       Installed(KAVREL_PROGRAM_FROM_LAUNCHER, KAVREL_PROGRAM_BUILT);
   const std::optional<fs::path> program = FirstExisting(programs);
-  if (!program) Fail(1, "the game program is missing (looked for " + Joined(programs) + ")");
+  if (!program)
+    Fail(1, Text({"ゲームの本体がありません（探した場所: {}）",
+                  "the game program is missing (looked for {})"},
+                 {Joined(programs)}));
 
   const fs::path dir = fs::absolute(options.dataDir.value_or(DefaultDataDir()));
   std::error_code ec;
   fs::create_directories(dir, ec);
   if (ec || !fs::is_directory(dir))
     Fail(1,
-         "cannot use " + dir.string() + " as the data directory" + (ec ? ": " + ec.message() : ""));
+         Text({"{} をデータのフォルダに使えません: {}", "cannot use {} as the data directory: {}"},
+              {dir.string(), ec ? Reason(ec.value())
+                                : Text({"フォルダではありません", "it is not a directory"})}));
   ProvideSheet(dir);
   if (chdir(dir.c_str()) != 0)
-    Fail(1, "cannot enter " + dir.string() + ": " + std::strerror(errno));
+    Fail(1, Text({"{} に入れません: {}", "cannot enter {}: {}"}, {dir.string(), Reason(errno)}));
 
   std::vector<char*> args{const_cast<char*>("kavrel")};
   if (options.window) args.push_back(const_cast<char*>("--window"));
   args.push_back(nullptr);
   execv(program->c_str(), args.data());
-  Fail(1, "cannot start " + program->string() + ": " + std::strerror(errno));
+  Fail(1, Text({"{} を起動できません: {}", "cannot start {}: {}"},
+               {program->string(), Reason(errno)}));
 }

@@ -29,6 +29,7 @@ struct VirtualScript {
   std::vector<ScriptKeyEvent> keys;  // any order; among equal times, this order counts
   std::vector<ScriptStall> stalls;   // in script order
   std::optional<uint64_t> end;       // stop before a frame that begins at or after this time
+  bool endIsCrash = false;           // the stop is a crash: the process dies there
 };
 
 class VirtualSystem : public System {
@@ -49,6 +50,7 @@ class VirtualSystem : public System {
   uint64_t TakeDueStalls();
   // True when the script's end time has come for a frame about to begin now.
   bool EndReached() const { return script_.end && now_ >= *script_.end; }
+  const VirtualScript& Script() const { return script_; }
 
   std::function<void(std::string_view text, std::string_view caption)> onMessageBox;
   std::function<void(const uint8_t* pixels, int pitch, const PaletteEntry* palette)> onPresent;

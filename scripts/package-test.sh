@@ -52,6 +52,9 @@ dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./||' | sort >"$tmp/
   echo usr/share/kavrel/kavrel.bmp
   echo usr/share/man/man6/kavrel-replay.6.gz
   echo usr/share/man/man6/kavrel.6.gz
+  echo usr/share/man/man6/kavrel-ranking.6.gz
+  echo usr/share/man/ja/man6/kavrel.6.gz
+  echo usr/share/man/ja/man6/kavrel-ranking.6.gz
 } | sort >"$tmp/expected"
 diff -u "$tmp/expected" "$tmp/files" || fail "the package's files differ from the layout"
 cmp -s <(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/kavrel/kavrel.bmp) \
@@ -137,9 +140,37 @@ export PATH=$PATH:/usr/games
 out=$(kavrel --version) && [ "$out" = "kavrel $version" ] || fail "--version said '$out'"
 status=0; out=$(kavrel --no-such-option 2>&1) || status=$?
 [ "$status" -eq 2 ] && [ "$(wc -l <<<"$out")" -eq 1 ] || fail "unknown option: status $status, '$out'"
-status=0; out=$(env -u DISPLAY kavrel 2>&1) || status=$?
+# The launcher speaks the operator's language, chosen from the environment alone: this machine
+# need not have the Japanese locale.
+english=(env -u LANGUAGE -u LC_ALL -u LC_MESSAGES LANG=C)
+japanese=(env -u LANGUAGE -u LC_ALL -u LC_MESSAGES LANG=ja_JP.UTF-8)
+status=0; out=$("${english[@]}" env -u DISPLAY kavrel 2>&1) || status=$?
 [ "$status" -ne 0 ] && [ "$(wc -l <<<"$out")" -eq 1 ] && grep -q "X display" <<<"$out" ||
   fail "no display: status $status, '$out'"
+status=0; out=$("${japanese[@]}" env -u DISPLAY kavrel 2>&1) || status=$?
+[ "$status" -ne 0 ] && [ "$(wc -l <<<"$out")" -eq 1 ] && grep -q "X ディスプレイ" <<<"$out" ||
+  fail "no display, in Japanese: status $status, '$out'"
+"${english[@]}" kavrel --help | grep -q "^Usage: kavrel" || fail "LANG=C kavrel --help is not English"
+"${japanese[@]}" kavrel --help | grep -q "^使い方: kavrel" ||
+  fail "LANG=ja_JP.UTF-8 kavrel --help is not Japanese"
+
+echo "package-test: manual pages and the menu entry"
+# Every page renders without a warning from man or groff, as lintian renders it.
+for page in /usr/share/man/man6/kavrel*.6.gz /usr/share/man/ja/man6/kavrel*.6.gz; do
+  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
+  [ -z "$warnings" ] || fail "$page: $warnings"
+done
+for page in kavrel kavrel-ranking; do
+  LC_ALL=C.UTF-8 MANWIDTH=80 man -l "/usr/share/man/ja/man6/$page.6.gz" 2>/dev/null | grep -q "^名前" ||
+    fail "the Japanese $page(6) does not render in Japanese"
+  # man finds the Japanese page for a Japanese reader, the English one otherwise.
+  [ "$(man -L ja -w "$page")" = "/usr/share/man/ja/man6/$page.6.gz" ] ||
+    fail "man -L ja does not find the Japanese $page(6)"
+  [ "$(man -L C -w "$page")" = "/usr/share/man/man6/$page.6.gz" ] ||
+    fail "man -L C does not find the English $page(6)"
+done
+desktop-file-validate /usr/share/applications/kavrel.desktop || fail "the menu entry is not valid"
+grep -q '^Name\[ja\]=' /usr/share/applications/kavrel.desktop || fail "the menu entry has no Japanese name"
 
 echo "package-test: the menu entry's command under Xvfb"
 home=$tmp/home

@@ -4,7 +4,9 @@
 #     processor use of its process over 10 s of the attract screen, its peak resident memory, the
 #     time from launch to the start-up box and from answering the box to the first picture;
 #   - the headless replay: a whole challenger pass against the wall clock (with a trace file), its
-#     peak resident memory, and the time from its start to its first frame record.
+#     peak resident memory, and the time from its start to its first frame record;
+#   - the recovery copies written between two visitors, 200 times in a directory on the disk of
+#     the build directory (the time they hold back the next attract screen's first frame).
 #
 #   scripts/perf.sh [BUILD_DIR]      (default: build; kavrel and kavrel-replay are built there)
 #
@@ -18,7 +20,7 @@ build=${1:-${BUILD_DIR:-$root/build}}
 options=(-DKAVREL_TOOLS=ON)
 [[ -f $build/CMakeCache.txt ]] || options+=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVREL_TESTS=OFF)
 cmake -S "$root" -B "$build" "${options[@]}" >/dev/null
-cmake --build "$build" -j"$(nproc)" --target kavrel kavrel-replay >/dev/null
+cmake --build "$build" -j"$(nproc)" --target kavrel kavrel-replay copy_probe >/dev/null
 build=$(cd "$build" && pwd)
 game=$build/kavrel
 replay=$build/kavrel-replay
@@ -162,6 +164,12 @@ row "replay: faster than real time" \
 row "replay: peak resident memory" "$((replay_hwm / 1024)) MB" "max RSS (target <= 80 MB)"
 row "replay: start to first frame" "$((first_us / 1000)) ms" \
   "whole run of a one-frame script, median of 5 (target <= 200 ms)"
+
+copies_dir=$(mktemp -d "$build/copies.XXXXXX")
+copies=$("$build/copy_probe" "$copies_dir" 200)
+rmdir "$copies_dir"
+row "recovery copies after a pass" "$(awk '{print $4, "/", $7, "ms"}' <<<"$copies")" \
+  "median / longest of 200 (target: longest <= 33 ms, one attract frame)"
 
 echo "load average at the start: $load_start; at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
 printf '%-34s %12s  %s\n' "figure" "value" "note"

@@ -13,7 +13,8 @@
 #   perf         the game plus Xvfb, the X tools, ImageMagick and GNU time
 #   package      the game and its tools plus what builds and checks the Debian package
 #                (dpkg-shlibdeps, file, lintian)
-#   package-test the package set plus Xvfb and the X tools that play the installed game
+#   package-test the package set plus Xvfb and the X tools that play the installed game, and
+#                desktop-file-validate for the menu entry
 #   windows      the Windows build: mingw-w64 (posix threads), its zlib, what unpacks Debian's
 #                sources, GoogleTest's sources, the IPAGothic face and zip
 #   windows-test the windows set plus Wine (64-bit), Xvfb, the X tools, and the Linux replay
@@ -38,7 +39,7 @@ for set in "${@:-game}"; do
     bench) packages+=("${game[@]}" libbenchmark-dev) ;;
     perf) packages+=("${game[@]}" libpng-dev "${xtools[@]}" time) ;;
     package) packages+=("${game[@]}" "${package[@]}") ;;
-    package-test) packages+=("${game[@]}" "${package[@]}" xvfb xdotool x11-utils) ;;
+    package-test) packages+=("${game[@]}" "${package[@]}" xvfb xdotool x11-utils desktop-file-utils) ;;
     windows) packages+=("${windows[@]}") ;;
     windows-test) packages+=("${windows[@]}" wine wine64 "${xtools[@]}" python3 "${game[@]}" libpng-dev) ;;
     *)

@@ -67,12 +67,20 @@ std::string RecoveryPathFor(const char* dataFile) {
 }
 
 void WriteRecoveryCopies(const GameState& state, FileOps& ops) {
+  // Written between two visitors: each copy complete on disk and renamed into place, then one sync
+  // of the directory for both (that sync is most of the time a copy takes).
+  bool anyInPlace = false;
   for (const DataFile& file : kDataFiles) {
     const std::string copy = RecoveryPathFor(file.name);
     int error = 0;
-    if (!ReplaceFile(ops, copy, file.format(state), &error))
+    if (PrepareReplacement(ops, copy, file.format(state), &error) &&
+        CommitReplacement(ops, copy, &error)) {
+      anyInPlace = true;
+    } else {
       std::fprintf(stderr, "kavrel: %s not written: %s\n", copy.c_str(), std::strerror(error));
+    }
   }
+  if (anyInPlace) ops.SyncDirectory(DirectoryOf(kRecordFileName));
 }
 
 void RemoveSavedCopies(const DataFilesSave& save) {

@@ -79,14 +79,14 @@ class Posix : public FileOps {
 using SystemOps = Posix;
 #endif
 
+}  // namespace
+
 std::string DirectoryOf(const std::string& path) {
   const size_t slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";
   if (slash == 0) return "/";
   return path.substr(0, slash);
 }
-
-}  // namespace
 
 FileOps& PosixFileOps() {
   static SystemOps ops;
@@ -97,25 +97,30 @@ std::string TemporaryPathFor(const std::string& path) {
   return path + ".tmp";
 }
 
-bool ReplaceFile(FileOps& ops, const std::string& path, std::string_view bytes, int* error) {
-  auto fail = [error](int reason) {
-    if (error) *error = reason != 0 ? reason : EIO;
-    return false;
-  };
+namespace {
+
+bool Fail(int* error, int reason) {
+  if (error) *error = reason != 0 ? reason : EIO;
+  return false;
+}
+
+}  // namespace
+
+bool PrepareReplacement(FileOps& ops, const std::string& path, std::string_view bytes, int* error) {
   // The rename needs only the directory to be writable: a file made read-only (by its owner, or
   // one that belongs to someone else) would be replaced behind the user's back.
   errno = 0;
 #ifdef _WIN32
   // The read-only attribute; MoveFileEx would refuse such a file too, but only after the writing.
-  if (::access(path.c_str(), 2 /* write */) != 0 && errno != ENOENT) return fail(errno);
+  if (::access(path.c_str(), 2 /* write */) != 0 && errno != ENOENT) return Fail(error, errno);
 #else
   if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT)
-    return fail(errno);
+    return Fail(error, errno);
 #endif
   const std::string temporary = TemporaryPathFor(path);
   errno = 0;
   std::FILE* file = ops.Open(temporary);
-  if (!file) return fail(errno);
+  if (!file) return Fail(error, errno);
   // Every step must hold before the old file is given up; the close is done whatever happened.
   errno = 0;
   bool done = ops.Write(file, bytes) && ops.Flush(file) && ops.Sync(file);
@@ -125,15 +130,23 @@ bool ReplaceFile(FileOps& ops, const std::string& path, std::string_view bytes, 
     done = false;
     reason = errno;
   }
-  if (done) {
-    errno = 0;
-    done = ops.Rename(temporary, path);
-    reason = errno;
-  }
-  if (!done) {
-    ops.Remove(temporary);
-    return fail(reason);
-  }
+  if (done) return true;
+  ops.Remove(temporary);
+  return Fail(error, reason);
+}
+
+bool CommitReplacement(FileOps& ops, const std::string& path, int* error) {
+  const std::string temporary = TemporaryPathFor(path);
+  errno = 0;
+  if (ops.Rename(temporary, path)) return true;
+  const int reason = errno;
+  ops.Remove(temporary);
+  return Fail(error, reason);
+}
+
+bool ReplaceFile(FileOps& ops, const std::string& path, std::string_view bytes, int* error) {
+  if (!PrepareReplacement(ops, path, bytes, error) || !CommitReplacement(ops, path, error))
+    return false;
   // The new file is complete and in place. Without this the rename itself may not survive a power
   // loss, but either file is then whole, so a failure here does not undo the save.
   ops.SyncDirectory(DirectoryOf(path));

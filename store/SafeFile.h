@@ -34,3 +34,12 @@ std::string TemporaryPathFor(const std::string& path);
 // the errno of the step that failed. A file that this user may not write is not replaced.
 bool ReplaceFile(FileOps& ops, const std::string& path, std::string_view bytes,
                  int* error = nullptr);
+
+// ReplaceFile in its two halves, so that several files can share one sync of their directory:
+// the new bytes complete on disk under the temporary name, then renamed into place. On failure
+// nothing is left of the temporary file. After the last rename, SyncDirectory.
+bool PrepareReplacement(FileOps& ops, const std::string& path, std::string_view bytes,
+                        int* error = nullptr);
+bool CommitReplacement(FileOps& ops, const std::string& path, int* error = nullptr);
+// The directory a path names a file in.
+std::string DirectoryOf(const std::string& path);

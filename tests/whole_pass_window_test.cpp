@@ -1,9 +1,11 @@
 // One challenger's whole pass in the real game binary on a virtual X display, played with keys
-// sent from an X client: from the start-up box through every screen to the quit with Q, ending
-// in data files that hold the new ranking entry.
+// sent from an X client: from the start-up box through every screen back to the attract screen,
+// where the game is killed; started again, it puts the pass's recovery copies back, and a quit
+// with Q ends in data files that hold the new ranking entry.
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -112,6 +114,15 @@ TEST(WholePassWindow, OneChallengerPlaysEveryScreenAndEntersTheRanking) {
       60s);
   game.SaveScreenshot("pass-attract.png");
   ASSERT_TRUE(backToAttract) << "the attract screen did not come back\n" << game.Log();
+
+  // Killed as a power cut would: nothing is saved, but the pass is in its recovery copies.
+  game.Signal(SIGKILL);
+  ASSERT_TRUE(game.StartAgain()) << game.Log();
+  EXPECT_FALSE(game.Exists("kavrel.dat"));
+  EXPECT_TRUE(game.Exists("kavrel.dat.recovery"));
+  EXPECT_TRUE(game.Exists("kv_rank.dat.recovery"));
+  ASSERT_TRUE(game.PassStartUpBox()) << game.Log();
+  ASSERT_TRUE(game.WaitForPicture()) << "the screen stayed black after the restart";
   game.HoldKey("q");
 
   ASSERT_EQ(game.WaitExit(15s), std::optional<int>(0)) << game.Log();
@@ -137,4 +148,6 @@ TEST(WholePassWindow, OneChallengerPlaysEveryScreenAndEntersTheRanking) {
   EXPECT_GT(distance, 245.0);
   EXPECT_GE(bounce, 696.375);
   EXPECT_EQ(number, 3);
+  EXPECT_FALSE(game.Exists("kavrel.dat.recovery"));
+  EXPECT_FALSE(game.Exists("kv_rank.dat.recovery"));
 }

@@ -6,8 +6,8 @@
 #      the Linux tool;
 #   3. kavrel.exe: its boxes (text, caption, owner) against the Linux replay's, the attract
 #      screen's static regions against the replay's picture, Q writing both files exactly as the
-#      Linux build does, ESC writing nothing, the end of the session saving as Q does, and
-#      hostile sprite sheets and data files.
+#      Linux build does, ESC writing nothing, a second game in the same folder refused, the end
+#      of the session saving as Q does, and hostile sprite sheets and data files.
 #   test.sh BUILD_DIR
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -301,6 +301,43 @@ if start_game "$work/win-esc"; then
   fi
 else
   fail "game: no start-up box appeared (ESC run)"
+fi
+timeout 20 wineserver -k 2>/dev/null || true
+
+# One game per folder: a second kavrel.exe started while the first still shows its start-up box
+# says so in one box and ends with 5, touching nothing; the first then plays on and quits.
+pass_files_dir "$work/win-twice"
+(cd "$work/win-twice" && WINEDEBUG=-all WINE_TIMEOUT=60 w "$build/kavrel.exe" >/dev/null 2>&1
+  echo $? >exit-code) &
+game_pid=$!
+first_box=$(find_box) || first_box=
+second_code=none
+if [[ -n $first_box ]]; then
+  mkdir -p "$work/win-twice/second"
+  (cd "$work/win-twice" && WINEDEBUG=-all,trace+win WINE_TIMEOUT=60 w "$build/kavrel.exe" \
+    2>second/wine.log >/dev/null; echo $? >second/exit-code) &
+  second_pid=$!
+  for _ in $(seq 200); do
+    id=$(xdotool search --name '^Error$' 2>/dev/null | head -1) && [[ -n $id ]] && break
+    sleep 0.1
+  done
+  [[ -n ${id:-} ]] && xdotool windowfocus --sync "$id" key Return 2>/dev/null || true
+  wait "$second_pid" || true
+  second_code=$(cat "$work/win-twice/second/exit-code")
+  xdotool windowfocus --sync "$first_box" key Return 2>/dev/null || true
+  sleep 2
+  press q
+fi
+first_code=$(wait_game "$work/win-twice")
+second_box=$(python3 "$here/wine_boxes.py" "$work/win-twice/second/wine.log" 2>/dev/null || true)
+if [[ $second_code == 5 && $first_code == 0 ]] &&
+  grep -q 'すでにゲームが動いています' <<<"$second_box" &&
+  [[ $(grep -c caption <<<"$second_box") == 1 ]] &&
+  same_files "$work/linux-q" "$work/win-twice" kavrel.dat kv_rank.dat &&
+  [[ ! -e $work/win-twice/kavrel.lock ]]; then
+  pass "game: a second game in the same folder shows one box, ends with 5 and touches nothing"
+else
+  fail "game: second game in the folder: exit $second_code (first $first_code), boxes: $second_box"
 fi
 timeout 20 wineserver -k 2>/dev/null || true
 

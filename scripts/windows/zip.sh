@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Packs the operator's zip from a Windows build: the game, its sprite sheet, the stand-in font,
-# the licences and README.txt. Refuses a game that needs any DLL beyond the system's own.
+# the licences, README.txt (Japanese) and README-en.txt. Refuses a game that needs any DLL beyond
+# the system's own.
 #   zip.sh BUILD_DIR ZIP
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -36,8 +37,16 @@ cp "$freetype/LICENSE.TXT" "$dir/licences/FreeType-license.txt"
 cp "$freetype/docs/FTL.TXT" "$dir/licences/FreeType-FTL.txt"
 cp /usr/share/doc/libz-mingw-w64/copyright "$dir/licences/zlib-copyright.txt"
 cp /usr/share/doc/mingw-w64-common/copyright "$dir/licences/mingw-w64-runtime-copyright.txt"
-# Windows' own editor shows CR LF text best.
-sed 's/$/\r/' "$root/scripts/windows/README.txt" >"$dir/README.txt"
+# The operator's README is kept as Notepad shows it on every Windows 10 and 11: UTF-8 with a
+# byte-order mark (else older Notepads take it for the ANSI code page) and CR LF line ends.
+readme=$root/scripts/windows/README.txt
+if [ "$(head -c 3 "$readme" | od -An -tx1 | tr -d ' ')" != efbbbf ] || grep -qv $'\r$' "$readme"; then
+  echo "zip: $readme must be UTF-8 with a byte-order mark and CR LF line ends" >&2
+  exit 1
+fi
+cp "$readme" "$dir/README.txt"
+# The English one is ASCII; Windows' own editor shows CR LF text best.
+sed 's/$/\r/' "$root/scripts/windows/README-en.txt" >"$dir/README-en.txt"
 
 mkdir -p "$(dirname "$zip")"
 rm -f "$zip"

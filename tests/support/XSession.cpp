@@ -162,7 +162,6 @@ uint32_t PixelAt(const std::string& rgb, int x, int y) {
 }
 
 bool GameRun::Start(const std::function<void(const fs::path& dir)>& prepare) {
-  const std::string game = GameBinary();
   if (!MissingForWindowTests(true).empty()) return false;
   char pattern[] = "/tmp/kavrel-game-XXXXXX";
   if (!mkdtemp(pattern)) return false;
@@ -170,6 +169,20 @@ bool GameRun::Start(const std::function<void(const fs::path& dir)>& prepare) {
   fs::copy_file(fs::path(KAVREL_SOURCE_DIR) / "assets/kavrel.bmp", dir_ / "kavrel.bmp");
   if (prepare) prepare(dir_);
   if (!x_.Start(noXFonts_)) return false;
+  Launch();
+  return true;
+}
+
+bool GameRun::StartAgain() {
+  if (!game_ || !game_->WaitStatus(5000ms)) return false;
+  game_.reset();
+  window_.clear();
+  Launch();
+  return true;
+}
+
+void GameRun::Launch() {
+  const std::string game = GameBinary();
   std::fflush(nullptr);
   const pid_t pid = fork();
   if (pid == 0) {
@@ -183,7 +196,6 @@ bool GameRun::Start(const std::function<void(const fs::path& dir)>& prepare) {
     _exit(127);
   }
   game_.emplace(pid);
-  return true;
 }
 
 GameRun::~GameRun() {

@@ -96,6 +96,8 @@ class GameRun {
   // Starts the game; false when it could not (check REQUIRE_WINDOW_TOOLS(true) first).
   // `prepare` may put files into the directory before the game starts.
   bool Start(const std::function<void(const std::filesystem::path& dir)>& prepare = {});
+  // Once the game has ended: starts it again in the same directory, on the same X server.
+  bool StartAgain();
   ~GameRun();
   // An environment variable for the game, set before Start.
   void SetEnv(const std::string& name, const std::string& value) { env_.push_back({name, value}); }
@@ -128,6 +130,7 @@ class GameRun {
   const XServer& X() const { return x_; }
 
  private:
+  void Launch();
   XServer x_;
   std::filesystem::path dir_;
   std::optional<Child> game_;

@@ -7,8 +7,9 @@
 
 namespace {
 
-// Thrown at the script's end time or the frame limit to unwind the game without letting it write
-// anything.
+// Thrown at the script's end or crash time or the frame limit to unwind the game without letting it
+// write anything (what removes a recovery copy runs only on the game's own ways out, never from a
+// destructor, so a crash leaves the copies as a kill would).
 struct EndOfScript {};
 
 class ReplayObserver final : public FrameObserver {
@@ -25,6 +26,7 @@ class ReplayObserver final : public FrameObserver {
     // The end is checked before any stall that is due at the same frame.
     if (system_.EndReached()) {
       run_.endTick = system_.GetTickCount();
+      run_.crashed = system_.Script().endIsCrash;
       throw EndOfScript{};
     }
     if (options_.frameLimit > 0 && nextFrame_ >= options_.frameLimit) {

@@ -72,7 +72,8 @@ struct ReplayRun {
   std::vector<MessageBoxRecord> messageBoxes;
   std::vector<FrameRecord> frames;
   std::optional<int> exitCode;      // the game's own result
-  std::optional<uint32_t> endTick;  // set when the script's end time stopped it
+  std::optional<uint32_t> endTick;  // set when the script's end (or crash) time stopped it
+  bool crashed = false;             // the stop was the script's crash
   // Set when the frame limit stopped it: the screen whose frame would have begun.
   std::optional<std::string> limitScreen;
 };

@@ -93,7 +93,7 @@ std::optional<plat::VirtualScript> ParseScript(std::string_view text, std::strin
 
     const std::string_view directive = words[0];
     size_t wanted = 0;
-    if (directive == "time" || directive == "tick" || directive == "end") {
+    if (directive == "time" || directive == "tick" || directive == "end" || directive == "crash") {
       wanted = 2;
     } else if (directive == "down" || directive == "up" || directive == "stall") {
       wanted = 3;
@@ -118,10 +118,14 @@ std::optional<plat::VirtualScript> ParseScript(std::string_view text, std::strin
       uint32_t tick = 0;
       if (auto bad = ReadNumber(words[1], "tick", tick)) return fail(*bad);
       script.startTick = tick;
-    } else if (directive == "end") {
+    } else if (directive == "end" || directive == "crash") {
       uint64_t t = 0;
       if (auto bad = ReadNumber(words[1], "time", t)) return fail(*bad);
-      script.end = script.end ? std::min(*script.end, t) : t;
+      // The earliest stop counts; of two at the same time, the one written first.
+      if (!script.end || t < *script.end) {
+        script.end = t;
+        script.endIsCrash = directive == "crash";
+      }
     } else if (directive == "stall") {
       uint64_t t = 0;
       uint64_t d = 0;

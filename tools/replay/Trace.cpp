@@ -277,7 +277,17 @@ void TraceWriter::Exit(int code) {
 }
 
 void TraceWriter::End(uint32_t tick) {
-  buffer_ += "{\"ev\":\"end\",\"tick\":";
+  StopRecord("end", tick);
+}
+
+void TraceWriter::Crash(uint32_t tick) {
+  StopRecord("crash", tick);
+}
+
+void TraceWriter::StopRecord(const char* ev, uint32_t tick) {
+  buffer_ += "{\"ev\":\"";
+  buffer_ += ev;
+  buffer_ += "\",\"tick\":";
   json::AppendInt(buffer_, tick);
   buffer_ += '}';
   EndLine();

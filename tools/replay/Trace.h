@@ -22,6 +22,7 @@ class TraceWriter {
   void Frame(const FrameRecord& frame);
   void Exit(int code);
   void End(uint32_t tick);
+  void Crash(uint32_t tick);
 
   // Writes out what is buffered; false when any write so far has failed.
   bool Flush();
@@ -33,6 +34,7 @@ class TraceWriter {
  private:
   void AppendFrame(std::string& out, const FrameRecord& frame);
   void EndLine();
+  void StopRecord(const char* ev, uint32_t tick);
   // Shift-JIS bytes decoded for reading; cached, since screens draw the same lines every frame.
   const std::string& Utf8Of(std::string_view sjis);
 

@@ -1,9 +1,10 @@
 // kavrel-replay SCRIPT [--trace FILE] [--png DIR] [--png-frames LIST]
 //
 // Plays the game headless from a script in the current directory. Exit status: the game's own
-// result, 3 when the script's end time stopped it, 2 for a bad command line or script, 4 when the
-// trace or a PNG file could not be written.
+// result, 3 when the script's end time stopped it, 6 when its crash time killed it, 2 for a bad
+// command line or script, 4 when the trace or a PNG file could not be written.
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -22,6 +23,7 @@ namespace {
 constexpr int kBadUsage = 2;
 constexpr int kStoppedAtEnd = 3;
 constexpr int kOutputFailed = 4;
+constexpr int kCrashed = 6;
 constexpr const char* kUsage =
     "usage: kavrel-replay SCRIPT [--trace FILE] [--png DIR] [--png-frames LIST]";
 
@@ -143,6 +145,8 @@ int main(int argc, char** argv) {
   if (trace) {
     if (run.exitCode) {
       trace->Exit(*run.exitCode);
+    } else if (run.crashed) {
+      trace->Crash(run.endTick.value_or(0));
     } else {
       trace->End(run.endTick.value_or(0));
     }
@@ -163,5 +167,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "kavrel-replay: cannot write %s\n", png->Failure()->c_str());
     }
   }
+  // A killed program runs nothing more: no destructor, no handler at exit.
+  if (run.crashed) std::_Exit(outputOk ? kCrashed : kOutputFailed);
   return outputOk ? code : kOutputFailed;
 }

@@ -1,0 +1,25 @@
+// What the operator must know is told in boxes, in Japanese like the game's own, since nobody
+// reads standard error at a booth: another game already running in the folder, a data file that
+// could not be read or whose recovery copy could not be put back, a save that failed at Q, and no
+// Japanese face for the text. The reasons are fixed words of the game's own, the same on every
+// system.
+#pragma once
+
+#include <vector>
+
+#include "store/DataFiles.h"
+#include "store/Recovery.h"
+
+namespace plat {
+class System;
+}
+
+// The exit code when another game holds the directory.
+inline constexpr int kAlreadyRunning = 5;
+
+void TellAlreadyRunning(plat::System& system);
+// One box for each notice.
+void TellStartUpNotices(plat::System& system, const std::vector<StartUpNotice>& notices);
+// One box for each file not saved.
+void TellSaveFailures(plat::System& system, const DataFilesSave& save);
+void TellNoJapaneseFace(plat::System& system);

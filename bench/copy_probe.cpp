@@ -1,0 +1,39 @@
+// How long the recovery copies take between two visitors: both copies written the way the game
+// writes them after a pass (temporary file, write, flush, sync, rename, directory sync), in the
+// directory given, many times. Prints the median and the longest in milliseconds.
+//
+//   copy_probe DIR [COUNT]
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "game/GameState.h"
+#include "store/Recovery.h"
+
+int main(int argc, char** argv) {
+  if (argc < 2 || chdir(argv[1]) != 0) {
+    std::fprintf(stderr, "usage: copy_probe DIR [COUNT]\n");
+    return 2;
+  }
+  const int count = argc > 2 ? std::max(1, std::atoi(argv[2])) : 200;
+  GameState state;
+  state.bestDistance = 1234.5;
+  state.bestBounce = 876.25;
+  std::vector<double> ms;
+  for (int i = 0; i < count; ++i) {
+    state.challengerNumber = i;
+    const auto start = std::chrono::steady_clock::now();
+    WriteRecoveryCopies(state);
+    ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                     .count());
+  }
+  RemoveRecoveryCopies();
+  std::sort(ms.begin(), ms.end());
+  std::printf("recovery copies: median %.2f ms, longest %.2f ms over %d passes\n",
+              ms[ms.size() / 2], ms.back(), count);
+  return 0;
+}
