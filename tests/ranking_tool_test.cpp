@@ -227,10 +227,11 @@ TEST(RankingTool, CommandsAndBadInputOverTheGamesFiles) {
   outside.Write("other.dat", kOther);
   outside.Write("late.dat", kLate);
   outside.Write("record.dat", kRecord);
-  const fs::path dir = fs::path(outside.Path()) / "booth";
+  int n = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    fs::remove_all(dir);
+    // A directory of its own (Windows removes no directory that is a current one).
+    const fs::path dir = fs::path(outside.Path()) / ("booth" + std::to_string(++n));
     fs::create_directory(dir);
     auto write = [&](const char* file, const std::string& bytes) {
       if (bytes == "(directory)") {

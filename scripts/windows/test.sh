@@ -180,6 +180,18 @@ for cmd in list "remove 1"; do
     fail "kavrel-ranking.exe $cmd: exit $linux_code/$win_code, or the output or files differ"
   fi
 done
+# A read-only ranking file: reset all changes neither file, and says why in one line.
+pass_files_dir "$work/win-ranking"
+chmod a-w "$work/win-ranking/kv_rank.dat"
+win_code=0
+w "$build/kavrel-ranking.exe" --data-dir "$(winepath -w "$work/win-ranking")" reset all \
+  2>"$work/win-ranking.err" || win_code=$?
+if [[ $win_code == 1 && $(wc -l <"$work/win-ranking.err") == 1 ]] &&
+  same_files "$work/linux-plain" "$work/win-ranking" kavrel.dat kv_rank.dat; then
+  pass "kavrel-ranking.exe reset all: a read-only ranking file leaves both files as they were"
+else
+  fail "kavrel-ranking.exe reset all, read-only ranking: exit $win_code, $(cat "$work/win-ranking.err")"
+fi
 
 # 3. The game in a window. Wine's desktop process must start anew, on the X display.
 started=$SECONDS

@@ -133,50 +133,45 @@ int RefuseNotices(Output& out, const std::vector<StartUpNotice>& notices) {
   return kRefused;
 }
 
-// Whether a file may be replaced, as the safe save asks before it writes, so that a command that
-// writes two files fails before the first.
-bool MayReplace(const char* file, int& error) {
-  errno = 0;
-  FILE* probe = std::fopen(file, "r+b");
-  if (probe) {
-    std::fclose(probe);
-    return true;
-  }
-  error = errno;
-  return errno == ENOENT;
-}
-
-// Writes the files given through the game's safe save; `done` is said when all were written.
+// Writes the files given through the game's safe save; `done` is said when all were written. Both
+// new files are complete on disk before either replaces its old one, so that a file that cannot
+// be written (read-only, a full disk) leaves both as they were.
 int WriteFiles(Output& out, const GameState* record, const RankingTable* ranking,
                const std::string& done) {
-  for (const char* file :
-       {record ? kRecordFileName : nullptr, ranking ? kRankingFileName : nullptr}) {
-    int error = 0;
-    if (file && !MayReplace(file, error))
-      return Refuse(out, Fill(Say({"{} に書けません({})。", "{} cannot be written ({})."}),
-                              {file, Reason(error)}));
-  }
-  DataFilesSave save;
+  struct Pending {
+    const char* file;
+    std::string bytes;
+  };
+  std::vector<Pending> files;
+  if (record) files.push_back({kRecordFileName, FormatRecordFile(*record)});
+  if (ranking) files.push_back({kRankingFileName, FormatRankingFile(*ranking)});
   FileOps& ops = PosixFileOps();
-  if (record) {
-    save.record.saved =
-        ReplaceFile(ops, kRecordFileName, FormatRecordFile(*record), &save.record.error);
-    if (!save.record.saved)
-      return Refuse(out, Fill(Say({"{} に書けません({})。", "{} cannot be written ({})."}),
-                              {kRecordFileName, Reason(save.record.error)}));
-  }
-  if (ranking) {
-    save.ranking.saved =
-        ReplaceFile(ops, kRankingFileName, FormatRankingFile(*ranking), &save.ranking.error);
-    if (!save.ranking.saved) {
-      RemoveSavedCopies(save);
-      out.Problem("kavrel-ranking: " +
-                  Fill(Say({"{} に書けません({})。{} だけ書きました。",
-                            "{} cannot be written ({}). Only {} was written."}),
-                       {kRankingFileName, Reason(save.ranking.error), kRecordFileName}));
-      return kRefused;
+  auto cannotWrite = [&](const char* file, int error) {
+    return Fill(Say({"{} に書けません({})。", "{} cannot be written ({})."}),
+                {file, Reason(error)});
+  };
+  for (size_t i = 0; i < files.size(); ++i) {
+    int error = 0;
+    if (!PrepareReplacement(ops, files[i].file, files[i].bytes, &error)) {
+      for (size_t j = 0; j < i; ++j) ops.Remove(TemporaryPathFor(files[j].file));
+      return Refuse(out, cannotWrite(files[i].file, error));
     }
   }
+  DataFilesSave save;
+  for (size_t i = 0; i < files.size(); ++i) {
+    int error = 0;
+    const bool saved = CommitReplacement(ops, files[i].file, &error);
+    (files[i].file == kRecordFileName ? save.record : save.ranking).saved = saved;
+    if (saved) continue;
+    for (size_t j = i + 1; j < files.size(); ++j) ops.Remove(TemporaryPathFor(files[j].file));
+    ops.SyncDirectory(".");
+    RemoveSavedCopies(save);
+    if (i == 0) return Refuse(out, cannotWrite(files[i].file, error));
+    out.Problem("kavrel-ranking: " + cannotWrite(files[i].file, error) +
+                Fill(Say({"{} だけ書きました。", " Only {} was written."}), {files[0].file}));
+    return kRefused;
+  }
+  ops.SyncDirectory(".");
   RemoveSavedCopies(save);
   out.Line(done);
   return kDone;
