@@ -35,8 +35,25 @@ using plat::Say;
 
 constexpr plat::Bilingual kNothingChanged = {"何も変更していません。", "Nothing was changed."};
 
+// Why a file could not be read or written: the system's words in English, the game's own in
+// Japanese.
 std::string Reason(int error) {
-  return std::strerror(error);
+  if (!plat::OperatorReadsJapanese()) return std::strerror(error);
+  switch (error) {
+    case ENOENT:
+      return "ありません";
+    case EACCES:
+    case EPERM:
+      return "使うことが許されていません";
+    case EROFS:
+      return "書き込めない場所にあります";
+    case ENOSPC:
+      return "ディスクがいっぱいです";
+    case EISDIR:
+      return "同じ名前のフォルダがあります";
+    default:
+      return "読み書きに失敗しました";
+  }
 }
 
 // The line of a refusal: what is wrong, then that nothing was changed.
