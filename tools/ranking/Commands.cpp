@@ -1,0 +1,147 @@
+#include "tools/ranking/Commands.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+
+#include "platform/Language.h"
+#include "store/SafeFile.h"
+#include "tools/ranking/DataFileAccess.h"
+#include "tools/ranking/Edits.h"
+#include "tools/ranking/Text.h"
+
+namespace ranking {
+
+namespace fs = std::filesystem;
+using plat::Say;
+
+namespace {
+
+void ListTables(Output& out, const GameState& record, const RankingTable& table) {
+  size_t width = 0;
+  for (const RankingEntry& entry : table)
+    width = std::max(width, std::to_string(entry.score).size());
+  for (size_t z = 0; z < table.size(); ++z) {
+    std::string score = std::to_string(table[z].score);
+    score.insert(0, width - score.size(), ' ');
+    out.Line(Fill(Say({"{}位  {}点  {}", "{}.  {}  {}"}),
+                  {std::to_string(z + 1), score, ReadableName(table[z].name)}));
+  }
+  out.Line(
+      Fill(Say({"最高飛距離: {}", "best distance: {}"}), {std::to_string(record.bestDistance)}));
+  out.Line(Fill(Say({"最高バウンド得点: {}", "best bounce score: {}"}),
+                {std::to_string(record.bestBounce)}));
+  out.Line(Fill(Say({"次の挑戦者番号: {}", "next challenger number: {}"}),
+                {std::to_string(record.challengerNumber)}));
+}
+
+}  // namespace
+
+std::string PlaceWord(int place) {
+  return Fill(Say({"{}位", "place {}"}), {std::to_string(place)});
+}
+
+int List(Output& out, bool gameRunning) {
+  const std::optional<GameState> record = CheckedRecord(out);
+  if (!record) return kRefused;
+  const std::optional<RankingTable> table = CheckedRanking(out);
+  if (!table) return kRefused;
+  ListTables(out, *record, *table);
+  std::string bytes;
+  if (ReadBytes(kRecordFileName, bytes).kind == DataFileRead::Absent &&
+      ReadBytes(kRankingFileName, bytes).kind == DataFileRead::Absent)
+    out.Line(Say({"(このフォルダにはデータのファイルがまだありません。ゲームの初めの値です。)",
+                  "(There are no data files in this folder yet: these are the game's first "
+                  "values.)"}));
+  if (gameRunning) {
+    for (const char* file : {kRecordFileName, kRankingFileName}) {
+      std::string bytes;
+      if (ReadBytes(RecoveryPathFor(file), bytes).kind == DataFileRead::Absent) continue;
+      out.Line(Fill(Say({"ゲームが動いています。{} に、{} にまだ入っていない結果があります。",
+                         "The game is running. {} holds results not yet in {}."}),
+                    {RecoveryPathFor(file), file}));
+    }
+  }
+  return kDone;
+}
+
+int Backup(Output& out, const fs::path& base) {
+  std::error_code ec;
+  if (!fs::is_directory(base, ec))
+    return Refuse(
+        out, Fill(Say({"{} はフォルダではありません。", "{} is not a folder."}), {Utf8Of(base)}));
+  struct Copy {
+    const char* file;
+    std::string bytes;
+  };
+  std::vector<Copy> copies;
+  for (const char* file : {kRecordFileName, kRankingFileName}) {
+    std::string bytes;
+    const DataFileRead read = ReadBytes(file, bytes);
+    if (read.kind == DataFileRead::Unreadable)
+      return Refuse(out, Fill(Say({"{} を読めません({})。", "{} cannot be read ({})."}),
+                              {file, Reason(read.error)}));
+    if (read.kind == DataFileRead::Read) copies.push_back({file, std::move(bytes)});
+  }
+  if (copies.empty())
+    return Refuse(out, Say({"データのファイルがまだありません。", "There are no data files yet."}));
+
+  const std::time_t now = std::time(nullptr);
+  char name[64];
+  std::strftime(name, sizeof name, "kavrel-backup-%Y%m%d-%H%M%S", std::localtime(&now));
+  const fs::path target = base / name;
+  if (!fs::create_directory(target, ec)) {
+    if (!ec)
+      return Refuse(out,
+                    Fill(Say({"{} はもうあります。", "{} is there already."}), {Utf8Of(target)}));
+    return Refuse(out, Fill(Say({"{} を作れません({})。", "{} cannot be made ({})."}),
+                            {Utf8Of(target), ec.message()}));
+  }
+  // Into the new folder by name, so that the safe save needs no path on any system.
+  InDirectory inTarget(target);
+  if (!inTarget.entered())
+    return Refuse(out, Fill(Say({"{} に入れません({})。", "{} cannot be entered ({})."}),
+                            {Utf8Of(target), inTarget.error()}));
+  std::string names;
+  for (const Copy& copy : copies) {
+    int error = 0;
+    if (!ReplaceFile(PosixFileOps(), copy.file, copy.bytes, &error)) {
+      out.Problem("kavrel-ranking: " + Fill(Say({"{} を {} にコピーできません({})。",
+                                                 "{} cannot be copied into {} ({})."}),
+                                            {copy.file, Utf8Of(target), Reason(error)}));
+      return kRefused;
+    }
+    names += (names.empty() ? "" : ", ") + std::string(copy.file);
+  }
+  out.Line(
+      Fill(Say({"{} を {} にコピーしました。", "Copied {} into {}."}), {names, Utf8Of(target)}));
+  return kDone;
+}
+
+int MergeFiles(Output& out, const std::vector<fs::path>& files) {
+  std::optional<RankingTable> here = CheckedRanking(out);
+  if (!here) return kRefused;
+  std::vector<RankingTable> others;
+  for (const fs::path& path : files) {
+    const std::string name = Utf8Of(path);
+    std::string bytes;
+    const DataFileRead read = ReadBytes(name, bytes);
+    if (read.kind == DataFileRead::Absent)
+      return Refuse(out, Fill(Say({"{} がありません。", "{} does not exist."}), {name}));
+    if (read.kind == DataFileRead::Unreadable)
+      return Refuse(out, Fill(Say({"{} を読めません({})。", "{} cannot be read ({})."}),
+                              {name, Reason(read.error)}));
+    if (const std::optional<int> line = RankingFileMismatch(bytes))
+      return Refuse(out, Fill(Say({"{} はランキングのファイルではありません({} 行目)。",
+                                   "{} is not a ranking file (line {})."}),
+                              {name, std::to_string(*line)}));
+    others.push_back(RankingFrom(bytes));
+  }
+  const RankingTable merged = ranking::Merge(*here, others);
+  return WriteFiles(
+      out, nullptr, &merged,
+      Fill(Say({"{} 個のファイルと合わせました。", "Merged {} file(s) into the ranking."}),
+           {std::to_string(files.size())}));
+}
+
+}  // namespace ranking

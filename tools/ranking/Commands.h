@@ -1,0 +1,25 @@
+// The commands that read more than they write: list, backup and merge.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tools/ranking/Run.h"
+
+namespace ranking {
+
+// The five places, the best results and the challenger number. Beside a running game
+// (`gameRunning`) the files are read as they are, and a recovery copy waiting is told of.
+int List(Output& out, bool gameRunning);
+
+// A new folder named for this moment in `base`, holding both data files as they are.
+int Backup(Output& out, const std::filesystem::path& base);
+
+// The ranking here merged with the ranking files `files`.
+int MergeFiles(Output& out, const std::vector<std::filesystem::path>& files);
+
+// "place N" in the operator's language.
+std::string PlaceWord(int place);
+
+}  // namespace ranking

@@ -1,0 +1,185 @@
+#include "tools/ranking/DataFileAccess.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/Language.h"
+#include "store/SafeFile.h"
+#include "store/TextScan.h"
+#include "tools/ranking/Edits.h"
+#include "tools/ranking/Text.h"
+#ifdef _WIN32
+#include "platform/win/WinHost.h"
+#endif
+
+namespace ranking {
+
+namespace fs = std::filesystem;
+using plat::Say;
+
+namespace {
+
+constexpr plat::Bilingual kNothingChanged = {"何も変更していません。", "Nothing was changed."};
+
+// A data file as the command needs it: the game's values, or a refusal already reported.
+std::optional<std::string> CheckedBytes(Output& out, const char* file,
+                                        std::optional<int> (*mismatch)(std::string_view)) {
+  std::string bytes;
+  const DataFileRead read = ReadBytes(file, bytes);
+  if (read.kind == DataFileRead::Unreadable) {
+    Refuse(out, Fill(Say({"{} を読めません({})。", "{} cannot be read ({})."}),
+                     {file, Reason(read.error)}));
+    return std::nullopt;
+  }
+  if (read.kind == DataFileRead::Read) {
+    if (const std::optional<int> line = mismatch(bytes)) {
+      const std::string what = file == std::string(kRankingFileName) ? "ranking" : "record";
+      Refuse(out, Fill(Say({"{} の {} 行目がゲームの書く形ではありません。直すか "
+                            "\"kavrel-ranking reset {}\" で初めからにしてください。",
+                            "{} line {} is not as the game writes it. Mend it, or start "
+                            "afresh with \"kavrel-ranking reset {}\"."}),
+                       {file, std::to_string(*line), what}));
+      return std::nullopt;
+    }
+  }
+  return bytes;
+}
+
+}  // namespace
+
+// The system's words in English, the game's own in Japanese.
+std::string Reason(int error) {
+  if (!plat::OperatorReadsJapanese()) return std::strerror(error);
+  switch (error) {
+    case ENOENT:
+      return "ありません";
+    case EACCES:
+    case EPERM:
+      return "使うことが許されていません";
+    case EROFS:
+      return "書き込めない場所にあります";
+    case ENOSPC:
+      return "ディスクがいっぱいです";
+    case EISDIR:
+      return "同じ名前のフォルダがあります";
+    default:
+      return "読み書きに失敗しました";
+  }
+}
+
+int Refuse(Output& out, const std::string& what) {
+  out.Problem("kavrel-ranking: " + what + Say({"", " "}) + Say(kNothingChanged));
+  return kRefused;
+}
+
+DataFileRead ReadBytes(const std::string& path, std::string& bytes) {
+#ifdef _WIN32
+  const int error = plat::win::ReadSharing(path, kMaxDataFileBytes, bytes);
+  if (error == 0) return {DataFileRead::Read, 0};
+  if (error == ENOENT) return {DataFileRead::Absent, 0};
+  return {DataFileRead::Unreadable, error};
+#else
+  return ReadDataFile(path.c_str(), bytes);
+#endif
+}
+
+std::optional<RankingTable> CheckedRanking(Output& out) {
+  const std::optional<std::string> bytes =
+      CheckedBytes(out, kRankingFileName, &RankingFileMismatch);
+  if (!bytes) return std::nullopt;
+  return RankingFrom(*bytes);
+}
+
+std::optional<GameState> CheckedRecord(Output& out) {
+  const std::optional<std::string> bytes = CheckedBytes(out, kRecordFileName, &RecordFileMismatch);
+  if (!bytes) return std::nullopt;
+  return RecordFrom(*bytes);
+}
+
+int RefuseNotices(Output& out, const std::vector<StartUpNotice>& notices) {
+  for (const StartUpNotice& notice : notices) {
+    const std::string copy = RecoveryPathFor(notice.file);
+    if (notice.kind == StartUpNotice::Unreadable) {
+      Refuse(out, Fill(Say({"{} を読めません({})。", "{} cannot be read ({})."}),
+                       {notice.file, Reason(notice.error)}));
+    } else {
+      Refuse(out, Fill(Say({"{} を {} に戻せません({})。", "{} cannot be put back into {} ({})."}),
+                       {copy, notice.file, Reason(notice.error)}));
+    }
+  }
+  return kRefused;
+}
+
+int WriteFiles(Output& out, const GameState* record, const RankingTable* ranking,
+               const std::string& done) {
+  struct Pending {
+    const char* file;
+    std::string bytes;
+  };
+  std::vector<Pending> files;
+  if (record) files.push_back({kRecordFileName, FormatRecordFile(*record)});
+  if (ranking) files.push_back({kRankingFileName, FormatRankingFile(*ranking)});
+  FileOps& ops = PosixFileOps();
+  auto cannotWrite = [&](const char* file, int error) {
+    return Fill(Say({"{} に書けません({})。", "{} cannot be written ({})."}),
+                {file, Reason(error)});
+  };
+  for (size_t i = 0; i < files.size(); ++i) {
+    int error = 0;
+    if (!PrepareReplacement(ops, files[i].file, files[i].bytes, &error)) {
+      for (size_t j = 0; j < i; ++j) ops.Remove(TemporaryPathFor(files[j].file));
+      return Refuse(out, cannotWrite(files[i].file, error));
+    }
+  }
+  DataFilesSave save;
+  for (size_t i = 0; i < files.size(); ++i) {
+    int error = 0;
+    const bool saved = CommitReplacement(ops, files[i].file, &error);
+    (files[i].file == kRecordFileName ? save.record : save.ranking).saved = saved;
+    if (saved) continue;
+    for (size_t j = i + 1; j < files.size(); ++j) ops.Remove(TemporaryPathFor(files[j].file));
+    ops.SyncDirectory(".");
+    RemoveSavedCopies(save);
+    if (i == 0) return Refuse(out, cannotWrite(files[i].file, error));
+    out.Problem("kavrel-ranking: " + cannotWrite(files[i].file, error) +
+                Fill(Say({"{} だけ書きました。", " Only {} was written."}), {files[0].file}));
+    return kRefused;
+  }
+  ops.SyncDirectory(".");
+  RemoveSavedCopies(save);
+  out.Line(done);
+  return kDone;
+}
+fs::path PathFromUtf8(const std::string& utf8) {
+  return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string Utf8Of(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+// Paths the operator gave, from where the tool was started.
+fs::path Absolute(const std::string& utf8) {
+  std::error_code ec;
+  fs::path path = fs::absolute(PathFromUtf8(utf8), ec).lexically_normal();
+  if (ec) return PathFromUtf8(utf8);
+  // "dir/" and "dir/." name dir.
+  if (!path.has_filename() && path.has_relative_path()) path = path.parent_path();
+  return path;
+}
+
+InDirectory::InDirectory(const fs::path& dir) {
+  std::error_code ec;
+  previous_ = fs::current_path(ec);
+  if (!ec) fs::current_path(dir, ec);
+  entered_ = !ec;
+  error_ = ec.message();
+}
+
+InDirectory::~InDirectory() {
+  std::error_code ec;
+  if (entered_) fs::current_path(previous_, ec);
+}
+
+}  // namespace ranking
