@@ -10,9 +10,14 @@
 #include <sstream>
 #include <string>
 #include <vector>
+#ifdef _WIN32
+#include <chrono>
+#include <thread>
+#endif
 
 #include "platform/DirectoryLock.h"
 #include "store/DataFiles.h"
+#include "store/SafeFile.h"
 #include "tests/support/Scenario.h"
 #include "tools/ranking/Edits.h"
 #include "tools/ranking/Run.h"
@@ -355,5 +360,24 @@ TEST(RankingTool, BackupCopiesBothFilesIntoANewFolder) {
   EXPECT_EQ(dir.Read(name + "/kavrel.dat"), kRecord);
   EXPECT_EQ(std::distance(fs::directory_iterator(made[0]), fs::directory_iterator()), 2);
 }
+
+#ifdef _WIN32
+// A reader that holds the file without sharing its deletion for a moment (a virus scanner, the
+// indexer, C's own open) does not make the game's save fail.
+TEST(RankingTool, TheSaveWaitsForAReaderThatLetsGoSoon) {
+  ScratchDir dir(false);
+  dir.Write(kRankingFileName, kHere);
+  std::ifstream reader(dir.PathOf(kRankingFileName), std::ios::binary);
+  ASSERT_TRUE(reader.is_open());
+  std::thread letGo([&reader] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    reader.close();
+  });
+  int error = 0;
+  EXPECT_TRUE(ReplaceFile(PosixFileOps(), kRankingFileName, kFreshRanking, &error)) << error;
+  letGo.join();
+  EXPECT_EQ(dir.Read(kRankingFileName), kFreshRanking);
+}
+#endif
 
 }  // namespace

@@ -129,8 +129,10 @@ bool MoveReplacing(const std::string& from, const std::string& to) {
       return true;
     error = GetLastError();
     // Someone has the old file open without sharing its deletion, mostly for a moment (a virus
-    // scanner, the indexer, a reader): about a second of retries.
-    const bool busy = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+    // scanner, the indexer, a reader): about a second of retries. Windows tells that as access
+    // denied; a read-only file, which it also means, was refused before the writing.
+    const bool busy = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
+                      error == ERROR_LOCK_VIOLATION;
     if (!busy || attempt >= 20) break;
     Sleep(50);
   }

@@ -27,8 +27,8 @@ std::string SystemFontsDirectory();
 void SetStandardStreamsBinary();
 
 // Replaces `to` by `from` (MoveFileEx, replacing, written through), and forces a file's bytes to
-// the disk. Paths in UTF-8; on failure errno tells why. A sharing violation (a reader, a virus
-// scanner or the indexer holding `to` open) is tried again for about a second.
+// the disk. Paths in UTF-8; on failure errno tells why. A file held open (by a reader, a virus
+// scanner or the indexer) is tried again for about a second.
 bool MoveReplacing(const std::string& from, const std::string& to);
 bool CommitToDisk(std::FILE* file);
 
