@@ -286,15 +286,16 @@ timeout 20 wineserver -k 2>/dev/null || true
 # One game per folder: a second kavrel.exe started while the first still shows its start-up box
 # says so in one box and ends with 5, touching nothing; the first then plays on and quits.
 pass_files_dir "$work/win-twice"
-(cd "$work/win-twice" && WINEDEBUG=-all WINE_TIMEOUT=60 w "$build/kavrel.exe" >/dev/null 2>&1
-  echo $? >exit-code) &
+# (Outside an `if`, a subshell stops at a failing command: each one keeps its exit code itself.)
+(cd "$work/win-twice" && rc=0 && { WINEDEBUG=-all WINE_TIMEOUT=60 w "$build/kavrel.exe" \
+  >/dev/null 2>&1 || rc=$?; } && echo $rc >exit-code) &
 game_pid=$!
 first_box=$(find_box) || first_box=
 second_code=none
 if [[ -n $first_box ]]; then
   mkdir -p "$work/win-twice/second"
-  (cd "$work/win-twice" && WINEDEBUG=-all,trace+win WINE_TIMEOUT=60 w "$build/kavrel.exe" \
-    2>second/wine.log >/dev/null; echo $? >second/exit-code) &
+  (cd "$work/win-twice" && rc=0 && { WINEDEBUG=-all,trace+win WINE_TIMEOUT=60 \
+    w "$build/kavrel.exe" 2>second/wine.log >/dev/null || rc=$?; } && echo $rc >second/exit-code) &
   second_pid=$!
   for _ in $(seq 200); do
     id=$(xdotool search --name '^Error$' 2>/dev/null | head -1) && [[ -n $id ]] && break
@@ -302,7 +303,7 @@ if [[ -n $first_box ]]; then
   done
   [[ -n ${id:-} ]] && xdotool windowfocus --sync "$id" key Return 2>/dev/null || true
   wait "$second_pid" || true
-  second_code=$(cat "$work/win-twice/second/exit-code")
+  second_code=$(cat "$work/win-twice/second/exit-code" 2>/dev/null || echo none)
   xdotool windowfocus --sync "$first_box" key Return 2>/dev/null || true
   sleep 2
   press q
