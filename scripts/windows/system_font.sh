@@ -7,7 +7,7 @@
 # proportional IPAPGothic under its cousins' names. A copy of the game with no ipag.ttf beside it
 # must draw ipag.ttf's pixels; with the faces swapped it must draw the proportional face's pixels
 # instead, so that a wrong face cannot pass.
-started=$SECONDS
+font_started=$SECONDS
 mkdir -p "$work/font-right" "$work/font-swapped"
 # Debian's python3, which has fontTools, whatever python3 comes first on the path.
 /usr/bin/python3 "$here/standin_msgothic.py" "$work/font-right/msgothic.ttc"
@@ -63,4 +63,4 @@ for font_faces in right swapped; do
   timeout 20 wineserver -k 2>/dev/null || true
 done
 export WINEPREFIX=$shared_prefix
-echo "windows: the system font runs took $((SECONDS - started)) s"
+echo "windows: the system font runs took $((SECONDS - font_started)) s"
