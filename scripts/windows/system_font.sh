@@ -26,10 +26,12 @@ pass_files_dir "$work/linux-font-swapped"
 
 # A prefix of the test's own, so that the shared one never holds the stand-in: hard links to
 # Wine's program files (only an update of the prefix writes them, and the runs above brought it up
-# to date), copies of everything else (the registry, settings).
+# to date), copies of everything else (the registry, settings). A whole copy (about 700 MB) where
+# the temporary folder is on another file system.
 shared_prefix=$WINEPREFIX
 timeout 20 wineserver -k 2>/dev/null || true
-cp -al "$shared_prefix" "$work/font-prefix"
+cp -al "$shared_prefix" "$work/font-prefix" 2>/dev/null ||
+  { rm -rf "$work/font-prefix" && cp -a "$shared_prefix" "$work/font-prefix"; }
 (cd "$shared_prefix" && find . -type f ! -iname '*.dll' ! -iname '*.exe' ! -iname '*.drv' \
   ! -iname '*.sys' -exec cp -p --parents --remove-destination -t "$work/font-prefix" {} +)
 export WINEPREFIX=$work/font-prefix
