@@ -17,7 +17,8 @@
 #                desktop-file-validate for the menu entry
 #   windows      the Windows build: mingw-w64 (posix threads), its zlib, what unpacks Debian's
 #                sources, GoogleTest's sources, the IPAGothic face and zip
-#   windows-test the windows set plus Wine (64-bit), Xvfb, the X tools, and the Linux replay
+#   windows-test the windows set plus Wine (64-bit), Xvfb, the X tools, the Linux replay, and
+#                fontTools (the stand-in system font)
 #
 # Runs apt-get as root, or through sudo for another user. Quick when everything is in place.
 set -euo pipefail
@@ -41,7 +42,7 @@ for set in "${@:-game}"; do
     package) packages+=("${game[@]}" "${package[@]}") ;;
     package-test) packages+=("${game[@]}" "${package[@]}" xvfb xdotool x11-utils desktop-file-utils) ;;
     windows) packages+=("${windows[@]}") ;;
-    windows-test) packages+=("${windows[@]}" wine wine64 "${xtools[@]}" python3 "${game[@]}" libpng-dev) ;;
+    windows-test) packages+=("${windows[@]}" wine wine64 "${xtools[@]}" python3 python3-fonttools "${game[@]}" libpng-dev) ;;
     *)
       echo "setup: unknown set '$set' (game test sanitize fuzz screenshots bench perf package package-test windows windows-test)" >&2
       exit 2

@@ -47,7 +47,7 @@ DataFileRead ReadDataFile(const char* path, std::string& text) {
   const int fd = ::open(path, kReadFlags);
   if (fd < 0) {
     if (errno == ENOENT) return {DataFileRead::Absent, 0};
-    return {DataFileRead::Unreadable, errno};
+    return {DataFileRead::Unreadable, ErrorOrFolderInTheWay(path, errno)};
   }
   DataFileRead result{DataFileRead::Read, 0};
   struct stat st {};

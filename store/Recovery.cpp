@@ -25,10 +25,21 @@ const DataFile kDataFiles[] = {
     {kRankingFileName, &FormatRanking, &ReadRanking},
 };
 
-void RemoveCopy(const char* file) {
+// True when a copy was there and is gone.
+bool RemoveCopy(FileOps& ops, const char* file) {
   const std::string copy = RecoveryPathFor(file);
-  if (std::remove(copy.c_str()) != 0 && errno != ENOENT)
+  errno = 0;
+  if (ops.Remove(copy)) return true;
+  if (errno != ENOENT)
     std::fprintf(stderr, "kavrel: %s not removed: %s\n", copy.c_str(), std::strerror(errno));
+  return false;
+}
+
+// The removal made durable too: a copy that came back after a power cut would roll its file back.
+void RemoveCopies(FileOps& ops, bool record, bool ranking) {
+  const bool removedRecord = record && RemoveCopy(ops, kRecordFileName);
+  const bool removedRanking = ranking && RemoveCopy(ops, kRankingFileName);
+  if (removedRecord || removedRanking) ops.SyncDirectory(DirectoryOf(kRecordFileName));
 }
 
 // Puts a waiting copy of `file` in place, or keeps it and reads its values instead. Returns what
@@ -46,7 +57,8 @@ DataFileRead RestoreAndRead(const DataFile& file, GameState& state,
   } else if (copy.kind == DataFileRead::Read) {
     int error = found.error;
     if (found.kind != DataFileRead::Unreadable && ReplaceFile(ops, file.name, copyText, &error)) {
-      RemoveCopy(file.name);
+      // Put back the same way again, should a power cut bring the copy back.
+      RemoveCopy(ops, file.name);
       found = {DataFileRead::Read, 0};
     } else {
       notices.push_back({file.name, StartUpNotice::CopyKept, error});
@@ -83,13 +95,12 @@ void WriteRecoveryCopies(const GameState& state, FileOps& ops) {
   if (anyInPlace) ops.SyncDirectory(DirectoryOf(kRecordFileName));
 }
 
-void RemoveSavedCopies(const DataFilesSave& save) {
-  if (save.record.saved) RemoveCopy(kRecordFileName);
-  if (save.ranking.saved) RemoveCopy(kRankingFileName);
+void RemoveSavedCopies(const DataFilesSave& save, FileOps& ops) {
+  RemoveCopies(ops, save.record.saved, save.ranking.saved);
 }
 
-void RemoveRecoveryCopies() {
-  for (const DataFile& file : kDataFiles) RemoveCopy(file.name);
+void RemoveRecoveryCopies(FileOps& ops) {
+  RemoveCopies(ops, true, true);
 }
 
 StartUpReads RestoreAndReadDataFiles(GameState& state, std::vector<StartUpNotice>& notices,

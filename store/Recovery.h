@@ -19,9 +19,9 @@ std::string RecoveryPathFor(const char* dataFile);
 void WriteRecoveryCopies(const GameState& state, FileOps& ops = PosixFileOps());
 
 // After an orderly end: removes the copy of each file that `save` saved, keeps the others.
-void RemoveSavedCopies(const DataFilesSave& save);
+void RemoveSavedCopies(const DataFilesSave& save, FileOps& ops = PosixFileOps());
 // After ESC or a closed window: removes both copies.
-void RemoveRecoveryCopies();
+void RemoveRecoveryCopies(FileOps& ops = PosixFileOps());
 
 // What start-up must tell the operator about one data file.
 struct StartUpNotice {

@@ -1,6 +1,7 @@
 #include "store/SafeFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -16,7 +17,11 @@ namespace {
 // fsync() is _commit(). MoveFileEx's write-through puts the new name on the disk too.
 class Windows : public FileOps {
  public:
-  std::FILE* Open(const std::string& path) override { return std::fopen(path.c_str(), "wb"); }
+  std::FILE* Open(const std::string& path) override {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) errno = ErrorOrFolderInTheWay(path, errno);
+    return file;
+  }
   bool Write(std::FILE* file, std::string_view bytes) override {
     return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   }
@@ -24,7 +29,9 @@ class Windows : public FileOps {
   bool Sync(std::FILE* file) override { return plat::win::CommitToDisk(file); }
   bool Close(std::FILE* file) override { return std::fclose(file) == 0; }
   bool Rename(const std::string& from, const std::string& to) override {
-    return plat::win::MoveReplacing(from, to);
+    if (plat::win::MoveReplacing(from, to)) return true;
+    errno = ErrorOrFolderInTheWay(to, errno);
+    return false;
   }
   bool Remove(const std::string& path) override { return std::remove(path.c_str()) == 0; }
   bool SyncDirectory(const std::string&) override { return true; }
@@ -86,6 +93,11 @@ std::string DirectoryOf(const std::string& path) {
   if (slash == std::string::npos) return ".";
   if (slash == 0) return "/";
   return path.substr(0, slash);
+}
+
+int ErrorOrFolderInTheWay(const std::string& path, int error) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? EISDIR : error;
 }
 
 FileOps& PosixFileOps() {

@@ -41,5 +41,9 @@ bool ReplaceFile(FileOps& ops, const std::string& path, std::string_view bytes,
 bool PrepareReplacement(FileOps& ops, const std::string& path, std::string_view bytes,
                         int* error = nullptr);
 bool CommitReplacement(FileOps& ops, const std::string& path, int* error = nullptr);
+// `error`, or EISDIR when a folder stands at `path`: Windows says "access denied" there, and the
+// game tells the operator the same reason on every system.
+int ErrorOrFolderInTheWay(const std::string& path, int error);
+
 // The directory a path names a file in.
 std::string DirectoryOf(const std::string& path);

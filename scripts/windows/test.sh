@@ -5,7 +5,8 @@
 #      standard output), data files and exit status, byte for byte; kavrel-ranking.exe against
 #      the Linux tool;
 #   3. kavrel.exe: its boxes (text, caption, owner) against the Linux replay's, the attract
-#      screen's static regions against the replay's picture, Q writing both files exactly as the
+#      screen's static regions against the replay's picture (also when drawn in "MS Gothic" of a
+#      stand-in for the system's msgothic.ttc: system_font.sh), Q writing both files exactly as the
 #      Linux build does, ESC writing nothing, a second game in the same folder refused, the end
 #      of the session saving as Q does, and hostile sprite sheets and data files.
 #   test.sh BUILD_DIR
@@ -211,10 +212,11 @@ find_box() { # waits up to 40 s for a message box (the first start of Wine is sl
   done
   return 1
 }
-# Starts the game in DIR, answers every box, waits for the attract screen.
+# Starts the game (PROGRAM, by default the build's) in DIR, answers every box, waits for the
+# attract screen.
 start_game() {
-  local dir=$1
-  (cd "$dir" && WINEDEBUG=-all,trace+win WINE_TIMEOUT=60 w "$build/kavrel.exe" 2>wine.log >/dev/null
+  local dir=$1 program=${2:-$build/kavrel.exe}
+  (cd "$dir" && WINEDEBUG=-all,trace+win WINE_TIMEOUT=60 w "$program" 2>wine.log >/dev/null
     echo $? >exit-code) &
   game_pid=$!
   local id
@@ -257,20 +259,15 @@ if got != expected or not owners:
 EOF
 }
 
-# Q, from the data files of the whole pass: the attract screen's picture, the boxes and the
-# files against the Linux replay.
-pass_files_dir "$work/linux-q"
-pass_files_dir "$work/win-q"
-(cd "$work/linux-q" && "$linux_replay" ../q.replay --trace trace.jsonl --png shots \
-  --png-frames 5 >/dev/null) || true
-if start_game "$work/win-q"; then
-  # Static regions of the attract screen (tiles, caption of the word of the day, the previous
-  # player, the quit prompt and the challenger line; the banner, the word and the SPACE prompt
-  # tremble at random), in the window at twice the size. A screenshot may catch a frame half
-  # drawn, so a few are tried.
-  convert "$work/linux-q/shots/000005.png" -scale 200% "$work/expected.png"
-  matched=0
-  for _ in 1 2 3 4 5; do
+# Whether the static regions of the attract screen (tiles, caption of the word of the day, the
+# previous player, the quit prompt and the challenger line; the banner, the word and the SPACE
+# prompt tremble at random), in the window at twice the size, are those of the replay's picture
+# PNG. A screenshot may catch a frame half drawn, so a few (TRIES) are tried; diff holds the last
+# count.
+attract_matches() {
+  convert "$1" -scale 200% "$work/expected.png"
+  local all region
+  for _ in $(seq "${2:-5}"); do
     import -window root "$work/shown.png"
     all=1
     for region in 1280x156+0+180 1280x350+0+380 1280x190+0+770; do
@@ -279,10 +276,21 @@ if start_game "$work/win-q"; then
       diff=$(compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1 || true)
       [[ $diff == 0 ]] || all=0
     done
-    ((all)) && { matched=1; break; }
+    ((all)) && return 0
     sleep 0.3
   done
-  ((matched)) && pass "game: the attract screen's static regions are the replay's pixels" ||
+  return 1
+}
+
+# Q, from the data files of the whole pass: the attract screen's picture, the boxes and the
+# files against the Linux replay.
+pass_files_dir "$work/linux-q"
+pass_files_dir "$work/win-q"
+(cd "$work/linux-q" && "$linux_replay" ../q.replay --trace trace.jsonl --png shots \
+  --png-frames 5 >/dev/null) || true
+if start_game "$work/win-q"; then
+  attract_matches "$work/linux-q/shots/000005.png" &&
+    pass "game: the attract screen's static regions are the replay's pixels" ||
     fail "game: the attract screen differs from the replay's picture (last difference: $diff pixels)"
   press q
   code=$(wait_game "$work/win-q")
@@ -297,6 +305,7 @@ else
   fail "game: no start-up box appeared"
 fi
 timeout 20 wineserver -k 2>/dev/null || true
+source "$here/system_font.sh"
 
 # ESC writes nothing: neither new files nor changes to the old ones.
 pass_files_dir "$work/win-esc"
@@ -319,15 +328,16 @@ timeout 20 wineserver -k 2>/dev/null || true
 # One game per folder: a second kavrel.exe started while the first still shows its start-up box
 # says so in one box and ends with 5, touching nothing; the first then plays on and quits.
 pass_files_dir "$work/win-twice"
-(cd "$work/win-twice" && WINEDEBUG=-all WINE_TIMEOUT=60 w "$build/kavrel.exe" >/dev/null 2>&1
-  echo $? >exit-code) &
+# (Outside an `if`, a subshell stops at a failing command: each one keeps its exit code itself.)
+(cd "$work/win-twice" && rc=0 && { WINEDEBUG=-all WINE_TIMEOUT=60 w "$build/kavrel.exe" \
+  >/dev/null 2>&1 || rc=$?; } && echo $rc >exit-code) &
 game_pid=$!
 first_box=$(find_box) || first_box=
 second_code=none
 if [[ -n $first_box ]]; then
   mkdir -p "$work/win-twice/second"
-  (cd "$work/win-twice" && WINEDEBUG=-all,trace+win WINE_TIMEOUT=60 w "$build/kavrel.exe" \
-    2>second/wine.log >/dev/null; echo $? >second/exit-code) &
+  (cd "$work/win-twice" && rc=0 && { WINEDEBUG=-all,trace+win WINE_TIMEOUT=60 \
+    w "$build/kavrel.exe" 2>second/wine.log >/dev/null || rc=$?; } && echo $rc >second/exit-code) &
   second_pid=$!
   for _ in $(seq 200); do
     id=$(xdotool search --name '^Error$' 2>/dev/null | head -1) && [[ -n $id ]] && break
@@ -335,7 +345,7 @@ if [[ -n $first_box ]]; then
   done
   [[ -n ${id:-} ]] && xdotool windowfocus --sync "$id" key Return 2>/dev/null || true
   wait "$second_pid" || true
-  second_code=$(cat "$work/win-twice/second/exit-code")
+  second_code=$(cat "$work/win-twice/second/exit-code" 2>/dev/null || echo none)
   xdotool windowfocus --sync "$first_box" key Return 2>/dev/null || true
   sleep 2
   press q
