@@ -32,10 +32,6 @@ void SetStandardStreamsBinary();
 bool MoveReplacing(const std::string& from, const std::string& to);
 bool CommitToDisk(std::FILE* file);
 
-// Watches the window `hwnd` for the end of the Windows session (shut-down, log-off): on the
-// query `onQuery` is called and the end is allowed; if the session really ends while the game is
-// still running, `onEnd` is called before the window procedure returns (the process is ended
-// soon after that return).
 // The lock of a data directory: a file in it opened without sharing, deleted by the system when
 // the last handle closes (also after a kill). A lock still held is tried again for about a second,
 // since Windows may give up a killed program's handle a moment late.
@@ -59,6 +55,10 @@ std::vector<std::string> Utf8Arguments();
 // Japanese shows whatever the console's code page; as the UTF-8 bytes when it is redirected.
 void WriteText(std::FILE* stream, const std::string& utf8);
 
+// Watches the window `hwnd` for the end of the Windows session (shut-down, log-off): on the
+// query `onQuery` is called and the end is allowed; if the session really ends while the game is
+// still running, `onEnd` is called before the window procedure returns (the process is ended
+// soon after that return).
 void WatchSessionEnd(void* hwnd, void (*onQuery)(void*), void (*onEnd)(void*), void* context);
 
 }  // namespace plat::win
