@@ -203,9 +203,9 @@ xvfb_pid=$!
 export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
-find_box() { # waits up to 40 s for a message box (the first start of Wine is slow); prints its id
+find_box() { # waits up to 60 s for a message box (the first start of Wine is slow); prints its id
   local id
-  for _ in $(seq 400); do
+  for _ in $(seq 600); do
     id=$(xdotool search --name '^(INFORMATION|Error|CCDraw Error|TM4GV)$' 2>/dev/null | head -1)
     [[ -n $id ]] && { echo "$id"; return 0; }
     sleep 0.1
@@ -216,7 +216,7 @@ find_box() { # waits up to 40 s for a message box (the first start of Wine is sl
 # attract screen.
 start_game() {
   local dir=$1 program=${2:-$build/kavrel.exe}
-  (cd "$dir" && WINEDEBUG=-all,trace+win WINE_TIMEOUT=60 w "$program" 2>wine.log >/dev/null
+  (cd "$dir" && WINEDEBUG=-all,trace+win WINE_TIMEOUT=120 w "$program" 2>wine.log >/dev/null
     echo $? >exit-code) &
   game_pid=$!
   local id
@@ -327,27 +327,42 @@ timeout 20 wineserver -k 2>/dev/null || true
 
 # One game per folder: a second kavrel.exe started while the first still shows its start-up box
 # says so in one box and ends with 5, touching nothing; the first then plays on and quits.
-pass_files_dir "$work/win-twice"
-# (Outside an `if`, a subshell stops at a failing command: each one keeps its exit code itself.)
-(cd "$work/win-twice" && rc=0 && { WINEDEBUG=-all WINE_TIMEOUT=60 w "$build/kavrel.exe" \
-  >/dev/null 2>&1 || rc=$?; } && echo $rc >exit-code) &
-game_pid=$!
-first_box=$(find_box) || first_box=
-second_code=none
-if [[ -n $first_box ]]; then
-  mkdir -p "$work/win-twice/second"
-  (cd "$work/win-twice" && rc=0 && { WINEDEBUG=-all,trace+win WINE_TIMEOUT=60 \
-    w "$build/kavrel.exe" 2>second/wine.log >/dev/null || rc=$?; } && echo $rc >second/exit-code) &
-  second_pid=$!
-  for _ in $(seq 200); do
-    id=$(xdotool search --name '^Error$' 2>/dev/null | head -1) && [[ -n $id ]] && break
+answer_box() { # TITLE: answers the box of that title, waiting up to 60 s for it to come
+  local id= tries
+  for _ in $(seq 600); do
+    id=$(xdotool search --name "^$1\$" 2>/dev/null | head -1) || true
+    [[ -n $id ]] && break
     sleep 0.1
   done
-  [[ -n ${id:-} ]] && xdotool windowfocus --sync "$id" key Return 2>/dev/null || true
+  # With two boxes up, the focus may take a moment to move to this one.
+  for tries in $(seq 20); do
+    [[ -n $id ]] || return 0
+    timeout 5 xdotool windowfocus --sync "$id" key Return 2>/dev/null || true
+    sleep 0.5
+    id=$(xdotool search --name "^$1\$" 2>/dev/null | head -1) || true
+  done
+  return 1
+}
+pass_files_dir "$work/win-twice"
+mkdir -p "$work/win-twice/second"
+# (Outside an `if`, a subshell stops at a failing command: each one keeps its exit code itself.)
+(cd "$work/win-twice" && rc=0 && { WINEDEBUG=-all WINE_TIMEOUT=180 w "$build/kavrel.exe" \
+  >/dev/null 2>&1 || rc=$?; } && echo $rc >exit-code) &
+game_pid=$!
+second_code=none
+if find_box >/dev/null; then
+  (cd "$work/win-twice" && rc=0 && { WINEDEBUG=-all,trace+win WINE_TIMEOUT=180 \
+    w "$build/kavrel.exe" 2>second/wine.log >/dev/null || rc=$?; } && echo $rc >second/exit-code) &
+  second_pid=$!
+  answer_box Error || true
   wait "$second_pid" || true
   second_code=$(cat "$work/win-twice/second/exit-code" 2>/dev/null || echo none)
-  xdotool windowfocus --sync "$first_box" key Return 2>/dev/null || true
-  sleep 2
+  answer_box INFORMATION || true
+  for _ in $(seq 100); do
+    xdotool search --onlyvisible --name '^Vostrel$' >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  sleep 1
   press q
 fi
 first_code=$(wait_game "$work/win-twice")
