@@ -1,35 +1,15 @@
 #include "app/Notices.h"
 
-#include <cerrno>
 #include <string>
 
 #include "platform/ShiftJis.h"
 #include "platform/System.h"
+#include "store/Reasons.h"
 
 namespace {
 
 // Every new box has this caption, which the game's error boxes already use.
 constexpr const char* kCaption = "Error";
-
-// Why a file could not be read or written, in words that do not depend on the system.
-const char* Reason(int error) {
-  switch (error) {
-    case EACCES:
-    case EPERM:
-      return "使うことが許されていません";
-    case EROFS:
-      return "書き込めない場所にあります";
-    case ENOSPC:
-#ifdef EDQUOT
-    case EDQUOT:
-#endif
-      return "ディスクがいっぱいです";
-    case EISDIR:
-      return "同じ名前のフォルダがあります";
-    default:
-      return "読み書きに失敗しました";
-  }
-}
 
 // A box of three lines: what happened to `file`, why, and what the game does about it.
 void Tell(plat::System& system, const char* what, const char* file, const char* reason,
@@ -49,10 +29,10 @@ void TellAlreadyRunning(plat::System& system) {
 void TellStartUpNotices(plat::System& system, const std::vector<StartUpNotice>& notices) {
   for (const StartUpNotice& notice : notices) {
     if (notice.kind == StartUpNotice::Unreadable) {
-      Tell(system, "が読めません", notice.file, Reason(notice.error),
+      Tell(system, "が読めません", notice.file, JapaneseReason(notice.error),
            "記録は空から始めます。ファイルはそのままです");
     } else {
-      Tell(system, "に控えを戻せません", notice.file, Reason(notice.error),
+      Tell(system, "に控えを戻せません", notice.file, JapaneseReason(notice.error),
            "控えの記録で続けます。ファイルはそのままです");
     }
   }
@@ -66,7 +46,8 @@ void TellSaveFailures(plat::System& system, const DataFilesSave& save) {
   for (const auto& [file, result] : files) {
     if (result.saved) continue;
     Tell(system, "を保存できませんでした", file,
-         result.unreadableAtStartUp ? "起動したときに読めませんでした" : Reason(result.error),
+         result.unreadableAtStartUp ? "起動したときに読めませんでした"
+                                    : JapaneseReason(result.error),
          "ファイルはそのままです");
   }
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/Language.h"
+#include "store/Reasons.h"
 #include "store/SafeFile.h"
 #include "store/TextScan.h"
 #include "tools/ranking/Edits.h"
@@ -50,21 +51,7 @@ std::optional<std::string> CheckedBytes(Output& out, const char* file,
 // The system's words in English, the game's own in Japanese.
 std::string Reason(int error) {
   if (!plat::OperatorReadsJapanese()) return std::strerror(error);
-  switch (error) {
-    case ENOENT:
-      return "ありません";
-    case EACCES:
-    case EPERM:
-      return "使うことが許されていません";
-    case EROFS:
-      return "書き込めない場所にあります";
-    case ENOSPC:
-      return "ディスクがいっぱいです";
-    case EISDIR:
-      return "同じ名前のフォルダがあります";
-    default:
-      return "読み書きに失敗しました";
-  }
+  return JapaneseReason(error);
 }
 
 int Refuse(Output& out, const std::string& what) {
