@@ -216,8 +216,9 @@ find_box() { # waits up to 60 s for a message box (the first start of Wine is sl
 # attract screen.
 start_game() {
   local dir=$1 program=${2:-$build/kavrel.exe}
-  (cd "$dir" && WINEDEBUG=-all,trace+win WINE_TIMEOUT=120 w "$program" 2>wine.log >/dev/null
-    echo $? >exit-code) &
+  # The exit code is kept whether or not the shell would stop at a failing command here.
+  (cd "$dir" && rc=0 && { WINEDEBUG=-all,trace+win WINE_TIMEOUT=120 w "$program" 2>wine.log \
+    >/dev/null || rc=$?; } && echo $rc >exit-code) &
   game_pid=$!
   local id
   id=$(find_box) || return 1
@@ -238,9 +239,9 @@ press() { # KEY: held for a few frames
   sleep 0.15
   xdotool keyup "$1"
 }
-wait_game() { # the game's exit code
+wait_game() { # the game's exit code, "none" when its run kept none (a check fails, not the script)
   wait "$game_pid" || true
-  cat "$1/exit-code"
+  cat "$1/exit-code" 2>/dev/null || echo none
 }
 boxes_agree() { # DIR LINUX_TRACE: the boxes shown under Wine are the Linux replay's, in order
   python3 - "$1/wine.log" "$2" "$here/wine_boxes.py" <<'EOF'
@@ -345,7 +346,6 @@ answer_box() { # TITLE: answers the box of that title, waiting up to 60 s for it
 }
 pass_files_dir "$work/win-twice"
 mkdir -p "$work/win-twice/second"
-# (Outside an `if`, a subshell stops at a failing command: each one keeps its exit code itself.)
 (cd "$work/win-twice" && rc=0 && { WINEDEBUG=-all WINE_TIMEOUT=180 w "$build/kavrel.exe" \
   >/dev/null 2>&1 || rc=$?; } && echo $rc >exit-code) &
 game_pid=$!
