@@ -220,11 +220,18 @@ start_game() {
   (cd "$dir" && rc=0 && { WINEDEBUG=-all,trace+win WINE_TIMEOUT=120 w "$program" 2>wine.log \
     >/dev/null || rc=$?; } && echo $rc >exit-code) &
   game_pid=$!
-  local id
+  local id quiet=0
   id=$(find_box) || return 1
-  while [[ -n $id ]]; do
-    sleep 0.2
-    xdotool windowfocus --sync "$id" key Return 2>/dev/null || true
+  # Every box is answered, until none has come for about 1.5 s: on a loaded machine the next box
+  # of a broken sprite sheet may come well after the one before was answered.
+  while ((quiet < 5)); do
+    if [[ -n $id ]]; then
+      quiet=0
+      sleep 0.2
+      timeout 5 xdotool windowfocus --sync "$id" key Return 2>/dev/null || true
+    else
+      quiet=$((quiet + 1))
+    fi
     sleep 0.3
     id=$(xdotool search --name '^(INFORMATION|Error|CCDraw Error|TM4GV)$' 2>/dev/null | head -1) || true
   done
