@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <initializer_list>
 #include <optional>
@@ -19,6 +18,7 @@
 #include <vector>
 
 #include "platform/Language.h"
+#include "store/Reasons.h"
 
 namespace fs = std::filesystem;
 
@@ -88,26 +88,9 @@ std::string Text(const plat::Bilingual& message, std::initializer_list<std::stri
   return text;
 }
 
-// Why a file operation failed: the usual causes in the operator's language, the others as the
-// C library words them (in English, as the launcher sets no locale).
+// Why a file operation failed, in the words the game's boxes and the ranking tool use.
 std::string Reason(int error) {
-  switch (error) {
-    case EACCES:
-    case EPERM:
-      return Text({"許可がありません", "permission denied"});
-    case EROFS:
-      return Text({"読み取り専用の場所です", "read-only file system"});
-    case ENOSPC:
-      return Text({"ディスクがいっぱいです", "no space left on the disk"});
-    case EDQUOT:
-      return Text({"使える容量を超えました", "disk quota exceeded"});
-    case ENOENT:
-      return Text({"見つかりません", "no such file or directory"});
-    case ENOTDIR:
-      return Text({"途中にフォルダでないものがあります", "a part of the path is not a directory"});
-    default:
-      return std::strerror(error);
-  }
+  return plat::Say(FileFailureReason(error));
 }
 
 [[noreturn]] void Fail(int status, const std::string& message) {
@@ -255,10 +238,10 @@ int main(int argc, char** argv) {
   std::error_code ec;
   fs::create_directories(dir, ec);
   if (ec || !fs::is_directory(dir))
-    Fail(1,
-         Text({"{} をデータのフォルダに使えません: {}", "cannot use {} as the data directory: {}"},
-              {dir.string(), ec ? Reason(ec.value())
-                                : Text({"フォルダではありません", "it is not a directory"})}));
+    Fail(1, Text({"データのフォルダ {} を用意できません: {}",
+                  "cannot prepare the data directory {}: {}"},
+                 {dir.string(), ec ? Reason(ec.value())
+                                   : Text({"フォルダではありません", "it is not a directory"})}));
   ProvideSheet(dir);
   if (chdir(dir.c_str()) != 0)
     Fail(1, Text({"{} に入れません: {}", "cannot enter {}: {}"}, {dir.string(), Reason(errno)}));

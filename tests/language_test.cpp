@@ -4,9 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
+#include <sstream>
 #include <string>
+#include <vector>
+
+#include "store/Reasons.h"
+#include "tests/support/Scenario.h"
+#include "tools/ranking/Run.h"
 
 #ifndef _WIN32
 
@@ -79,6 +87,73 @@ TEST(OperatorLanguage, FirstVariableSetDecides) {
                  " LC_MESSAGES=" + shown(c.lcMessages) + " LANG=" + shown(c.lang));
     EXPECT_EQ(plat::OperatorReadsJapanese(), c.japanese);
     EXPECT_STREQ(plat::Say({"ja", "en"}), c.japanese ? "ja" : "en");
+  }
+}
+
+// Columns a terminal gives a UTF-8 line: two for a Japanese (wide or full-width) character.
+size_t Columns(const std::string& line) {
+  size_t columns = 0;
+  for (size_t i = 0; i < line.size();) {
+    const unsigned char lead = line[i];
+    const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    columns += length >= 3 ? 2 : 1;  // U+0800 up: kana, kanji, full-width forms, ～ and the like
+    i += length;
+  }
+  return columns;
+}
+
+struct Captured : ranking::Output {
+  std::string text;
+  void Line(const std::string& utf8) override { text += utf8 + "\n"; }
+  void Problem(const std::string& utf8) override { text += utf8 + "\n"; }
+};
+
+// The ranking tool's help and its answer to a bad command line, read in a terminal of 80 columns.
+TEST(OperatorLanguage, ToolHelpAndUsageFitEightyColumns) {
+  for (const char* lang : {"ja_JP.UTF-8", "C"}) {
+    Environment environment;
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"}) Environment::Set(name, nullptr);
+    Environment::Set("LANG", lang);
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"--help"}, {"sort"}, {"--data-dir"}}) {
+      Captured out;
+      ranking::Run(args, out);
+      std::istringstream lines(out.text);
+      int count = 0;
+      for (std::string line; std::getline(lines, line); ++count)
+        EXPECT_LE(Columns(line), 80u) << lang << " " << args[0] << ": " << line;
+      EXPECT_GE(count, 3) << out.text;
+    }
+  }
+}
+
+// One table of words for a file failure, shared by the boxes, the tool and the launcher: each
+// cause has words of its own in both languages, and the tool says them in the operator's.
+TEST(OperatorLanguage, OneTableOfReasonsInBothLanguages) {
+  const int causes[] = {ENOENT, EACCES, EROFS, ENOSPC, EISDIR, ENOTDIR, EIO};
+  std::vector<std::string> seen;
+  for (const int error : causes) {
+    const plat::Bilingual reason = FileFailureReason(error);
+    for (const std::string& other : seen) EXPECT_TRUE(other != reason.ja && other != reason.en);
+    seen.insert(seen.end(), {reason.ja, reason.en});
+    for (const char* c = reason.en; *c; ++c) EXPECT_GT(*c, 0) << reason.en;  // any console
+    EXPECT_STREQ(JapaneseReason(error), reason.ja);
+  }
+  EXPECT_STREQ(FileFailureReason(EPERM).ja, FileFailureReason(EACCES).ja);
+  EXPECT_STREQ(FileFailureReason(EACCES).ja,
+               "使えません（ほかのソフトで開いているか、権限がありません）");
+  EXPECT_STREQ(FileFailureReason(ENOENT).ja, "ファイルかフォルダが見つかりません");
+
+  ScratchDir dir;
+  std::filesystem::create_directory(dir.PathOf("kv_rank.dat"));
+  for (const bool japanese : {true, false}) {
+    Environment environment;
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"}) Environment::Set(name, nullptr);
+    Environment::Set("LANG", japanese ? "ja_JP.UTF-8" : "C");
+    Captured out;
+    EXPECT_EQ(ranking::Run({"--data-dir", dir.Path(), "list"}, out), 1);
+    const plat::Bilingual reason = FileFailureReason(EISDIR);
+    EXPECT_NE(out.text.find(japanese ? reason.ja : reason.en), std::string::npos) << out.text;
   }
 }
 

@@ -240,7 +240,22 @@ void WriteText(std::FILE* stream, const std::string& utf8) {
     WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
     return;
   }
-  std::fwrite(utf8.data(), 1, utf8.size(), stream);
+  // Redirected: in the code page the console shows text in, so that `type` and `more` read the
+  // file back (932 on a Japanese Windows); without a console, in the system's ANSI code page.
+  UINT codePage = GetConsoleOutputCP();
+  if (codePage == 0) codePage = GetACP();
+  if (codePage == CP_UTF8) {
+    std::fwrite(utf8.data(), 1, utf8.size(), stream);
+    return;
+  }
+  const std::wstring wide = Wide(utf8);
+  const int size = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<size_t>(size > 0 ? size : 0), '\0');
+  if (size > 0)
+    WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
+                        nullptr, nullptr);
+  std::fwrite(text.data(), 1, text.size(), stream);
 }
 
 void WatchSessionEnd(void* hwnd, void (*onQuery)(void*), void (*onEnd)(void*), void* context) {

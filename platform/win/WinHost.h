@@ -52,7 +52,8 @@ int ReadSharing(const std::string& path, size_t limit, std::string& bytes);
 std::vector<std::string> Utf8Arguments();
 
 // UTF-8 text to standard output or error: through WriteConsoleW when that is a console, so that
-// Japanese shows whatever the console's code page; as the UTF-8 bytes when it is redirected.
+// Japanese shows whatever the console's code page; when it is redirected, in the console's output
+// code page (else the ANSI code page), as `type` and `more` read a file.
 void WriteText(std::FILE* stream, const std::string& utf8);
 
 // Watches the window `hwnd` for the end of the Windows session (shut-down, log-off): on the

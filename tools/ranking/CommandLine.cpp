@@ -18,15 +18,18 @@ constexpr CommandWord kCommands[] = {
     {"merge", CommandLine::Merge, 1, kAny}, {"backup", CommandLine::Backup, 0, 1},
 };
 
+// Every line of the usage and the help keeps to 80 columns; a Japanese character takes two.
 constexpr plat::Bilingual kUsage = {
-    "使い方: kavrel-ranking [--data-dir フォルダ] list | remove 順位 | rename 順位 名前 | "
-    "reset ranking|record|all | merge ファイル... | backup [フォルダ]",
-    "usage: kavrel-ranking [--data-dir DIR] list | remove PLACE | rename PLACE NAME | "
-    "reset ranking|record|all | merge FILE... | backup [DIR]"};
+    "使い方: kavrel-ranking [--data-dir フォルダ] コマンド\n"
+    "コマンド: list | remove 順位 | rename 順位 名前 | reset ranking|record|all\n"
+    "          | merge ファイル... | backup [フォルダ]   （説明は --help）",
+    "usage: kavrel-ranking [--data-dir DIR] COMMAND\n"
+    "commands: list | remove PLACE | rename PLACE NAME | reset ranking|record|all\n"
+    "          | merge FILE... | backup [DIR]   (see --help)"};
 
+// What is wrong on its own line, then the usage.
 std::string Bad(const plat::Bilingual& what, const std::string& detail = "") {
-  return "kavrel-ranking: " + Fill(plat::Say(what), {detail}) + plat::Say({"", " "}) +
-         plat::Say(kUsage);
+  return "kavrel-ranking: " + Fill(plat::Say(what), {detail}) + "\n" + plat::Say(kUsage);
 }
 
 }  // namespace
@@ -82,37 +85,47 @@ const char* HelpText() {
       {"使い方: kavrel-ranking [--data-dir フォルダ] コマンド\n"
        "ゲームのランキング(kv_rank.dat)と記録(kavrel.dat)を直します。\n"
        "\n"
-       "  list                  ランキング5位まで、最高記録、挑戦者番号を表示する\n"
+       "  list                  ランキングの五位まで、ダンボランとＢｏｕｎＺｏの\n"
+       "                        最高記録、次の挑戦者の番号を表示する\n"
        "  remove 順位           その順位を消す(下の順位が繰り上がる)\n"
-       "  rename 順位 名前      名前を変える(名前入力で選べる半角文字、8文字まで)\n"
+       "  rename 順位 名前      名前を変える(ネーム　エントリーで選べる半角の文字で\n"
+       "                        8 文字まで)\n"
        "  reset ranking|record|all\n"
-       "                        ランキング・記録・両方を初めての状態に戻す\n"
-       "  merge ファイル...     他のブースの kv_rank.dat と合わせ、上位5つを残す\n"
-       "  backup [フォルダ]     両ファイルを kavrel-backup-日付-時刻 フォルダにコピーする\n"
+       "                        ランキング(五つとも 0 点 DEFAULT_)、記録(最高記録\n"
+       "                        0、次の挑戦者の番号 2)、その両方を初めからにする\n"
+       "  merge ファイル...     ほかのブースの kv_rank.dat と合わせ、上位五つを残す\n"
+       "  backup [フォルダ]     二つのファイルを kavrel-backup-日付-時刻 フォルダに\n"
+       "                        コピーする\n"
        "\n"
        "  --data-dir フォルダ   データのフォルダ(省略時はゲームと同じ)\n"
        "  --help, --version\n"
        "\n"
-       "ゲームが動いている間は list 以外は何も変えません(終了コード 5)。\n"
-       "終了コード: 0 完了、1 拒否(入力やファイルの問題)、2 コマンドラインの誤り、"
-       "5 ゲームが使用中。",
+       "ゲームが動いている間は、list のほかは何も変えません(終了コード 5)。\n"
+       "終了コード: 0 できた、1 できなかった(入力やファイルの問題)、\n"
+       "2 コマンドの書き方の誤り、5 ゲームが使用中。",
        "usage: kavrel-ranking [--data-dir DIR] COMMAND\n"
        "Mends the game's ranking (kv_rank.dat) and record (kavrel.dat).\n"
        "\n"
-       "  list                  show the top five, the best results and the challenger number\n"
+       "  list                  show the top five, the best distance, the best bounce\n"
+       "                        score and the next challenger number\n"
        "  remove PLACE          remove a place; the places below move up\n"
-       "  rename PLACE NAME     rename a place (up to 8 characters the name wheel can spell)\n"
+       "  rename PLACE NAME     rename a place (up to 8 characters the name wheel can\n"
+       "                        spell)\n"
        "  reset ranking|record|all\n"
-       "                        start the ranking, the record or both afresh\n"
-       "  merge FILE...         merge other booths' kv_rank.dat files, keeping the five best\n"
-       "  backup [DIR]          copy both files into a new kavrel-backup-DATE-TIME folder\n"
+       "                        start the ranking (five times 0 DEFAULT_), the record\n"
+       "                        (best results 0, next challenger number 2) or both\n"
+       "                        afresh\n"
+       "  merge FILE...         keep the five best of this ranking and other booths'\n"
+       "                        kv_rank.dat files\n"
+       "  backup [DIR]          copy both files into a new folder\n"
+       "                        kavrel-backup-DATE-TIME\n"
        "\n"
        "  --data-dir DIR        the data folder (default: the game's own)\n"
        "  --help, --version\n"
        "\n"
        "While the game runs, every command but list changes nothing (exit code 5).\n"
-       "Exit codes: 0 done, 1 refused (bad input or a file problem), 2 bad command line,\n"
-       "5 the game is using the folder."});
+       "Exit codes: 0 done, 1 not done (bad input or a file problem), 2 bad command\n"
+       "line, 5 the game is using the folder."});
 }
 
 }  // namespace ranking

@@ -27,11 +27,12 @@ void ListTables(Output& out, const GameState& record, const RankingTable& table)
     out.Line(Fill(Say({"{}位  {}点  {}", "{}.  {}  {}"}),
                   {std::to_string(z + 1), score, ReadableName(table[z].name)}));
   }
-  out.Line(
-      Fill(Say({"最高飛距離: {}", "best distance: {}"}), {std::to_string(record.bestDistance)}));
-  out.Line(Fill(Say({"最高バウンド得点: {}", "best bounce score: {}"}),
+  // Named as the game and the documents name the two events.
+  out.Line(Fill(Say({"ダンボランの最高記録: {}", "best distance: {}"}),
+                {std::to_string(record.bestDistance)}));
+  out.Line(Fill(Say({"ＢｏｕｎＺｏの最高記録: {}", "best bounce score: {}"}),
                 {std::to_string(record.bestBounce)}));
-  out.Line(Fill(Say({"次の挑戦者番号: {}", "next challenger number: {}"}),
+  out.Line(Fill(Say({"次の挑戦者の番号: {}", "next challenger number: {}"}),
                 {std::to_string(record.challengerNumber)}));
 }
 
@@ -95,7 +96,7 @@ int Backup(Output& out, const fs::path& base) {
       return Refuse(out,
                     Fill(Say({"{} はもうあります。", "{} is there already."}), {Utf8Of(target)}));
     return Refuse(out, Fill(Say({"{} を作れません({})。", "{} cannot be made ({})."}),
-                            {Utf8Of(target), ec.message()}));
+                            {Utf8Of(target), Reason(ec)}));
   }
   // Into the new folder by name, so that the safe save needs no path on any system.
   InDirectory inTarget(target);
@@ -111,7 +112,7 @@ int Backup(Output& out, const fs::path& base) {
                                             {copy.file, Utf8Of(target), Reason(error)}));
       return kRefused;
     }
-    names += (names.empty() ? "" : ", ") + std::string(copy.file);
+    names += (names.empty() ? "" : Say({"、", ", "})) + std::string(copy.file);
   }
   out.Line(
       Fill(Say({"{} を {} にコピーしました。", "Copied {} into {}."}), {names, Utf8Of(target)}));

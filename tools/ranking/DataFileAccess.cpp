@@ -1,7 +1,6 @@
 #include "tools/ranking/DataFileAccess.h"
 
 #include <cerrno>
-#include <cstring>
 
 #include "platform/Language.h"
 #include "store/Reasons.h"
@@ -34,12 +33,18 @@ std::optional<std::string> CheckedBytes(Output& out, const char* file,
   }
   if (read.kind == DataFileRead::Read) {
     if (const std::optional<int> line = mismatch(bytes)) {
-      const std::string what = file == std::string(kRankingFileName) ? "ranking" : "record";
-      Refuse(out, Fill(Say({"{} の {} 行目がゲームの書く形ではありません。直すか "
-                            "\"kavrel-ranking reset {}\" で初めからにしてください。",
-                            "{} line {} is not as the game writes it. Mend it, or start "
-                            "afresh with \"kavrel-ranking reset {}\"."}),
-                       {file, std::to_string(*line), what}));
+      // A reset wipes the day: a backup comes first.
+      const bool ranking = file == std::string(kRankingFileName);
+      Refuse(out, Fill(Say({"{} の {} 行目が、ゲームが書く形式になっていません。"
+                            "バックアップがあれば、それを戻してください。ないときは、"
+                            "ファイルを直すか、\"kavrel-ranking reset {}\" で初めからに"
+                            "してください（{}はすべて消えます）。",
+                            "{} line {} is not as the game writes it. Restore a backup if "
+                            "there is one; if not, mend the file, or start afresh with "
+                            "\"kavrel-ranking reset {}\" (which wipes the {})."}),
+                       {file, std::to_string(*line), ranking ? "ranking" : "record",
+                        ranking ? Say({"ランキング", "ranking"})
+                                : Say({"最高記録と挑戦者の番号", "best results and the count"})}));
       return std::nullopt;
     }
   }
@@ -48,10 +53,14 @@ std::optional<std::string> CheckedBytes(Output& out, const char* file,
 
 }  // namespace
 
-// The system's words in English, the game's own in Japanese.
+// The game's own words, as its boxes and the launcher say them.
 std::string Reason(int error) {
-  if (!plat::OperatorReadsJapanese()) return std::strerror(error);
-  return JapaneseReason(error);
+  return Say(FileFailureReason(error));
+}
+
+std::string Reason(const std::error_code& error) {
+  // As errno where the system's code has one, so that Windows' codes find their words too.
+  return Reason(error.default_error_condition().value());
 }
 
 int Refuse(Output& out, const std::string& what) {
@@ -161,7 +170,7 @@ InDirectory::InDirectory(const fs::path& dir) {
   previous_ = fs::current_path(ec);
   if (!ec) fs::current_path(dir, ec);
   entered_ = !ec;
-  error_ = ec.message();
+  error_ = Reason(ec);
 }
 
 InDirectory::~InDirectory() {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "game/GameState.h"
@@ -16,6 +17,7 @@ namespace ranking {
 
 // Why a file could not be read or written, in the operator's language.
 std::string Reason(int error);
+std::string Reason(const std::error_code& error);
 
 // Tells what is wrong and that nothing was changed; kRefused.
 int Refuse(Output& out, const std::string& what);

@@ -41,7 +41,8 @@ std::optional<Request> Check(Output& out, const CommandLine& line) {
   if (line.kind == CommandLine::Remove || line.kind == CommandLine::Rename) {
     const std::optional<int> place = PlaceFromTyped(args[0]);
     if (!place) {
-      Refuse(out, Fill(Say({"順位は 1 から 5 です: \"{}\"。", "PLACE is 1 to 5, not \"{}\"."}),
+      Refuse(out, Fill(Say({"順位は 1～5 で指定してください（\"{}\" は使えません）。",
+                            "Give a place from 1 to 5 (\"{}\" is not one)."}),
                        {args[0]}));
       return std::nullopt;
     }
@@ -56,9 +57,10 @@ std::optional<Request> Check(Output& out, const CommandLine& line) {
                               "A name has 8 characters at most: \"{}\"."}),
                          {args[1]}));
       } else {
-        Refuse(out, Fill(Say({"\"{}\" は名前入力で選べません。半角の英数字と記号だけです。",
+        Refuse(out, Fill(Say({"\"{}\" はネーム　エントリーで選べません。半角の英字、数字、"
+                              "記号だけです（日本語入力はオフにしてください）。",
                               "The name wheel cannot spell \"{}\": ASCII letters, digits, "
-                              "spaces and signs only."}),
+                              "spaces and signs only (switch the input method off)."}),
                          {problem.character}));
       }
       return std::nullopt;
