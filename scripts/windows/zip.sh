@@ -44,6 +44,17 @@ if [ "$(head -c 3 "$readme" | od -An -tx1 | tr -d ' ')" != efbbbf ] || grep -qv 
   echo "zip: $readme must be UTF-8 with a byte-order mark and CR LF line ends" >&2
   exit 1
 fi
+# Its lines break only after 、 or 。, so that Notepad's word wrap never leaves half a word at a
+# line's end: a line of Japanese runs on into the next only after one of them, unless a blank
+# line or a heading's underline follows.
+unwrapped=$(LC_ALL=C awk '{ sub(/\r$/, "") }
+  NR > 1 && prev ~ /[\200-\377]/ && prev !~ /(\343\200\201|\343\200\202)$/ &&
+    $0 != "" && $0 !~ /^[-=]+$/ { print "  line " NR - 1 ": " prev }
+  { prev = $0 }' "$readme")
+if [ -n "$unwrapped" ]; then
+  printf 'zip: %s must break its lines only after 、 or 。:\n%s\n' "$readme" "$unwrapped" >&2
+  exit 1
+fi
 cp "$readme" "$dir/README.txt"
 # The English one is ASCII; Windows' own editor shows CR LF text best.
 sed 's/$/\r/' "$root/scripts/windows/README-en.txt" >"$dir/README-en.txt"
