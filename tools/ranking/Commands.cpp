@@ -128,7 +128,7 @@ int MergeFiles(Output& out, const std::vector<fs::path>& files) {
     std::string bytes;
     const DataFileRead read = ReadBytes(name, bytes);
     if (read.kind == DataFileRead::Absent)
-      return Refuse(out, Fill(Say({"{} がありません。", "{} does not exist."}), {name}));
+      return Refuse(out, Fill(Say({"{} が見つかりません。", "{} was not found."}), {name}));
     if (read.kind == DataFileRead::Unreadable)
       return Refuse(out, Fill(Say({"{} を読めません({})。", "{} cannot be read ({})."}),
                               {name, Reason(read.error)}));

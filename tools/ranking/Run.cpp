@@ -152,8 +152,9 @@ int Run(const std::vector<std::string>& args, Output& out) {
   std::error_code ec;
   if (!fs::is_directory(dir, ec))
     return Refuse(
-        out, Fill(Say({"データのフォルダ {} がありません。", "The data folder {} does not exist."}),
-                  {Utf8Of(dir)}));
+        out,
+        Fill(Say({"データのフォルダ {} が見つかりません。", "The data folder {} was not found."}),
+             {Utf8Of(dir)}));
   const InDirectory inData(dir);
   if (!inData.entered())
     return Refuse(out, Fill(Say({"{} に入れません({})。", "{} cannot be entered ({})."}),
