@@ -2,6 +2,7 @@
 // holds its sprite sheet and its two data files), checks that there is an X display, and hands
 // over to the game program. Finds the program and the sheet beside itself first, so that an
 // installed tree still works after it has been moved, and at the paths it was built for second.
+#include <SDL.h>
 #include <X11/Xlib.h>
 #include <pwd.h>
 #include <unistd.h>
@@ -93,8 +94,13 @@ std::string Reason(int error) {
   return plat::Say(FileFailureReason(error));
 }
 
+// Set once the X display has opened: from then on a failure is also shown in a box, since the
+// menu entry starts the game with no terminal to read.
+bool canShowBox = false;
+
 [[noreturn]] void Fail(int status, const std::string& message) {
   std::fprintf(stderr, "kavrel: %s\n", message.c_str());
+  if (canShowBox) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", message.c_str(), nullptr);
   std::exit(status);
 }
 
@@ -171,7 +177,8 @@ std::vector<fs::path> Installed(const char* fromLauncher, const char* built) {
 
 std::string Joined(const std::vector<fs::path>& places) {
   std::string text;
-  for (const fs::path& p : places) text += (text.empty() ? "" : ", ") + p.string();
+  for (const fs::path& p : places)
+    text += (text.empty() ? "" : plat::Say({"、", ", "})) + p.string();
   return text;
 }
 
@@ -180,6 +187,7 @@ void CheckDisplay() {
   Display* display = XOpenDisplay(nullptr);
   if (display) {
     XCloseDisplay(display);
+    canShowBox = true;
     return;
   }
   const char* name = std::getenv("DISPLAY");
