@@ -36,7 +36,7 @@ void TellStartUpNotices(plat::System& system, const std::vector<StartUpNotice>& 
     switch (notice.kind) {
       case StartUpNotice::Unreadable:
         Tell(system, "が読めません", file, reason,
-             "記録は空から始めます。ファイルはそのままで、今回の結果は残りません。" + mend);
+             "記録は空から始めます。ファイルはそのままで、今回の結果は残りません\n" + mend);
         break;
       case StartUpNotice::CopyKept:
         Tell(system, "に控えを戻せません", file, reason,
@@ -44,7 +44,7 @@ void TellStartUpNotices(plat::System& system, const std::vector<StartUpNotice>& 
         break;
       case StartUpNotice::CopyKeptUnreadable:
         Tell(system, "に控えを戻せません", file, reason,
-             "控えの記録で続けます。ファイルと控えはそのままで、今回の結果は残りません。" + mend);
+             "控えの記録で続けます。ファイルと控えはそのままで、今回の結果は残りません\n" + mend);
         break;
       case StartUpNotice::CopyUnreadable:
         Tell(system, "が読めません", copy, reason,
