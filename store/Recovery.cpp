@@ -85,8 +85,10 @@ DataFileRead RecoveryCopies::Start(Copy& copy, std::string& text,
   const std::string path = RecoveryPathFor(copy.file);
   std::string bytes;
   const DataFileRead read = ReadDataFile(path.c_str(), bytes, kMaxRecoveryCopyBytes);
-  const std::optional<RecoveryCopy> waiting =
+  std::optional<RecoveryCopy> waiting =
       read.kind == DataFileRead::Read ? DecodeRecoveryCopy(bytes) : std::nullopt;
+  // A copy of the other file under this name is not this file's copy.
+  if (waiting && waiting->keepsBefore && waiting->file != copy.file) waiting.reset();
   const bool unreadableFile = found.kind == DataFileRead::Unreadable;
 
   if (read.kind == DataFileRead::Absent) {
