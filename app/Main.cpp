@@ -21,10 +21,15 @@ namespace {
 
 // An orderly end (Q, or the end of the session): both files saved, and the recovery copy of each
 // file saved removed; the copy of a file not saved stays for the next start.
-DataFilesSave SaveTheDay(const GameState& state, const StartUpReads& reads) {
-  const DataFilesSave save = SaveDataFiles(state, reads);
-  RemoveSavedCopies(save);
-  return save;
+struct DayEnd {
+  DataFilesSave save;
+  std::vector<CopyFailure> notRemoved;
+};
+DayEnd SaveTheDay(const GameState& state, const StartUpReads& reads, RecoveryCopies& copies) {
+  DayEnd end;
+  end.save = SaveDataFiles(state, reads);
+  end.notRemoved = copies.RemoveSaved(end.save);
+  return end;
 }
 
 }  // namespace
@@ -42,27 +47,34 @@ int kavrel::WinMain(plat::System& system, FrameObserver* observer) {
   session.LoadSpriteSheet();
   // A file that is there but cannot be read is remembered, so that the quit leaves it alone.
   std::vector<StartUpNotice> notices;
-  const StartUpReads reads = RestoreAndReadDataFiles(session.state, notices);
+  RecoveryCopies copies;
+  const StartUpReads reads = copies.RestoreAndRead(session.state, notices);
   TellStartUpNotices(system, notices);
   if (!FontFace::Shared()) TellNoJapaneseFace(system);
   session.random.Seed(static_cast<uint32_t>(system.CurrentTimeSeconds()));
 
   // Where a backend must save at once when the session ends (Windows may end the process as soon
   // as its window is told), the loop's own ending is kept, and the process ends there.
-  system.SetSessionEndSave([&session, &reads] {
+  system.SetSessionEndSave([&session, &reads, &copies] {
     SettleForSessionEnd(session.state);
-    std::_Exit(SaveTheDay(session.state, reads).ExitCode());
+    std::_Exit(SaveTheDay(session.state, reads, copies).save.ExitCode());
   });
   struct ClearSave {
     plat::System& system;
     ~ClearSave() { system.SetSessionEndSave(nullptr); }
   } clearSave{system};
 
-  if (ChallengerLoop(session.game) == ScreenResult::Quit) {
-    RemoveRecoveryCopies();  // closed: the results since the last orderly end are forgotten
+  if (ChallengerLoop(session.game, copies) == ScreenResult::Quit) {
+    copies.Forget();  // closed: the results since the last orderly end are forgotten
     return 1;
   }
-  const DataFilesSave save = SaveTheDay(session.state, reads);
-  if (!SessionEnding()) TellSaveFailures(system, save);
-  return save.ExitCode();
+  // Told before the save is tried: the results are in memory only.
+  const std::vector<CopyFailure> unwritten = copies.Unwritten();
+  if (!SessionEnding()) TellCopyFailures(system, unwritten, CopyFailureMoment::AtQuit);
+  const DayEnd end = SaveTheDay(session.state, reads, copies);
+  if (!SessionEnding()) {
+    TellSaveFailures(system, end.save);
+    TellCopyFailures(system, end.notRemoved, CopyFailureMoment::AtQuit);
+  }
+  return end.save.ExitCode();
 }

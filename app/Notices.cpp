@@ -12,9 +12,9 @@ namespace {
 constexpr const char* kCaption = "Error";
 
 // A box of three lines: what happened to `file`, why, and what the game does about it.
-void Tell(plat::System& system, const char* what, const char* file, const char* reason,
-          const char* then) {
-  const std::string text = std::string(file) + " " + what + "\n（" + reason + "）\n" + then + "\n";
+void Tell(plat::System& system, const std::string& what, const std::string& file,
+          const std::string& reason, const std::string& then) {
+  const std::string text = file + " " + what + "\n（" + reason + "）\n" + then + "\n";
   system.MessageBox(Sjis(text), kCaption);
 }
 
@@ -27,13 +27,62 @@ void TellAlreadyRunning(plat::System& system) {
 }
 
 void TellStartUpNotices(plat::System& system, const std::vector<StartUpNotice>& notices) {
+  // How to get back what this session would not keep.
+  const std::string mend = "ESC で終わり、ファイルを直してから始め直してください";
   for (const StartUpNotice& notice : notices) {
-    if (notice.kind == StartUpNotice::Unreadable) {
-      Tell(system, "が読めません", notice.file, JapaneseReason(notice.error),
-           "記録は空から始めます。ファイルはそのままです");
+    const std::string file = notice.file;
+    const std::string copy = RecoveryPathFor(notice.file);
+    const char* reason = JapaneseReason(notice.error);
+    switch (notice.kind) {
+      case StartUpNotice::Unreadable:
+        Tell(system, "が読めません", file, reason,
+             "記録は空から始めます。ファイルはそのままで、今回の結果は残りません\n" + mend);
+        break;
+      case StartUpNotice::CopyKept:
+        Tell(system, "に控えを戻せません", file, reason,
+             "控えの記録で続けます。ファイルはそのままです");
+        break;
+      case StartUpNotice::CopyKeptUnreadable:
+        Tell(system, "に控えを戻せません", file, reason,
+             "控えの記録で続けます。ファイルと控えはそのままで、今回の結果は残りません\n" + mend);
+        break;
+      case StartUpNotice::CopyUnreadable:
+        Tell(system, "が読めません", copy, reason,
+             file +
+                 " の記録で続けます。控えはそのままで、今回の結果は Q で終わったときだけ残ります");
+        break;
+      case StartUpNotice::KeptAside:
+        Tell(system, "の控えを " + notice.keptAs + " として残しました", file,
+             "異常終了したときの結果ですが、そのあと " + file + " が変わっていたので戻していません",
+             "「kavrel-ranking merge " + notice.keptAs + "」で加えられます");
+        break;
+      case StartUpNotice::NotKeptAside:
+        Tell(system, "を別の名前にできません", copy, reason,
+             file + " が変わっていたので控えは戻しません。" + file +
+                 " の記録で続けます。控えはそのままで、今回の結果は Q で終わったときだけ残ります");
+        break;
+      case StartUpNotice::CopyNotRemoved:
+        Tell(system, "を消せません", copy, reason,
+             "控えは " + file + " に戻しました。控えでファイルが前に戻ることはありません");
+        break;
+    }
+  }
+}
+
+void TellCopyFailures(plat::System& system, const std::vector<CopyFailure>& failures,
+                      CopyFailureMoment moment) {
+  for (const CopyFailure& failure : failures) {
+    const std::string copy = RecoveryPathFor(failure.file);
+    const char* reason = JapaneseReason(failure.error);
+    if (failure.kind == CopyFailure::NotRemoved) {
+      Tell(system, "を消せません", copy, reason,
+           std::string(failure.file) + " は保存しました。控えでファイルが前に戻ることはありません");
+    } else if (moment == CopyFailureMoment::AfterPass) {
+      Tell(system, "を書けません", copy, reason,
+           "控えなしで続けます。結果は Q で終わるときに保存します");
     } else {
-      Tell(system, "に控えを戻せません", notice.file, JapaneseReason(notice.error),
-           "控えの記録で続けます。ファイルはそのままです");
+      Tell(system, "を書けませんでした", copy, reason,
+           "控えはありません。結果はこれから保存します");
     }
   }
 }

@@ -1,7 +1,8 @@
 // What the operator must know is told in boxes, in Japanese like the game's own, since nobody
 // reads standard error at a booth: another game already running in the folder, a data file that
-// could not be read or whose recovery copy could not be put back, a save that failed at Q, and no
-// Japanese face for the text. The reasons are fixed words of the game's own, the same on every
+// could not be read or whose recovery copy could not be put back, read or removed, a copy kept
+// aside, a copy that could not be written, a save that failed at Q, and no Japanese face for the
+// text. The reasons are fixed words of the game's own, the same on every
 // system.
 #pragma once
 
@@ -20,6 +21,11 @@ inline constexpr int kAlreadyRunning = 5;
 void TellAlreadyRunning(plat::System& system);
 // One box for each notice.
 void TellStartUpNotices(plat::System& system, const std::vector<StartUpNotice>& notices);
+// One box for each copy that could not be written or removed: after a pass (before the next
+// attract screen's first frame), or at Q.
+enum class CopyFailureMoment { AfterPass, AtQuit };
+void TellCopyFailures(plat::System& system, const std::vector<CopyFailure>& failures,
+                      CopyFailureMoment moment = CopyFailureMoment::AfterPass);
 // One box for each file not saved.
 void TellSaveFailures(plat::System& system, const DataFilesSave& save);
 void TellNoJapaneseFace(plat::System& system);

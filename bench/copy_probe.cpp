@@ -23,15 +23,19 @@ int main(int argc, char** argv) {
   GameState state;
   state.bestDistance = 1234.5;
   state.bestBounce = 876.25;
+  RecoveryCopies copies;
+  std::vector<StartUpNotice> notices;
+  GameState read;
+  copies.RestoreAndRead(read, notices);
   std::vector<double> ms;
   for (int i = 0; i < count; ++i) {
     state.challengerNumber = i;
     const auto start = std::chrono::steady_clock::now();
-    WriteRecoveryCopies(state);
+    copies.Write(state);
     ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                      .count());
   }
-  RemoveRecoveryCopies();
+  copies.Forget();
   std::sort(ms.begin(), ms.end());
   std::printf("recovery copies: median %.2f ms, longest %.2f ms over %d passes\n",
               ms[ms.size() / 2], ms.back(), count);

@@ -42,7 +42,7 @@ DataFileSave Save(FileOps& ops, const char* name, const DataFileRead& read,
 
 }  // namespace
 
-DataFileRead ReadDataFile(const char* path, std::string& text) {
+DataFileRead ReadDataFile(const char* path, std::string& text, size_t limit) {
   text.clear();
   const int fd = ::open(path, kReadFlags);
   if (fd < 0) {
@@ -57,8 +57,8 @@ DataFileRead ReadDataFile(const char* path, std::string& text) {
     result = {DataFileRead::Unreadable, EISDIR};
   } else {
     char chunk[4096];
-    while (text.size() < kMaxDataFileBytes) {
-      const ssize_t n = ::read(fd, chunk, std::min(sizeof chunk, kMaxDataFileBytes - text.size()));
+    while (text.size() < limit) {
+      const ssize_t n = ::read(fd, chunk, std::min(sizeof chunk, limit - text.size()));
       if (n == 0) break;
       if (n < 0) {
         if (errno == EINTR) continue;

@@ -7,6 +7,7 @@
 
 #include "game/GameState.h"
 #include "store/SafeFile.h"
+#include "store/TextScan.h"
 
 inline constexpr const char* kRecordFileName = "kavrel.dat";
 inline constexpr const char* kRankingFileName = "kv_rank.dat";
@@ -33,8 +34,8 @@ void ReadRankingFrom(std::istream& in, RankingTable& table);
 std::string FormatRecordFile(const GameState& state);
 std::string FormatRankingFile(const RankingTable& table);
 
-// Up to kMaxDataFileBytes of the file at `path` into `text`, and what was found.
-DataFileRead ReadDataFile(const char* path, std::string& text);
+// Up to `limit` bytes of the file at `path` into `text`, and what was found.
+DataFileRead ReadDataFile(const char* path, std::string& text, size_t limit = kMaxDataFileBytes);
 
 // The value of WriteDataFiles when a file was not saved.
 inline constexpr int kDataNotSaved = -1;

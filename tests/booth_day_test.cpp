@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,7 @@
 #include "store/DataFiles.h"
 #include "store/Recovery.h"
 #include "tests/support/Scenario.h"
+#include "tools/ranking/Run.h"
 
 namespace {
 
@@ -38,13 +41,40 @@ Files QuitAfterThePass() {
   return {dir.Read(kRecordFileName), dir.Read(kRankingFileName)};
 }
 
-// The boxes of a run after the start-up box, as UTF-8.
+// The boxes of a run after the start-up box, as UTF-8, the time in a kept-aside name as
+// "YYYYMMDD-HHMMSS".
 std::vector<std::string> LaterBoxes(const ReplayRun& run) {
+  static const std::regex stamp("kept-[0-9]{8}-[0-9]{6}");
   std::vector<std::string> out;
   for (size_t i = 1; i < run.messageBoxes.size(); ++i)
-    out.push_back(SjisToUtf8(run.messageBoxes[i].text));
+    out.push_back(
+        std::regex_replace(SjisToUtf8(run.messageBoxes[i].text), stamp, "kept-YYYYMMDD-HHMMSS"));
   return out;
 }
+
+// The names in the directory that begin with `prefix`.
+std::vector<std::string> NamesStartingWith(const ScratchDir& dir, const std::string& prefix) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir.Path())) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind(prefix, 0) == 0) names.push_back(name);
+  }
+  return names;
+}
+
+struct Captured : ranking::Output {
+  std::string lines;
+  void Line(const std::string& utf8) override { lines += utf8 + "\n"; }
+  void Problem(const std::string& utf8) override { lines += utf8 + "\n"; }
+};
+
+// A backup of other files, which the operator puts back after a crash.
+const std::string kBackupRecord = "0.500000\r\n0.500000\r\n7\r\n";
+const std::string kBackupRanking = [] {
+  std::string s = "1\r\nBACKUP__\r\n";
+  for (int i = 0; i < 4; ++i) s += "0\r\nDEFAULT_\r\n";
+  return s;
+}();
 
 bool CopiesLeft(const ScratchDir& dir) {
   return dir.Exists(RecoveryPathFor(kRecordFileName)) ||
@@ -69,12 +99,15 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
     std::function<void(const ScratchDir&)> after;
   };
   const auto nothing = [](const ScratchDir&) {};
+  // A copy as one row's first run left it.
+  const auto found = std::make_shared<std::string>();
   const auto inTheWay = [](const ScratchDir& dir) {
     fs::create_directory(dir.PathOf("kavrel.dat.tmp"));
   };
   const std::vector<std::string> kUnreadableRanking = {
       "kv_rank.dat が読めません\n（同じ名前のフォルダがあります）\n"
-      "記録は空から始めます。ファイルはそのままです\n",
+      "記録は空から始めます。ファイルはそのままで、今回の結果は残りません\n"
+      "ESC で終わり、ファイルを直してから始め直してください\n",
       "kv_rank.dat を保存できませんでした\n（起動したときに読めませんでした）\n"
       "ファイルはそのままです\n"};
   const Case cases[] = {
@@ -154,6 +187,135 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
          EXPECT_TRUE(fs::is_directory(dir.PathOf(kRankingFileName)));
          EXPECT_EQ(dir.Read(kRecordFileName), "0.000000\r\n0.000000\r\n3\r\n");
        }},
+      // The ranking was not read, so no copy of it is made: mended, the file keeps the all-time
+      // five instead of being replaced by empty values plus the day's visitors.
+      {"a data file that cannot be read gets no copy",
+       [](const ScratchDir& dir) { fs::create_directory(dir.PathOf(kRankingFileName)); },
+       AfterThePass("crash 61000\n"),
+       {kUnreadableRanking[0]},
+       kQuitAtOnce,
+       [](const ScratchDir& dir) {
+         EXPECT_FALSE(dir.Exists(RecoveryPathFor(kRankingFileName)));
+         fs::remove(dir.PathOf(kRankingFileName));
+         dir.Write(kRankingFileName, kBackupRanking);
+       },
+       {},
+       0,
+       false,
+       [&quit](const ScratchDir& dir) {
+         EXPECT_EQ(dir.Read(kRankingFileName), kBackupRanking);
+         EXPECT_EQ(dir.Read(kRecordFileName), quit.record);
+         EXPECT_FALSE(CopiesLeft(dir));
+       }},
+      // The ranking's copy cannot be put back; a pass and ESC leave it as start-up found it.
+      {"ESC keeps a copy start-up could not put back",
+       nothing,
+       AfterThePass("crash 61000\n"),
+       {},
+       AfterThePass("down 61000 ESC\n"),
+       [found](const ScratchDir& dir) {
+         *found = dir.Read(RecoveryPathFor(kRankingFileName)).value_or("");
+         fs::create_directory(dir.PathOf(TemporaryPathFor(kRankingFileName)));
+       },
+       {"kv_rank.dat に控えを戻せません\n（同じ名前のフォルダがあります）\n"
+        "控えの記録で続けます。ファイルはそのままです\n"},
+       1,
+       false,
+       [&quit, found](const ScratchDir& dir) {
+         EXPECT_EQ(dir.Read(RecoveryPathFor(kRankingFileName)), *found);
+         EXPECT_FALSE(dir.Exists(RecoveryPathFor(kRecordFileName)));
+         fs::remove(dir.PathOf(TemporaryPathFor(kRankingFileName)));
+         EXPECT_EQ(Play(kQuitAtOnce).exitCode, 0);
+         EXPECT_EQ(dir.Read(kRecordFileName), quit.record);
+         EXPECT_EQ(dir.Read(kRankingFileName), quit.ranking);
+         EXPECT_FALSE(CopiesLeft(dir));
+       }},
+      // A copy damaged on the disk is neither put back, rewritten after the pass, nor removed at
+      // Q; the game plays the file's own values and Q saves it.
+      {"a copy that cannot be read is left alone",
+       nothing,
+       AfterThePass("crash 61000\n"),
+       {},
+       AfterThePass("tap 61000 Q 50\n"),
+       [found](const ScratchDir& dir) {
+         *found = dir.Read(RecoveryPathFor(kRankingFileName)).value_or("");
+         found->resize(found->size() - 3);
+         dir.Write(RecoveryPathFor(kRankingFileName), *found);
+       },
+       {"kv_rank.dat.recovery が読めません\n（読み書きに失敗しました）\n"
+        "kv_rank.dat の記録で続けます。控えはそのままで、今回の結果は Q "
+        "で終わったときだけ残ります\n"},
+       0,
+       false,
+       [&quit, found](const ScratchDir& dir) {
+         EXPECT_EQ(dir.Read(RecoveryPathFor(kRankingFileName)), *found);
+         EXPECT_EQ(dir.Read(kRankingFileName), quit.ranking);
+         EXPECT_FALSE(dir.Exists(RecoveryPathFor(kRecordFileName)));
+       }},
+      // A backup put back after a crash is not undone: the copies are kept aside, and merging
+      // them adds only the crashed run's visitor and results, once however often it is merged.
+      {"a backup put back after a crash, and the kept copies merged twice",
+       nothing,
+       AfterThePass("crash 61000\n"),
+       {},
+       kQuitAtOnce,
+       [](const ScratchDir& dir) {
+         dir.Write(kRecordFileName, kBackupRecord);
+         dir.Write(kRankingFileName, kBackupRanking);
+       },
+       {"kavrel.dat の控えを kavrel.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
+        "（異常終了したときの結果ですが、そのあと kavrel.dat が変わっていたので戻していません）\n"
+        "「kavrel-ranking merge kavrel.dat.kept-YYYYMMDD-HHMMSS」で加えられます\n",
+        "kv_rank.dat の控えを kv_rank.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
+        "（異常終了したときの結果ですが、そのあと kv_rank.dat が変わっていたので戻していません）\n"
+        "「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で加えられます\n"},
+       0,
+       false,
+       [&quit](const ScratchDir& dir) {
+         EXPECT_EQ(dir.Read(kRecordFileName), "0.500000\r\n0.500000\r\n8\r\n");
+         EXPECT_EQ(dir.Read(kRankingFileName), kBackupRanking);
+         EXPECT_FALSE(CopiesLeft(dir));
+         const std::vector<std::string> record = NamesStartingWith(dir, "kavrel.dat.kept-");
+         const std::vector<std::string> ranking = NamesStartingWith(dir, "kv_rank.dat.kept-");
+         ASSERT_EQ(record.size(), 1u);
+         ASSERT_EQ(ranking.size(), 1u);
+         // The pass's results and its visitor, over the backup's.
+         const std::string& r = *quit.record;
+         const std::string bests = r.substr(0, r.find('\n', r.find('\n') + 1) + 1);
+         const std::string& q = *quit.ranking;
+         const std::string champion = q.substr(0, q.find('\n', q.find('\n') + 1) + 1);
+         std::string merged = champion + "1\r\nBACKUP__\r\n";
+         for (int i = 0; i < 3; ++i) merged += "0\r\nDEFAULT_\r\n";
+         for (int time = 0; time < 2; ++time) {
+           Captured out;
+           EXPECT_EQ(ranking::Run({"--data-dir", dir.Path(), "merge", ranking[0], record[0]}, out),
+                     ranking::kDone)
+               << out.lines;
+           EXPECT_EQ(dir.Read(kRecordFileName), bests + "8\r\n");
+           EXPECT_EQ(dir.Read(kRankingFileName), merged);
+         }
+       }},
+      // A full disk, or a folder in the way: told after the pass, once, and again at Q, which
+      // saves the day.
+      {"a copy that cannot be written",
+       [](const ScratchDir& dir) {
+         fs::create_directory(dir.PathOf(TemporaryPathFor(RecoveryPathFor(kRankingFileName))));
+       },
+       AfterThePass("tap 61000 Q 50\n"),
+       {"kv_rank.dat.recovery を書けません\n（同じ名前のフォルダがあります）\n"
+        "控えなしで続けます。結果は Q で終わるときに保存します\n",
+        "kv_rank.dat.recovery を書けませんでした\n（同じ名前のフォルダがあります）\n"
+        "控えはありません。結果はこれから保存します\n"},
+       kQuitAtOnce,
+       [&quit](const ScratchDir& dir) {
+         EXPECT_EQ(dir.Read(kRecordFileName), quit.record);
+         EXPECT_EQ(dir.Read(kRankingFileName), quit.ranking);
+         EXPECT_FALSE(CopiesLeft(dir));
+       },
+       {},
+       0,
+       false,
+       nullptr},
   };
 
   for (const Case& c : cases) {

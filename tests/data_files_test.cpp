@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <filesystem>
@@ -9,6 +10,8 @@
 #include <vector>
 
 #include "store/DataFiles.h"
+#include "store/Recovery.h"
+#include "store/RecoveryCopy.h"
 #include "store/SafeFile.h"
 #include "tests/support/Scenario.h"
 
@@ -160,8 +163,9 @@ TEST(DataFileReading, TenThousandCharacterLines) {
 // half of the work where that is possible (a write that stops part-way).
 class FaultyOps : public FileOps {
  public:
-  enum Step { kNone, kOpen, kWrite, kFlush, kSync, kClose, kRename, kSyncDirectory };
+  enum Step { kNone, kOpen, kWrite, kFlush, kSync, kClose, kRename, kSyncDirectory, kRemove };
   FaultyOps(Step step, std::string file) : step_(step), file_(std::move(file)) {}
+  void FailAt(Step step) { step_ = step; }
 
   std::vector<std::string> log;
 
@@ -188,7 +192,13 @@ class FaultyOps : public FileOps {
     log.push_back("rename " + to);
     return !Fails(Step::kRename) && real_.Rename(from, to);
   }
-  bool Remove(const std::string& path) override { return real_.Remove(path); }
+  bool Remove(const std::string& path) override {
+    if (step_ == kRemove && path.rfind(file_, 0) == 0) {
+      errno = EPERM;  // a sticky folder, or a read-only attribute on Windows
+      return false;
+    }
+    return real_.Remove(path);
+  }
   bool SyncDirectory(const std::string& dir) override {
     return !Fails(Step::kSyncDirectory) && real_.SyncDirectory(dir);
   }
@@ -280,6 +290,77 @@ TEST(DataFileWriting, StaleTemporaryFromACrashIsReplaced) {
   EXPECT_EQ(WriteDataFiles(state), 0);
   EXPECT_FALSE(dir.Exists(TemporaryPathFor(kRecordFileName)));
   EXPECT_EQ(dir.Read(kRecordFileName), FormatRecordFile(state));
+}
+
+// A copy that cannot be written is told once, until a round of copies is written whole again,
+// and is still there to be told again at Q.
+TEST(RecoveryCopies, AFailureToWriteIsToldOnceUntilWrittenAgain) {
+  ScratchDir dir(false);
+  FaultyOps ops(FaultyOps::kNone, RecoveryPathFor(kRankingFileName));
+  RecoveryCopies copies(ops);
+  GameState state;
+  std::vector<StartUpNotice> notices;
+  copies.RestoreAndRead(state, notices);
+  EXPECT_TRUE(copies.Write(state).empty());
+
+  ops.FailAt(FaultyOps::kSync);
+  ASSERT_EQ(copies.Write(state).size(), 1u);
+  EXPECT_TRUE(copies.Write(state).empty());  // told already
+  ASSERT_EQ(copies.Unwritten().size(), 1u);  // and again at Q
+  EXPECT_STREQ(copies.Unwritten()[0].file, kRankingFileName);
+  ops.FailAt(FaultyOps::kNone);
+  EXPECT_TRUE(copies.Write(state).empty());
+  EXPECT_TRUE(copies.Unwritten().empty());
+  ops.FailAt(FaultyOps::kSync);
+  EXPECT_EQ(copies.Write(state).size(), 1u);  // told again after a round written whole
+}
+
+// A copy put back but not removed (a sticky folder, a read-only attribute) is told, and after a
+// later save it is kept aside instead of rolling the file back.
+TEST(RecoveryCopies, ACopyNotRemovedNeverRollsItsFileBack) {
+  ScratchDir dir(false);
+  const std::string put = "5\r\nPUTBACK_\r\n";
+  dir.Write(RecoveryPathFor(kRankingFileName), EncodeRecoveryCopy(kRankingFileName, {}, put));
+  FaultyOps ops(FaultyOps::kRemove, RecoveryPathFor(kRankingFileName));
+  RecoveryCopies copies(ops);
+  GameState state;
+  std::vector<StartUpNotice> notices;
+  const StartUpReads reads = copies.RestoreAndRead(state, notices);
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_EQ(notices[0].kind, StartUpNotice::CopyNotRemoved);
+  EXPECT_EQ(notices[0].error, EPERM);
+  EXPECT_EQ(dir.Read(kRankingFileName), put);
+
+  state.ranking[0].score = 9000;
+  const DataFilesSave save = SaveDataFiles(state, reads, ops);
+  const std::vector<CopyFailure> failures = copies.RemoveSaved(save);
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_EQ(failures[0].kind, CopyFailure::NotRemoved);
+
+  RecoveryCopies next;
+  GameState again;
+  notices.clear();
+  next.RestoreAndRead(again, notices);
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_EQ(notices[0].kind, StartUpNotice::KeptAside);
+  EXPECT_EQ(dir.Read(kRankingFileName), FormatRankingFile(state.ranking));
+  EXPECT_EQ(again.ranking[0].score, 9000);
+  EXPECT_FALSE(dir.Exists(RecoveryPathFor(kRankingFileName)));
+  EXPECT_TRUE(dir.Exists(notices[0].keptAs));
+}
+
+// A copy an older game left holds the file's bytes alone; it is put back as it always was.
+TEST(RecoveryCopies, AnOlderCopyIsPutBack) {
+  ScratchDir dir(false);
+  dir.Write(kRecordFileName, "1.000000\r\n2.000000\r\n3\r\n");
+  dir.Write(RecoveryPathFor(kRecordFileName), "4.000000\r\n5.000000\r\n6\r\n");
+  GameState state;
+  std::vector<StartUpNotice> notices;
+  RecoveryCopies().RestoreAndRead(state, notices);
+  EXPECT_TRUE(notices.empty());
+  EXPECT_EQ(dir.Read(kRecordFileName), "4.000000\r\n5.000000\r\n6\r\n");
+  EXPECT_FALSE(dir.Exists(RecoveryPathFor(kRecordFileName)));
+  EXPECT_EQ(state.challengerNumber, 6);
 }
 
 }  // namespace

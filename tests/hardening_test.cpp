@@ -23,6 +23,7 @@
 
 #include "platform/ShiftJis.h"
 #include "store/DataFiles.h"
+#include "store/Recovery.h"
 #include "store/SafeFile.h"
 #include "tests/support/BmpFile.h"
 #include "tests/support/Scenario.h"
@@ -400,6 +401,56 @@ TEST(SaveFaults, CrashAtAnyStepLeavesOldOrNewFiles) {
     EXPECT_FALSE(dir.Exists(TemporaryPathFor(kRecordFileName)));
     EXPECT_FALSE(dir.Exists(TemporaryPathFor(kRankingFileName)));
   }
+}
+
+// The recovery copies after a second pass, killed at any step: the next start puts back one
+// pass whole. Both copies are on disk before either is renamed, so only a kill between the two
+// renames, one right after the other, mixes the passes.
+TEST(SaveFaults, CopiesKilledAtAnyStepPutBackAWholePass) {
+  GameState first, second;
+  first.challengerNumber = 1;
+  first.ranking[0] = {50, {'F', 'I', 'R', 'S', 'T', '_', '_', '_'}};
+  second.challengerNumber = 2;
+  second.ranking[0] = {60, {'S', 'E', 'C', 'O', 'N', 'D', '_', '_'}};
+  const auto twoPasses = [&](CrashingOps& ops) {
+    RecoveryCopies copies(ops);
+    GameState state;
+    std::vector<StartUpNotice> notices;
+    copies.RestoreAndRead(state, notices);
+    copies.Write(first);
+    const int afterFirst = ops.steps;
+    copies.Write(second);
+    return afterFirst;
+  };
+  int firstSteps = 0;
+  int allSteps = 0;
+  {
+    ScratchDir dir(false);
+    CrashingOps count(0);
+    firstSteps = twoPasses(count);
+    allSteps = count.steps;
+  }
+  int mixed = 0;
+  for (int k = firstSteps + 1; k <= allSteps; ++k) {
+    SCOPED_TRACE("killed at step " + std::to_string(k));
+    ScratchDir dir(false);
+    CrashingOps ops(k);
+    EXPECT_THROW(twoPasses(ops), CrashingOps::Crash);
+    ops.ReleaseAfterCrash();
+    GameState restart;
+    std::vector<StartUpNotice> notices;
+    RecoveryCopies().RestoreAndRead(restart, notices);
+    EXPECT_TRUE(notices.empty());
+    const bool secondRecord = restart.challengerNumber == 2;
+    const bool secondRanking = restart.ranking[0].score == 60;
+    EXPECT_TRUE(secondRecord || restart.challengerNumber == 1);
+    EXPECT_TRUE(secondRanking || restart.ranking[0].score == 50);
+    if (secondRecord != secondRanking) {
+      ++mixed;
+      EXPECT_TRUE(secondRecord);  // the record's copy is renamed first
+    }
+  }
+  EXPECT_EQ(mixed, 1);
 }
 
 // The real thing: a child process saving slowly is killed while half of one file is on disk.

@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "platform/Language.h"
+#include "store/RecoveryCopy.h"
 #include "store/SafeFile.h"
 #include "tools/ranking/DataFileAccess.h"
 #include "tools/ranking/Edits.h"
@@ -122,25 +123,53 @@ int Backup(Output& out, const fs::path& base) {
 int MergeFiles(Output& out, const std::vector<fs::path>& files) {
   std::optional<RankingTable> here = CheckedRanking(out);
   if (!here) return kRefused;
-  std::vector<RankingTable> others;
+  std::optional<GameState> record;  // read only when a kept-aside record is merged
+  std::vector<RankingEntry> more;
+  bool rankingGiven = false;
   for (const fs::path& path : files) {
     const std::string name = Utf8Of(path);
     std::string bytes;
-    const DataFileRead read = ReadBytes(name, bytes);
+    const DataFileRead read = ReadBytes(name, bytes, kMaxRecoveryCopyBytes);
     if (read.kind == DataFileRead::Absent)
       return Refuse(out, Fill(Say({"{} が見つかりません。", "{} was not found."}), {name}));
     if (read.kind == DataFileRead::Unreadable)
       return Refuse(out, Fill(Say({"{} を読めません({})。", "{} cannot be read ({})."}),
                               {name, Reason(read.error)}));
-    if (const std::optional<int> line = RankingFileMismatch(bytes))
+    // A copy a crashed game left (kept aside): only what that run added is merged.
+    std::optional<RecoveryCopy> copy;
+    if (IsRecoveryCopy(bytes)) {
+      copy = DecodeRecoveryCopy(bytes);
+      if (!copy || !copy->keepsBefore)
+        return Refuse(
+            out, Fill(Say({"{} は控えですが、壊れています。", "{} is a damaged copy."}), {name}));
+      bytes = copy->after;
+    }
+    const bool isRecord = copy && copy->file == kRecordFileName;
+    const std::optional<int> line =
+        isRecord ? RecordFileMismatch(bytes) : RankingFileMismatch(bytes);
+    if (line || (copy && !isRecord && copy->file != kRankingFileName))
       return Refuse(out, Fill(Say({"{} はランキングのファイルではありません({} 行目)。",
                                    "{} is not a ranking file (line {})."}),
-                              {name, std::to_string(*line)}));
-    others.push_back(RankingFrom(bytes));
+                              {name, std::to_string(line.value_or(1))}));
+    if (isRecord) {
+      if (!record) record = CheckedRecord(out);
+      if (!record) return kRefused;
+      record = BetterRecord(*record, RecordFrom(bytes));
+      continue;
+    }
+    rankingGiven = true;
+    const RankingTable table = RankingFrom(bytes);
+    if (copy) {
+      const RankingTable before = copy->before ? RankingFrom(*copy->before) : RankingTable{};
+      const std::vector<RankingEntry> added = AddedEntries(before, table, *here);
+      more.insert(more.end(), added.begin(), added.end());
+    } else {
+      more.insert(more.end(), table.begin(), table.end());
+    }
   }
-  const RankingTable merged = ranking::Merge(*here, others);
+  const RankingTable merged = MergeEntries(*here, more);
   return WriteFiles(
-      out, nullptr, &merged,
+      out, record ? &*record : nullptr, rankingGiven ? &merged : nullptr,
       Fill(Say({"{} 個のファイルと合わせました。", "Merged {} file(s) into the ranking."}),
            {std::to_string(files.size())}));
 }

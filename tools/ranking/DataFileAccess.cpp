@@ -68,14 +68,14 @@ int Refuse(Output& out, const std::string& what) {
   return kRefused;
 }
 
-DataFileRead ReadBytes(const std::string& path, std::string& bytes) {
+DataFileRead ReadBytes(const std::string& path, std::string& bytes, size_t limit) {
 #ifdef _WIN32
-  const int error = plat::win::ReadSharing(path, kMaxDataFileBytes, bytes);
+  const int error = plat::win::ReadSharing(path, limit, bytes);
   if (error == 0) return {DataFileRead::Read, 0};
   if (error == ENOENT) return {DataFileRead::Absent, 0};
   return {DataFileRead::Unreadable, error};
 #else
-  return ReadDataFile(path.c_str(), bytes);
+  return ReadDataFile(path.c_str(), bytes, limit);
 #endif
 }
 
@@ -92,18 +92,42 @@ std::optional<GameState> CheckedRecord(Output& out) {
   return RecordFrom(*bytes);
 }
 
-int RefuseNotices(Output& out, const std::vector<StartUpNotice>& notices) {
+int TellNotices(Output& out, const std::vector<StartUpNotice>& notices) {
+  int result = kDone;
   for (const StartUpNotice& notice : notices) {
     const std::string copy = RecoveryPathFor(notice.file);
-    if (notice.kind == StartUpNotice::Unreadable) {
-      Refuse(out, Fill(Say({"{} を読めません({})。", "{} cannot be read ({})."}),
-                       {notice.file, Reason(notice.error)}));
-    } else {
-      Refuse(out, Fill(Say({"{} を {} に戻せません({})。", "{} cannot be put back into {} ({})."}),
-                       {copy, notice.file, Reason(notice.error)}));
+    switch (notice.kind) {
+      case StartUpNotice::KeptAside:
+        out.Line(Fill(Say({"{} が変わっていたので、控え {} を戻さず {} として残しました。"
+                           "\"kavrel-ranking merge {}\" で加えられます。",
+                           "{} changed since its copy {} was made: the copy was not put back "
+                           "but kept as {}. \"kavrel-ranking merge {}\" adds it."}),
+                      {notice.file, copy, notice.keptAs, notice.keptAs}));
+        continue;
+      case StartUpNotice::CopyNotRemoved:
+        out.Line(Fill(Say({"{} を {} に戻しましたが、控えを消せません({})。",
+                           "{} was put back into {}, but cannot be removed ({})."}),
+                      {copy, notice.file, Reason(notice.error)}));
+        continue;
+      case StartUpNotice::Unreadable:
+      case StartUpNotice::CopyKeptUnreadable:
+        Refuse(out, Fill(Say({"{} を読めません({})。", "{} cannot be read ({})."}),
+                         {notice.file, Reason(notice.error)}));
+        break;
+      case StartUpNotice::CopyUnreadable:
+        Refuse(out, Fill(Say({"{} を読めません({})。", "{} cannot be read ({})."}),
+                         {copy, Reason(notice.error)}));
+        break;
+      case StartUpNotice::CopyKept:
+      case StartUpNotice::NotKeptAside:
+        Refuse(out,
+               Fill(Say({"{} を {} に戻せません({})。", "{} cannot be put back into {} ({})."}),
+                    {copy, notice.file, Reason(notice.error)}));
+        break;
     }
+    result = kRefused;
   }
-  return kRefused;
+  return result;
 }
 
 int WriteFiles(Output& out, const GameState* record, const RankingTable* ranking,

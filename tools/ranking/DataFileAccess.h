@@ -24,15 +24,17 @@ int Refuse(Output& out, const std::string& what);
 
 // The bytes of a file in the current directory or at a path in UTF-8, shared with a game that
 // replaces the file meanwhile.
-DataFileRead ReadBytes(const std::string& path, std::string& bytes);
+DataFileRead ReadBytes(const std::string& path, std::string& bytes,
+                       size_t limit = kMaxDataFileBytes);
 
 // The file's values when it holds exactly what the game writes (or is not there); else the
 // refusal is told and there is nothing.
 std::optional<RankingTable> CheckedRanking(Output& out);
 std::optional<GameState> CheckedRecord(Output& out);
 
-// What start-up found wrong, as one line per file; kRefused.
-int RefuseNotices(Output& out, const std::vector<StartUpNotice>& notices);
+// What start-up found, as one line per file: kRefused when the command must not go on, else
+// kDone (a copy kept aside, or put back but not removed).
+int TellNotices(Output& out, const std::vector<StartUpNotice>& notices);
 
 // Writes the files given (either may be null) through the game's safe save and says `done`.
 // Both new files are complete on disk before either replaces its old one, so that a file that

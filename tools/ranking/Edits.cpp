@@ -69,13 +69,49 @@ void RemovePlace(RankingTable& table, int place) {
 }
 
 RankingTable Merge(const RankingTable& here, const std::vector<RankingTable>& others) {
+  std::vector<RankingEntry> more;
+  for (const RankingTable& table : others) more.insert(more.end(), table.begin(), table.end());
+  return MergeEntries(here, more);
+}
+
+RankingTable MergeEntries(const RankingTable& here, const std::vector<RankingEntry>& more) {
   std::vector<RankingEntry> all(here.begin(), here.end());
-  for (const RankingTable& table : others) all.insert(all.end(), table.begin(), table.end());
+  all.insert(all.end(), more.begin(), more.end());
   std::stable_sort(all.begin(), all.end(),
                    [](const RankingEntry& a, const RankingEntry& b) { return a.score > b.score; });
   RankingTable merged;
   std::copy_n(all.begin(), merged.size(), merged.begin());
   return merged;
+}
+
+std::vector<RankingEntry> AddedEntries(const RankingTable& before, const RankingTable& after,
+                                       const RankingTable& here) {
+  // Each entry of `before` accounts for one equal entry of `after`, and so does each of `here`,
+  // so that merging the same file again adds nothing.
+  std::vector<RankingEntry> known(before.begin(), before.end());
+  known.insert(known.end(), here.begin(), here.end());
+  std::vector<bool> used(known.size(), false);
+  const auto take = [&](size_t from, size_t to, const RankingEntry& entry) {
+    for (size_t i = from; i < to; ++i) {
+      if (used[i] || known[i].score != entry.score || known[i].name != entry.name) continue;
+      used[i] = true;
+      return true;
+    }
+    return false;
+  };
+  std::vector<RankingEntry> added;
+  for (const RankingEntry& entry : after)
+    if (!take(0, before.size(), entry) && !take(before.size(), known.size(), entry))
+      added.push_back(entry);
+  return added;
+}
+
+GameState BetterRecord(const GameState& a, const GameState& b) {
+  GameState better = a;
+  better.bestDistance = std::max(a.bestDistance, b.bestDistance);
+  better.bestBounce = std::max(a.bestBounce, b.bestBounce);
+  better.challengerNumber = std::max(a.challengerNumber, b.challengerNumber);
+  return better;
 }
 
 GameState FreshRecord() {

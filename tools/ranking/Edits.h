@@ -32,6 +32,17 @@ void RemovePlace(RankingTable& table, int place);
 // game's insertion does: an entry never passes one with the same score that was there first.
 RankingTable Merge(const RankingTable& here, const std::vector<RankingTable>& others);
 
+// The entries of `after` that neither `before` nor `here` holds, counting equal entries one by
+// one: what a crashed run added to the ranking `before`, less what `here` already has of it.
+std::vector<RankingEntry> AddedEntries(const RankingTable& before, const RankingTable& after,
+                                       const RankingTable& here);
+
+// The five best of `here` followed by `more` in order, as Merge.
+RankingTable MergeEntries(const RankingTable& here, const std::vector<RankingEntry>& more);
+
+// The better of each best result and the larger challenger number.
+GameState BetterRecord(const GameState& a, const GameState& b);
+
 // What a fresh game writes at its first Q: no results yet, and the challenger number already
 // raised for the quit.
 GameState FreshRecord();

@@ -177,7 +177,7 @@ int Run(const std::vector<std::string>& args, Output& out) {
   GameState restored;
   std::vector<StartUpNotice> notices;
   RestoreAndReadDataFiles(restored, notices);
-  if (!notices.empty()) return RefuseNotices(out, notices);
+  if (TellNotices(out, notices) != kDone) return kRefused;
   return RunLocked(out, *request);
 }
 
