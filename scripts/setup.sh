@@ -5,7 +5,8 @@
 #
 #   game         build and run the game (compiler, CMake, SDL2, FreeType, fontconfig, the IPAGothic
 #                face, and the X core fonts that SDL's own start-up box draws with)
-#   test         the game plus the tests: GoogleTest, libpng, Xvfb and the X tools they drive
+#   test         the game plus the tests: GoogleTest, libpng, Xvfb and the X tools they drive,
+#                and Chromium and poppler-utils (the day's report page, rendered and printed)
 #   sanitize     the same as test
 #   fuzz         the game's libraries plus clang and libFuzzer
 #   screenshots  the game's libraries plus libpng and python3
@@ -34,7 +35,7 @@ packages=()
 for set in "${@:-game}"; do
   case $set in
     game) packages+=("${game[@]}") ;;
-    test | sanitize) packages+=("${game[@]}" libgtest-dev libpng-dev "${xtools[@]}") ;;
+    test | sanitize) packages+=("${game[@]}" libgtest-dev libpng-dev "${xtools[@]}" chromium poppler-utils) ;;
     fuzz) packages+=("${game[@]}" libpng-dev clang libclang-rt-14-dev) ;;
     screenshots) packages+=("${game[@]}" libpng-dev python3) ;;
     bench) packages+=("${game[@]}" libbenchmark-dev) ;;
