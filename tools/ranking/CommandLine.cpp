@@ -16,13 +16,16 @@ constexpr CommandWord kCommands[] = {
     {"list", CommandLine::List, 0, 0},      {"remove", CommandLine::Remove, 1, 1},
     {"rename", CommandLine::Rename, 2, 2},  {"reset", CommandLine::Reset, 1, 1},
     {"merge", CommandLine::Merge, 1, kAny}, {"backup", CommandLine::Backup, 0, 1},
+    {"report", CommandLine::Report, 0, 0},
 };
 
 constexpr plat::Bilingual kUsage = {
     "使い方: kavrel-ranking [--data-dir フォルダ] list | remove 順位 | rename 順位 名前 | "
-    "reset ranking|record|all | merge ファイル... | backup [フォルダ]",
+    "reset ranking|record|all | merge ファイル... | backup [フォルダ] | "
+    "report [--date 年-月-日 | --all] [--html ファイル]",
     "usage: kavrel-ranking [--data-dir DIR] list | remove PLACE | rename PLACE NAME | "
-    "reset ranking|record|all | merge FILE... | backup [DIR]"};
+    "reset ranking|record|all | merge FILE... | backup [DIR] | "
+    "report [--date YYYY-MM-DD | --all] [--html FILE]"};
 
 std::string Bad(const plat::Bilingual& what, const std::string& detail = "") {
   return "kavrel-ranking: " + Fill(plat::Say(what), {detail}) + plat::Say({"", " "}) +
@@ -52,6 +55,14 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
         return std::nullopt;
       }
       line.dataDir = args[++i];
+    } else if (options && (arg == "--date" || arg == "--html")) {
+      if (i + 1 >= args.size()) {
+        error = Bad({"{} には値が要ります。", "{} needs a value."}, arg);
+        return std::nullopt;
+      }
+      (arg == "--date" ? line.date : line.page) = args[++i];
+    } else if (options && arg == "--all") {
+      line.all = true;
     } else if (options && arg.size() > 1 && arg[0] == '-') {
       error = Bad({"知らないオプションです: {}。", "unknown option {}."}, arg);
       return std::nullopt;
@@ -71,6 +82,15 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
       error = Bad({"{} の引数の数が違います。", "wrong number of arguments for {}."}, words[0]);
       return std::nullopt;
     }
+    if (line.kind != CommandLine::Report && (line.date || line.all || line.page)) {
+      error = Bad({"--date、--all、--html は report のオプションです。",
+                   "--date, --all and --html are options of report."});
+      return std::nullopt;
+    }
+    if (line.date && line.all) {
+      error = Bad({"--date と --all は一緒に使えません。", "--date and --all do not go together."});
+      return std::nullopt;
+    }
     return line;
   }
   error = Bad({"知らないコマンドです: {}。", "unknown command {}."}, words[0]);
@@ -81,6 +101,7 @@ const char* HelpText() {
   return plat::Say(
       {"使い方: kavrel-ranking [--data-dir フォルダ] コマンド\n"
        "ゲームのランキング(kv_rank.dat)と記録(kavrel.dat)を直します。\n"
+       "遊んだ記録(kv_plays.csv)のまとめも表示します。\n"
        "\n"
        "  list                  ランキング5位まで、最高記録、挑戦者番号を表示する\n"
        "  remove 順位           その順位を消す(下の順位が繰り上がる)\n"
@@ -88,29 +109,38 @@ const char* HelpText() {
        "  reset ranking|record|all\n"
        "                        ランキング・記録・両方を初めての状態に戻す\n"
        "  merge ファイル...     他のブースの kv_rank.dat と合わせ、上位5つを残す\n"
-       "  backup [フォルダ]     両ファイルを kavrel-backup-日付-時刻 フォルダにコピーする\n"
+       "  backup [フォルダ]     両ファイルを kavrel-backup-日付-時刻 にコピーする\n"
+       "  report [--date 年-月-日 | --all] [--html ファイル]\n"
+       "                        遊んだ記録(kv_plays.csv)から、その日(省略時は今日、\n"
+       "                        --all は全部の日)をまとめる。--html で A4 一枚の\n"
+       "                        印刷用ページも書く\n"
        "\n"
        "  --data-dir フォルダ   データのフォルダ(省略時はゲームと同じ)\n"
        "  --help, --version\n"
        "\n"
-       "ゲームが動いている間は list 以外は何も変えません(終了コード 5)。\n"
-       "終了コード: 0 完了、1 拒否(入力やファイルの問題)、2 コマンドラインの誤り、"
+       "ゲームが動いている間は list と report 以外は何も変えません(終了コード 5)。\n"
+       "終了コード: 0 完了、1 拒否(入力やファイルの問題)、2 コマンドラインの誤り、\n"
        "5 ゲームが使用中。",
        "usage: kavrel-ranking [--data-dir DIR] COMMAND\n"
        "Mends the game's ranking (kv_rank.dat) and record (kavrel.dat).\n"
+       "Also tells the day from the play log (kv_plays.csv).\n"
        "\n"
-       "  list                  show the top five, the best results and the challenger number\n"
+       "  list                  show the top five, best results and challenger number\n"
        "  remove PLACE          remove a place; the places below move up\n"
-       "  rename PLACE NAME     rename a place (up to 8 characters the name wheel can spell)\n"
+       "  rename PLACE NAME     rename a place (up to 8 characters of the name wheel)\n"
        "  reset ranking|record|all\n"
        "                        start the ranking, the record or both afresh\n"
-       "  merge FILE...         merge other booths' kv_rank.dat files, keeping the five best\n"
-       "  backup [DIR]          copy both files into a new kavrel-backup-DATE-TIME folder\n"
+       "  merge FILE...         keep the five best of this and other booths' kv_rank.dat\n"
+       "  backup [DIR]          copy both files to a new kavrel-backup-DATE-TIME folder\n"
+       "  report [--date YYYY-MM-DD | --all] [--html FILE]\n"
+       "                        the day's plays from kv_plays.csv (default today, --all\n"
+       "                        every day); --html also writes a page to print on A4\n"
        "\n"
        "  --data-dir DIR        the data folder (default: the game's own)\n"
        "  --help, --version\n"
        "\n"
-       "While the game runs, every command but list changes nothing (exit code 5).\n"
+       "While the game runs, every command but list and report changes nothing\n"
+       "(exit code 5).\n"
        "Exit codes: 0 done, 1 refused (bad input or a file problem), 2 bad command line,\n"
        "5 the game is using the folder."});
 }
