@@ -91,8 +91,8 @@ bool IsGameFile(const fs::path& page, const fs::path& dir) {
   return false;
 }
 
-int WritePage(Output& out, const fs::path& page, const fs::path& dir, const std::string& html) {
-  const std::string name = Utf8Of(page);
+int WritePage(Output& out, const fs::path& page, const std::string& name, const fs::path& dir,
+              const std::string& html) {
   if (IsGameFile(page, dir))
     return Refuse(out, Fill(Say({"{} はゲームのファイルです。ページは別の名前で書いてください。",
                                  "{} is one of the game's files; write the page under another "
@@ -104,7 +104,7 @@ int WritePage(Output& out, const fs::path& page, const fs::path& dir, const std:
   FileOps& ops = PosixFileOps();
 #endif
   int error = 0;
-  if (!ReplaceFile(ops, name, html, &error)) {
+  if (!ReplaceFile(ops, Utf8Of(page), html, &error)) {
     out.Problem("kavrel-ranking: " +
                 Fill(Say({"ページ {} を書けません({})。", "The page {} cannot be written ({})."}),
                      {name, Reason(error)}));
@@ -131,7 +131,7 @@ int Report(Output& out, const ReportRequest& request, const fs::path& dir) {
                   "pass."}),
              {kPlayLogFileName}));
   if (!request.page) return kDone;
-  return WritePage(out, *request.page, dir, ReportPage(figures));
+  return WritePage(out, *request.page, request.pageAsTyped, dir, ReportPage(figures));
 }
 
 }  // namespace ranking

@@ -14,6 +14,7 @@ struct ReportRequest {
   std::optional<std::string> date;  // YYYY-MM-DD; nothing for today
   bool all = false;                 // every day in the log
   std::optional<std::filesystem::path> page;
+  std::string pageAsTyped;  // for the messages, the same on every system
 };
 
 // The report of the data directory `dir`, which is the current directory.

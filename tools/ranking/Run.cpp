@@ -89,7 +89,8 @@ std::optional<Request> Check(Output& out, const CommandLine& line) {
       return std::nullopt;
     }
     request.report = {line.date, line.all,
-                      line.page ? std::optional(Absolute(*line.page)) : std::nullopt};
+                      line.page ? std::optional(Absolute(*line.page)) : std::nullopt,
+                      line.page.value_or("")};
   }
   return request;
 }
