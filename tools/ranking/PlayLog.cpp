@@ -1,5 +1,6 @@
 #include "tools/ranking/PlayLog.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <charconv>
@@ -123,9 +124,9 @@ bool PlayFrom(const std::array<std::string, kFields>& f, Play& play) {
     return false;
   if (f[7].size() != 1 || f[7][0] < 'A' || f[7][0] > 'Z') return false;
   if (!f[9].empty() && (f[9].size() != 1 || f[9][0] < '1' || f[9][0] > '5')) return false;
-  play.date = f[0];
-  play.time = f[1];
-  play.offset = f[2];
+  std::copy_n(f[0].begin(), play.date.size(), play.date.begin());
+  std::copy_n(f[1].begin(), play.time.size(), play.time.begin());
+  std::copy_n(f[2].begin(), play.offset.size(), play.offset.begin());
   play.grade = f[7][0];
   play.name = WithoutFormulaGuard(f[8]);
   play.place = f[9].empty() ? 0 : f[9][0] - '0';
@@ -146,6 +147,7 @@ bool IsLogDate(std::string_view text) {
 }
 
 void ReadPlayLines(std::string_view bytes, PlayLog& log) {
+  log.plays.reserve(log.plays.size() + bytes.size() / 64);
   std::array<std::string, kFields> fields;
   size_t at = 0;
   while (at < bytes.size()) {

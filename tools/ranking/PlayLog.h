@@ -3,6 +3,7 @@
 // cut, and lines not as the game writes them, are skipped and counted.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -17,16 +18,20 @@ inline constexpr const char* kPlayLogFileName = "kv_plays.csv";
 inline constexpr const char* kPlayLogSideFileName = "kv_plays.csv.pending";
 
 // One finished pass.
+// Kept small: a season's log holds some 100,000 of them.
 struct Play {
-  std::string date;    // YYYY-MM-DD, the booth's local date
-  std::string time;    // HH:MM:SS, local
-  std::string offset;  // +09:00
+  std::array<char, 10> date{};   // YYYY-MM-DD, the booth's local date
+  std::array<char, 8> time{};    // HH:MM:SS, local
+  std::array<char, 6> offset{};  // +09:00
   int challenger = 0;
   double distance = 0, bounce = 0;
   int total = 0;
   char grade = 'J';
   std::string name;  // as the player spelled it (the formula guard taken off), UTF-8 as written
   int place = 0;     // place reached in the top five, 0 for none
+
+  std::string Date() const { return {date.data(), date.size()}; }
+  std::string Time() const { return {time.data(), time.size()}; }
 };
 
 struct PlayLog {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <numeric>
+#include <string_view>
 #include <tuple>
 
 namespace ranking {
@@ -11,8 +12,13 @@ ReportFigures FiguresOf(PlayLog log, const std::optional<std::string>& date) {
   ReportFigures figures;
   figures.date = date;
   figures.skipped = log.skipped;
-  for (Play& play : log.plays)
-    if (!date || play.date == *date) figures.plays.push_back(std::move(play));
+  if (!date) {
+    figures.plays = std::move(log.plays);
+  } else {
+    for (Play& play : log.plays)
+      if (std::string_view(play.date.data(), play.date.size()) == *date)
+        figures.plays.push_back(std::move(play));
+  }
   const std::vector<Play>& plays = figures.plays;
 
   std::array<int, 26> letters{};
@@ -35,10 +41,10 @@ ReportFigures FiguresOf(PlayLog log, const std::optional<std::string>& date) {
     if (when(i) < when(first)) first = i;
     if (when(i) >= when(last)) last = i;
   }
-  figures.firstDate = plays[first].date;
-  figures.firstTime = plays[first].time;
-  figures.lastDate = plays[last].date;
-  figures.lastTime = plays[last].time;
+  figures.firstDate = plays[first].Date();
+  figures.firstTime = plays[first].Time();
+  figures.lastDate = plays[last].Date();
+  figures.lastTime = plays[last].Time();
 
   std::vector<size_t> order(plays.size());
   std::iota(order.begin(), order.end(), 0);

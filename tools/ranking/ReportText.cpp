@@ -178,7 +178,7 @@ std::string AverageLine(const ReportFigures& figures) {
 }
 
 std::string WhenOf(const ReportFigures& figures, const Play& play) {
-  return figures.date ? play.time : play.date + " " + play.time;
+  return figures.date ? play.Time() : play.Date() + " " + play.Time();
 }
 
 }  // namespace ranking
