@@ -167,7 +167,7 @@ std::string NoPlaysLine(const ReportFigures& figures) {
 }
 
 std::string SkippedLine(size_t skipped) {
-  return Fill(Say({"途中で切れた行や形の違う行を {} 行、飛ばしました。",
+  return Fill(Say({"記録のうち、途中で切れた行や形の違う行を {} 行、飛ばしました。",
                    "{} line(s) of the log were skipped: cut off, or not as the game writes them."}),
               {std::to_string(skipped)});
 }
