@@ -227,6 +227,16 @@ TEST(Report, PageShowsEveryNameAsSpelledAndEscaped) {
   for (const char* outside : {"<script", "src=", "href=", "url(", "@import"})
     EXPECT_EQ(page.find(outside), std::string::npos) << outside;
   EXPECT_NE(page.find("@page { size: A4"), std::string::npos);
+  // A day without plays gets a page that says so.
+  ASSERT_EQ(ranking::Run({"--data-dir", dir.Path(), "report", "--date", "2026-12-09", "--html",
+                          dir.PathOf("none.html")},
+                         out),
+            0);
+  EXPECT_NE(dir.Read("none.html")
+                .value_or("")
+                .find(ranking::NoPlaysLine(
+                    ranking::FiguresOf(ranking::PlayLog{}, std::string("2026-12-09")))),
+            std::string::npos);
   // No temporary file stays beside it.
   for (const auto& entry : fs::directory_iterator(dir.Path()))
     EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos);
