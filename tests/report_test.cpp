@@ -288,13 +288,6 @@ Picture ReadPng(const std::string& path) {
   return picture;
 }
 
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 // The page in a real browser: the champion's band and both charts are drawn, the champion's name
 // is text as spelled, and printing gives one A4 sheet, in either language.
 TEST(ReportPage, RendersInChromiumAndPrintsOnOneA4Sheet) {
@@ -327,7 +320,7 @@ TEST(ReportPage, RendersInChromiumAndPrintsOnOneA4Sheet) {
     EXPECT_GT(picture.Count(0x2f6fd0, 0, 250, 397, 700), 2000);
     EXPECT_GT(picture.Count(0xd0542f, 397, 250, 794, 700), 2000);
     ASSERT_EQ(Chromium(profile, "--dump-dom", page, dir.PathOf("dom.html")), 0);
-    const std::string dom = ReadText(dir.PathOf("dom.html"));
+    const std::string dom = dir.Read("dom.html").value_or("");
     EXPECT_NE(dom.find("<div class=\"name\">&lt;b&gt;&amp;amp;</div>"), std::string::npos) << dom;
     EXPECT_NE(dom.find(std::string("lang=\"") + language + "\""), std::string::npos);
 
@@ -336,7 +329,7 @@ TEST(ReportPage, RendersInChromiumAndPrintsOnOneA4Sheet) {
               0);
     ASSERT_EQ(std::system(("pdfinfo '" + pdf + "' >'" + dir.PathOf("pdfinfo.txt") + "'").c_str()),
               0);
-    const std::string info = ReadText(dir.PathOf("pdfinfo.txt"));
+    const std::string info = dir.Read("pdfinfo.txt").value_or("");
     EXPECT_NE(info.find("Pages:           1\n"), std::string::npos) << info;
     EXPECT_NE(info.find("(A4)"), std::string::npos) << info;
   }
