@@ -10,7 +10,7 @@ build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKAVREL_FUZZ=ON -DKAVREL_SANITIZE=ON -DKAVREL_TESTS=OFF -DKAVREL_TOOLS=ON \
   -DKAVREL_BENCH=OFF >/dev/null
-targets=(fuzz_bitmap fuzz_record_file fuzz_ranking_file fuzz_script)
+targets=(fuzz_bitmap fuzz_record_file fuzz_ranking_file fuzz_script fuzz_play_log)
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
 mkdir -p "$build/findings"
 status=0

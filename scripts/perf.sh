@@ -6,7 +6,8 @@
 #   - the headless replay: a whole challenger pass against the wall clock (with a trace file), its
 #     peak resident memory, and the time from its start to its first frame record;
 #   - the recovery copies written between two visitors, 200 times in a directory on the disk of
-#     the build directory (the time they hold back the next attract screen's first frame).
+#     the build directory (the time they hold back the next attract screen's first frame);
+#   - the day's report of a season's play log (100,000 lines), against wc -l of the same file.
 #
 #   scripts/perf.sh [BUILD_DIR]      (default: build; kavrel and kavrel-replay are built there)
 #
@@ -20,7 +21,8 @@ build=${1:-${BUILD_DIR:-$root/build}}
 options=(-DKAVREL_TOOLS=ON)
 [[ -f $build/CMakeCache.txt ]] || options+=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVREL_TESTS=OFF)
 cmake -S "$root" -B "$build" "${options[@]}" >/dev/null
-cmake --build "$build" -j"$(nproc)" --target kavrel kavrel-replay copy_probe >/dev/null
+cmake --build "$build" -j"$(nproc)" --target kavrel kavrel-replay copy_probe \
+  kavrel-ranking >/dev/null
 build=$(cd "$build" && pwd)
 game=$build/kavrel
 replay=$build/kavrel-replay
@@ -170,6 +172,31 @@ copies=$("$build/copy_probe" "$copies_dir" 200)
 rmdir "$copies_dir"
 row "recovery copies after a pass" "$(awk '{print $4, "/", $7, "ms"}' <<<"$copies")" \
   "median / longest of 200 (target: longest <= 33 ms, one attract frame)"
+
+# ---- The day's report ------------------------------------------------------------------------
+# A season's play log: the test log's lines repeated to 100,000. The whole report of every day,
+# start to exit, against a plain line count of the same file: processor time of ten runs each.
+season=$work/season
+mkdir "$season"
+tail -n +2 "$root/tests/report/kv_plays.csv" >"$season/more"
+while (($(wc -l <"$season/more") < 100000)); do
+  cat "$season/more" "$season/more" >"$season/twice"
+  mv "$season/twice" "$season/more"
+done
+{ head -n 1 "$root/tests/report/kv_plays.csv"; head -n 99999 "$season/more"; } >"$season/kv_plays.csv"
+rm "$season/more"
+ten_runs() { # COMMAND...: user + system seconds of ten runs
+  local TIMEFORMAT='%U %S'
+  { time (for _ in 1 2 3 4 5 6 7 8 9 10; do "$@" >/dev/null; done); } 2>&1 |
+    awk '{printf "%.3f", $1 + $2}'
+}
+report_s=$(ten_runs "$build/kavrel-ranking" --data-dir "$season" report --all)
+count_s=$(ten_runs wc -l "$season/kv_plays.csv")
+row "report: a season's log, every day" "$(awk -v r="$report_s" 'BEGIN {printf "%.0f ms", r * 100}')" \
+  "processor a run, 100,000 lines (target well under 1 s)"
+row "  as plain line counts (wc -l)" \
+  "$(awk -v r="$report_s" -v c="$count_s" 'BEGIN {printf "%.0f x", (c > 0 ? r / c : 0)}')" \
+  "wc -l: $(awk -v c="$count_s" 'BEGIN {printf "%.1f", c * 100}') ms a run"
 
 echo "load average at the start: $load_start; at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
 printf '%-34s %12s  %s\n' "figure" "value" "note"

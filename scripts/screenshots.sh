@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
 # Plays one whole challenger pass through the headless replay and keeps one picture of every
-# screen in docs/screenshots/<screen>.png.
+# screen in docs/screenshots/<screen>.png; then renders the day's report page of the fixed play
+# log (tests/report/) in headless Chromium, as the operator's Japanese page, into
+# docs/screenshots/report.png.
 #
 #   scripts/screenshots.sh [BUILD_DIR]
 #
-# BUILD_DIR holds kavrel-replay (default: build, else the first build-* that has one; when none
-# has, it is built in build/).
+# BUILD_DIR holds kavrel-replay and kavrel-ranking (default: build, else the first build-* that
+# has them; when none has, they are built in build/).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh" screenshots
 
 replay=""
 for dir in "${1:-}" "$root/build" "$root"/build-*; do
-  if [[ -n "$dir" && -x "$dir/kavrel-replay" ]]; then
+  if [[ -n "$dir" && -x "$dir/kavrel-replay" && -x "$dir/kavrel-ranking" ]]; then
     replay="$(cd "$dir" && pwd)/kavrel-replay"
     break
   fi
@@ -21,7 +23,7 @@ if [[ -z "$replay" ]]; then
   options=(-DKAVREL_TOOLS=ON)
   [[ -f $root/build/CMakeCache.txt ]] || options+=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVREL_TESTS=OFF)
   cmake -S "$root" -B "$root/build" "${options[@]}" >/dev/null
-  cmake --build "$root/build" -j"$(nproc)" --target kavrel-replay >/dev/null
+  cmake --build "$root/build" -j"$(nproc)" --target kavrel-replay kavrel-ranking >/dev/null
   replay=$root/build/kavrel-replay
 fi
 
@@ -74,4 +76,22 @@ for screen in attract windup run standby ball results name ranking farewell; do
   cp "$png" "$root/docs/screenshots/$screen.png"
   echo "docs/screenshots/$screen.png  (frame $n)"
 done
+
+# The day's report page of the fixed log, as an A4 sheet on a screen of 96 dots an inch.
+ranking=$(dirname "$replay")/kavrel-ranking
+mkdir -p "$work/booth"
+cp "$root/tests/report/kv_plays.csv" "$root/tests/report/kv_plays.csv.pending" "$work/booth/"
+LANGUAGE=ja "$ranking" --data-dir "$work/booth" report --date 2026-12-08 \
+  --html "$work/report.html" >/dev/null
+timeout 120 chromium --headless --no-sandbox --disable-gpu --no-first-run \
+  --disable-background-networking --disable-component-update --disable-sync --hide-scrollbars \
+  --user-data-dir="$work/profile" --window-size=794,1123 --screenshot="$work/report.png" \
+  "file://$work/report.html" >/dev/null 2>&1 || true
+if [[ -f $work/report.png ]]; then
+  cp "$work/report.png" "$root/docs/screenshots/report.png"
+  echo "docs/screenshots/report.png  (the report page of tests/report/kv_plays.csv)"
+else
+  echo "screenshots.sh: Chromium drew no picture of the report page" >&2
+  missing=1
+fi
 exit $missing

@@ -5,10 +5,11 @@
 #
 #   game         build and run the game (compiler, CMake, SDL2, FreeType, fontconfig, the IPAGothic
 #                face, and the X core fonts that SDL's own start-up box draws with)
-#   test         the game plus the tests: GoogleTest, libpng, Xvfb and the X tools they drive
+#   test         the game plus the tests: GoogleTest, libpng, Xvfb and the X tools they drive,
+#                and Chromium and poppler-utils (the day's report page, rendered and printed)
 #   sanitize     the same as test
 #   fuzz         the game's libraries plus clang and libFuzzer
-#   screenshots  the game's libraries plus libpng and python3
+#   screenshots  the game's libraries plus libpng, python3 and Chromium (the report page)
 #   bench        the game's libraries plus Google Benchmark
 #   perf         the game plus Xvfb, the X tools, ImageMagick and GNU time
 #   package      the game and its tools plus what builds and checks the Debian package
@@ -34,9 +35,9 @@ packages=()
 for set in "${@:-game}"; do
   case $set in
     game) packages+=("${game[@]}") ;;
-    test | sanitize) packages+=("${game[@]}" libgtest-dev libpng-dev "${xtools[@]}") ;;
+    test | sanitize) packages+=("${game[@]}" libgtest-dev libpng-dev "${xtools[@]}" chromium poppler-utils) ;;
     fuzz) packages+=("${game[@]}" libpng-dev clang libclang-rt-14-dev) ;;
-    screenshots) packages+=("${game[@]}" libpng-dev python3) ;;
+    screenshots) packages+=("${game[@]}" libpng-dev python3 chromium) ;;
     bench) packages+=("${game[@]}" libbenchmark-dev) ;;
     perf) packages+=("${game[@]}" libpng-dev "${xtools[@]}" time) ;;
     package) packages+=("${game[@]}" "${package[@]}") ;;

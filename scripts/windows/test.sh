@@ -3,7 +3,7 @@
 #   1. every test suite that needs no real window;
 #   2. kavrel-replay.exe against the Linux replay: the whole-pass script's trace (to a file and to
 #      standard output), data files and exit status, byte for byte; kavrel-ranking.exe against
-#      the Linux tool;
+#      the Linux tool, its day's report and page included;
 #   3. kavrel.exe: its boxes (text, caption, owner) against the Linux replay's, the attract
 #      screen's static regions against the replay's picture (also when drawn in "MS Gothic" of a
 #      stand-in for the system's msgothic.ttc: system_font.sh), Q writing both files exactly as the
@@ -192,6 +192,26 @@ if [[ $win_code == 1 && $(wc -l <"$work/win-ranking.err") == 1 ]] &&
   pass "kavrel-ranking.exe reset all: a read-only ranking file leaves both files as they were"
 else
   fail "kavrel-ranking.exe reset all, read-only ranking: exit $win_code, $(cat "$work/win-ranking.err")"
+fi
+# The day's report of the fixed play log (tests/report/): the terminal form (CR LF on Windows,
+# LF on Linux, every other byte the same) and the page, byte for byte; the date is given, so the
+# clock and the time zone play no part.
+for os in linux win; do
+  rm -rf "$work/$os-report"
+  mkdir -p "$work/$os-report"
+  cp "$root/tests/report/kv_plays.csv" "$root/tests/report/kv_plays.csv.pending" "$work/$os-report/"
+done
+linux_code=0 win_code=0
+(cd "$work/linux-report" && "$build/linux/kavrel-ranking" --data-dir . report --date 2026-12-08 \
+  --html day.html >report.txt) || linux_code=$?
+(cd "$work/win-report" && w "$build/kavrel-ranking.exe" --data-dir . report --date 2026-12-08 \
+  --html day.html >report.txt) || win_code=$?
+if [[ $linux_code == 0 && $win_code == 0 ]] &&
+  cmp -s <(sed 's/$/\r/' "$work/linux-report/report.txt") "$work/win-report/report.txt" &&
+  same_files "$work/linux-report" "$work/win-report" day.html kv_plays.csv kv_plays.csv.pending; then
+  pass "kavrel-ranking.exe report: the Linux tool's report and page, byte for byte"
+else
+  fail "kavrel-ranking.exe report: exit $linux_code/$win_code, or the report or the page differ"
 fi
 
 # 3. The game in a window. Wine's desktop process must start anew, on the X display.

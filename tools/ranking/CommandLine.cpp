@@ -16,16 +16,19 @@ constexpr CommandWord kCommands[] = {
     {"list", CommandLine::List, 0, 0},      {"remove", CommandLine::Remove, 1, 1},
     {"rename", CommandLine::Rename, 2, 2},  {"reset", CommandLine::Reset, 1, 1},
     {"merge", CommandLine::Merge, 1, kAny}, {"backup", CommandLine::Backup, 0, 1},
+    {"report", CommandLine::Report, 0, 0},
 };
 
 // Every line of the usage and the help keeps to 80 columns; a Japanese character takes two.
 constexpr plat::Bilingual kUsage = {
     "使い方: kavrel-ranking [--data-dir フォルダ] コマンド\n"
     "コマンド: list | remove 順位 | rename 順位 名前 | reset ranking|record|all\n"
-    "          | merge ファイル... | backup [フォルダ]   （説明は --help）",
+    "          | merge ファイル... | backup [フォルダ]   （説明は --help）\n"
+    "          | report [--date 年-月-日 | --all] [--html ファイル]",
     "usage: kavrel-ranking [--data-dir DIR] COMMAND\n"
     "commands: list | remove PLACE | rename PLACE NAME | reset ranking|record|all\n"
-    "          | merge FILE... | backup [DIR]   (see --help)"};
+    "          | merge FILE... | backup [DIR]   (see --help)\n"
+    "          | report [--date YYYY-MM-DD | --all] [--html FILE]"};
 
 // What is wrong on its own line, then the usage.
 std::string Bad(const plat::Bilingual& what, const std::string& detail = "") {
@@ -55,6 +58,14 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
         return std::nullopt;
       }
       line.dataDir = args[++i];
+    } else if (options && (arg == "--date" || arg == "--html")) {
+      if (i + 1 >= args.size()) {
+        error = Bad({"{} には値が要ります。", "{} needs a value."}, arg);
+        return std::nullopt;
+      }
+      (arg == "--date" ? line.date : line.page) = args[++i];
+    } else if (options && arg == "--all") {
+      line.all = true;
     } else if (options && arg.size() > 1 && arg[0] == '-') {
       error = Bad({"知らないオプションです: {}。", "unknown option {}."}, arg);
       return std::nullopt;
@@ -74,6 +85,15 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
       error = Bad({"{} の引数の数が違います。", "wrong number of arguments for {}."}, words[0]);
       return std::nullopt;
     }
+    if (line.kind != CommandLine::Report && (line.date || line.all || line.page)) {
+      error = Bad({"--date、--all、--html は report のオプションです。",
+                   "--date, --all and --html are options of report."});
+      return std::nullopt;
+    }
+    if (line.date && line.all) {
+      error = Bad({"--date と --all は一緒に使えません。", "--date and --all do not go together."});
+      return std::nullopt;
+    }
     return line;
   }
   error = Bad({"知らないコマンドです: {}。", "unknown command {}."}, words[0]);
@@ -84,6 +104,7 @@ const char* HelpText() {
   return plat::Say(
       {"使い方: kavrel-ranking [--data-dir フォルダ] コマンド\n"
        "ゲームのランキング(kv_rank.dat)と記録(kavrel.dat)を直します。\n"
+       "遊んだ記録(kv_plays.csv)のまとめも表示します。\n"
        "\n"
        "  list                  ランキングの五位まで、ダンボランとＢｏｕｎＺｏの\n"
        "                        最高記録、次の挑戦者の番号を表示する\n"
@@ -97,15 +118,20 @@ const char* HelpText() {
        "                        (*.kept-... の控えは、落ちたゲームが加えた分だけ)\n"
        "  backup [フォルダ]     二つのファイルを kavrel-backup-日付-時刻 フォルダに\n"
        "                        コピーする\n"
+       "  report [--date 年-月-日 | --all] [--html ファイル]\n"
+       "                        遊んだ記録(kv_plays.csv)から、その日(省略時は今日、\n"
+       "                        --all は全部の日)をまとめる。--html で A4 一枚の\n"
+       "                        印刷用ページも書く\n"
        "\n"
        "  --data-dir フォルダ   データのフォルダ(省略時はゲームと同じ)\n"
        "  --help, --version\n"
        "\n"
-       "ゲームが動いている間は、list のほかは何も変えません(終了コード 5)。\n"
+       "ゲームが動いている間は、list と report のほかは何も変えません(終了コード 5)。\n"
        "終了コード: 0 できた、1 できなかった(入力やファイルの問題)、\n"
        "2 コマンドの書き方の誤り、5 ゲームが使用中。",
        "usage: kavrel-ranking [--data-dir DIR] COMMAND\n"
        "Mends the game's ranking (kv_rank.dat) and record (kavrel.dat).\n"
+       "Also tells the day from the play log (kv_plays.csv).\n"
        "\n"
        "  list                  show the top five, the best distance, the best bounce\n"
        "                        score and the next challenger number\n"
@@ -121,11 +147,15 @@ const char* HelpText() {
        "                        the crashed game added)\n"
        "  backup [DIR]          copy both files into a new folder\n"
        "                        kavrel-backup-DATE-TIME\n"
+       "  report [--date YYYY-MM-DD | --all] [--html FILE]\n"
+       "                        the day's plays from kv_plays.csv (default today, --all\n"
+       "                        every day); --html also writes a page to print on A4\n"
        "\n"
        "  --data-dir DIR        the data folder (default: the game's own)\n"
        "  --help, --version\n"
        "\n"
-       "While the game runs, every command but list changes nothing (exit code 5).\n"
+       "While the game runs, every command but list and report changes nothing\n"
+       "(exit code 5).\n"
        "Exit codes: 0 done, 1 not done (bad input or a file problem), 2 bad command\n"
        "line, 5 the game is using the folder."});
 }

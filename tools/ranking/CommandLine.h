@@ -8,9 +8,13 @@
 namespace ranking {
 
 struct CommandLine {
-  enum Kind { Help, Version, List, Remove, Rename, Reset, Merge, Backup } kind = Help;
+  enum Kind { Help, Version, List, Remove, Rename, Reset, Merge, Backup, Report } kind = Help;
   std::optional<std::string> dataDir;  // UTF-8
   std::vector<std::string> arguments;  // the command's own, checked for their number only
+  // report's options: --date, --all, --html
+  std::optional<std::string> date;
+  bool all = false;
+  std::optional<std::string> page;
 };
 
 // Nothing, with `error` (one line in the operator's language), when the command line is bad.

@@ -12,6 +12,8 @@
 #include "tools/ranking/DataDirectory.h"
 #include "tools/ranking/DataFileAccess.h"
 #include "tools/ranking/Edits.h"
+#include "tools/ranking/PlayLog.h"
+#include "tools/ranking/Report.h"
 #include "tools/ranking/Text.h"
 
 #ifndef KAVREL_VERSION
@@ -32,6 +34,7 @@ struct Request {
   bool resetRecord = false, resetRanking = false;
   std::vector<fs::path> files;
   std::optional<fs::path> backupBase;
+  ReportRequest report;
 };
 
 std::optional<Request> Check(Output& out, const CommandLine& line) {
@@ -80,6 +83,17 @@ std::optional<Request> Check(Output& out, const CommandLine& line) {
   if (line.kind == CommandLine::Merge)
     for (const std::string& file : args) request.files.push_back(Absolute(file));
   if (line.kind == CommandLine::Backup && !args.empty()) request.backupBase = Absolute(args[0]);
+  if (line.kind == CommandLine::Report) {
+    if (line.date && !IsLogDate(*line.date)) {
+      Refuse(out, Fill(Say({"日付は 2026-12-08 のように書きます: \"{}\"。",
+                            "A date is written as 2026-12-08, not \"{}\"."}),
+                       {*line.date}));
+      return std::nullopt;
+    }
+    request.report = {line.date, line.all,
+                      line.page ? std::optional(Absolute(*line.page)) : std::nullopt,
+                      line.page.value_or("")};
+  }
   return request;
 }
 
@@ -160,6 +174,8 @@ int Run(const std::vector<std::string>& args, Output& out) {
     return Refuse(out, Fill(Say({"{} に入れません({})。", "{} cannot be entered ({})."}),
                             {Utf8Of(dir), inData.error()}));
 
+  // report only reads: beside a game, without the lock, and it puts no recovery copy back.
+  if (request->kind == CommandLine::Report) return Report(out, request->report, dir);
   // Every command but list holds the directory for its whole run; list reads beside a game.
   const plat::DirectoryLock lock(".");
   if (lock.outcome() == plat::DirectoryLock::Outcome::HeldElsewhere) {

@@ -1,0 +1,137 @@
+#include "tools/ranking/Report.h"
+
+#include <cerrno>
+#include <ctime>
+
+#include "platform/Language.h"
+#include "store/SafeFile.h"
+#include "tools/ranking/DataFileAccess.h"
+#include "tools/ranking/PlayLog.h"
+#include "tools/ranking/ReportFigures.h"
+#include "tools/ranking/ReportPage.h"
+#include "tools/ranking/ReportTerminal.h"
+#include "tools/ranking/Text.h"
+#ifdef _WIN32
+#include <cstdio>
+
+#include "platform/win/WinHost.h"
+#endif
+
+namespace ranking {
+namespace {
+
+namespace fs = std::filesystem;
+using plat::Say;
+
+#ifdef _WIN32
+// The game's safe save with the page's name opened in full: Windows' narrow calls would take the
+// ANSI code page, which cannot hold every name an operator may type.
+class AnyNameOps : public FileOps {
+ public:
+  std::FILE* Open(const std::string& path) override {
+    std::FILE* file = _wfopen(PathFromUtf8(path).c_str(), L"wb");
+    if (!file) errno = ErrorOrFolderInTheWay(path, errno);
+    return file;
+  }
+  bool Write(std::FILE* file, std::string_view bytes) override { return base_.Write(file, bytes); }
+  bool Flush(std::FILE* file) override { return base_.Flush(file); }
+  bool Sync(std::FILE* file) override { return base_.Sync(file); }
+  bool Close(std::FILE* file) override { return base_.Close(file); }
+  bool Rename(const std::string& from, const std::string& to) override {
+    return base_.Rename(from, to);
+  }
+  bool Remove(const std::string& path) override {
+    return _wremove(PathFromUtf8(path).c_str()) == 0;
+  }
+  bool SyncDirectory(const std::string& directory) override {
+    return base_.SyncDirectory(directory);
+  }
+
+ private:
+  FileOps& base_ = PosixFileOps();
+};
+#endif
+
+std::string Today() {
+  const std::time_t now = std::time(nullptr);
+  char text[16];
+  std::strftime(text, sizeof text, "%Y-%m-%d", std::localtime(&now));
+  return text;
+}
+
+// Reads the log, then its side file, into `log`; false when one is there and cannot be read
+// (told). `found` tells whether either was there.
+bool ReadLog(Output& out, PlayLog& log, bool& found) {
+  found = false;
+  for (const char* file : {kPlayLogFileName, kPlayLogSideFileName}) {
+    std::string bytes;
+    const DataFileRead read = ReadPlayLogFile(file, bytes);
+    if (read.kind == DataFileRead::Unreadable) {
+      const std::string reason = read.error == EFBIG
+                                     ? Say({"256 MB より大きいファイルです", "larger than 256 MB"})
+                                     : Reason(read.error);
+      out.Problem("kavrel-ranking: " +
+                  Fill(Say({"{} を読めません({})。", "{} cannot be read ({})."}), {file, reason}));
+      return false;
+    }
+    if (read.kind == DataFileRead::Absent) continue;
+    found = true;
+    ReadPlayLines(bytes, log);
+  }
+  return true;
+}
+
+// A page written over the game's own files would lose them.
+bool IsGameFile(const fs::path& page, const fs::path& dir) {
+  for (const char* name : {kPlayLogFileName, kPlayLogSideFileName, "kavrel.dat", "kv_rank.dat",
+                           "kavrel.dat.recovery", "kv_rank.dat.recovery"}) {
+    std::error_code ec;
+    if (page == dir / name || fs::equivalent(page, dir / name, ec)) return true;
+  }
+  return false;
+}
+
+int WritePage(Output& out, const fs::path& page, const std::string& name, const fs::path& dir,
+              const std::string& html) {
+  if (IsGameFile(page, dir))
+    return Refuse(out, Fill(Say({"{} はゲームのファイルです。ページは別の名前で書いてください。",
+                                 "{} is one of the game's files; write the page under another "
+                                 "name."}),
+                            {name}));
+#ifdef _WIN32
+  AnyNameOps ops;
+#else
+  FileOps& ops = PosixFileOps();
+#endif
+  int error = 0;
+  if (!ReplaceFile(ops, Utf8Of(page), html, &error)) {
+    out.Problem("kavrel-ranking: " +
+                Fill(Say({"ページ {} を書けません({})。", "The page {} cannot be written ({})."}),
+                     {name, Reason(error)}));
+    return kRefused;
+  }
+  out.Line(Fill(Say({"ページを {} に書きました。", "Wrote the page to {}."}), {name}));
+  return kDone;
+}
+
+}  // namespace
+
+int Report(Output& out, const ReportRequest& request, const fs::path& dir) {
+  PlayLog log;
+  bool found = false;
+  if (!ReadLog(out, log, found)) return kRefused;
+  std::optional<std::string> date;
+  if (!request.all) date = request.date.value_or(Today());
+  const ReportFigures figures = FiguresOf(std::move(log), date);
+  for (const std::string& line : TerminalReport(figures)) out.Line(line);
+  if (!found)
+    out.Line(
+        Fill(Say({"このフォルダには {} がまだありません。ゲームが一人遊び終えるたびに書きます。",
+                  "There is no {} in this folder yet: the game writes it after every "
+                  "pass."}),
+             {kPlayLogFileName}));
+  if (!request.page) return kDone;
+  return WritePage(out, *request.page, request.pageAsTyped, dir, ReportPage(figures));
+}
+
+}  // namespace ranking
