@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "app/PassLog.h"
 #include "app/Window.h"
 #include "game/GameState.h"
 #include "game/Random.h"
@@ -48,13 +49,14 @@ ScreenResult PlayPass(Game& game) {
 
 }  // namespace
 
-ScreenResult ChallengerLoop(Game& game) {
+ScreenResult ChallengerLoop(Game& game, PlayLog& playLog) {
   GameState& state = game.state;
   bool passFinished = false;
   while (state.keepRunning == 1) {
     // Back at the head after a pass: what the files would hold now is made durable, so that a
     // crash or a power cut before the next Q loses nothing of it.
     if (passFinished) WriteRecoveryCopies(state);
+    if (passFinished) LogFinishedPass(game, playLog);
     ResetPass(game);
     onAttractScreen = true;
     const ScreenResult attract = AttractScreen(game);

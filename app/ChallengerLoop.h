@@ -4,9 +4,12 @@
 
 #include "game/FrameLoop.h"
 
-// Runs passes while keepRunning is 1. Quit when the window was closed during play; Next once Q
-// has ended the loop, or the end of the session has (as Q does, keeping the day's results).
-ScreenResult ChallengerLoop(Game& game);
+class PlayLog;
+
+// Runs passes while keepRunning is 1, each finished pass a line in `playLog`. Quit when the window
+// was closed during play; Next once Q has ended the loop, or the end of the session has (as Q
+// does, keeping the day's results).
+ScreenResult ChallengerLoop(Game& game, PlayLog& playLog);
 
 struct GameState;
 
