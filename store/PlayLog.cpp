@@ -54,13 +54,13 @@ int ReadAll(const char* path, std::string& bytes) {
   bytes.clear();
   errno = 0;
   std::FILE* file = std::fopen(path, "rb");
-  if (!file) return errno != 0 ? errno : EIO;
+  if (!file) return ErrorOrFolderInTheWay(path, errno != 0 ? errno : EIO);
   char buffer[4096];
   size_t n;
   while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
-  const int error = std::ferror(file) ? EIO : 0;
+  const bool failed = std::ferror(file);
   std::fclose(file);
-  return error;
+  return failed ? ErrorOrFolderInTheWay(path, EIO) : 0;
 }
 
 // The side file's lines, each with its line end; a last line torn by a kill is given one, so that
