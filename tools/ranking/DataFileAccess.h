@@ -23,6 +23,8 @@ int Refuse(Output& out, const std::string& what);
 // The bytes of a file in the current directory or at a path in UTF-8, shared with a game that
 // replaces the file meanwhile.
 DataFileRead ReadBytes(const std::string& path, std::string& bytes);
+// The same for the play log and its side file, which grow all day: the whole file, at any size.
+DataFileRead ReadWholeBytes(const std::string& path, std::string& bytes);
 
 // The file's values when it holds exactly what the game writes (or is not there); else the
 // refusal is told and there is nothing.
