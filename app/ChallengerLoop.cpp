@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "app/Notices.h"
+#include "app/PassLog.h"
 #include "app/Window.h"
 #include "game/GameState.h"
 #include "game/Random.h"
@@ -49,13 +50,16 @@ ScreenResult PlayPass(Game& game) {
 
 }  // namespace
 
-ScreenResult ChallengerLoop(Game& game, RecoveryCopies& copies) {
+ScreenResult ChallengerLoop(Game& game, RecoveryCopies& copies, PlayLog& playLog) {
   GameState& state = game.state;
   bool passFinished = false;
   while (state.keepRunning == 1) {
     // Back at the head after a pass: what the files would hold now is made durable, so that a
     // crash or a power cut before the next Q loses nothing of it.
-    if (passFinished) TellCopyFailures(game.system, copies.Write(state));
+    if (passFinished) {
+      TellCopyFailures(game.system, copies.Write(state));
+      LogFinishedPass(game, playLog);
+    }
     ResetPass(game);
     onAttractScreen = true;
     const ScreenResult attract = AttractScreen(game);

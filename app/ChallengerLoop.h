@@ -4,12 +4,13 @@
 
 #include "game/FrameLoop.h"
 
+class PlayLog;
 class RecoveryCopies;
 
-// Runs passes while keepRunning is 1, writing the recovery copies after each finished pass. Quit
-// when the window was closed during play; Next once Q has ended the loop, or the end of the session
-// has (as Q does, keeping the day's results).
-ScreenResult ChallengerLoop(Game& game, RecoveryCopies& copies);
+// Runs passes while keepRunning is 1, writing the recovery copies after each finished pass and
+// adding its line to `playLog`. Quit when the window was closed during play; Next once Q has ended
+// the loop, or the end of the session has (as Q does, keeping the day's results).
+ScreenResult ChallengerLoop(Game& game, RecoveryCopies& copies, PlayLog& playLog);
 
 struct GameState;
 

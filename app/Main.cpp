@@ -1,6 +1,6 @@
 // The whole program: the directory's lock, the window, one session of the engine with the sprite
-// sheet and both data files read (recovery copies put back first), the challenger loop, and the
-// files written unless the window was closed.
+// sheet and both data files read (recovery copies put back first), the challenger loop with its
+// play log, and the files written unless the window was closed.
 #include "app/Main.h"
 
 #include <cstdint>
@@ -15,6 +15,7 @@
 #include "platform/DirectoryLock.h"
 #include "platform/System.h"
 #include "store/DataFiles.h"
+#include "store/PlayLog.h"
 #include "store/Recovery.h"
 
 namespace {
@@ -30,6 +31,13 @@ DayEnd SaveTheDay(const GameState& state, const StartUpReads& reads, RecoveryCop
   end.save = SaveDataFiles(state, reads);
   end.notRemoved = copies.RemoveSaved(end.save);
   return end;
+}
+
+// The last try to put the play log's waiting lines into a file; they are lost with the program, so
+// lines left in memory fail the end as a failed save does.
+int KeepTheLog(PlayLog& playLog, int exitCode) {
+  playLog.Retry();
+  return playLog.LinesInMemory() == 0 ? exitCode : kDataNotSaved;
 }
 
 }  // namespace
@@ -52,29 +60,33 @@ int kavrel::WinMain(plat::System& system, FrameObserver* observer) {
   TellStartUpNotices(system, notices);
   if (!FontFace::Shared()) TellNoJapaneseFace(system);
   session.random.Seed(static_cast<uint32_t>(system.CurrentTimeSeconds()));
+  PlayLog playLog;
 
   // Where a backend must save at once when the session ends (Windows may end the process as soon
   // as its window is told), the loop's own ending is kept, and the process ends there.
-  system.SetSessionEndSave([&session, &reads, &copies] {
+  system.SetSessionEndSave([&session, &reads, &copies, &playLog] {
     SettleForSessionEnd(session.state);
-    std::_Exit(SaveTheDay(session.state, reads, copies).save.ExitCode());
+    std::_Exit(KeepTheLog(playLog, SaveTheDay(session.state, reads, copies).save.ExitCode()));
   });
   struct ClearSave {
     plat::System& system;
     ~ClearSave() { system.SetSessionEndSave(nullptr); }
   } clearSave{system};
 
-  if (ChallengerLoop(session.game, copies) == ScreenResult::Quit) {
-    copies.Forget();  // closed: the results since the last orderly end are forgotten
+  if (ChallengerLoop(session.game, copies, playLog) == ScreenResult::Quit) {
+    // Closed: the results since the last orderly end are forgotten; the play log keeps its lines.
+    copies.Forget();
     return 1;
   }
   // Told before the save is tried: the results are in memory only.
   const std::vector<CopyFailure> unwritten = copies.Unwritten();
   if (!SessionEnding()) TellCopyFailures(system, unwritten, CopyFailureMoment::AtQuit);
   const DayEnd end = SaveTheDay(session.state, reads, copies);
+  const int exitCode = KeepTheLog(playLog, end.save.ExitCode());
   if (!SessionEnding()) {
     TellSaveFailures(system, end.save);
     TellCopyFailures(system, end.notRemoved, CopyFailureMoment::AtQuit);
+    TellPlayLinesLost(system, playLog);
   }
-  return end.save.ExitCode();
+  return exitCode;
 }

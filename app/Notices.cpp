@@ -104,3 +104,24 @@ void TellSaveFailures(plat::System& system, const DataFilesSave& save) {
 void TellNoJapaneseFace(plat::System& system) {
   system.MessageBox(Sjis("日本語のフォントが見つかりません\n文字は表示されません\n"), kCaption);
 }
+
+void TellPlayLogTrouble(plat::System& system, const PlayLog& log) {
+  const std::string kept = log.Place() == PlayLogPlace::SideFile
+                               ? std::string("記録は ") + kPlayLogSideFileName +
+                                     " に残し、書き込めるようになったら移します"
+                               : std::string(kPlayLogSideFileName) +
+                                     " にも書き込めません。記録はゲームが覚えていて、書き込めるよう"
+                                     "になったら書き込みます";
+  Tell(system, "に書き込めません", kPlayLogFileName, JapaneseReason(log.Error()),
+       ("表計算ソフトで開いていれば閉じてください。ディスクがいっぱいなら空きを作ってください\n" +
+        kept)
+           .c_str());
+}
+
+void TellPlayLinesLost(plat::System& system, const PlayLog& log) {
+  if (log.LinesInMemory() == 0) return;
+  const std::string lost =
+      std::to_string(log.LinesInMemory()) + " 人の挑戦者の記録は、どのファイルにも残せませんでした";
+  Tell(system, "に書き込めませんでした", kPlayLogFileName, JapaneseReason(log.Error()),
+       lost.c_str());
+}

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "store/DataFiles.h"
+#include "store/PlayLog.h"
 #include "store/Recovery.h"
 
 namespace plat {
@@ -29,3 +30,7 @@ void TellCopyFailures(plat::System& system, const std::vector<CopyFailure>& fail
 // One box for each file not saved.
 void TellSaveFailures(plat::System& system, const DataFilesSave& save);
 void TellNoJapaneseFace(plat::System& system);
+// The play log could not be written after a pass: what to do, and where its lines wait.
+void TellPlayLogTrouble(plat::System& system, const PlayLog& log);
+// At Q: lines of the play log that reached neither the log nor its side file, when there are any.
+void TellPlayLinesLost(plat::System& system, const PlayLog& log);

@@ -79,6 +79,8 @@ class System {
   virtual uint32_t GetTickCount() = 0;
   // Seconds of the calendar clock, for seeding the random generator.
   virtual int64_t CurrentTimeSeconds() = 0;
+  // Seconds since 1970-01-01 UTC now, for the date and time of a line of the play log.
+  virtual int64_t WallClockSeconds() = 0;
   // Gives the processor away for about `ms` milliseconds (0: a pause well inside one tick).
   // Frame waits call it between tick reads; a backend may return early.
   virtual void Idle(uint32_t ms) = 0;

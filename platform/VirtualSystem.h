@@ -38,6 +38,11 @@ class VirtualSystem : public System {
 
   uint32_t GetTickCount() override;
   int64_t CurrentTimeSeconds() override { return script_.seconds; }
+  // The script's seconds plus the whole seconds of virtual time since start: the clock on the
+  // wall moves with the game, while the random seed's reading stays the script's.
+  int64_t WallClockSeconds() override {
+    return script_.seconds + static_cast<int64_t>(now_ / 1000);
+  }
   void Idle(uint32_t ms) override;
   int16_t GetAsyncKeyState(int vk) override;
   void MessageBox(std::string_view text, std::string_view caption) override;

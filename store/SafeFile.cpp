@@ -100,6 +100,22 @@ int ErrorOrFolderInTheWay(const std::string& path, int error) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? EISDIR : error;
 }
 
+std::FILE* FileOps::OpenToAppend(const std::string& path) {
+#ifdef _WIN32
+  // Shared for reading and writing, as fopen opens: a spreadsheet may open the log meanwhile.
+  std::FILE* file = std::fopen(path.c_str(), "a+b");
+#else
+  std::FILE* file = nullptr;
+  const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  if (fd >= 0) {
+    file = ::fdopen(fd, "a+b");
+    if (!file) ::close(fd);
+  }
+#endif
+  if (!file) errno = ErrorOrFolderInTheWay(path, errno);
+  return file;
+}
+
 FileOps& PosixFileOps() {
   static SystemOps ops;
   return ops;

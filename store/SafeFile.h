@@ -21,6 +21,9 @@ class FileOps {
   virtual bool Rename(const std::string& from, const std::string& to) = 0;
   virtual bool Remove(const std::string& path) = 0;
   virtual bool SyncDirectory(const std::string& directory) = 0;
+  // A file that is only ever added to (the play log): opened to append, and to read what it
+  // holds, created when missing; null on failure (errno EISDIR for a folder in the way).
+  virtual std::FILE* OpenToAppend(const std::string& path);
 };
 
 // The real file system (on Windows, the same steps through its own calls).

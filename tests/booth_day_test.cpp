@@ -1,20 +1,24 @@
 // A booth's day that nothing may take away: one game per directory, recovery copies after every
-// pass that a crash leaves behind and the next start puts back, ESC that still forgets, and every
-// failure told in a box.
+// pass that a crash leaves behind and the next start puts back, ESC that still forgets, a play log
+// that keeps every pass, and every failure told in a box.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/DirectoryLock.h"
 #include "platform/ShiftJis.h"
 #include "store/DataFiles.h"
+#include "store/PlayLog.h"
 #include "store/Recovery.h"
 #include "tests/support/Scenario.h"
 #include "tools/ranking/Run.h"
@@ -29,6 +33,37 @@ std::string AfterThePass(const std::string& then) {
   return WholePassScript() + then;
 }
 const std::string kQuitAtOnce = "tap 100 Q 50\n";
+
+// The play log's dates and times in Japan's time, on every system.
+void UseJapanTime() {
+#ifdef _WIN32
+  _putenv_s("TZ", "JST-9");
+#else
+  setenv("TZ", "JST-9", 1);
+#endif
+}
+
+std::string ThreePassesScript() {
+  std::ifstream in(fs::path(KAVREL_SOURCE_DIR) / "tests" / "scripts" / "three_passes.replay",
+                   std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The whole pass's line, for the challenger numbered `n` when it ends, with this place.
+std::string PassLine(int n, const std::string& place) {
+  return "1970-01-01,12:26:45,+09:00," + std::to_string(n) +
+         ",1630.126344,696.375000,34,G,CHAMPION," + place + "\r\n";
+}
+const std::string kLogHead(kPlayLogHead);
+const std::string kOnePass = kLogHead + PassLine(2, "1");
+// Five places the whole pass's 34 does not reach.
+const std::string kHighRanking = [] {
+  std::string text;
+  for (int i = 0; i < 5; ++i) text += "100\r\nHIGHEST_\r\n";
+  return text;
+}();
 
 // The data files a Q on the attract screen after one whole pass leaves behind.
 struct Files {
@@ -82,6 +117,7 @@ bool CopiesLeft(const ScratchDir& dir) {
 }
 
 TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
+  UseJapanTime();
   const Files quit = QuitAfterThePass();
   ASSERT_TRUE(quit.record && quit.ranking);
   ASSERT_NE(quit.ranking->find("CHAMPION"), std::string::npos);
@@ -97,6 +133,7 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
     int secondExit;
     bool filesAsAfterTheQuit;  // else: checked by `after`
     std::function<void(const ScratchDir&)> after;
+    std::optional<std::string> log;  // kv_plays.csv at the end
   };
   const auto nothing = [](const ScratchDir&) {};
   // A copy as one row's first run left it.
@@ -120,7 +157,8 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
        {},
        0,
        true,
-       nullptr},
+       nullptr,
+       kOnePass},
       {"crash in the middle of the next pass",
        nothing,
        AfterThePass("tap 61000 SPACE 30\ncrash 63000\n"),
@@ -130,7 +168,8 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
        {},
        0,
        true,
-       nullptr},
+       nullptr,
+       kOnePass},
       {"the script's end is a kill too",
        nothing,
        WholePassScript(),
@@ -140,7 +179,8 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
        {},
        0,
        true,
-       nullptr},
+       nullptr,
+       kOnePass},
       {"ESC forgets the day and its copies",
        nothing,
        AfterThePass("down 61000 ESC\n"),
@@ -152,7 +192,8 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
        false,
        [](const ScratchDir& dir) {
          EXPECT_EQ(dir.Read(kRecordFileName), "0.000000\r\n0.000000\r\n2\r\n");
-       }},
+       },
+       kOnePass},
       // The record's copy cannot be put back while a folder stands where its file is written
       // first; the game plays on with the copy's values, and Q saves the ranking alone.
       {"a copy that cannot be put back, and a half-failed Q",
@@ -178,7 +219,8 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
          EXPECT_EQ(dir.Read(kRecordFileName), quit.record);
          EXPECT_EQ(dir.Read(kRankingFileName), quit.ranking);
          EXPECT_FALSE(CopiesLeft(dir));
-       }},
+       },
+       kOnePass},
       {"a data file that cannot be read",
        [](const ScratchDir& dir) { fs::create_directory(dir.PathOf(kRankingFileName)); },
        kQuitAtOnce, kUnreadableRanking, kQuitAtOnce, nothing, kUnreadableRanking, kDataNotSaved,
@@ -186,7 +228,8 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
        [](const ScratchDir& dir) {
          EXPECT_TRUE(fs::is_directory(dir.PathOf(kRankingFileName)));
          EXPECT_EQ(dir.Read(kRecordFileName), "0.000000\r\n0.000000\r\n3\r\n");
-       }},
+       },
+       std::nullopt},
       // The ranking was not read, so no copy of it is made: mended, the file keeps the all-time
       // five instead of being replaced by empty values plus the day's visitors.
       {"a data file that cannot be read gets no copy",
@@ -206,7 +249,8 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
          EXPECT_EQ(dir.Read(kRankingFileName), kBackupRanking);
          EXPECT_EQ(dir.Read(kRecordFileName), quit.record);
          EXPECT_FALSE(CopiesLeft(dir));
-       }},
+       },
+       std::nullopt},
       // The ranking's copy cannot be put back; a pass and ESC leave it as start-up found it.
       {"ESC keeps a copy start-up could not put back",
        nothing,
@@ -229,7 +273,8 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
          EXPECT_EQ(dir.Read(kRecordFileName), quit.record);
          EXPECT_EQ(dir.Read(kRankingFileName), quit.ranking);
          EXPECT_FALSE(CopiesLeft(dir));
-       }},
+       },
+       std::nullopt},
       // A copy damaged on the disk is neither put back, rewritten after the pass, nor removed at
       // Q; the game plays the file's own values and Q saves it.
       {"a copy that cannot be read is left alone",
@@ -251,7 +296,8 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
          EXPECT_EQ(dir.Read(RecoveryPathFor(kRankingFileName)), *found);
          EXPECT_EQ(dir.Read(kRankingFileName), quit.ranking);
          EXPECT_FALSE(dir.Exists(RecoveryPathFor(kRecordFileName)));
-       }},
+       },
+       std::nullopt},
       // A backup put back after a crash is not undone: the copies are kept aside, and merging
       // them adds only the crashed run's visitor and results, once however often it is merged.
       {"a backup put back after a crash, and the kept copies merged twice",
@@ -294,7 +340,8 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
            EXPECT_EQ(dir.Read(kRecordFileName), bests + "8\r\n");
            EXPECT_EQ(dir.Read(kRankingFileName), merged);
          }
-       }},
+       },
+       std::nullopt},
       // A full disk, or a folder in the way: told after the pass, once, and again at Q, which
       // saves the day.
       {"a copy that cannot be written",
@@ -315,7 +362,79 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
        {},
        0,
        false,
-       nullptr},
+       nullptr,
+       std::nullopt},
+      // The log's lines: the wall clock moves with the passes; the names as spelled, one kept
+      // text for a spreadsheet, one quoted.
+      {"three passes and their names",
+       nothing,
+       ThreePassesScript(),
+       {},
+       kQuitAtOnce,
+       nothing,
+       {},
+       0,
+       false,
+       nullptr,
+       kLogHead + "1970-01-01,12:26:41,+09:00,2,1630.126344,696.375000,34,G,CHAMPION,1\r\n" +
+           "1970-01-01,12:27:51,+09:00,3,1398.376374,696.375000,28,H,'=SUM(A1),2\r\n" +
+           "1970-01-01,12:29:11,+09:00,4,1398.376374,696.375000,28,H,\"SAY,\"\"HI\"\"\",3\r\n"},
+      {"a line torn by a kill before",
+       [](const ScratchDir& dir) { dir.Write(kPlayLogFileName, kLogHead + "1970-01-01,09:0"); },
+       AfterThePass("crash 61000\n"),
+       {},
+       kQuitAtOnce,
+       nothing,
+       {},
+       0,
+       true,
+       nullptr,
+       kLogHead + "1970-01-01,09:0\r\n" + PassLine(2, "1")},
+      // A folder in the log's way holds it against writing, as a spreadsheet does on Windows: the
+      // line waits in the side file, and moves into the log with the next one. A pass that
+      // reaches no place leaves that field empty.
+      {"a log that cannot be written, and later can",
+       [](const ScratchDir& dir) {
+         fs::create_directory(dir.PathOf(kPlayLogFileName));
+         dir.Write(kRankingFileName, kHighRanking);
+       },
+       AfterThePass("tap 61000 Q 50\n"),
+       {"kv_plays.csv に書き込めません\n（同じ名前のフォルダがあります）\n"
+        "表計算ソフトで開いていれば閉じてください。ディスクがいっぱいなら空きを作ってください\n"
+        "記録は kv_plays.csv.pending に残し、書き込めるようになったら移します\n"},
+       AfterThePass("tap 61000 Q 50\n"),
+       [](const ScratchDir& dir) {
+         EXPECT_EQ(dir.Read(kPlayLogSideFileName), PassLine(2, ""));
+         fs::remove(dir.PathOf(kPlayLogFileName));
+       },
+       {},
+       0,
+       false,
+       [](const ScratchDir& dir) {
+         EXPECT_FALSE(dir.Exists(kPlayLogSideFileName));
+         EXPECT_FALSE(dir.Exists(kPlayLogMoveFileName));
+       },
+       kLogHead + PassLine(2, "") + PassLine(4, "")},
+      {"neither the log nor its side file can be written",
+       nothing,
+       kQuitAtOnce,
+       {},
+       AfterThePass("tap 61000 Q 50\n"),
+       [](const ScratchDir& dir) {
+         fs::create_directory(dir.PathOf(kPlayLogFileName));
+         fs::create_directory(dir.PathOf(kPlayLogSideFileName));
+       },
+       {"kv_plays.csv に書き込めません\n（同じ名前のフォルダがあります）\n"
+        "表計算ソフトで開いていれば閉じてください。ディスクがいっぱいなら空きを作ってください\n"
+        "kv_plays.csv.pending "
+        "にも書き込めません。記録はゲームが覚えていて、書き込めるようになったら"
+        "書き込みます\n",
+        "kv_plays.csv に書き込めませんでした\n（同じ名前のフォルダがあります）\n"
+        "1 人の挑戦者の記録は、どのファイルにも残せませんでした\n"},
+       kDataNotSaved,
+       false,
+       [](const ScratchDir& dir) { EXPECT_TRUE(fs::is_directory(dir.PathOf(kPlayLogFileName))); },
+       std::nullopt},
   };
 
   for (const Case& c : cases) {
@@ -334,6 +453,11 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
       EXPECT_FALSE(CopiesLeft(dir));
     }
     if (c.after) c.after(dir);
+    if (c.log) {
+      EXPECT_EQ(dir.Read(kPlayLogFileName), c.log);
+    } else {
+      EXPECT_FALSE(fs::is_regular_file(dir.PathOf(kPlayLogFileName)));
+    }
   }
 }
 

@@ -17,6 +17,7 @@
 
 #include "platform/DirectoryLock.h"
 #include "store/DataFiles.h"
+#include "store/PlayLog.h"
 #include "store/SafeFile.h"
 #include "tests/support/Scenario.h"
 #include "tools/ranking/Edits.h"
@@ -344,10 +345,14 @@ TEST(RankingTool, WaitsForTheGameThenRestoresItsCopyBeforeTheEdit) {
   EXPECT_EQ(outside.Read("booth/kavrel.dat"), kRecord);
 }
 
-TEST(RankingTool, BackupCopiesBothFilesIntoANewFolder) {
+TEST(RankingTool, BackupCopiesBothFilesAndThePlayLogIntoANewFolder) {
   ScratchDir dir(false);
   dir.Write(kRankingFileName, kHere);
   dir.Write(kRecordFileName, kRecord);
+  const std::string log =
+      std::string(kPlayLogHead) + "2026-12-08,14:03:05,+09:00,17,1.0,2.0,3,J,A,\r\n";
+  dir.Write(kPlayLogFileName, log);
+  dir.Write(kPlayLogSideFileName, "torn");
   Captured out;
   ASSERT_EQ(ranking::Run({"--data-dir", dir.Path(), "backup"}, out), 0) << out.problems[0];
   std::vector<fs::path> made;
@@ -358,7 +363,9 @@ TEST(RankingTool, BackupCopiesBothFilesIntoANewFolder) {
   const std::string name = made[0].filename().string();
   EXPECT_EQ(dir.Read(name + "/kv_rank.dat"), kHere);
   EXPECT_EQ(dir.Read(name + "/kavrel.dat"), kRecord);
-  EXPECT_EQ(std::distance(fs::directory_iterator(made[0]), fs::directory_iterator()), 2);
+  EXPECT_EQ(dir.Read(name + "/kv_plays.csv"), log);
+  EXPECT_EQ(dir.Read(name + "/kv_plays.csv.pending"), "torn");
+  EXPECT_EQ(std::distance(fs::directory_iterator(made[0]), fs::directory_iterator()), 4);
 }
 
 #ifdef _WIN32

@@ -96,6 +96,10 @@ int64_t SdlSystem::CurrentTimeSeconds() {
   return static_cast<int64_t>(std::time(nullptr));
 }
 
+int64_t SdlSystem::WallClockSeconds() {
+  return static_cast<int64_t>(std::time(nullptr));
+}
+
 void SdlSystem::Idle(uint32_t ms) {
   if (ms > 0) {
     SDL_Delay(ms);

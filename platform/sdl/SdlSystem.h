@@ -27,6 +27,7 @@ class SdlSystem : public System {
 
   uint32_t GetTickCount() override;
   int64_t CurrentTimeSeconds() override;
+  int64_t WallClockSeconds() override;
   void Idle(uint32_t ms) override;
   int16_t GetAsyncKeyState(int vk) override;
   void MessageBox(std::string_view text, std::string_view caption) override;

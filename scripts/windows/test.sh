@@ -2,7 +2,8 @@
 # The Windows tests, under Wine (and Xvfb for the game's window), against the Linux build:
 #   1. every test suite that needs no real window;
 #   2. kavrel-replay.exe against the Linux replay: the whole-pass script's trace (to a file and to
-#      standard output), data files and exit status, byte for byte; kavrel-ranking.exe against
+#      standard output), data files, play log and exit status, byte for byte; the play log's
+#      booth's-day rows, and a log held open as a spreadsheet holds it; kavrel-ranking.exe against
 #      the Linux tool, its day's report and page included;
 #   3. kavrel.exe: its boxes (text, caption, owner) against the Linux replay's, the attract
 #      screen's static regions against the replay's picture (also when drawn in "MS Gothic" of a
@@ -29,6 +30,8 @@ linux_replay=$build/linux/kavrel-replay
 
 work=$(mktemp -d)
 export WINEPREFIX=$build/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=C.UTF-8
+# The play log's dates and times in Japan's time: glibc and the Windows C runtime both read TZ.
+export TZ=JST-9
 xvfb_pid=
 cleanup() {
   timeout 20 wineserver -k 2>/dev/null || true
@@ -125,8 +128,8 @@ for case in plain hostile; do
   (cd "$work/win-$case" && w "$build/kavrel-replay.exe" '..\pass-q.replay' --trace 'trace.jsonl') ||
     win_code=$?
   if [[ $linux_code == "$win_code" ]] && same_files "$work/linux-$case" "$work/win-$case" \
-    trace.jsonl kavrel.dat kv_rank.dat; then
-    pass "replay, whole pass and Q ($case files): trace, data files and exit $win_code agree"
+    trace.jsonl kavrel.dat kv_rank.dat kv_plays.csv; then
+    pass "replay, whole pass and Q ($case files): trace, data files, log and exit $win_code agree"
   else
     fail "replay, whole pass and Q ($case files): exit $linux_code/$win_code or files differ"
   fi
@@ -159,6 +162,79 @@ if [[ $win_code == 255 ]] && cmp -s "$work/linux-plain/kv_rank.dat" "$work/win-r
   pass "replay: a read-only ranking file is left as it was, the other saved, exit 255"
 else
   fail "replay: read-only ranking file: exit $win_code, $(cat "$work/win-readonly/err.txt")"
+fi
+
+# The play log's rows of the booth's day, through both replays: each row's directories are made
+# fresh, then each step either plays a script in both (exit codes, traces, data files, log and
+# side file compared; a folder in a file's place in both is passed over) or, written ":COMMAND",
+# runs COMMAND in both.
+log_row() { # DIR WHAT STEP...
+  local dir=$1 what=$2 step ok=0 linux_code win_code file files
+  shift 2
+  fresh_dir "$work/linux-$dir"
+  fresh_dir "$work/win-$dir"
+  for step in "$@"; do
+    if [[ $step == :* ]]; then
+      (cd "$work/linux-$dir" && eval "${step#:}") && (cd "$work/win-$dir" && eval "${step#:}")
+      continue
+    fi
+    linux_code=0 win_code=0
+    (cd "$work/linux-$dir" && "$linux_replay" "$step" --trace trace.jsonl 2>/dev/null) ||
+      linux_code=$?
+    (cd "$work/win-$dir" && w "$build/kavrel-replay.exe" "$(winepath -w "$step")" \
+      --trace trace.jsonl 2>/dev/null) || win_code=$?
+    [[ $linux_code == "$win_code" ]] || ok=1
+    files=()
+    for file in trace.jsonl kavrel.dat kv_rank.dat kv_plays.csv kv_plays.csv.pending; do
+      [[ -d $work/linux-$dir/$file && -d $work/win-$dir/$file ]] || files+=("$file")
+    done
+    same_files "$work/linux-$dir" "$work/win-$dir" "${files[@]}" || ok=1
+  done
+  [[ -s $work/linux-$dir/kv_plays.csv ]] || ok=1
+  if ((ok == 0)); then
+    pass "replay, play log: $what: the same log, side file, trace and exit codes as Linux"
+  else
+    fail "replay, play log: $what: differs from Linux"
+  fi
+}
+for end in "crash 61000" "down 61000 ESC" "tap 61000 Q 50"; do
+  sed '/^end /d' "$root/scripts/pass.replay" >"$work/pass-${end%% *}.replay"
+  echo "$end" >>"$work/pass-${end%% *}.replay"
+done
+log_row names "three passes and their names" "$root/tests/scripts/three_passes.replay"
+log_row torn "a crash after a pass, on a line torn before" \
+  ":printf '\xef\xbb\xbfx\r\n1970-01-01,09:0' >kv_plays.csv" "$work/pass-crash.replay" \
+  "$work/q.replay"
+log_row esc "ESC" "$work/pass-down.replay"
+log_row unwritable "a log that cannot be written, and later can" ":mkdir kv_plays.csv" \
+  "$work/pass-tap.replay" ":rmdir kv_plays.csv" "$work/pass-tap.replay"
+
+# A log the operator has open in a spreadsheet (held for reading, sharing reading only): the pass
+# ends as usual, its line goes to the side file with one box, and the next Q moves it into the log.
+fresh_dir "$work/win-held"
+cp "$work/linux-esc/kv_plays.csv" "$work/win-held/"
+tail -n 1 "$work/linux-esc/kv_plays.csv" >"$work/held-line"
+cat "$work/linux-esc/kv_plays.csv" "$work/held-line" >"$work/held-log"
+(cd "$work/win-held" && w "$build/hold_open.exe" kv_plays.csv 60 >held.txt 2>/dev/null) &
+holder=$!
+for _ in $(seq 300); do grep -q held "$work/win-held/held.txt" 2>/dev/null && break; sleep 0.1; done
+win_code=0
+(cd "$work/win-held" && w "$build/kavrel-replay.exe" ../pass-tap.replay --trace trace.jsonl \
+  2>/dev/null) || win_code=$?
+held_ok=0
+cmp -s "$work/linux-esc/kv_plays.csv" "$work/win-held/kv_plays.csv" || held_ok=1
+cmp -s "$work/held-line" "$work/win-held/kv_plays.csv.pending" || held_ok=1
+held_boxes=$(grep -c '"ev":"msgbox".*kv_plays.csv' "$work/win-held/trace.jsonl" || true)
+timeout 20 wineserver -k 2>/dev/null || true
+wait "$holder" 2>/dev/null || true
+q_code=0
+(cd "$work/win-held" && w "$build/kavrel-replay.exe" ../q.replay 2>/dev/null) || q_code=$?
+cmp -s "$work/held-log" "$work/win-held/kv_plays.csv" || held_ok=1
+if [[ $win_code == 0 && $q_code == 0 && $held_ok == 0 && $held_boxes == 1 ]] &&
+  [[ ! -e $work/win-held/kv_plays.csv.pending ]]; then
+  pass "replay, play log held open as a spreadsheet holds it: side file, one box, moved at Q"
+else
+  fail "replay, play log held open: exit $win_code/$q_code, files $held_ok, boxes $held_boxes"
 fi
 echo "windows: replay comparisons took $((SECONDS - started)) s"
 

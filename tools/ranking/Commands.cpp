@@ -6,6 +6,7 @@
 
 #include "platform/Language.h"
 #include "store/RecoveryCopy.h"
+#include "store/PlayLog.h"
 #include "store/SafeFile.h"
 #include "tools/ranking/DataFileAccess.h"
 #include "tools/ranking/Edits.h"
@@ -77,9 +78,11 @@ int Backup(Output& out, const fs::path& base) {
     std::string bytes;
   };
   std::vector<Copy> copies;
-  for (const char* file : {kRecordFileName, kRankingFileName}) {
+  for (const char* file :
+       {kRecordFileName, kRankingFileName, kPlayLogFileName, kPlayLogSideFileName}) {
     std::string bytes;
-    const DataFileRead read = ReadBytes(file, bytes);
+    const bool data = file == kRecordFileName || file == kRankingFileName;
+    const DataFileRead read = data ? ReadBytes(file, bytes) : ReadWholeBytes(file, bytes);
     if (read.kind == DataFileRead::Unreadable)
       return Refuse(out, Fill(Say({"{} を読めません({})。", "{} cannot be read ({})."}),
                               {file, Reason(read.error)}));

@@ -1,0 +1,114 @@
+// The play log's move of its side file, cut short: by a full disk part-way through the log, and by
+// a kill after the log was written but before the side file was gone. Neither loses nor repeats a
+// line.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "store/PlayLog.h"
+#include "tests/support/Scenario.h"
+
+namespace {
+
+// The real file steps, except that a write to the log stops half-way (a full disk), or that the
+// side file cannot be removed (a kill just before it).
+class CutShort : public FileOps {
+ public:
+  enum Cut { kHalfWrite, kNoRemoval } cut;
+  explicit CutShort(Cut c) : cut(c) {}
+
+  std::FILE* Open(const std::string& path) override { return real_.Open(path); }
+  std::FILE* OpenToAppend(const std::string& path) override {
+    std::FILE* f = real_.OpenToAppend(path);
+    if (path == kPlayLogFileName) log_ = f;
+    return f;
+  }
+  bool Write(std::FILE* f, std::string_view bytes) override {
+    if (cut != kHalfWrite || f != log_) return real_.Write(f, bytes);
+    real_.Write(f, bytes.substr(0, bytes.size() / 2));
+    return false;
+  }
+  bool Flush(std::FILE* f) override { return real_.Flush(f); }
+  bool Sync(std::FILE* f) override { return real_.Sync(f); }
+  bool Close(std::FILE* f) override {
+    if (f == log_) log_ = nullptr;
+    return real_.Close(f);
+  }
+  bool Rename(const std::string& from, const std::string& to) override {
+    return real_.Rename(from, to);
+  }
+  bool Remove(const std::string& path) override {
+    return !(cut == kNoRemoval && path == kPlayLogSideFileName) && real_.Remove(path);
+  }
+  bool SyncDirectory(const std::string& dir) override { return real_.SyncDirectory(dir); }
+
+ private:
+  FileOps& real_ = PosixFileOps();
+  std::FILE* log_ = nullptr;
+};
+
+std::string Line(int n) {
+  return "2026-12-08,14:0" + std::to_string(n) + ":00,+09:00," + std::to_string(n) +
+         ",1.000000,2.000000,3,J,PLAYER_" + std::to_string(n) + ",\r\n";
+}
+
+TEST(PlayLog, AMoveCutShortIsFinishedWithoutLosingOrRepeatingALine) {
+  const std::string head(kPlayLogHead);
+  for (const CutShort::Cut cut : {CutShort::kHalfWrite, CutShort::kNoRemoval}) {
+    SCOPED_TRACE(cut);
+    ScratchDir dir(false);
+    dir.Write(kPlayLogFileName, head + Line(1));
+    dir.Write(kPlayLogSideFileName, Line(2) + Line(3));
+    {
+      CutShort ops(cut);
+      PlayLog log(ops);
+      log.Add(Line(4));
+      // Cut part-way, the new line waits in the side file behind the others.
+      if (cut == CutShort::kHalfWrite) {
+        EXPECT_EQ(log.Place(), PlayLogPlace::SideFile);
+        EXPECT_EQ(dir.Read(kPlayLogSideFileName), Line(2) + Line(3) + Line(4));
+      }
+    }
+    // The next pass, or the next run.
+    PlayLog log;
+    log.Add(Line(5));
+    EXPECT_EQ(log.Place(), PlayLogPlace::Log);
+    const std::string log1 = head + Line(1);
+    if (cut == CutShort::kHalfWrite) {
+      // Half of the three lines got in: the first whole, the second torn, and then ended.
+      const std::string all = Line(2) + Line(3) + Line(4);
+      const std::string half = all.substr(0, all.size() / 2);
+      EXPECT_EQ(dir.Read(kPlayLogFileName), log1 + half + "\r\n" + Line(3) + Line(4) + Line(5));
+    } else {
+      EXPECT_EQ(dir.Read(kPlayLogFileName), log1 + Line(2) + Line(3) + Line(4) + Line(5));
+    }
+    EXPECT_FALSE(dir.Exists(kPlayLogSideFileName));
+    EXPECT_FALSE(dir.Exists(kPlayLogMoveFileName));
+  }
+}
+
+TEST(PlayLog, TheNameIsWrittenAsSpelledAndKeptText) {
+  PlayLine line;
+  line.when = {2026, 12, 8, 14, 3, 5, -330};
+  line.challengerNumber = 17;
+  line.carDistance = 1234.5;
+  line.bounceScore = -0.0078125;
+  line.totalScore = 42;
+  line.grade = 'C';
+  line.place = 3;
+  const struct {
+    const char* name;
+    const char* field;
+  } names[] = {
+      {"KAVREL__", "KAVREL__"},       {"=A,\"B___", "\"'=A,\"\"B___\""}, {"+1______", "'+1______"},
+      {"-1______", "'-1______"},      {"@SUM____", "'@SUM____"},         {"'QUOTE__", "''QUOTE__"},
+      {"A\x81\x40_____", "A　_____"},
+  };
+  for (const auto& [name, field] : names) {
+    std::copy(name, name + 8, line.name.begin());
+    EXPECT_EQ(FormatPlayLine(line), std::string("2026-12-08,14:03:05,-05:30,17,1234.500000,") +
+                                        "-0.007812,42,C," + field + ",3\r\n");
+  }
+}
+
+}  // namespace
