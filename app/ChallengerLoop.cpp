@@ -53,12 +53,13 @@ ScreenResult PlayPass(Game& game) {
 ScreenResult ChallengerLoop(Game& game, RecoveryCopies& copies, PlayLog& playLog) {
   GameState& state = game.state;
   bool passFinished = false;
+  int shownNumber = 0;  // the challenger number the visitor of the pass saw on the attract screen
   while (state.keepRunning == 1) {
     // Back at the head after a pass: what the files would hold now is made durable, so that a
     // crash or a power cut before the next Q loses nothing of it.
     if (passFinished) {
       TellCopyFailures(game.system, copies.Write(state));
-      LogFinishedPass(game, playLog);
+      LogFinishedPass(game, shownNumber, playLog);
     }
     ResetPass(game);
     onAttractScreen = true;
@@ -68,6 +69,7 @@ ScreenResult ChallengerLoop(Game& game, RecoveryCopies& copies, PlayLog& playLog
       if (!SessionEnding()) return ScreenResult::Quit;
       state.keepRunning = 0;
     }
+    shownNumber = state.challengerNumber;
     // Stops at the largest number instead of overflowing when a hand-edited file holds it.
     if (state.challengerNumber < INT32_MAX) state.challengerNumber += 1;
     if (state.keepRunning != 1) break;

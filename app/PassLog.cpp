@@ -7,11 +7,11 @@
 #include "screens/Scoring.h"
 #include "store/PlayLog.h"
 
-void LogFinishedPass(Game& game, PlayLog& log) {
+void LogFinishedPass(Game& game, int challengerNumber, PlayLog& log) {
   const GameState& s = game.state;
   PlayLine line;
   line.when = ToLocalTime(game.system.WallClockSeconds());
-  line.challengerNumber = s.challengerNumber;
+  line.challengerNumber = challengerNumber;
   line.carDistance = s.carDistance;
   line.bounceScore = s.bounceScore;
   line.totalScore = s.totalScore;

@@ -57,7 +57,7 @@ std::string PassLine(int n, const std::string& place) {
          ",1630.126344,696.375000,34,G,CHAMPION," + place + "\r\n";
 }
 const std::string kLogHead(kPlayLogHead);
-const std::string kOnePass = kLogHead + PassLine(2, "1");
+const std::string kOnePass = kLogHead + PassLine(1, "1");
 // Five places the whole pass's 34 does not reach.
 const std::string kHighRanking = [] {
   std::string text;
@@ -250,7 +250,7 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
          EXPECT_EQ(dir.Read(kRecordFileName), quit.record);
          EXPECT_FALSE(CopiesLeft(dir));
        },
-       std::nullopt},
+       kOnePass},
       // The ranking's copy cannot be put back; a pass and ESC leave it as start-up found it.
       {"ESC keeps a copy start-up could not put back",
        nothing,
@@ -274,7 +274,7 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
          EXPECT_EQ(dir.Read(kRankingFileName), quit.ranking);
          EXPECT_FALSE(CopiesLeft(dir));
        },
-       std::nullopt},
+       kOnePass + PassLine(2, "2")},
       // A copy damaged on the disk is neither put back, rewritten after the pass, nor removed at
       // Q; the game plays the file's own values and Q saves it.
       {"a copy that cannot be read is left alone",
@@ -297,7 +297,7 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
          EXPECT_EQ(dir.Read(kRankingFileName), quit.ranking);
          EXPECT_FALSE(dir.Exists(RecoveryPathFor(kRecordFileName)));
        },
-       std::nullopt},
+       kOnePass + PassLine(2, "1")},
       // A backup put back after a crash is not undone: the copies are kept aside, and merging
       // them adds only the crashed run's visitor and results, once however often it is merged.
       {"a backup put back after a crash, and the kept copies merged twice",
@@ -341,7 +341,7 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
            EXPECT_EQ(dir.Read(kRankingFileName), merged);
          }
        },
-       std::nullopt},
+       kOnePass},
       // A full disk, or a folder in the way: told after the pass, once, and again at Q, which
       // saves the day.
       {"a copy that cannot be written",
@@ -363,7 +363,7 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
        0,
        false,
        nullptr,
-       std::nullopt},
+       kOnePass},
       // The log's lines: the wall clock moves with the passes; the names as spelled, one kept
       // text for a spreadsheet, one quoted.
       {"three passes and their names",
@@ -376,9 +376,9 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
        0,
        false,
        nullptr,
-       kLogHead + "1970-01-01,12:26:41,+09:00,2,1630.126344,696.375000,34,G,CHAMPION,1\r\n" +
-           "1970-01-01,12:27:51,+09:00,3,1398.376374,696.375000,28,H,'=SUM(A1),2\r\n" +
-           "1970-01-01,12:29:11,+09:00,4,1398.376374,696.375000,28,H,\"SAY,\"\"HI\"\"\",3\r\n"},
+       kLogHead + "1970-01-01,12:26:41,+09:00,1,1630.126344,696.375000,34,G,CHAMPION,1\r\n" +
+           "1970-01-01,12:27:51,+09:00,2,1398.376374,696.375000,28,H,'=SUM(A1),2\r\n" +
+           "1970-01-01,12:29:11,+09:00,3,1398.376374,696.375000,28,H,\"SAY,\"\"HI\"\"\",3\r\n"},
       {"a line torn by a kill before",
        [](const ScratchDir& dir) { dir.Write(kPlayLogFileName, kLogHead + "1970-01-01,09:0"); },
        AfterThePass("crash 61000\n"),
@@ -389,7 +389,7 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
        0,
        true,
        nullptr,
-       kLogHead + "1970-01-01,09:0\r\n" + PassLine(2, "1")},
+       kLogHead + "1970-01-01,09:0\r\n" + PassLine(1, "1")},
       // A folder in the log's way holds it against writing, as a spreadsheet does on Windows: the
       // line waits in the side file, and moves into the log with the next one. A pass that
       // reaches no place leaves that field empty.
@@ -404,7 +404,7 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
         "記録は kv_plays.csv.pending に残し、書き込めるようになったら移します\n"},
        AfterThePass("tap 61000 Q 50\n"),
        [](const ScratchDir& dir) {
-         EXPECT_EQ(dir.Read(kPlayLogSideFileName), PassLine(2, ""));
+         EXPECT_EQ(dir.Read(kPlayLogSideFileName), PassLine(1, ""));
          fs::remove(dir.PathOf(kPlayLogFileName));
        },
        {},
@@ -414,7 +414,7 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
          EXPECT_FALSE(dir.Exists(kPlayLogSideFileName));
          EXPECT_FALSE(dir.Exists(kPlayLogMoveFileName));
        },
-       kLogHead + PassLine(2, "") + PassLine(4, "")},
+       kLogHead + PassLine(1, "") + PassLine(3, "")},
       {"neither the log nor its side file can be written",
        nothing,
        kQuitAtOnce,
