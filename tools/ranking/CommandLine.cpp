@@ -19,9 +19,10 @@ constexpr CommandWord kCommands[] = {
 };
 
 constexpr plat::Bilingual kUsage = {
-    "使い方: kavrel-ranking [--data-dir フォルダ] list | remove 順位 | rename 順位 名前 | "
+    "使い方: kavrel-ranking [--data-dir フォルダ] [--no-lock] list | remove 順位 | rename 順位 "
+    "名前 | "
     "reset ranking|record|all | merge ファイル... | backup [フォルダ]",
-    "usage: kavrel-ranking [--data-dir DIR] list | remove PLACE | rename PLACE NAME | "
+    "usage: kavrel-ranking [--data-dir DIR] [--no-lock] list | remove PLACE | rename PLACE NAME | "
     "reset ranking|record|all | merge FILE... | backup [DIR]"};
 
 std::string Bad(const plat::Bilingual& what, const std::string& detail = "") {
@@ -52,6 +53,8 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
         return std::nullopt;
       }
       line.dataDir = args[++i];
+    } else if (options && arg == "--no-lock") {
+      line.noLock = true;
     } else if (options && arg.size() > 1 && arg[0] == '-') {
       error = Bad({"知らないオプションです: {}。", "unknown option {}."}, arg);
       return std::nullopt;
@@ -79,7 +82,7 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
 
 const char* HelpText() {
   return plat::Say(
-      {"使い方: kavrel-ranking [--data-dir フォルダ] コマンド\n"
+      {"使い方: kavrel-ranking [--data-dir フォルダ] [--no-lock] コマンド\n"
        "ゲームのランキング(kv_rank.dat)と記録(kavrel.dat)を直します。\n"
        "\n"
        "  list                  ランキング5位まで、最高記録、挑戦者番号を表示する\n"
@@ -88,31 +91,42 @@ const char* HelpText() {
        "  reset ranking|record|all\n"
        "                        ランキング・記録・両方を初めての状態に戻す\n"
        "  merge ファイル...     他のブースの kv_rank.dat と合わせ、上位5つを残す\n"
-       "  backup [フォルダ]     両ファイルを kavrel-backup-日付-時刻 フォルダにコピーする\n"
+       "  backup [フォルダ]     両ファイルを新しいフォルダにコピーする\n"
+       "                        (kavrel-backup-日付-時刻)\n"
        "\n"
        "  --data-dir フォルダ   データのフォルダ(省略時はゲームと同じ)\n"
+       "  --no-lock             ロックできないフォルダでも変える\n"
+       "                        (ゲームが動いていないことを確かめてから)\n"
        "  --help, --version\n"
        "\n"
        "ゲームが動いている間は list 以外は何も変えません(終了コード 5)。\n"
-       "終了コード: 0 完了、1 拒否(入力やファイルの問題)、2 コマンドラインの誤り、"
-       "5 ゲームが使用中。",
-       "usage: kavrel-ranking [--data-dir DIR] COMMAND\n"
+       "フォルダをロックできないときも同じです(--no-lock がなければ)。\n"
+       "終了コード: 0 完了、1 拒否(入力やファイルの問題)、2 コマンドラインの誤り、\n"
+       "5 ゲームが使用中かロックできない。",
+       "usage: kavrel-ranking [--data-dir DIR] [--no-lock] COMMAND\n"
        "Mends the game's ranking (kv_rank.dat) and record (kavrel.dat).\n"
        "\n"
-       "  list                  show the top five, the best results and the challenger number\n"
+       "  list                  show the top five, the best results and the\n"
+       "                        challenger number\n"
        "  remove PLACE          remove a place; the places below move up\n"
-       "  rename PLACE NAME     rename a place (up to 8 characters the name wheel can spell)\n"
+       "  rename PLACE NAME     rename a place (up to 8 characters the name\n"
+       "                        wheel can spell)\n"
        "  reset ranking|record|all\n"
        "                        start the ranking, the record or both afresh\n"
-       "  merge FILE...         merge other booths' kv_rank.dat files, keeping the five best\n"
-       "  backup [DIR]          copy both files into a new kavrel-backup-DATE-TIME folder\n"
+       "  merge FILE...         merge other booths' kv_rank.dat files, keeping\n"
+       "                        the five best\n"
+       "  backup [DIR]          copy both files into a new folder\n"
+       "                        (kavrel-backup-DATE-TIME)\n"
        "\n"
        "  --data-dir DIR        the data folder (default: the game's own)\n"
+       "  --no-lock             change a folder that cannot be locked (only when\n"
+       "                        you are sure that no game runs there)\n"
        "  --help, --version\n"
        "\n"
-       "While the game runs, every command but list changes nothing (exit code 5).\n"
-       "Exit codes: 0 done, 1 refused (bad input or a file problem), 2 bad command line,\n"
-       "5 the game is using the folder."});
+       "While the game runs, every command but list changes nothing (exit code 5);\n"
+       "so too where the folder cannot be locked, unless --no-lock is given.\n"
+       "Exit codes: 0 done, 1 refused (bad input or a file problem),\n"
+       "2 bad command line, 5 the game is using the folder, or it cannot be locked."});
 }
 
 }  // namespace ranking
