@@ -3,7 +3,6 @@
 // any step leaves each data file either old or complete, never half-written.
 #include <gtest/gtest.h>
 #ifndef _WIN32
-#include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
