@@ -300,7 +300,7 @@ TEST(DataFileWriting, TemporariesAreNamedForTheirProcessAndLeftOnesRemoved) {
       {"kv_rank.dat.recovery.tmp.77", true},
       {"kavrel.dat.recovery.tmp", true},
       {"kavrel.dat.tmp.12x", false},
-      {"kavrel.dat.tmp.", false},
+      {"kavrel.dat.tmp.-1", false},
       {"kavrel.dat.tmpx", false},
       {"my.kavrel.dat.tmp.1", false},
       {"kavrel.dat", false},

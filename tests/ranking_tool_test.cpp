@@ -292,7 +292,8 @@ TEST(RankingTool, CommandsAndBadInputOverTheGamesFiles) {
 }
 
 // The tool's own program, in the current directory (run after `runAs`, on Linux); its exit code.
-int RunTool(const std::string& args, std::string& output, const std::string& runAs = "") {
+int RunTool(const std::string& args, std::string& output,
+            [[maybe_unused]] const std::string& runAs = "") {
   const std::string outFile = "tool-output.txt";
 #ifdef _WIN32
   const std::string tool = plat::win::ExecutableDirectory() + "\\kavrel-ranking.exe";
@@ -446,9 +447,10 @@ TEST(RankingTool, AFolderThatMayNotBeReadIsLockedThroughAFile) {
   EXPECT_EQ(RunReplayTool("q.txt --trace t.jsonl", nullptr, user->runAs), 0);
   const std::vector<std::string> trace = TraceLines(dir);
   ASSERT_GE(trace.size(), 3u);
-  EXPECT_NE(trace[1].find("\"text\":\"このフォルダをロックできません\\u000aゲームはこのまま動きます。"
-                          "このフォルダでゲームを二つ起動しないでください\\u000a\""),
-            std::string::npos)
+  EXPECT_NE(
+      trace[1].find("\"text\":\"このフォルダをロックできません\\u000aゲームはこのまま動きます。"
+                    "このフォルダでゲームを二つ起動しないでください\\u000a\""),
+      std::string::npos)
       << trace[1];
   EXPECT_EQ(trace[2].rfind("{\"ev\":\"frame\"", 0), 0u) << trace[2];
   EXPECT_NE(dir.Read(kRankingFileName).value_or("").find("CHAMPION"), std::string::npos);
