@@ -50,12 +50,15 @@ int kavrel::WinMain(plat::System& system, FrameObserver* observer) {
     return kAlreadyRunning;
   }
   if (!CreateMainWindow(system)) return 0;  // also shows the start-up box
+  if (lock.outcome() == plat::DirectoryLock::Outcome::Unavailable) TellNoLock(system);
 
   Session session(system, observer);
   session.LoadSpriteSheet();
   // A file that is there but cannot be read is remembered, so that the quit leaves it alone.
   std::vector<StartUpNotice> notices;
   RecoveryCopies copies;
+  // Only the lock's holder knows that no other program is writing one of them.
+  if (lock.outcome() == plat::DirectoryLock::Outcome::Locked) RemoveLeftTemporariesOfDataFiles();
   const StartUpReads reads = copies.RestoreAndRead(session.state, notices);
   TellStartUpNotices(system, notices);
   if (!FontFace::Shared()) TellNoJapaneseFace(system);

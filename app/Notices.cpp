@@ -26,6 +26,13 @@ void TellAlreadyRunning(plat::System& system) {
                     kCaption);
 }
 
+void TellNoLock(plat::System& system) {
+  system.MessageBox(
+      Sjis("このフォルダをロックできません\n"
+           "ゲームはこのまま動きます。このフォルダでゲームを二つ起動しないでください\n"),
+      kCaption);
+}
+
 void TellStartUpNotices(plat::System& system, const std::vector<StartUpNotice>& notices) {
   // How to get back what this session would not keep.
   const std::string mend = "ESC で終わり、ファイルを直してから始め直してください";

@@ -20,6 +20,8 @@ class System;
 inline constexpr int kAlreadyRunning = 5;
 
 void TellAlreadyRunning(plat::System& system);
+// Neither the folder nor a lock file in it could be locked: the game goes on.
+void TellNoLock(plat::System& system);
 // One box for each notice.
 void TellStartUpNotices(plat::System& system, const std::vector<StartUpNotice>& notices);
 // One box for each copy that could not be written or removed: after a pass (before the next

@@ -31,6 +31,7 @@ DirectoryLock::~DirectoryLock() {
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -63,23 +64,62 @@ void Remember(int fd, int replaced) {
   }
 }
 
+// Where the directory itself cannot be locked (a folder that may not be read; a network folder,
+// where an exclusive flock needs a descriptor open for writing), a hidden file in it is locked
+// instead. The lock is an open file description lock: NFS and CIFS send it to the server as a
+// byte-range lock, so a program on another machine sharing the folder sees it too, and unlike a
+// classic POSIX lock no close of another descriptor (the box helper's copy) gives it up. The
+// file stays: removing it would let a later program lock a new file beside one still held.
+int LockFileIn(const std::string& directory, DirectoryLock::Outcome& outcome) {
+  const std::string path = directory + "/" + kLockFileName;
+  // Not through a symbolic link, and never waiting on a pipe planted there.
+  const int fd =
+      ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) return -1;
+  struct stat st {};
+  struct flock whole {};
+  whole.l_type = F_WRLCK;
+  whole.l_whence = SEEK_SET;  // from the start to the end, however long the file grows
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    int r;
+    do r = ::fcntl(fd, F_OFD_SETLK, &whole);
+    while (r != 0 && errno == EINTR);
+    if (r == 0) {
+      outcome = DirectoryLock::Outcome::Locked;
+      return fd;
+    }
+    if (errno == EAGAIN || errno == EACCES) outcome = DirectoryLock::Outcome::HeldElsewhere;
+  }
+  ::close(fd);
+  return -1;
+}
+
 }  // namespace
 
 DirectoryLock::DirectoryLock(const std::string& directory) {
-  // The directory itself is locked, so no lock file is ever left behind.
-  const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  int r;
-  do r = ::flock(fd, LOCK_EX | LOCK_NB);
-  while (r != 0 && errno == EINTR);
-  if (r == 0) {
-    outcome_ = Outcome::Locked;
-    handle_ = fd;
-    Remember(fd, -1);
-    return;
+  // The directory itself first, so that a local folder is left with no lock file.
+  const int dirFd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd >= 0) {
+    int r;
+    do r = ::flock(dirFd, LOCK_EX | LOCK_NB);
+    while (r != 0 && errno == EINTR);
+    if (r == 0) {
+      outcome_ = Outcome::Locked;
+      handle_ = dirFd;
+      Remember(dirFd, -1);
+      return;
+    }
+    const bool held = errno == EWOULDBLOCK;
+    ::close(dirFd);
+    if (held) {
+      outcome_ = Outcome::HeldElsewhere;
+      return;
+    }
   }
-  outcome_ = errno == EWOULDBLOCK ? Outcome::HeldElsewhere : Outcome::Unavailable;
-  ::close(fd);
+  const int fileFd = LockFileIn(directory, outcome_);
+  if (fileFd < 0) return;
+  handle_ = fileFd;
+  Remember(fileFd, -1);
 }
 
 DirectoryLock::~DirectoryLock() {

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "store/Recovery.h"
 #include "store/TextScan.h"
 
 namespace {
@@ -87,4 +88,11 @@ int WriteDataFiles(const GameState& state, const StartUpReads& reads, FileOps& o
 
 int WriteDataFiles(const GameState& state, FileOps& ops) {
   return WriteDataFiles(state, StartUpReads{}, ops);
+}
+
+void RemoveLeftTemporariesOfDataFiles(FileOps& ops) {
+  for (const char* file : {kRecordFileName, kRankingFileName}) {
+    RemoveLeftTemporaries(ops, file);
+    RemoveLeftTemporaries(ops, RecoveryPathFor(file));
+  }
 }

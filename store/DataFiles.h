@@ -65,3 +65,7 @@ DataFilesSave SaveDataFiles(const GameState& state, const StartUpReads& reads,
 int WriteDataFiles(const GameState& state, const StartUpReads& reads,
                    FileOps& ops = PosixFileOps());
 int WriteDataFiles(const GameState& state, FileOps& ops = PosixFileOps());
+
+// Removes what killed runs left behind of the temporaries of both data files and of their
+// recovery copies (see RemoveLeftTemporaries): only for a program that holds the directory's lock.
+void RemoveLeftTemporariesOfDataFiles(FileOps& ops = PosixFileOps());

@@ -5,6 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
+#ifdef _WIN32
+#include <process.h>
+#endif
 
 #ifdef _WIN32
 #include "platform/win/WinHost.h"
@@ -121,8 +125,41 @@ FileOps& PosixFileOps() {
   return ops;
 }
 
+std::string TemporaryPathFor(const std::string& path, long long pid) {
+  return path + ".tmp." + std::to_string(pid);
+}
+
 std::string TemporaryPathFor(const std::string& path) {
-  return path + ".tmp";
+#ifdef _WIN32
+  return TemporaryPathFor(path, _getpid());
+#else
+  return TemporaryPathFor(path, ::getpid());
+#endif
+}
+
+void RemoveLeftTemporaries(FileOps& ops, const std::string& path) {
+  namespace fs = std::filesystem;
+  const std::string directory = DirectoryOf(path);
+  const std::string base = fs::path(path).filename().string() + ".tmp";
+  // The names are compared in the system's own characters, so that no other name in the folder
+  // has to be converted; the ones removed are plain ASCII.
+  const fs::path::string_type prefix = fs::path(base).native();
+  std::error_code ec;
+  for (fs::directory_iterator it(directory, ec), end; !ec && it != end; it.increment(ec)) {
+    const fs::path::string_type name = it->path().filename().native();
+    if (name.compare(0, prefix.size(), prefix) != 0) continue;
+    // Only "" (the fixed name of earlier versions) or "." and a process id follow.
+    const fs::path::string_type rest = name.substr(prefix.size());
+    bool left = rest.empty() || (rest.size() > 1 && rest[0] == '.');
+    std::string suffix;
+    for (const auto c : rest) {
+      if (!suffix.empty() && (c < '0' || c > '9')) left = false;
+      suffix += static_cast<char>(c);
+    }
+    std::error_code kindError;
+    if (!left || it->is_directory(kindError)) continue;
+    ops.Remove(directory + "/" + base + suffix);
+  }
 }
 
 namespace {

@@ -29,8 +29,17 @@ class FileOps {
 // The real file system (on Windows, the same steps through its own calls).
 FileOps& PosixFileOps();
 
-// The temporary file a replacement of `path` writes first.
+// The temporary file a replacement of `path` writes first, named for this process (for example
+// kv_rank.dat.tmp.12345), so that two programs never write the same one.
 std::string TemporaryPathFor(const std::string& path);
+// The same for the process `pid`.
+std::string TemporaryPathFor(const std::string& path, long long pid);
+
+// Removes the temporaries of replacements of `path` that other runs left behind when they were
+// killed (any process id, and the plain ".tmp" of earlier versions); a folder of such a name is
+// left alone. Only for a program that holds its directory's lock: otherwise another program may
+// be writing one of them.
+void RemoveLeftTemporaries(FileOps& ops, const std::string& path);
 
 // Puts `bytes` in place of the file at `path`. True when the new file is complete and in place;
 // on failure the old file is untouched, no temporary file is left, and `error` (when given) holds

@@ -139,7 +139,7 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
   // A copy as one row's first run left it.
   const auto found = std::make_shared<std::string>();
   const auto inTheWay = [](const ScratchDir& dir) {
-    fs::create_directory(dir.PathOf("kavrel.dat.tmp"));
+    fs::create_directory(dir.PathOf(TemporaryPathFor(kRecordFileName)));
   };
   const std::vector<std::string> kUnreadableRanking = {
       "kv_rank.dat が読めません\n（同じ名前のフォルダがあります）\n"
@@ -214,7 +214,7 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
          EXPECT_EQ(dir.Read(kRankingFileName), quit.ranking);
          EXPECT_FALSE(dir.Exists(RecoveryPathFor(kRankingFileName)));
          // Once the way is clear, the kept copy comes back and nothing is rolled back.
-         fs::remove(dir.PathOf("kavrel.dat.tmp"));
+         fs::remove(dir.PathOf(TemporaryPathFor(kRecordFileName)));
          EXPECT_EQ(Play(kQuitAtOnce).exitCode, 0);
          EXPECT_EQ(dir.Read(kRecordFileName), quit.record);
          EXPECT_EQ(dir.Read(kRankingFileName), quit.ranking);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -228,8 +229,10 @@ TEST(DataFileWriting, WritesRecordThenRankingInPlace) {
   EXPECT_EQ(WriteDataFiles(state, ops), 0);
   EXPECT_EQ(dir.Read(kRecordFileName), "0.000000\r\n0.000000\r\n2\r\n");
   EXPECT_EQ(dir.Read(kRankingFileName), kFreshRanking);
-  EXPECT_EQ(ops.log, (std::vector<std::string>{"open kavrel.dat.tmp", "rename kavrel.dat",
-                                               "open kv_rank.dat.tmp", "rename kv_rank.dat"}));
+  const std::string pid = std::to_string(getpid());
+  EXPECT_EQ(ops.log,
+            (std::vector<std::string>{"open kavrel.dat.tmp." + pid, "rename kavrel.dat",
+                                      "open kv_rank.dat.tmp." + pid, "rename kv_rank.dat"}));
   EXPECT_EQ(DirectoryListing(dir.Path()), (std::vector<std::string>{"kavrel.dat", "kv_rank.dat"}));
 }
 
@@ -361,6 +364,34 @@ TEST(RecoveryCopies, AnOlderCopyIsPutBack) {
   EXPECT_EQ(dir.Read(kRecordFileName), "4.000000\r\n5.000000\r\n6\r\n");
   EXPECT_FALSE(dir.Exists(RecoveryPathFor(kRecordFileName)));
   EXPECT_EQ(state.challengerNumber, 6);
+}
+
+// Two programs never write the same temporary: each is named for its process. What killed runs
+// left behind is removed by the next program that holds the lock, and nothing else.
+TEST(DataFileWriting, TemporariesAreNamedForTheirProcessAndLeftOnesRemoved) {
+  EXPECT_EQ(TemporaryPathFor("kv_rank.dat", 12345), "kv_rank.dat.tmp.12345");
+  EXPECT_EQ(TemporaryPathFor(kRecordFileName), TemporaryPathFor(kRecordFileName, getpid()));
+  ScratchDir dir(false);
+  const struct {
+    const char* name;
+    bool removed;
+  } files[] = {
+      {"kavrel.dat.tmp.999", true},
+      {"kv_rank.dat.tmp", true},  // the fixed name of earlier versions
+      {"kv_rank.dat.recovery.tmp.77", true},
+      {"kavrel.dat.recovery.tmp", true},
+      {"kavrel.dat.tmp.12x", false},
+      {"kavrel.dat.tmp.-1", false},
+      {"kavrel.dat.tmpx", false},
+      {"my.kavrel.dat.tmp.1", false},
+      {"kavrel.dat", false},
+      {"kv_rank.dat.recovery", false},
+  };
+  for (const auto& file : files) dir.Write(file.name, "x");
+  std::filesystem::create_directory(dir.PathOf("kv_rank.dat.tmp.5"));
+  RemoveLeftTemporariesOfDataFiles();
+  for (const auto& file : files) EXPECT_EQ(dir.Exists(file.name), !file.removed) << file.name;
+  EXPECT_TRUE(std::filesystem::is_directory(dir.PathOf("kv_rank.dat.tmp.5")));
 }
 
 }  // namespace

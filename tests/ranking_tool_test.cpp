@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 #ifndef _WIN32
+#include <fcntl.h>
+#include <grp.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 #include <cstdlib>
@@ -289,8 +292,9 @@ TEST(RankingTool, CommandsAndBadInputOverTheGamesFiles) {
   fs::current_path(outside.Path());
 }
 
-// The tool's own program, in the current directory; its exit code.
-int RunTool(const std::string& args, std::string& output) {
+// The tool's own program, in the current directory (run after `runAs`, on Linux); its exit code.
+int RunTool(const std::string& args, std::string& output,
+            [[maybe_unused]] const std::string& runAs = "") {
   const std::string outFile = "tool-output.txt";
 #ifdef _WIN32
   const std::string tool = plat::win::ExecutableDirectory() + "\\kavrel-ranking.exe";
@@ -298,7 +302,8 @@ int RunTool(const std::string& args, std::string& output) {
       std::system(("\"\"" + tool + "\" " + args + " >" + outFile + " 2>&1\"").c_str());
 #else
   const std::string tool = std::string(KAVREL_BINARY_DIR) + "/kavrel-ranking";
-  const int raw = std::system(("'" + tool + "' " + args + " >" + outFile + " 2>&1").c_str());
+  const int raw =
+      std::system((runAs + " '" + tool + "' " + args + " >" + outFile + " 2>&1").c_str());
   const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
 #endif
   std::ifstream in(outFile, std::ios::binary);
@@ -344,6 +349,117 @@ TEST(RankingTool, WaitsForTheGameThenRestoresItsCopyBeforeTheEdit) {
   EXPECT_FALSE(outside.Exists("booth/kv_rank.dat.recovery"));
   EXPECT_EQ(outside.Read("booth/kavrel.dat"), kRecord);
 }
+
+#ifndef _WIN32  // modes and user ids; Windows keeps a lock of its own
+// Another program that holds `directory`'s lock as `user` until it is destroyed.
+class HeldElsewhere {
+ public:
+  HeldElsewhere(const std::string& directory, const Unprivileged& user) {
+    int ready[2], release[2];
+    if (pipe2(ready, O_CLOEXEC) != 0 || pipe2(release, O_CLOEXEC) != 0) return;
+    child_ = fork();
+    if (child_ == 0) {
+      close(ready[0]);
+      close(release[1]);
+      if (geteuid() == 0 &&
+          (setgroups(0, nullptr) != 0 || setgid(user.gid) != 0 || setuid(user.uid) != 0))
+        _exit(1);
+      const plat::DirectoryLock lock(directory);
+      const char outcome = static_cast<char>(lock.outcome());
+      char c;
+      if (write(ready[1], &outcome, 1) == 1) (void)!read(release[0], &c, 1);  // until released
+      _exit(0);
+    }
+    close(ready[1]);
+    close(release[0]);
+    release_ = release[1];
+    char byte = -1;
+    if (child_ > 0 && read(ready[0], &byte, 1) == 1)
+      outcome = static_cast<plat::DirectoryLock::Outcome>(byte);
+    close(ready[0]);
+  }
+  ~HeldElsewhere() {
+    close(release_);
+    if (child_ > 0) waitpid(child_, nullptr, 0);
+  }
+  std::optional<plat::DirectoryLock::Outcome> outcome;
+
+ private:
+  pid_t child_ = -1;
+  int release_ = -1;
+};
+
+std::vector<std::string> TraceLines(const ScratchDir& dir) {
+  std::vector<std::string> lines;
+  std::istringstream in(dir.Read("t.jsonl").value_or(""));
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// In a folder that may be written but not read, a lock file keeps one program to the folder just
+// as the folder's own lock does. Where not even that file can be locked, the game plays on after
+// one box, and the tool changes nothing unless it is told that no game runs there.
+TEST(RankingTool, AFolderThatMayNotBeReadIsLockedThroughAFile) {
+  std::string why;
+  const std::optional<Unprivileged> user = UnprivilegedUser(why);
+  if (!user) {
+    if (const char* ci = std::getenv("CI"); ci && std::string(ci) == "true") FAIL() << why;
+    GTEST_SKIP() << why;
+  }
+  ScratchDir dir;
+  Play(WholePassScript() + "crash 61000\n");  // the day's results wait in recovery copies
+  const std::string copy = dir.Read("kv_rank.dat.recovery").value_or("");
+  ASSERT_NE(copy.find("CHAMPION"), std::string::npos);
+  dir.Write("q.txt", "tap 100 Q 50\nend 5000\n");
+  for (const auto& entry : fs::directory_iterator(dir.Path()))
+    ASSERT_EQ(chown(entry.path().c_str(), user->uid, user->gid), 0);
+  ASSERT_EQ(chown(dir.Path().c_str(), user->uid, user->gid), 0);
+  fs::permissions(dir.Path(), fs::perms::owner_write | fs::perms::owner_exec);
+  const auto unchanged = [&] {
+    EXPECT_FALSE(dir.Exists(kRankingFileName));
+    EXPECT_EQ(dir.Read("kv_rank.dat.recovery"), copy);
+  };
+  std::string output;
+  {
+    const HeldElsewhere game(dir.Path(), *user);
+    ASSERT_EQ(game.outcome, plat::DirectoryLock::Outcome::Locked);
+    EXPECT_TRUE(dir.Exists(plat::kLockFileName));
+    EXPECT_EQ(RunReplayTool("q.txt --trace t.jsonl", nullptr, user->runAs), 5);
+    const std::vector<std::string> trace = TraceLines(dir);
+    ASSERT_EQ(trace.size(), 2u);
+    EXPECT_NE(trace[0].find("このフォルダではすでにゲームが動いています"), std::string::npos);
+    EXPECT_EQ(trace[1], "{\"ev\":\"exit\",\"code\":5}");
+    EXPECT_EQ(RunTool("--data-dir . remove 1", output, user->runAs), ranking::kDirectoryBusy)
+        << output;
+    unchanged();
+    EXPECT_EQ(RunTool("--data-dir . list", output, user->runAs), 0);
+    EXPECT_NE(output.find("DEFAULT_"), std::string::npos) << output;
+    unchanged();
+  }
+  // A lock file this user may not write: no lock at all.
+  fs::permissions(dir.PathOf(plat::kLockFileName), fs::perms::owner_read);
+  EXPECT_EQ(RunTool("--data-dir . remove 1", output, user->runAs), ranking::kDirectoryBusy);
+  EXPECT_NE(output.find("--no-lock"), std::string::npos) << output;
+  unchanged();
+  EXPECT_EQ(RunTool("--data-dir . list", output, user->runAs), 0);
+  EXPECT_NE(output.find("DEFAULT_"), std::string::npos) << output;
+  EXPECT_NE(output.find("kv_rank.dat.recovery"), std::string::npos) << output;
+  unchanged();
+  EXPECT_EQ(RunReplayTool("q.txt --trace t.jsonl", nullptr, user->runAs), 0);
+  const std::vector<std::string> trace = TraceLines(dir);
+  ASSERT_GE(trace.size(), 3u);
+  EXPECT_NE(
+      trace[1].find("\"text\":\"このフォルダをロックできません\\u000aゲームはこのまま動きます。"
+                    "このフォルダでゲームを二つ起動しないでください\\u000a\""),
+      std::string::npos)
+      << trace[1];
+  EXPECT_EQ(trace[2].rfind("{\"ev\":\"frame\"", 0), 0u) << trace[2];
+  EXPECT_NE(dir.Read(kRankingFileName).value_or("").find("CHAMPION"), std::string::npos);
+  EXPECT_EQ(RunTool("--data-dir . --no-lock remove 1", output, user->runAs), 0) << output;
+  EXPECT_EQ(dir.Read(kRankingFileName).value_or("").find("CHAMPION"), std::string::npos);
+  fs::permissions(dir.Path(), fs::perms::owner_all);  // for the clean-up
+}
+#endif
 
 TEST(RankingTool, BackupCopiesBothFilesAndThePlayLogIntoANewFolder) {
   ScratchDir dir(false);

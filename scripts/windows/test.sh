@@ -315,7 +315,6 @@ start_game() {
   # The exit code is kept whether or not the shell would stop at a failing command here.
   (cd "$dir" && rc=0 && { WINEDEBUG=-all,trace+win WINE_TIMEOUT=120 w "$program" 2>wine.log \
     >/dev/null || rc=$?; } && echo $rc >exit-code) &
-  game_pid=$!
   local id quiet=0
   id=$(find_box) || return 1
   # Every box is answered, until none has come for about 1.5 s: on a loaded machine the next box
@@ -343,7 +342,13 @@ press() { # KEY: held for a few frames
   xdotool keyup "$1"
 }
 wait_game() { # the game's exit code, "none" when its run kept none (a check fails, not the script)
-  wait "$game_pid" || true
+  # Called as $(wait_game DIR), a subshell of which the game is no child: `wait` would return at
+  # once, before a game still saving has written its code. Its file is waited for instead, as
+  # long as the longest Wine timeout of a game.
+  for _ in $(seq 2000); do
+    [[ -s $1/exit-code ]] && break
+    sleep 0.1
+  done
   cat "$1/exit-code" 2>/dev/null || echo none
 }
 boxes_agree() { # DIR LINUX_TRACE: the boxes shown under Wine are the Linux replay's, in order
@@ -451,7 +456,6 @@ pass_files_dir "$work/win-twice"
 mkdir -p "$work/win-twice/second"
 (cd "$work/win-twice" && rc=0 && { WINEDEBUG=-all WINE_TIMEOUT=180 w "$build/kavrel.exe" \
   >/dev/null 2>&1 || rc=$?; } && echo $rc >exit-code) &
-game_pid=$!
 second_code=none
 if find_box >/dev/null; then
   (cd "$work/win-twice" && rc=0 && { WINEDEBUG=-all,trace+win WINE_TIMEOUT=180 \

@@ -64,3 +64,15 @@ std::vector<const DrawOp*> Blits(const FrameRecord& frame);
 // tool on the command line (for instance a command that runs it as another user).
 int RunReplayTool(const std::string& args, std::string* stderrOut = nullptr,
                   const std::string& runAs = "");
+
+#ifndef _WIN32
+// A user that file modes hold back, for a test of what such a user may not do: root reads and
+// writes any file, so under root the user nobody, whom `runAs` (for RunReplayTool) runs programs
+// as; else this user, and `runAs` is empty. Nothing, with `why`, when root cannot run programs
+// as nobody (setpriv, util-linux).
+struct Unprivileged {
+  std::string runAs;
+  unsigned uid, gid;
+};
+std::optional<Unprivileged> UnprivilegedUser(std::string& why);
+#endif

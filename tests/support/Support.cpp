@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 #ifndef _WIN32
+#include <pwd.h>
 #include <sys/wait.h>
 #endif
 
@@ -181,3 +182,16 @@ int RunReplayTool(const std::string& args, std::string* stderrOut, const std::st
   return WEXITSTATUS(status);
 #endif
 }
+
+#ifndef _WIN32
+std::optional<Unprivileged> UnprivilegedUser(std::string& why) {
+  if (geteuid() != 0) return Unprivileged{"", getuid(), getgid()};
+  const passwd* nobody = getpwnam("nobody");
+  const std::string runAs = "setpriv --reuid=nobody --regid=nogroup --clear-groups";
+  if (!nobody || std::system((runAs + " true 2>/dev/null").c_str()) != 0) {
+    why = "runs as root and cannot run programs as nobody (setpriv, util-linux)";
+    return std::nullopt;
+  }
+  return Unprivileged{runAs, nobody->pw_uid, nobody->pw_gid};
+}
+#endif

@@ -21,11 +21,11 @@ constexpr CommandWord kCommands[] = {
 
 // Every line of the usage and the help keeps to 80 columns; a Japanese character takes two.
 constexpr plat::Bilingual kUsage = {
-    "使い方: kavrel-ranking [--data-dir フォルダ] コマンド\n"
+    "使い方: kavrel-ranking [--data-dir フォルダ] [--no-lock] コマンド\n"
     "コマンド: list | remove 順位 | rename 順位 名前 | reset ranking|record|all\n"
     "          | merge ファイル... | backup [フォルダ]   （説明は --help）\n"
     "          | report [--date 年-月-日 | --all] [--html ファイル]",
-    "usage: kavrel-ranking [--data-dir DIR] COMMAND\n"
+    "usage: kavrel-ranking [--data-dir DIR] [--no-lock] COMMAND\n"
     "commands: list | remove PLACE | rename PLACE NAME | reset ranking|record|all\n"
     "          | merge FILE... | backup [DIR]   (see --help)\n"
     "          | report [--date YYYY-MM-DD | --all] [--html FILE]"};
@@ -66,6 +66,8 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
       (arg == "--date" ? line.date : line.page) = args[++i];
     } else if (options && arg == "--all") {
       line.all = true;
+    } else if (options && arg == "--no-lock") {
+      line.noLock = true;
     } else if (options && arg.size() > 1 && arg[0] == '-') {
       error = Bad({"知らないオプションです: {}。", "unknown option {}."}, arg);
       return std::nullopt;
@@ -102,7 +104,7 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
 
 const char* HelpText() {
   return plat::Say(
-      {"使い方: kavrel-ranking [--data-dir フォルダ] コマンド\n"
+      {"使い方: kavrel-ranking [--data-dir フォルダ] [--no-lock] コマンド\n"
        "ゲームのランキング(kv_rank.dat)と記録(kavrel.dat)を直します。\n"
        "遊んだ記録(kv_plays.csv)のまとめも表示します。\n"
        "\n"
@@ -124,12 +126,15 @@ const char* HelpText() {
        "                        印刷用ページも書く\n"
        "\n"
        "  --data-dir フォルダ   データのフォルダ(省略時はゲームと同じ)\n"
+       "  --no-lock             ロックできないフォルダでも変える\n"
+       "                        (ゲームが動いていないことを確かめてから)\n"
        "  --help, --version\n"
        "\n"
        "ゲームが動いている間は、list と report のほかは何も変えません(終了コード 5)。\n"
+       "フォルダをロックできないときも同じです(--no-lock がなければ)。\n"
        "終了コード: 0 できた、1 できなかった(入力やファイルの問題)、\n"
-       "2 コマンドの書き方の誤り、5 ゲームが使用中。",
-       "usage: kavrel-ranking [--data-dir DIR] COMMAND\n"
+       "2 コマンドの書き方の誤り、5 ゲームが使用中かロックできない。",
+       "usage: kavrel-ranking [--data-dir DIR] [--no-lock] COMMAND\n"
        "Mends the game's ranking (kv_rank.dat) and record (kavrel.dat).\n"
        "Also tells the day from the play log (kv_plays.csv).\n"
        "\n"
@@ -152,12 +157,15 @@ const char* HelpText() {
        "                        every day); --html also writes a page to print on A4\n"
        "\n"
        "  --data-dir DIR        the data folder (default: the game's own)\n"
+       "  --no-lock             change a folder that cannot be locked (only when\n"
+       "                        you are sure that no game runs there)\n"
        "  --help, --version\n"
        "\n"
        "While the game runs, every command but list and report changes nothing\n"
-       "(exit code 5).\n"
+       "(exit code 5); so too where the folder cannot be locked, unless --no-lock is\n"
+       "given.\n"
        "Exit codes: 0 done, 1 not done (bad input or a file problem), 2 bad command\n"
-       "line, 5 the game is using the folder."});
+       "line, 5 the game is using the folder, or it cannot be locked."});
 }
 
 }  // namespace ranking

@@ -1,4 +1,5 @@
-// The tool's command line: kavrel-ranking [--data-dir DIR] COMMAND [ARGUMENTS], --help, --version.
+// The tool's command line: kavrel-ranking [--data-dir DIR] [--no-lock] COMMAND [ARGUMENTS], --help,
+// --version.
 #pragma once
 
 #include <optional>
@@ -10,6 +11,7 @@ namespace ranking {
 struct CommandLine {
   enum Kind { Help, Version, List, Remove, Rename, Reset, Merge, Backup, Report } kind = Help;
   std::optional<std::string> dataDir;  // UTF-8
+  bool noLock = false;                 // a folder that cannot be locked is changed all the same
   std::vector<std::string> arguments;  // the command's own, checked for their number only
   // report's options: --date, --all, --html
   std::optional<std::string> date;

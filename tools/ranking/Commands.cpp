@@ -44,7 +44,7 @@ std::string PlaceWord(int place) {
   return Fill(Say({"{}位", "place {}"}), {std::to_string(place)});
 }
 
-int List(Output& out, bool gameRunning) {
+int List(Output& out, ListLock lock) {
   const std::optional<GameState> record = CheckedRecord(out);
   if (!record) return kRefused;
   const std::optional<RankingTable> table = CheckedRanking(out);
@@ -56,12 +56,15 @@ int List(Output& out, bool gameRunning) {
     out.Line(Say({"(このフォルダにはデータのファイルがまだありません。ゲームの初めの値です。)",
                   "(There are no data files in this folder yet: these are the game's first "
                   "values.)"}));
-  if (gameRunning) {
+  if (lock != ListLock::Held) {
     for (const char* file : {kRecordFileName, kRankingFileName}) {
       std::string bytes;
       if (ReadBytes(RecoveryPathFor(file), bytes).kind == DataFileRead::Absent) continue;
-      out.Line(Fill(Say({"ゲームが動いています。{} に、{} にまだ入っていない結果があります。",
-                         "The game is running. {} holds results not yet in {}."}),
+      out.Line(Fill(lock == ListLock::GameRunning
+                        ? Say({"ゲームが動いています。{} に、{} にまだ入っていない結果があります。",
+                               "The game is running. {} holds results not yet in {}."})
+                        : Say({"このフォルダはロックできないので、{} を {} に戻していません。",
+                               "This folder cannot be locked, so {} was not put into {}."}),
                     {RecoveryPathFor(file), file}));
     }
   }

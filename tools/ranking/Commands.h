@@ -9,9 +9,12 @@
 
 namespace ranking {
 
-// The five places, the best results and the challenger number. Beside a running game
-// (`gameRunning`) the files are read as they are, and a recovery copy waiting is told of.
-int List(Output& out, bool gameRunning);
+// Whether list holds the directory's lock, and if not, why.
+enum class ListLock { Held, GameRunning, Unavailable };
+
+// The five places, the best results and the challenger number. Without the lock the files are
+// read as they are, and a recovery copy waiting is told of.
+int List(Output& out, ListLock lock);
 
 // A new folder named for this moment in `base`, holding both data files as they are.
 int Backup(Output& out, const std::filesystem::path& base);

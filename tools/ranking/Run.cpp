@@ -100,7 +100,7 @@ std::optional<Request> Check(Output& out, const CommandLine& line) {
 int RunLocked(Output& out, const Request& request) {
   switch (request.kind) {
     case CommandLine::List:
-      return List(out, false);
+      return List(out, ListLock::Held);
     case CommandLine::Remove: {
       std::optional<RankingTable> table = CheckedRanking(out);
       if (!table) return kRefused;
@@ -179,7 +179,7 @@ int Run(const std::vector<std::string>& args, Output& out) {
   // Every command but list holds the directory for its whole run; list reads beside a game.
   const plat::DirectoryLock lock(".");
   if (lock.outcome() == plat::DirectoryLock::Outcome::HeldElsewhere) {
-    if (request->kind == CommandLine::List) return List(out, true);
+    if (request->kind == CommandLine::List) return List(out, ListLock::GameRunning);
     out.Problem("kavrel-ranking: " +
                 Fill(Say({"ゲーム(または別のツール)が {} を使っています。先に終了してください。"
                           "何も変更していません。",
@@ -188,6 +188,20 @@ int Run(const std::vector<std::string>& args, Output& out) {
                      {Utf8Of(dir)}));
     return kDirectoryBusy;
   }
+  // Without a lock a game may be running there unseen: only the operator can say it is not.
+  if (lock.outcome() == plat::DirectoryLock::Outcome::Unavailable && !line->noLock) {
+    if (request->kind == CommandLine::List) return List(out, ListLock::Unavailable);
+    out.Problem("kavrel-ranking: " +
+                Fill(Say({"{} をロックできないので、ゲームが使っていないか確かめられません。"
+                          "何も変更していません。ゲームが動いていないことを確かめてから、"
+                          "--no-lock を付けてください。",
+                          "{} cannot be locked, so whether a game is using it cannot be told. "
+                          "Nothing was changed. Make sure no game runs there, then add "
+                          "--no-lock."}),
+                     {Utf8Of(dir)}));
+    return kDirectoryBusy;
+  }
+  if (lock.outcome() == plat::DirectoryLock::Outcome::Locked) RemoveLeftTemporariesOfDataFiles();
   // As the game starts: a recovery copy a crashed game left is put into its file first, so that
   // a later start does not undo this edit.
   GameState restored;

@@ -9,7 +9,8 @@ namespace ranking {
 inline constexpr int kDone = 0;
 inline constexpr int kRefused = 1;  // bad input or a file problem; nothing changed
 inline constexpr int kBadCommandLine = 2;
-inline constexpr int kDirectoryBusy = 5;  // a game (or another tool) holds the data directory
+// A game (or another tool) holds the data directory, or it cannot be locked (without --no-lock).
+inline constexpr int kDirectoryBusy = 5;
 
 // Where the tool's lines go: the report to standard output, problems to standard error.
 class Output {
