@@ -36,7 +36,8 @@ struct Fixture {
 
   void Convert() {
     const Surface& frame = draw.BackBuffer();
-    plat::ConvertFrame(frame.pixels.data(), frame.pitch, table, window.data(), plat::kFrameWidth * 4);
+    plat::ConvertFrame(frame.pixels.data(), frame.pitch, table, window.data(),
+                       plat::kFrameWidth * 4);
   }
 };
 
@@ -111,7 +112,7 @@ void BM_ConversionScale2(benchmark::State& st) {
   const Surface& frame = f.draw.BackBuffer();
   for (auto _ : st) {
     plat::ScaleFrame(frame.pixels.data(), frame.pitch, f.table, screen.data(), 1280 * 4,
-                     plat::FitFrame(1280, 960));
+                     plat::FitFrame(1280, 960, plat::ScaleMode::Whole));
     benchmark::DoNotOptimize(screen.data());
   }
 }

@@ -190,20 +190,6 @@ TEST(FrameConvert, ColoursFollowThePaletteAndRowPitch) {
   }
 }
 
-TEST(FrameConvert, FitsTheLargestWholeScaleCentred) {
-  auto fit = [](int w, int h) {
-    const plat::FrameRect r = plat::FitFrame(w, h);
-    return std::vector<int>{r.x, r.y, r.w, r.h};
-  };
-  EXPECT_EQ(fit(1280, 960), (std::vector<int>{0, 0, 1280, 960}));
-  EXPECT_EQ(fit(1920, 1080), (std::vector<int>{320, 60, 1280, 960}));
-  EXPECT_EQ(fit(640, 480), (std::vector<int>{0, 0, 640, 480}));
-  EXPECT_EQ(fit(1279, 2000), (std::vector<int>{319, 760, 640, 480}));
-  // Smaller than the frame: shrunk whole into view rather than cut.
-  EXPECT_EQ(fit(320, 480), (std::vector<int>{0, 120, 320, 240}));
-  EXPECT_EQ(fit(0, 0), (std::vector<int>{0, 0, 0, 0}));
-}
-
 TEST(SdlWindow, ShowsFramesTakesKeysAndQuitsOnEscape) {
   REQUIRE_WINDOW_TOOLS(false);
   XServer x;

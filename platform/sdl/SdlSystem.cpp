@@ -73,6 +73,15 @@ void ReportSdlError(const char* what) {
 
 }  // namespace
 
+void ReportStartFailure(std::string_view text) {
+  const std::string line(text);
+  std::fprintf(stderr, "kavrel: %s\n", line.c_str());
+#ifdef _WIN32
+  // SDL's box needs no SDL_Init, and comes before any window of the game.
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", line.c_str(), nullptr);
+#endif
+}
+
 SdlSystem::~SdlSystem() {
   DestroyWindow();
   if (sdlStarted_) SDL_Quit();
@@ -141,11 +150,13 @@ void SdlSystem::MessageBox(std::string_view text, std::string_view caption) {
 void SdlSystem::Present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) {
   SDL_Surface* screen = WindowSurface();
   if (!screen) return;
-  const FrameRect fit = FitFrame(screen->w, screen->h);
+  const FrameRect fit = FitFrame(screen->w, screen->h, scale_);
   if (fit.w <= 0 || fit.h <= 0) return;
-  // Our own loop converts and enlarges straight into a 32-bit window; any other depth gets a
-  // 32-bit frame that SDL converts on the way in.
-  const bool direct = screen->format->BytesPerPixel == 4;
+  // Our own loop converts and enlarges straight into a window of 32 bits with 8 a channel (the
+  // blend of the sharp enlargement works channel by channel); any other format gets a 32-bit
+  // frame that SDL converts on the way in.
+  const bool direct = screen->format->BytesPerPixel == 4 && screen->format->Rloss == 0 &&
+                      screen->format->Gloss == 0 && screen->format->Bloss == 0;
   if (!direct && (!staging_ || staging_->w != fit.w || staging_->h != fit.h)) {
     if (staging_) SDL_FreeSurface(staging_);
     staging_ = SDL_CreateRGBSurfaceWithFormat(0, fit.w, fit.h, 32, SDL_PIXELFORMAT_ARGB8888);
@@ -169,11 +180,11 @@ void SdlSystem::Present(const uint8_t* pixels, int pitch, const PaletteEntry* pa
   SDL_Rect target{fit.x, fit.y, fit.w, fit.h};
   if (direct) {
     if (SDL_MUSTLOCK(screen) && SDL_LockSurface(screen) != 0) return;
-    ScaleFrame(pixels, pitch, colours_, screen->pixels, screen->pitch, fit);
+    scaler_.Scale(pixels, pitch, colours_, screen->pixels, screen->pitch, fit);
     if (SDL_MUSTLOCK(screen)) SDL_UnlockSurface(screen);
   } else {
-    ScaleFrame(pixels, pitch, colours_, staging_->pixels, staging_->pitch,
-               FrameRect{0, 0, fit.w, fit.h});
+    scaler_.Scale(pixels, pitch, colours_, staging_->pixels, staging_->pitch,
+                  FrameRect{0, 0, fit.w, fit.h});
     SDL_BlitSurface(staging_, nullptr, screen, &target);
   }
   if (surfaceFresh_) {
@@ -297,12 +308,14 @@ SDL_Window* SdlSystem::CreateFullScreenWindow(const char* title) {
 }
 
 SDL_Window* SdlSystem::CreateScaledWindow(const char* title) {
-  // The part of the screen not taken by panels; the frame is enlarged by whole steps only.
+  // The part of the screen not taken by panels; the window opens at a whole scale of the frame,
+  // and the picture follows it when it is resized or maximised.
   SDL_Rect usable{0, 0, kFrameWidth, kFrameHeight};
   SDL_GetDisplayUsableBounds(0, &usable);
   const int scale = std::max(1, std::min(usable.w / kFrameWidth, usable.h / kFrameHeight));
   return SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                          kFrameWidth * scale, kFrameHeight * scale, SDL_WINDOW_HIDDEN);
+                          kFrameWidth * scale, kFrameHeight * scale,
+                          SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
 }
 
 void SdlSystem::CloseWindow() {

@@ -1,0 +1,48 @@
+// Enlarging the frame by a factor that is not whole, keeping it sharp: each pixel is taken as
+// the exact block it would be at the next whole scale up, and that picture is reduced to the
+// final size with a two-tap linear filter. No output pixel mixes more than two source pixels
+// across or down, and one that lies wholly inside a source pixel keeps that pixel's exact colour;
+// a one-pixel line of the game's text stays one solid line with at most a blended edge, instead
+// of turning one or two pixels wide at random (nearest neighbour) or blurred (plain bilinear).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/sdl/FrameConvert.h"
+
+namespace plat {
+
+// One output column's or row's sources: `source`, blended with `source + 1` by `weight` / 256.
+struct SharpTap {
+  int source = 0;
+  uint32_t weight = 0;
+};
+
+// The taps for enlarging `sourceSize` pixels to `outputSize` (at least `sourceSize`).
+std::vector<SharpTap> SharpTaps(int sourceSize, int outputSize);
+
+// Draws frames into a rectangle of a 32-bit target with 8 bits a channel (any order), the way
+// they are shown: a whole-number enlargement or a shrink by ScaleFrame, any other enlargement
+// sharply. The taps are worked out once for each size.
+class SharpScaler {
+ public:
+  void Scale(const uint8_t* pixels, int pitch, const ColourTable& table, void* dst, int dstPitch,
+             const FrameRect& rect);
+
+ private:
+  void Plan(int w, int h);
+  // Source row `y` converted and enlarged across, from a cache of two rows (`y` and `y + 1` are
+  // always in different slots, as the output rows walk down the source).
+  const uint32_t* Across(const uint8_t* pixels, int pitch, const ColourTable& table, int y);
+
+  int planW_ = 0;
+  int planH_ = 0;
+  std::vector<SharpTap> columns_;
+  std::vector<SharpTap> rows_;
+  std::vector<uint32_t> converted_;  // one source row through the table, plus a spare pixel
+  std::vector<uint32_t> across_[2];
+  int acrossRow_[2] = {-1, -1};
+};
+
+}  // namespace plat
