@@ -4,6 +4,10 @@
 #include <cstddef>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace plat {
 namespace {
 
@@ -15,6 +19,34 @@ inline uint32_t Blend(uint32_t a, uint32_t b, uint32_t weight) {
   const uint32_t evenLanes =
       (((a >> 8) & 0xFF00FFu) * keep + ((b >> 8) & 0xFF00FFu) * weight) & 0xFF00FF00u;
   return oddLanes | evenLanes;
+}
+
+// out[x] = Blend(a[x], b[x], weights[x]) for `n` pixels; the same sums four pixels at a time
+// where the processor has SSE2 (every x86-64), which is most of what the enlargement costs.
+void BlendRow(const uint32_t* a, const uint32_t* b, const uint16_t* weights, uint32_t* out, int n) {
+  int x = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i full = _mm_set1_epi16(256);
+  for (; x + 4 <= n; x += 4) {
+    const __m128i pa = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + x));
+    const __m128i pb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + x));
+    // Each pixel's weight in its four channels' lanes: w0 w0 w0 w0 w1 w1 w1 w1 (and w2, w3).
+    const __m128i w4 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(weights + x));
+    const __m128i w8 = _mm_unpacklo_epi16(w4, w4);
+    const __m128i wLow = _mm_unpacklo_epi32(w8, w8);
+    const __m128i wHigh = _mm_unpackhi_epi32(w8, w8);
+    const __m128i low =
+        _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(pa, zero), _mm_sub_epi16(full, wLow)),
+                      _mm_mullo_epi16(_mm_unpacklo_epi8(pb, zero), wLow));
+    const __m128i high =
+        _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(pa, zero), _mm_sub_epi16(full, wHigh)),
+                      _mm_mullo_epi16(_mm_unpackhi_epi8(pb, zero), wHigh));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x),
+                     _mm_packus_epi16(_mm_srli_epi16(low, 8), _mm_srli_epi16(high, 8)));
+  }
+#endif
+  for (; x < n; ++x) out[x] = Blend(a[x], b[x], weights[x]);
 }
 
 }  // namespace
@@ -70,7 +102,8 @@ void SharpScaler::Scale(const uint8_t* pixels, int pitch, const ColourTable& tab
       continue;
     }
     const uint32_t* lower = Across(pixels, pitch, table, tap.source + 1);
-    for (int x = 0; x < rect.w; ++x) row[x] = Blend(upper[x], lower[x], tap.weight);
+    std::fill(rowWeights_.begin(), rowWeights_.end(), static_cast<uint16_t>(tap.weight));
+    BlendRow(upper, lower, rowWeights_.data(), row, rect.w);
   }
 }
 
@@ -80,6 +113,13 @@ void SharpScaler::Plan(int w, int h) {
   rows_ = SharpTaps(kFrameHeight, h);
   converted_.assign(kFrameWidth + 1, 0);
   for (std::vector<uint32_t>& row : across_) row.assign(static_cast<size_t>(w), 0);
+  lefts_.assign(static_cast<size_t>(w), 0);
+  rights_.assign(static_cast<size_t>(w), 0);
+  columnWeights_.resize(static_cast<size_t>(w));
+  for (int x = 0; x < w; ++x)
+    columnWeights_[static_cast<size_t>(x)] =
+        static_cast<uint16_t>(columns_[static_cast<size_t>(x)].weight);
+  rowWeights_.assign(static_cast<size_t>(w), 0);
   planW_ = w;
   planH_ = h;
 }
@@ -92,12 +132,15 @@ const uint32_t* SharpScaler::Across(const uint8_t* pixels, int pitch, const Colo
   const uint8_t* src = pixels + static_cast<std::ptrdiff_t>(y) * pitch;
   for (int x = 0; x < kFrameWidth; ++x) converted_[static_cast<size_t>(x)] = table[src[x]];
   converted_[kFrameWidth] = converted_[kFrameWidth - 1];
+  // Each column's two sources side by side (the spare pixel stands in past the right edge),
+  // then blended all at once.
   const uint32_t* colours = converted_.data();
   for (int x = 0; x < planW_; ++x) {
-    const SharpTap tap = columns_[static_cast<size_t>(x)];
-    const uint32_t a = colours[tap.source];
-    out[x] = tap.weight == 0 ? a : Blend(a, colours[tap.source + 1], tap.weight);
+    const int source = columns_[static_cast<size_t>(x)].source;
+    lefts_[static_cast<size_t>(x)] = colours[source];
+    rights_[static_cast<size_t>(x)] = colours[source + 1];
   }
+  BlendRow(lefts_.data(), rights_.data(), columnWeights_.data(), out, planW_);
   acrossRow_[slot] = y;
   return out;
 }

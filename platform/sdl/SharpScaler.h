@@ -41,6 +41,10 @@ class SharpScaler {
   std::vector<SharpTap> columns_;
   std::vector<SharpTap> rows_;
   std::vector<uint32_t> converted_;  // one source row through the table, plus a spare pixel
+  std::vector<uint32_t> lefts_;      // one row's left and right sources, for the blend across
+  std::vector<uint32_t> rights_;
+  std::vector<uint16_t> columnWeights_;
+  std::vector<uint16_t> rowWeights_;  // one row's weight down, in every column
   std::vector<uint32_t> across_[2];
   int acrossRow_[2] = {-1, -1};
 };
