@@ -95,9 +95,15 @@ std::string CheckSharp(int w, int h, const FrameRect& r) {
   const std::vector<uint8_t> frame = Lines();
   const plat::ColourTable table = Colours();
   std::vector<uint32_t> out(static_cast<size_t>(w) * h, kSentinel);
+  // Drawn after another frame and after other colours, so that no row worked out before for
+  // them may stay.
   plat::SharpScaler scaler;
-  for (int pass = 0; pass < 2; ++pass)  // the second with the taps worked out before
-    scaler.Scale(frame.data(), kPitch, table, out.data(), w * 4, r);
+  std::vector<uint8_t> other(frame.size(), 7);
+  plat::ColourTable otherTable = table;
+  otherTable[kLine] = 0xFF102030u;
+  scaler.Scale(other.data(), kPitch, table, out.data(), w * 4, r);
+  scaler.Scale(frame.data(), kPitch, otherTable, out.data(), w * 4, r);
+  scaler.Scale(frame.data(), kPitch, table, out.data(), w * 4, r);
   auto at = [&](int x, int y) { return out[static_cast<size_t>(y) * w + x]; };
   auto source = [&](int x, int y) { return table[frame[static_cast<size_t>(y) * kPitch + x]]; };
   auto where = [&](int x, int y, const char* what) {

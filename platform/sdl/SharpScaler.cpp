@@ -88,7 +88,19 @@ void SharpScaler::Scale(const uint8_t* pixels, int pitch, const ColourTable& tab
     return;
   }
   Plan(rect.w, rect.h);
-  acrossRow_[0] = acrossRow_[1] = -1;  // a new frame
+  // A source row that is as it was in the last frame, through the same colours, keeps the row
+  // worked out across then: on the attract screen most rows stand still.
+  if (table != table_) {
+    table_ = table;
+    std::fill(acrossValid_.begin(), acrossValid_.end(), false);
+  }
+  for (int y = 0; y < kFrameHeight; ++y) {
+    const uint8_t* src = pixels + static_cast<std::ptrdiff_t>(y) * pitch;
+    uint8_t* kept = previous_.data() + static_cast<size_t>(y) * kFrameWidth;
+    if (acrossValid_[static_cast<size_t>(y)] && std::memcmp(src, kept, kFrameWidth) == 0) continue;
+    std::memcpy(kept, src, kFrameWidth);
+    acrossValid_[static_cast<size_t>(y)] = false;
+  }
   auto* out = static_cast<uint8_t*>(dst) + static_cast<std::ptrdiff_t>(rect.y) * dstPitch +
               static_cast<std::ptrdiff_t>(rect.x) * 4;
   const size_t rowBytes = static_cast<size_t>(rect.w) * 4;
@@ -112,7 +124,9 @@ void SharpScaler::Plan(int w, int h) {
   columns_ = SharpTaps(kFrameWidth, w);
   rows_ = SharpTaps(kFrameHeight, h);
   converted_.assign(kFrameWidth + 1, 0);
-  for (std::vector<uint32_t>& row : across_) row.assign(static_cast<size_t>(w), 0);
+  across_.assign(static_cast<size_t>(w) * kFrameHeight, 0);
+  acrossValid_.assign(kFrameHeight, false);
+  previous_.assign(static_cast<size_t>(kFrameWidth) * kFrameHeight, 0);
   lefts_.assign(static_cast<size_t>(w), 0);
   rights_.assign(static_cast<size_t>(w), 0);
   columnWeights_.resize(static_cast<size_t>(w));
@@ -126,9 +140,8 @@ void SharpScaler::Plan(int w, int h) {
 
 const uint32_t* SharpScaler::Across(const uint8_t* pixels, int pitch, const ColourTable& table,
                                     int y) {
-  const int slot = y & 1;
-  uint32_t* out = across_[slot].data();
-  if (acrossRow_[slot] == y) return out;
+  uint32_t* out = across_.data() + static_cast<size_t>(y) * planW_;
+  if (acrossValid_[static_cast<size_t>(y)]) return out;
   const uint8_t* src = pixels + static_cast<std::ptrdiff_t>(y) * pitch;
   for (int x = 0; x < kFrameWidth; ++x) converted_[static_cast<size_t>(x)] = table[src[x]];
   converted_[kFrameWidth] = converted_[kFrameWidth - 1];
@@ -141,7 +154,7 @@ const uint32_t* SharpScaler::Across(const uint8_t* pixels, int pitch, const Colo
     rights_[static_cast<size_t>(x)] = colours[source + 1];
   }
   BlendRow(lefts_.data(), rights_.data(), columnWeights_.data(), out, planW_);
-  acrossRow_[slot] = y;
+  acrossValid_[static_cast<size_t>(y)] = true;
   return out;
 }
 

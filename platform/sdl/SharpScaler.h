@@ -24,7 +24,8 @@ std::vector<SharpTap> SharpTaps(int sourceSize, int outputSize);
 
 // Draws frames into a rectangle of a 32-bit target with 8 bits a channel (any order), the way
 // they are shown: a whole-number enlargement or a shrink by ScaleFrame, any other enlargement
-// sharply. The taps are worked out once for each size.
+// sharply. The taps are worked out once for each size, and each source row's enlargement across
+// is kept until that row or the colours change.
 class SharpScaler {
  public:
   void Scale(const uint8_t* pixels, int pitch, const ColourTable& table, void* dst, int dstPitch,
@@ -32,8 +33,8 @@ class SharpScaler {
 
  private:
   void Plan(int w, int h);
-  // Source row `y` converted and enlarged across, from a cache of two rows (`y` and `y + 1` are
-  // always in different slots, as the output rows walk down the source).
+  // Source row `y` converted and enlarged across: worked out once, and again only when the row or
+  // the colours change.
   const uint32_t* Across(const uint8_t* pixels, int pitch, const ColourTable& table, int y);
 
   int planW_ = 0;
@@ -45,8 +46,10 @@ class SharpScaler {
   std::vector<uint32_t> rights_;
   std::vector<uint16_t> columnWeights_;
   std::vector<uint16_t> rowWeights_;  // one row's weight down, in every column
-  std::vector<uint32_t> across_[2];
-  int acrossRow_[2] = {-1, -1};
+  std::vector<uint32_t> across_;      // every source row enlarged across, planW_ pixels each
+  std::vector<bool> acrossValid_;     // by source row
+  std::vector<uint8_t> previous_;     // the source rows those were worked out from
+  ColourTable table_{};               // and the colours
 };
 
 }  // namespace plat
