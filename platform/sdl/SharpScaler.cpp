@@ -21,9 +21,31 @@ inline uint32_t Blend(uint32_t a, uint32_t b, uint32_t weight) {
   return oddLanes | evenLanes;
 }
 
-// out[x] = Blend(a[x], b[x], weights[x]) for `n` pixels; the same sums four pixels at a time
-// where the processor has SSE2 (every x86-64), which is most of what the enlargement costs.
-void BlendRow(const uint32_t* a, const uint32_t* b, const uint16_t* weights, uint32_t* out, int n) {
+// out[x] = Blend(a[x], b[x], weight) for `n` pixels; four at a time where the processor has SSE2
+// (every x86-64), the same sums.
+void BlendRow(const uint32_t* a, const uint32_t* b, uint32_t weight, uint32_t* out, int n) {
+  int x = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i toB = _mm_set1_epi16(static_cast<int16_t>(weight));
+  const __m128i toA = _mm_set1_epi16(static_cast<int16_t>(256 - weight));
+  for (; x + 4 <= n; x += 4) {
+    const __m128i pa = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + x));
+    const __m128i pb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + x));
+    const __m128i low = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(pa, zero), toA),
+                                      _mm_mullo_epi16(_mm_unpacklo_epi8(pb, zero), toB));
+    const __m128i high = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(pa, zero), toA),
+                                       _mm_mullo_epi16(_mm_unpackhi_epi8(pb, zero), toB));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x),
+                     _mm_packus_epi16(_mm_srli_epi16(low, 8), _mm_srli_epi16(high, 8)));
+  }
+#endif
+  for (; x < n; ++x) out[x] = Blend(a[x], b[x], weight);
+}
+
+// out[x] = Blend(a[x], b[x], weights[x]) for `n` pixels, four at a time with SSE2.
+void BlendEach(const uint32_t* a, const uint32_t* b, const uint16_t* weights, uint32_t* out,
+               int n) {
   int x = 0;
 #if defined(__SSE2__)
   const __m128i zero = _mm_setzero_si128();
@@ -31,17 +53,17 @@ void BlendRow(const uint32_t* a, const uint32_t* b, const uint16_t* weights, uin
   for (; x + 4 <= n; x += 4) {
     const __m128i pa = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + x));
     const __m128i pb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + x));
-    // Each pixel's weight in its four channels' lanes: w0 w0 w0 w0 w1 w1 w1 w1 (and w2, w3).
+    // Each pixel's weight in its four channels' lanes: w0 w0 w0 w0 w1 w1 w1 w1 (then w2, w3).
     const __m128i w4 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(weights + x));
     const __m128i w8 = _mm_unpacklo_epi16(w4, w4);
-    const __m128i wLow = _mm_unpacklo_epi32(w8, w8);
-    const __m128i wHigh = _mm_unpackhi_epi32(w8, w8);
+    const __m128i toBLow = _mm_unpacklo_epi32(w8, w8);
+    const __m128i toBHigh = _mm_unpackhi_epi32(w8, w8);
     const __m128i low =
-        _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(pa, zero), _mm_sub_epi16(full, wLow)),
-                      _mm_mullo_epi16(_mm_unpacklo_epi8(pb, zero), wLow));
+        _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(pa, zero), _mm_sub_epi16(full, toBLow)),
+                      _mm_mullo_epi16(_mm_unpacklo_epi8(pb, zero), toBLow));
     const __m128i high =
-        _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(pa, zero), _mm_sub_epi16(full, wHigh)),
-                      _mm_mullo_epi16(_mm_unpackhi_epi8(pb, zero), wHigh));
+        _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(pa, zero), _mm_sub_epi16(full, toBHigh)),
+                      _mm_mullo_epi16(_mm_unpackhi_epi8(pb, zero), toBHigh));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x),
                      _mm_packus_epi16(_mm_srli_epi16(low, 8), _mm_srli_epi16(high, 8)));
   }
@@ -114,26 +136,29 @@ void SharpScaler::Scale(const uint8_t* pixels, int pitch, const ColourTable& tab
       continue;
     }
     const uint32_t* lower = Across(pixels, pitch, table, tap.source + 1);
-    std::fill(rowWeights_.begin(), rowWeights_.end(), static_cast<uint16_t>(tap.weight));
-    BlendRow(upper, lower, rowWeights_.data(), row, rect.w);
+    BlendRow(upper, lower, tap.weight, row, rect.w);
   }
 }
 
 void SharpScaler::Plan(int w, int h) {
   if (w == planW_ && h == planH_) return;
-  columns_ = SharpTaps(kFrameWidth, w);
+  // Across, the taps walk the source from left to right: each source pixel's own columns, then
+  // at most one column on its edge with the next (a column's centre is a whole enlarged pixel
+  // or more from the next one's, and only centres within half a pixel of an edge mix).
+  runs_.assign(kFrameWidth, 0);
+  edgeWeights_.assign(kFrameWidth, 0);
+  for (const SharpTap& tap : SharpTaps(kFrameWidth, w)) {
+    if (tap.weight == 0)
+      ++runs_[static_cast<size_t>(tap.source)];
+    else
+      edgeWeights_[static_cast<size_t>(tap.source)] = static_cast<uint16_t>(tap.weight);
+  }
+  edges_.assign(kFrameWidth, 0);
   rows_ = SharpTaps(kFrameHeight, h);
   converted_.assign(kFrameWidth + 1, 0);
   across_.assign(static_cast<size_t>(w) * kFrameHeight, 0);
   acrossValid_.assign(kFrameHeight, false);
   previous_.assign(static_cast<size_t>(kFrameWidth) * kFrameHeight, 0);
-  lefts_.assign(static_cast<size_t>(w), 0);
-  rights_.assign(static_cast<size_t>(w), 0);
-  columnWeights_.resize(static_cast<size_t>(w));
-  for (int x = 0; x < w; ++x)
-    columnWeights_[static_cast<size_t>(x)] =
-        static_cast<uint16_t>(columns_[static_cast<size_t>(x)].weight);
-  rowWeights_.assign(static_cast<size_t>(w), 0);
   planW_ = w;
   planH_ = h;
 }
@@ -145,15 +170,16 @@ const uint32_t* SharpScaler::Across(const uint8_t* pixels, int pitch, const Colo
   const uint8_t* src = pixels + static_cast<std::ptrdiff_t>(y) * pitch;
   for (int x = 0; x < kFrameWidth; ++x) converted_[static_cast<size_t>(x)] = table[src[x]];
   converted_[kFrameWidth] = converted_[kFrameWidth - 1];
-  // Each column's two sources side by side (the spare pixel stands in past the right edge),
-  // then blended all at once.
+  // Every pixel blended with the next by its edge column's weight, all at once; then each
+  // pixel's own columns and its edge column, if it has one.
   const uint32_t* colours = converted_.data();
-  for (int x = 0; x < planW_; ++x) {
-    const int source = columns_[static_cast<size_t>(x)].source;
-    lefts_[static_cast<size_t>(x)] = colours[source];
-    rights_[static_cast<size_t>(x)] = colours[source + 1];
+  BlendEach(colours, colours + 1, edgeWeights_.data(), edges_.data(), kFrameWidth);
+  uint32_t* at = out;
+  for (int x = 0; x < kFrameWidth; ++x) {
+    const uint32_t c = colours[x];
+    for (uint32_t i = runs_[static_cast<size_t>(x)]; i > 0; --i) *at++ = c;
+    if (edgeWeights_[static_cast<size_t>(x)] != 0) *at++ = edges_[static_cast<size_t>(x)];
   }
-  BlendRow(lefts_.data(), rights_.data(), columnWeights_.data(), out, planW_);
   acrossValid_[static_cast<size_t>(y)] = true;
   return out;
 }

@@ -39,17 +39,17 @@ class SharpScaler {
 
   int planW_ = 0;
   int planH_ = 0;
-  std::vector<SharpTap> columns_;
+  // Each source pixel's part of an output row: runs_ columns of its own colour, then, unless its
+  // edge weight is 0, one column blended towards the next pixel by that weight / 256.
+  std::vector<uint32_t> runs_;
+  std::vector<uint16_t> edgeWeights_;
+  std::vector<uint32_t> edges_;  // one source row's edge columns
   std::vector<SharpTap> rows_;
   std::vector<uint32_t> converted_;  // one source row through the table, plus a spare pixel
-  std::vector<uint32_t> lefts_;      // one row's left and right sources, for the blend across
-  std::vector<uint32_t> rights_;
-  std::vector<uint16_t> columnWeights_;
-  std::vector<uint16_t> rowWeights_;  // one row's weight down, in every column
-  std::vector<uint32_t> across_;      // every source row enlarged across, planW_ pixels each
-  std::vector<bool> acrossValid_;     // by source row
-  std::vector<uint8_t> previous_;     // the source rows those were worked out from
-  ColourTable table_{};               // and the colours
+  std::vector<uint32_t> across_;     // every source row enlarged across, planW_ pixels each
+  std::vector<bool> acrossValid_;    // by source row
+  std::vector<uint8_t> previous_;    // the source rows those were worked out from
+  ColourTable table_{};              // and the colours
 };
 
 }  // namespace plat
