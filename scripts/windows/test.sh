@@ -248,7 +248,14 @@ press() { # KEY: held for a few frames
   xdotool keyup "$1"
 }
 wait_game() { # the game's exit code, "none" when its run kept none (a check fails, not the script)
-  wait "$game_pid" || true
+  # Called as $(wait_game DIR), in a subshell, where `wait` cannot wait for the game (not its
+  # child) and returned at once: the exit code the run writes is waited for instead, for as long
+  # as the run's own time limit allows.
+  local _
+  for _ in $(seq 1300); do
+    [[ -s $1/exit-code ]] && break
+    sleep 0.1
+  done
   cat "$1/exit-code" 2>/dev/null || echo none
 }
 boxes_agree() { # DIR LINUX_TRACE: the boxes shown under Wine are the Linux replay's, in order
