@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/sdl/FrameChanges.h"
 #include "platform/sdl/FrameConvert.h"
 #include "platform/sdl/SharpScaler.h"
 
@@ -169,4 +170,37 @@ TEST(SharpScaler, KeepsOnePixelLinesExactWhereCoveredAndMixesOnlyNeighbours) {
     EXPECT_EQ(CheckSharp(r.w, r.h, r), "");
   }
   EXPECT_EQ(CheckSharp(1366, 771, FrameRect{171, 2, 1024, 768}), "");  // off the corner
+}
+
+// Only the bands of rows a frame changes are sent to the screen: every output row that differs
+// from the last frame's must lie in one, whichever way the frame is enlarged.
+TEST(FrameChanges, EveryRowThatChangesIsInABand) {
+  const std::vector<uint8_t> first = Lines();
+  std::vector<uint8_t> second = first;
+  for (int y : {0, 10, 11, 200, 479}) second[static_cast<size_t>(y) * kPitch + 321] ^= 0x55;
+  const plat::ColourTable table = Colours();
+  for (const FrameRect& r : {FrameRect{171, 0, 1024, 768}, FrameRect{240, 0, 1440, 1080},
+                             FrameRect{0, 0, 1280, 960}, FrameRect{0, 3, 320, 240}}) {
+    const int w = r.x + r.w, h = r.y + r.h;
+    std::vector<uint32_t> before(static_cast<size_t>(w) * h), after(before.size());
+    plat::SharpScaler scaler;
+    plat::FrameChanges changes;
+    scaler.Scale(first.data(), kPitch, table, before.data(), w * 4, r);
+    ASSERT_EQ(changes.Changed(first.data(), kPitch, r, true).size(), 1u);
+    EXPECT_EQ(Rect(changes.Changed(first.data(), kPitch, r, true)[0]), Rect(r));
+    EXPECT_TRUE(changes.Changed(first.data(), kPitch, r, false).empty()) << "nothing changed";
+    scaler.Scale(second.data(), kPitch, table, after.data(), w * 4, r);
+    const std::vector<FrameRect> bands = changes.Changed(second.data(), kPitch, r, false);
+    int rowsSent = 0;
+    for (const FrameRect& band : bands) rowsSent += band.h;
+    EXPECT_LT(rowsSent, r.h / 2) << Rect(r) << ": far more than the changed rows";
+    for (int y = 0; y < h; ++y) {
+      if (std::equal(before.begin() + y * w, before.begin() + (y + 1) * w, after.begin() + y * w))
+        continue;
+      const bool sent = std::any_of(bands.begin(), bands.end(), [&](const FrameRect& b) {
+        return b.y <= y && y < b.y + b.h && b.x == r.x && b.w == r.w;
+      });
+      EXPECT_TRUE(sent) << Rect(r) << ": row " << y << " changed and was not sent";
+    }
+  }
 }

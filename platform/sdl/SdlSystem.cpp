@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "platform/ShiftJis.h"
 #include "platform/sdl/EndSignals.h"
@@ -163,6 +164,7 @@ void SdlSystem::Present(const uint8_t* pixels, int pitch, const PaletteEntry* pa
     if (!staging_) return;
   }
   const uint32_t format = direct ? screen->format->format : uint32_t{SDL_PIXELFORMAT_ARGB8888};
+  bool newColours = false;
   if (!coloursValid_ || format != tableFormat_ ||
       std::memcmp(palette_.data(), palette, sizeof palette_) != 0) {
     std::memcpy(palette_.data(), palette, sizeof palette_);
@@ -175,6 +177,7 @@ void SdlSystem::Present(const uint8_t* pixels, int pitch, const PaletteEntry* pa
     }
     tableFormat_ = format;
     coloursValid_ = true;
+    newColours = true;
   }
 
   SDL_Rect target{fit.x, fit.y, fit.w, fit.h};
@@ -187,11 +190,20 @@ void SdlSystem::Present(const uint8_t* pixels, int pitch, const PaletteEntry* pa
                   FrameRect{0, 0, fit.w, fit.h});
     SDL_BlitSurface(staging_, nullptr, screen, &target);
   }
+  // The whole frame is drawn (rows that did not change come out as they were), but only the
+  // bands of rows that changed are sent to the screen.
+  const bool moved =
+      fit.x != shownFit_.x || fit.y != shownFit_.y || fit.w != shownFit_.w || fit.h != shownFit_.h;
+  const std::vector<FrameRect>& bands =
+      changes_.Changed(pixels, pitch, fit, surfaceFresh_ || newColours || moved);
+  shownFit_ = fit;
   if (surfaceFresh_) {
     SDL_UpdateWindowSurface(window_);
     surfaceFresh_ = false;
-  } else {
-    SDL_UpdateWindowSurfaceRects(window_, &target, 1);
+  } else if (!bands.empty()) {
+    std::vector<SDL_Rect> rects;
+    for (const FrameRect& band : bands) rects.push_back({band.x, band.y, band.w, band.h});
+    SDL_UpdateWindowSurfaceRects(window_, rects.data(), static_cast<int>(rects.size()));
   }
   if (mode_ == ScreenMode::FullScreen && !fullScreenAsked_) {
     // Asked only once the first picture is up: SDL waits up to 100 ms for a window manager to

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/System.h"
+#include "platform/sdl/FrameChanges.h"
 #include "platform/sdl/FrameConvert.h"
 #include "platform/sdl/SharpScaler.h"
 
@@ -68,6 +69,8 @@ class SdlSystem : public System {
   ScreenMode mode_;
   ScaleMode scale_;
   SharpScaler scaler_;
+  FrameChanges changes_;  // what each frame changes, to send only that to the screen
+  FrameRect shownFit_;    // where the last frame went
   bool sdlStarted_ = false;
   SDL_Window* window_ = nullptr;
   SDL_Surface* surface_ = nullptr;  // the window surface last drawn to
