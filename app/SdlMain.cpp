@@ -33,10 +33,11 @@ int main(int argc, char** argv) {
                                          : arg.substr(std::string_view("--scale=").size());
       const std::optional<plat::ScaleMode> named = ScaleModeNamed(value);
       if (!named) {
-        const std::string text =
-            std::string(plat::Say({"--scale には fill か whole を指定します（指定: ",
-                                   "--scale takes fill or whole (given: "})) +
-            std::string(value) + plat::Say({"）", ")"});
+        std::string text =
+            plat::Say({"--scale には fill か whole を指定します", "--scale takes fill or whole"});
+        if (!value.empty())
+          text +=
+              plat::Say({"（指定: ", " (given: "}) + std::string(value) + plat::Say({"）", ")"});
         plat::ReportStartFailure(text);
         return 2;
       }

@@ -161,6 +161,9 @@ Options ParseOptions(int argc, char** argv) {
       } else {
         scale = arg.substr(std::string_view("--scale=").size());
       }
+      if (scale.empty())
+        BadCommandLine(
+            Text({"--scale には fill か whole を指定します", "--scale takes fill or whole"}));
       if (scale != "fill" && scale != "whole")
         BadCommandLine(Text(kScaleNeedsChoice, {std::string(scale)}));
       options.scale = scale;
