@@ -28,11 +28,11 @@ for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 timeout 20 wineserver -k 2>/dev/null || true
 
 ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
-# The newest process named NAME of this Wine prefix: other prefixes on the machine (other builds'
-# tests) may run a kavrel.exe or a wineserver of their own.
+# The newest process whose name matches PATTERN, of this Wine prefix: other prefixes on the
+# machine (other builds' tests) may run a kavrel.exe or a wineserver of their own.
 own() {
   local p found=
-  for p in $(pgrep -x "$1"); do
+  for p in $(pgrep "$1"); do
     tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && found=$p
   done
   echo "$found"
@@ -47,8 +47,8 @@ for _ in $(seq 300); do
 done
 xdotool windowfocus --sync "$id" key Return
 sleep 3  # the attract screen settles
-game=$(own kavrel.exe)
-server=$(own wineserver)
+game=$(own '^kavrel\.exe$')
+server=$(own '^wineserver')
 g0=$(ticks "$game") s0=$(ticks "$server") x0=$(ticks "$xvfb_pid")
 sleep 10
 g1=$(ticks "$game") s1=$(ticks "$server") x1=$(ticks "$xvfb_pid")
@@ -77,8 +77,8 @@ for _ in $(seq 300); do
 done
 xdotool windowfocus --sync "$id" key Return
 sleep 3
-game=$(own kavrel.exe)
-server=$(own wineserver)
+game=$(own '^kavrel\.exe$')
+server=$(own '^wineserver')
 g0=$(ticks "$game") s0=$(ticks "$server") x0=$(ticks "$hd_xvfb")
 sleep 10
 g1=$(ticks "$game") s1=$(ticks "$server") x1=$(ticks "$hd_xvfb")
