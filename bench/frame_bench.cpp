@@ -13,6 +13,7 @@
 #include "game/SharedElements.h"
 #include "platform/VirtualSystem.h"
 #include "platform/sdl/FrameConvert.h"
+#include "platform/sdl/SharpScaler.h"
 #include "screens/Screens.h"
 
 namespace {
@@ -36,7 +37,8 @@ struct Fixture {
 
   void Convert() {
     const Surface& frame = draw.BackBuffer();
-    plat::ConvertFrame(frame.pixels.data(), frame.pitch, table, window.data(), plat::kFrameWidth * 4);
+    plat::ConvertFrame(frame.pixels.data(), frame.pitch, table, window.data(),
+                       plat::kFrameWidth * 4);
   }
 };
 
@@ -104,18 +106,50 @@ void BM_Conversion(benchmark::State& st) {
 }
 BENCHMARK(BM_Conversion);
 
-// What the window is actually drawn with on a 1280 x 960 screen: the frame enlarged twice.
-void BM_ConversionScale2(benchmark::State& st) {
+// What the window is drawn with on a screen of `w` x `h`: the frame placed as the game places it
+// (whole steps, or filling the height) and enlarged into a buffer of the screen's size. Two
+// frames that differ in every row take turns, so that the sharp enlargement keeps no row from the
+// frame before: every call is a whole frame's work.
+void ConvertOnScreen(benchmark::State& st, int w, int h, plat::ScaleMode mode) {
   Fixture& f = TheFixture();
-  std::vector<uint32_t> screen(1280 * 960);
+  std::vector<uint32_t> screen(static_cast<size_t>(w) * h);
   const Surface& frame = f.draw.BackBuffer();
+  std::vector<uint8_t> changed = frame.pixels;
+  for (int y = 0; y < plat::kFrameHeight; ++y) ++changed[static_cast<size_t>(y) * frame.pitch + 5];
+  const uint8_t* frames[2] = {frame.pixels.data(), changed.data()};
+  const plat::FrameRect fit = plat::FitFrame(w, h, mode);
+  plat::SharpScaler scaler;
+  int n = 0;
   for (auto _ : st) {
-    plat::ScaleFrame(frame.pixels.data(), frame.pitch, f.table, screen.data(), 1280 * 4,
-                     plat::FitFrame(1280, 960));
+    scaler.Scale(frames[n++ & 1], frame.pitch, f.table, screen.data(), w * 4, fit);
     benchmark::DoNotOptimize(screen.data());
   }
 }
+
+// Today's whole steps: twice on a 1280 x 960 screen, four times on 2560 x 1920.
+void BM_ConversionScale2(benchmark::State& st) {
+  ConvertOnScreen(st, 1280, 960, plat::ScaleMode::Whole);
+}
 BENCHMARK(BM_ConversionScale2);
+void BM_ConversionScale4(benchmark::State& st) {
+  ConvertOnScreen(st, 2560, 1920, plat::ScaleMode::Whole);
+}
+BENCHMARK(BM_ConversionScale4);
+
+// The sharp enlargement filling the height: 1024 x 768 (on 1366 x 768), 1440 x 1080 (on
+// 1920 x 1080) and 2880 x 2160 (on 3840 x 2160).
+void BM_ConversionFill768(benchmark::State& st) {
+  ConvertOnScreen(st, 1366, 768, plat::ScaleMode::Fill);
+}
+BENCHMARK(BM_ConversionFill768);
+void BM_ConversionFill1080(benchmark::State& st) {
+  ConvertOnScreen(st, 1920, 1080, plat::ScaleMode::Fill);
+}
+BENCHMARK(BM_ConversionFill1080);
+void BM_ConversionFill2160(benchmark::State& st) {
+  ConvertOnScreen(st, 3840, 2160, plat::ScaleMode::Fill);
+}
+BENCHMARK(BM_ConversionFill2160);
 
 // The floor: the plainest memory work a frame cannot avoid.
 void BM_FloorCopy(benchmark::State& st) {

@@ -29,11 +29,18 @@ constexpr const char* kSheetName = "kavrel.bmp";
 
 // Both help texts keep to 80 columns; a Japanese character takes two.
 constexpr plat::Bilingual kHelp = {
-    "使い方: kavrel [--window] [--data-dir フォルダ]\n"
+    "使い方: kavrel [--window] [--scale fill|whole] [--data-dir フォルダ]\n"
     "文化祭の出し物のゲームを、画面いっぱいに始めます。\n"
     "\n"
     "  --window          ウィンドウの中で遊びます（640 x 480 を、画面に収まる\n"
-    "                    いちばん大きな整数倍に拡大）\n"
+    "                    いちばん大きな整数倍に拡大。大きさは変えられます）\n"
+    "  --scale fill      絵を、画面の高さ（縦長の画面では幅）いっぱいの 4:3 に\n"
+    "                    拡大します（指定しないときはこれ）。ドットはくっきり\n"
+    "                    保ち、境目の 1 ドットだけを混ぜます\n"
+    "  --scale whole     絵を 2 倍、3 倍などの整数倍だけで拡大し、どのドットも\n"
+    "                    同じ大きさの正方形にします。画面が 1280 x 960 より\n"
+    "                    小さいと 640 x 480 のままです。遠くからも見える大きな\n"
+    "                    絵には fill、ドットのそろった絵には whole を選びます\n"
     "  --data-dir フォルダ\n"
     "                    ゲームのファイルをこのフォルダに置きます（なければ\n"
     "                    作ります）。指定しなければ $XDG_DATA_HOME/kavrel、\n"
@@ -49,11 +56,19 @@ constexpr plat::Bilingual kHelp = {
     "落ちたり電源が切れたりしても、次の起動で最後に遊び終えたところまで戻ります。\n"
     "一つのフォルダで動くゲームは一つだけです。ランキングの表示・修正・\n"
     "バックアップは kavrel-ranking で行います（man kavrel-ranking）。\n",
-    "Usage: kavrel [--window] [--data-dir DIR]\n"
+    "Usage: kavrel [--window] [--scale fill|whole] [--data-dir DIR]\n"
     "Starts the festival booth game, full screen.\n"
     "\n"
     "  --window        play in a window: 640 x 480 enlarged by the largest whole\n"
-    "                  step that fits the screen\n"
+    "                  step that fits the screen; the window may be resized\n"
+    "  --scale fill    enlarge the picture to the largest 4:3 area that fits: the\n"
+    "                  full height (the full width on a portrait screen). The\n"
+    "                  default. Pixels stay sharp; only edges between two pixels\n"
+    "                  are blended\n"
+    "  --scale whole   enlarge by whole steps only (2x, 3x...), every pixel an\n"
+    "                  exact square; a screen smaller than 1280 x 960 shows\n"
+    "                  640 x 480. Choose fill for a large picture seen from afar,\n"
+    "                  whole for pixels all of one size\n"
     "  --data-dir DIR  keep the game's files in DIR (created if missing) instead of\n"
     "                  $XDG_DATA_HOME/kavrel, which is ~/.local/share/kavrel when\n"
     "                  XDG_DATA_HOME is not set\n"
@@ -73,6 +88,7 @@ constexpr plat::Bilingual kHelp = {
 
 struct Options {
   bool window = false;
+  std::string scale;  // "fill" or "whole", passed on; empty for the game's default
   std::optional<fs::path> dataDir;
 };
 
@@ -108,6 +124,10 @@ bool canShowBox = false;
   Fail(2, message + Text({"（使い方は kavrel --help）", " (try --help)"}));
 }
 
+constexpr plat::Bilingual kScaleNeedsChoice = {
+    "--scale には fill か whole を指定します（指定: {}）",
+    "--scale takes fill or whole (given: {})"};
+
 constexpr plat::Bilingual kDataDirNeedsDir = {"--data-dir にはフォルダを指定します",
                                               "--data-dir needs a directory"};
 
@@ -123,6 +143,19 @@ Options ParseOptions(int argc, char** argv) {
       std::exit(0);
     } else if (arg == "--window") {
       options.window = true;
+    } else if (arg == "--scale" || arg.starts_with("--scale=")) {
+      std::string_view scale;
+      if (arg == "--scale") {
+        if (i + 1 < argc) scale = argv[++i];
+      } else {
+        scale = arg.substr(std::string_view("--scale=").size());
+      }
+      if (scale.empty())
+        BadCommandLine(
+            Text({"--scale には fill か whole を指定します", "--scale takes fill or whole"}));
+      if (scale != "fill" && scale != "whole")
+        BadCommandLine(Text(kScaleNeedsChoice, {std::string(scale)}));
+      options.scale = scale;
     } else if (arg == "--data-dir" || arg.starts_with("--data-dir=")) {
       std::string_view dir;
       if (arg == "--data-dir") {
@@ -256,6 +289,10 @@ int main(int argc, char** argv) {
 
   std::vector<char*> args{const_cast<char*>("kavrel")};
   if (options.window) args.push_back(const_cast<char*>("--window"));
+  if (!options.scale.empty()) {
+    args.push_back(const_cast<char*>("--scale"));
+    args.push_back(const_cast<char*>(options.scale.c_str()));
+  }
   args.push_back(nullptr);
   execv(program->c_str(), args.data());
   Fail(1, Text({"{} を起動できません: {}", "cannot start {}: {}"},

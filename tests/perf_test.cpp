@@ -154,14 +154,17 @@ std::string CheckScaled(int w, int h, const plat::FrameRect& r) {
 }  // namespace
 
 TEST(ScaleFrame, WholeScalesAreExactSquaresCentredAndNothingElseIsWritten) {
-  EXPECT_EQ(CheckScaled(640, 480, plat::FitFrame(640, 480)), "");
-  EXPECT_EQ(CheckScaled(1280, 960, plat::FitFrame(1280, 960)), "");
-  EXPECT_EQ(CheckScaled(1366, 768, plat::FitFrame(1366, 768)), "");    // scale 1 in a wide window
-  EXPECT_EQ(CheckScaled(2000, 1500, plat::FitFrame(2000, 1500)), "");  // scale 3, off the corner
+  EXPECT_EQ(CheckScaled(640, 480, plat::FitFrame(640, 480, plat::ScaleMode::Whole)), "");
+  EXPECT_EQ(CheckScaled(1280, 960, plat::FitFrame(1280, 960, plat::ScaleMode::Whole)), "");
+  EXPECT_EQ(CheckScaled(1366, 768, plat::FitFrame(1366, 768, plat::ScaleMode::Whole)),
+            "");  // scale 1 in a wide window
+  EXPECT_EQ(CheckScaled(2000, 1500, plat::FitFrame(2000, 1500, plat::ScaleMode::Whole)),
+            "");  // scale 3, off the corner
 }
 
 TEST(ScaleFrame, OtherSizesTakeTheNearestPixel) {
-  EXPECT_EQ(CheckScaled(320, 480, plat::FitFrame(320, 480)), "");  // shrunk to 320 x 240
+  EXPECT_EQ(CheckScaled(320, 480, plat::FitFrame(320, 480, plat::ScaleMode::Whole)),
+            "");  // shrunk to 320 x 240
   EXPECT_EQ(CheckScaled(700, 500, plat::FrameRect{10, 5, 650, 489}), "");
   EXPECT_EQ(CheckScaled(8, 8, plat::FrameRect{0, 0, 0, 0}), "");
 }

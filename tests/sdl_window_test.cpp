@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <optional>
@@ -23,6 +24,7 @@
 #include "platform/sdl/FrameConvert.h"
 #include "platform/sdl/SdlSystem.h"
 #include "tests/support/XSession.h"
+#include "tools/replay/Replay.h"
 
 using namespace std::chrono_literals;
 using xsession::Child;
@@ -190,20 +192,6 @@ TEST(FrameConvert, ColoursFollowThePaletteAndRowPitch) {
   }
 }
 
-TEST(FrameConvert, FitsTheLargestWholeScaleCentred) {
-  auto fit = [](int w, int h) {
-    const plat::FrameRect r = plat::FitFrame(w, h);
-    return std::vector<int>{r.x, r.y, r.w, r.h};
-  };
-  EXPECT_EQ(fit(1280, 960), (std::vector<int>{0, 0, 1280, 960}));
-  EXPECT_EQ(fit(1920, 1080), (std::vector<int>{320, 60, 1280, 960}));
-  EXPECT_EQ(fit(640, 480), (std::vector<int>{0, 0, 640, 480}));
-  EXPECT_EQ(fit(1279, 2000), (std::vector<int>{319, 760, 640, 480}));
-  // Smaller than the frame: shrunk whole into view rather than cut.
-  EXPECT_EQ(fit(320, 480), (std::vector<int>{0, 120, 320, 240}));
-  EXPECT_EQ(fit(0, 0), (std::vector<int>{0, 0, 0, 0}));
-}
-
 TEST(SdlWindow, ShowsFramesTakesKeysAndQuitsOnEscape) {
   REQUIRE_WINDOW_TOOLS(false);
   XServer x;
@@ -291,6 +279,112 @@ TEST(GameWindow, EscapeEndsTheGameWithoutWritingItsFiles) {
   EXPECT_EQ(game.WaitExit(), std::optional<int>(1)) << game.Log();
   EXPECT_FALSE(game.Exists("kavrel.dat"));
   EXPECT_FALSE(game.Exists("kv_rank.dat"));
+}
+
+namespace {
+
+// The attract screen as the replay draws it in a fresh directory, 0xRRGGBB, 640 x 480.
+std::vector<uint32_t> ReplayedAttractScreen() {
+  namespace fs = std::filesystem;
+  char pattern[] = "/tmp/kavrel-reference-XXXXXX";
+  if (!mkdtemp(pattern)) return {};
+  const fs::path dir = pattern, before = fs::current_path();
+  fs::copy_file(fs::path(KAVREL_SOURCE_DIR) / "assets/kavrel.bmp", dir / "kavrel.bmp");
+  std::string error;
+  const auto script = ParseScript("end 1000\n", error);
+  std::vector<uint32_t> picture;
+  ReplayOptions options;
+  options.onPresent = [&](int n, const uint8_t* pixels, int pitch,
+                          const plat::PaletteEntry* palette) {
+    if (n < 10 || !picture.empty()) return;
+    for (int y = 0; y < plat::kFrameHeight; ++y)
+      for (int x = 0; x < plat::kFrameWidth; ++x)
+        picture.push_back(Rgb(palette[pixels[y * pitch + x]]));
+  };
+  fs::current_path(dir);
+  if (script) RunReplay(*script, options);
+  fs::current_path(before);
+  fs::remove_all(dir);
+  return picture;
+}
+
+// The rows of the attract screen that hold still (the banner, the word of the day and the SPACE
+// prompt tremble at random).
+bool StillRow(int y) {
+  return (y >= 90 && y < 168) || (y >= 190 && y < 365) || y >= 385;
+}
+
+// How a 1366 x 768 screen shows the attract screen `want`: "" when it matches, else what differs.
+// Fill: 1024 x 768 from x 171, black beside it; each game pixel read back where its centre lands
+// must be its colour, or (where that screen pixel straddles two game pixels) near it. Whole:
+// today's 640 x 480 at (363, 144), black around it, every pixel exact.
+std::string CheckWideScreen(const std::string& rgb, const std::vector<uint32_t>& want, bool fill) {
+  constexpr int kW = 1366, kH = 768;
+  if (rgb.empty() || want.empty()) return "no screenshot or no replayed picture";
+  const int left = fill ? 171 : 363, top = fill ? 0 : 144, w = fill ? 1024 : 640;
+  const int h = fill ? 768 : 480;
+  for (int y = 0; y < kH; ++y)
+    for (int x = 0; x < kW; ++x)
+      if ((x < left || x >= left + w || y < top || y >= top + h) && PixelAt(rgb, x, y, kW) != 0)
+        return "not black outside the picture at (" + std::to_string(x) + "," + std::to_string(y) +
+               ")";
+  int exact = 0, compared = 0, worst = 0;
+  for (int y = 0; y < plat::kFrameHeight; ++y) {
+    if (!StillRow(y)) continue;
+    for (int x = 0; x < plat::kFrameWidth; ++x) {
+      const uint32_t got =
+          PixelAt(rgb, left + (2 * x + 1) * w / 1280, top + (2 * y + 1) * h / 960, kW);
+      const uint32_t expected = want[static_cast<size_t>(y) * plat::kFrameWidth + x];
+      int diff = 0;
+      for (int shift = 0; shift < 24; shift += 8)
+        diff = std::max(diff, std::abs(int((got >> shift) & 255) - int((expected >> shift) & 255)));
+      worst = std::max(worst, diff);
+      exact += diff == 0;
+      ++compared;
+    }
+  }
+  // Read back at 1.6 times, a fifth of the columns and rows land between two game pixels and may
+  // take up to an eighth of the neighbour each way.
+  if (exact == compared || (fill && worst <= 64 && exact * 10 >= compared * 9)) return "";
+  return std::to_string(compared - exact) + " of " + std::to_string(compared) +
+         " pixels differ, by up to " + std::to_string(worst);
+}
+
+}  // namespace
+
+TEST(GameWindow, FillsA1366By768ScreenSharplyOrShowsWholeStepsOnRequest) {
+  const std::vector<uint32_t> want = ReplayedAttractScreen();
+  ASSERT_EQ(want.size(), size_t{640 * 480}) << "the replay drew no attract screen";
+  for (const bool fill : {true, false}) {
+    GameRun game;
+    REQUIRE_WINDOW_TOOLS(true);
+    game.SetScreen(1366, 768);
+    if (!fill) game.AddArgument("--scale=whole");
+    ASSERT_TRUE(game.Start()) << "the game's X server did not start";
+    ASSERT_TRUE(game.PassStartUpBox()) << game.Log();
+    std::string problem;
+    EXPECT_TRUE(WaitFor(
+        [&] { return (problem = CheckWideScreen(game.X().Screenshot(), want, fill)).empty(); }, 8s))
+        << (fill ? "fill: " : "whole: ") << problem;
+    game.SaveScreenshot(fill ? "fill-1366x768.png" : "whole-1366x768.png");
+    game.TapKey("Escape");
+    EXPECT_EQ(game.WaitExit(), std::optional<int>(1)) << game.Log();
+  }
+}
+
+// A bad choice of scale ends the game before any window, with one line and 2.
+TEST(GameWindow, AnUnknownScaleEndsWithTwoBeforeAnyWindow) {
+  const std::string command =
+      "cd /tmp && env -u DISPLAY LANG=C timeout 20 '" KAVREL_BINARY_DIR "/kavrel' --scale big 2>&1";
+  FILE* out = popen(command.c_str(), "r");
+  ASSERT_NE(out, nullptr);
+  std::string text;
+  char buf[256];
+  for (size_t n; (n = fread(buf, 1, sizeof buf, out)) > 0;) text.append(buf, n);
+  const int status = pclose(out);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 2);
+  EXPECT_EQ(text, "kavrel: --scale takes fill or whole (given: big)\n");
 }
 
 // With no display SDL would fall back to a driver that shows nothing and reads no keys; the game

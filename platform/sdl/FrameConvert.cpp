@@ -70,16 +70,23 @@ void ScaleFrame(const uint8_t* pixels, int pitch, const ColourTable& table, void
   }
 }
 
-FrameRect FitFrame(int outputWidth, int outputHeight) {
+FrameRect FitFrame(int outputWidth, int outputHeight, ScaleMode mode) {
   const int scale = std::min(outputWidth / kFrameWidth, outputHeight / kFrameHeight);
   FrameRect r;
-  if (scale >= 1) {
-    r.w = kFrameWidth * scale;
-    r.h = kFrameHeight * scale;
-  } else {
+  if (scale < 1) {
     // Too small for the frame at its own size: shrink, keeping the 4:3 shape.
     r.w = std::max(0, std::min(outputWidth, outputHeight * kFrameWidth / kFrameHeight));
     r.h = std::max(0, std::min(outputHeight, r.w * kFrameHeight / kFrameWidth));
+  } else if (mode == ScaleMode::Whole) {
+    r.w = kFrameWidth * scale;
+    r.h = kFrameHeight * scale;
+  } else if (int64_t{outputWidth} * kFrameHeight >= int64_t{outputHeight} * kFrameWidth) {
+    // As wide as 4:3 or wider: the full height, bars at the sides.
+    r.h = outputHeight;
+    r.w = static_cast<int>(int64_t{outputHeight} * kFrameWidth / kFrameHeight);
+  } else {
+    r.w = outputWidth;
+    r.h = static_cast<int>(int64_t{outputWidth} * kFrameHeight / kFrameWidth);
   }
   r.x = (outputWidth - r.w) / 2;
   r.y = (outputHeight - r.h) / 2;

@@ -31,8 +31,15 @@ struct FrameRect {
 void ScaleFrame(const uint8_t* pixels, int pitch, const ColourTable& table, void* dst, int dstPitch,
                 const FrameRect& rect);
 
-// The largest whole-number enlargement of the frame that fits the output, centred. An output
-// smaller than the frame gets the largest 4:3 area that fits instead, so nothing is cut off.
-FrameRect FitFrame(int outputWidth, int outputHeight);
+// How the frame grows on an output larger than itself: to the largest 4:3 area that fits
+// (filling the height, or the width of a screen narrower than 4:3), or by whole steps only, so
+// that every pixel is an exact square.
+enum class ScaleMode { Fill, Whole };
+
+// Where the frame lands on an output, centred, a spare pixel going to the right or the bottom.
+// Fill: the largest 4:3 area that fits, each side rounded down. Whole: the largest whole-number
+// enlargement that fits. An output smaller than the frame shrinks it to the largest 4:3 area that
+// fits either way, so nothing is cut off.
+FrameRect FitFrame(int outputWidth, int outputHeight, ScaleMode mode);
 
 }  // namespace plat

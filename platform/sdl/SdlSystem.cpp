@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "platform/ShiftJis.h"
 #include "platform/sdl/EndSignals.h"
@@ -72,6 +73,15 @@ void ReportSdlError(const char* what) {
 }
 
 }  // namespace
+
+void ReportStartFailure(std::string_view text) {
+  const std::string line(text);
+  std::fprintf(stderr, "kavrel: %s\n", line.c_str());
+#ifdef _WIN32
+  // SDL's box needs no SDL_Init, and comes before any window of the game.
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", line.c_str(), nullptr);
+#endif
+}
 
 SdlSystem::~SdlSystem() {
   DestroyWindow();
@@ -145,17 +155,20 @@ void SdlSystem::MessageBox(std::string_view text, std::string_view caption) {
 void SdlSystem::Present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) {
   SDL_Surface* screen = WindowSurface();
   if (!screen) return;
-  const FrameRect fit = FitFrame(screen->w, screen->h);
+  const FrameRect fit = FitFrame(screen->w, screen->h, scale_);
   if (fit.w <= 0 || fit.h <= 0) return;
-  // Our own loop converts and enlarges straight into a 32-bit window; any other depth gets a
-  // 32-bit frame that SDL converts on the way in.
-  const bool direct = screen->format->BytesPerPixel == 4;
+  // Our own loop converts and enlarges straight into a window of 32 bits with 8 a channel (the
+  // blend of the sharp enlargement works channel by channel); any other format gets a 32-bit
+  // frame that SDL converts on the way in.
+  const bool direct = screen->format->BytesPerPixel == 4 && screen->format->Rloss == 0 &&
+                      screen->format->Gloss == 0 && screen->format->Bloss == 0;
   if (!direct && (!staging_ || staging_->w != fit.w || staging_->h != fit.h)) {
     if (staging_) SDL_FreeSurface(staging_);
     staging_ = SDL_CreateRGBSurfaceWithFormat(0, fit.w, fit.h, 32, SDL_PIXELFORMAT_ARGB8888);
     if (!staging_) return;
   }
   const uint32_t format = direct ? screen->format->format : uint32_t{SDL_PIXELFORMAT_ARGB8888};
+  bool newColours = false;
   if (!coloursValid_ || format != tableFormat_ ||
       std::memcmp(palette_.data(), palette, sizeof palette_) != 0) {
     std::memcpy(palette_.data(), palette, sizeof palette_);
@@ -168,23 +181,33 @@ void SdlSystem::Present(const uint8_t* pixels, int pitch, const PaletteEntry* pa
     }
     tableFormat_ = format;
     coloursValid_ = true;
+    newColours = true;
   }
 
   SDL_Rect target{fit.x, fit.y, fit.w, fit.h};
   if (direct) {
     if (SDL_MUSTLOCK(screen) && SDL_LockSurface(screen) != 0) return;
-    ScaleFrame(pixels, pitch, colours_, screen->pixels, screen->pitch, fit);
+    scaler_.Scale(pixels, pitch, colours_, screen->pixels, screen->pitch, fit);
     if (SDL_MUSTLOCK(screen)) SDL_UnlockSurface(screen);
   } else {
-    ScaleFrame(pixels, pitch, colours_, staging_->pixels, staging_->pitch,
-               FrameRect{0, 0, fit.w, fit.h});
+    scaler_.Scale(pixels, pitch, colours_, staging_->pixels, staging_->pitch,
+                  FrameRect{0, 0, fit.w, fit.h});
     SDL_BlitSurface(staging_, nullptr, screen, &target);
   }
+  // The whole frame is drawn (rows that did not change come out as they were), but only the
+  // bands of rows that changed are sent to the screen.
+  const bool moved =
+      fit.x != shownFit_.x || fit.y != shownFit_.y || fit.w != shownFit_.w || fit.h != shownFit_.h;
+  const std::vector<FrameRect>& bands =
+      changes_.Changed(pixels, pitch, fit, surfaceFresh_ || newColours || moved);
+  shownFit_ = fit;
   if (surfaceFresh_) {
     SDL_UpdateWindowSurface(window_);
     surfaceFresh_ = false;
-  } else {
-    SDL_UpdateWindowSurfaceRects(window_, &target, 1);
+  } else if (!bands.empty()) {
+    std::vector<SDL_Rect> rects;
+    for (const FrameRect& band : bands) rects.push_back({band.x, band.y, band.w, band.h});
+    SDL_UpdateWindowSurfaceRects(window_, rects.data(), static_cast<int>(rects.size()));
   }
   if (mode_ == ScreenMode::FullScreen && !fullScreenAsked_) {
     // Asked only once the first picture is up: SDL waits up to 100 ms for a window manager to
@@ -301,12 +324,14 @@ SDL_Window* SdlSystem::CreateFullScreenWindow(const char* title) {
 }
 
 SDL_Window* SdlSystem::CreateScaledWindow(const char* title) {
-  // The part of the screen not taken by panels; the frame is enlarged by whole steps only.
+  // The part of the screen not taken by panels; the window opens at a whole scale of the frame,
+  // and the picture follows it when it is resized or maximised.
   SDL_Rect usable{0, 0, kFrameWidth, kFrameHeight};
   SDL_GetDisplayUsableBounds(0, &usable);
   const int scale = std::max(1, std::min(usable.w / kFrameWidth, usable.h / kFrameHeight));
   return SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                          kFrameWidth * scale, kFrameHeight * scale, SDL_WINDOW_HIDDEN);
+                          kFrameWidth * scale, kFrameHeight * scale,
+                          SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
 }
 
 void SdlSystem::CloseWindow() {

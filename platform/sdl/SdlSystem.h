@@ -1,26 +1,35 @@
 // The real machine: a borderless full-screen SDL2 window (or, on request, an ordinary window)
-// showing the game's 640 x 480 frame at the largest whole-number scale, the keyboard polled
-// through SDL, and SDL's message boxes.
+// showing the game's 640 x 480 frame as large as it fits (or by whole steps, on request), the
+// keyboard polled through SDL, and SDL's message boxes.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 #include "platform/System.h"
+#include "platform/sdl/FrameChanges.h"
 #include "platform/sdl/FrameConvert.h"
+#include "platform/sdl/SharpScaler.h"
 
 struct SDL_Window;
 struct SDL_Surface;
 
 namespace plat {
 
-// How the game is shown: full screen for the booth, or in a window of 640 x 480 times the largest
-// whole scale that fits the screen, for setting up and trying the game on a desktop.
+// How the game is shown: full screen for the booth, or in a window for setting up and trying the
+// game on a desktop. The window opens at 640 x 480 times the largest whole scale that fits the
+// screen and may be resized; the picture follows the ScaleMode inside either.
 enum class ScreenMode { FullScreen, Window };
+
+// A failure before the game has a window (a bad command line): one line on standard error, and on
+// Windows, where a double-clicked program has no console, a box as well. UTF-8.
+void ReportStartFailure(std::string_view text);
 
 class SdlSystem : public System {
  public:
-  explicit SdlSystem(ScreenMode mode = ScreenMode::FullScreen) : mode_(mode) {}
+  explicit SdlSystem(ScreenMode mode = ScreenMode::FullScreen, ScaleMode scale = ScaleMode::Fill)
+      : mode_(mode), scale_(scale) {}
   ~SdlSystem() override;
   SdlSystem(const SdlSystem&) = delete;
   SdlSystem& operator=(const SdlSystem&) = delete;
@@ -59,6 +68,10 @@ class SdlSystem : public System {
   SDL_Window* CreateScaledWindow(const char* title);
 
   ScreenMode mode_;
+  ScaleMode scale_;
+  SharpScaler scaler_;
+  FrameChanges changes_;  // what each frame changes, to send only that to the screen
+  FrameRect shownFit_;    // where the last frame went
   bool sdlStarted_ = false;
   SDL_Window* window_ = nullptr;
   SDL_Surface* surface_ = nullptr;  // the window surface last drawn to

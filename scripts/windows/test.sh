@@ -8,8 +8,9 @@
 #   3. kavrel.exe: its boxes (text, caption, owner) against the Linux replay's, the attract
 #      screen's static regions against the replay's picture (also when drawn in "MS Gothic" of a
 #      stand-in for the system's msgothic.ttc: system_font.sh), Q writing both files exactly as the
-#      Linux build does, ESC writing nothing, a second game in the same folder refused, the end
-#      of the session saving as Q does, and hostile sprite sheets and data files.
+#      Linux build does, ESC writing nothing, the picture filling a 1366 x 768 desktop sharply,
+#      a bad --scale refused in a box, a second game in the same folder refused, the end of the
+#      session saving as Q does, and hostile sprite sheets and data files.
 #   test.sh BUILD_DIR
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -431,6 +432,70 @@ if start_game "$work/win-esc"; then
   fi
 else
   fail "game: no start-up box appeared (ESC run)"
+fi
+timeout 20 wineserver -k 2>/dev/null || true
+
+# The picture fills a 1366 x 768 screen: 1024 x 768 in the middle, black beside it, and read back
+# at 640 x 480 it agrees with the replay's picture (fill_check.py). A desktop of that size of its
+# own (explorer /desktop), on an X server of that size, so that the prefix's stays as it is.
+fill_display=:$((90 + RANDOM % 100))
+[[ $fill_display == "$display" ]] && fill_display=:$((${display#:} + 1))
+Xvfb "$fill_display" -screen 0 1366x768x24 -nolisten tcp >/dev/null 2>&1 &
+fill_xvfb=$!
+pass_files_dir "$work/win-fill"
+fill_result="no start-up box appeared, or the check did not run"
+(
+  export DISPLAY=$fill_display
+  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  (cd "$work/win-fill" && WINE_TIMEOUT=120 w explorer /desktop=KavrelFill,1366x768 \
+    "$(winepath -w "$build/kavrel.exe")" >/dev/null 2>&1) &
+  id=$(find_box) || exit 1
+  sleep 0.2
+  timeout 5 xdotool windowfocus --sync "$id" key Return 2>/dev/null || true
+  for _ in $(seq 100); do
+    xdotool search --onlyvisible --name '^Vostrel$' >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  sleep 1  # the first frames
+  convert "$work/linux-q/shots/000005.png" -depth 8 "rgb:$work/fill-picture.rgb"
+  # A screenshot may catch a frame half drawn: a few are tried.
+  for _ in 1 2 3 4 5; do
+    import -window root -depth 8 "rgb:$work/fill-shot.rgb"
+    python3 "$here/fill_check.py" "$work/fill-shot.rgb" 1366 768 "$work/fill-picture.rgb" \
+      >"$work/fill-result" && { echo ok >"$work/fill-result"; break; }
+    sleep 0.3
+  done
+  press q
+  for _ in $(seq 50); do pgrep -x kavrel.exe >/dev/null || break; sleep 0.2; done
+  timeout 20 wineserver -k 2>/dev/null || true  # the desktop of its own ends with it
+  wait
+) || true
+[[ -s $work/fill-result ]] && fill_result=$(cat "$work/fill-result")
+if [[ $fill_result == ok ]]; then
+  pass "game: on a 1366 x 768 desktop the picture fills 1024 x 768, sharp, with the replay's pixels"
+else
+  fail "game: on a 1366 x 768 desktop: $fill_result"
+fi
+timeout 20 wineserver -k 2>/dev/null || true
+kill "$fill_xvfb" 2>/dev/null || true
+
+# A bad --scale (a typing mistake in a shortcut): one box saying so and exit 2, before any window.
+fresh_dir "$work/win-scale"
+(cd "$work/win-scale" && rc=0 && { WINEDEBUG=-all,trace+win w "$build/kavrel.exe" --scale big \
+  2>wine.log >/dev/null || rc=$?; } && echo $rc >exit-code) &
+game_pid=$!
+if id=$(find_box); then
+  sleep 0.2
+  timeout 5 xdotool windowfocus --sync "$id" key Return 2>/dev/null || true
+fi
+code=$(wait_game "$work/win-scale")
+scale_box=$(python3 "$here/wine_boxes.py" "$work/win-scale/wine.log" 2>/dev/null || true)
+if [[ $code == 2 && $(grep -c caption <<<"$scale_box") == 1 ]] &&
+  grep -q '"caption": "Error"' <<<"$scale_box" && grep -q 'fill or whole (given: big)' <<<"$scale_box" &&
+  [[ ! -e $work/win-scale/kavrel.dat ]]; then
+  pass "game: --scale big shows one box and ends with 2"
+else
+  fail "game: --scale big: exit $code, boxes: $scale_box"
 fi
 timeout 20 wineserver -k 2>/dev/null || true
 

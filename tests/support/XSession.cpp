@@ -98,7 +98,7 @@ bool XServer::Start(bool builtInFontsOnly) {
     dup2(null, 1);
     dup2(null, 2);
     const std::string fd = std::to_string(fds[1]);
-    const std::string screen = std::to_string(kScreenW) + "x" + std::to_string(kScreenH) + "x24";
+    const std::string screen = std::to_string(width_) + "x" + std::to_string(height_) + "x24";
     // -noreset: by default the server resets whenever its last client leaves (an xwininfo
     // between two polls, say) and refuses connections meanwhile; a game starting then would
     // find no display.
@@ -137,7 +137,7 @@ std::string XServer::Run(const std::string& command, int* status) const {
 
 std::string XServer::Screenshot() const {
   std::string rgb = Run("import -window root -depth 8 rgb:-");
-  return rgb.size() == static_cast<size_t>(kScreenW) * kScreenH * 3 ? rgb : std::string();
+  return rgb.size() == static_cast<size_t>(width_) * height_ * 3 ? rgb : std::string();
 }
 
 std::string XServer::FindWindow(const std::string& name, bool viewableOnly) const {
@@ -155,8 +155,8 @@ std::string XServer::FindWindow(const std::string& name, bool viewableOnly) cons
   return {};
 }
 
-uint32_t PixelAt(const std::string& rgb, int x, int y) {
-  const size_t i = (static_cast<size_t>(y) * kScreenW + x) * 3;
+uint32_t PixelAt(const std::string& rgb, int x, int y, int width) {
+  const size_t i = (static_cast<size_t>(y) * width + x) * 3;
   return (uint32_t{static_cast<uint8_t>(rgb[i])} << 16) |
          (uint32_t{static_cast<uint8_t>(rgb[i + 1])} << 8) | static_cast<uint8_t>(rgb[i + 2]);
 }
@@ -192,7 +192,10 @@ void GameRun::Launch() {
     const int log = open("game.log", O_WRONLY | O_CREAT | O_TRUNC, 0644);
     dup2(log, 1);
     dup2(log, 2);
-    execl(game.c_str(), game.c_str(), static_cast<char*>(nullptr));
+    std::vector<char*> argv{const_cast<char*>(game.c_str())};
+    for (const std::string& arg : args_) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execv(game.c_str(), argv.data());
     _exit(127);
   }
   game_.emplace(pid);

@@ -17,7 +17,8 @@ namespace xsession {
 
 using namespace std::chrono_literals;
 
-// The virtual screen: twice the game's frame, so the window shows it at scale 2.
+// The virtual screen unless a test chooses another: twice the game's frame, so the window shows
+// it at scale 2, the same picture whether it fills the screen or grows by whole steps.
 constexpr int kScreenW = 1280;
 constexpr int kScreenH = 960;
 
@@ -66,6 +67,13 @@ class Child {
 // A private X server, on the first free display number it finds itself.
 class XServer {
  public:
+  // The screen's size, set before Start.
+  void SetScreen(int w, int h) {
+    width_ = w;
+    height_ = h;
+  }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
   // With `builtInFontsOnly`, the server has none of the installed X core fonts.
   bool Start(bool builtInFontsOnly = false);
   // False once the server has ended.
@@ -85,10 +93,12 @@ class XServer {
  private:
   std::optional<Child> server_;
   std::string display_;
+  int width_ = kScreenW;
+  int height_ = kScreenH;
 };
 
-// 0xRRGGBB of a screen pixel of a Screenshot().
-uint32_t PixelAt(const std::string& rgb, int x, int y);
+// 0xRRGGBB of a screen pixel of a Screenshot() of a screen `width` pixels wide.
+uint32_t PixelAt(const std::string& rgb, int x, int y, int width = kScreenW);
 
 // The game binary on its own X server, in a fresh directory holding the sprite sheet.
 class GameRun {
@@ -104,6 +114,10 @@ class GameRun {
   // The X server without the installed core fonts, as on a machine without xfonts-base: SDL's own
   // box cannot be drawn and SDL asks zenity instead. Set before Start.
   void WithoutXFonts() { noXFonts_ = true; }
+  // The X server's screen size, set before Start.
+  void SetScreen(int w, int h) { x_.SetScreen(w, h); }
+  // A command-line argument for the game, set before Start.
+  void AddArgument(const std::string& arg) { args_.push_back(arg); }
 
   // True once the start-up box is up.
   bool WaitForStartUpBox();
@@ -137,6 +151,7 @@ class GameRun {
   std::string window_;
   std::string boxProblem_;  // why the start-up box was not seen, for Log()
   std::vector<std::pair<std::string, std::string>> env_;
+  std::vector<std::string> args_;
   bool noXFonts_ = false;
 };
 
