@@ -22,6 +22,7 @@
 #include "store/DataFiles.h"
 #include "store/PlayLog.h"
 #include "store/SafeFile.h"
+#include "tests/support/CapturedOutput.h"
 #include "tests/support/Scenario.h"
 #include "tools/ranking/Edits.h"
 #include "tools/ranking/Run.h"
@@ -32,13 +33,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Captured : ranking::Output {
-  std::string lines;
-  std::vector<std::string> problems;
-  void Line(const std::string& utf8) override { lines += utf8 + "\n"; }
-  void Problem(const std::string& utf8) override { problems.push_back(utf8); }
-};
 
 std::string Ranking(std::vector<std::pair<int, std::string>> entries) {
   RankingTable table;

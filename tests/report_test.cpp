@@ -15,6 +15,7 @@
 
 #include "platform/DirectoryLock.h"
 #include "platform/Language.h"
+#include "tests/support/CapturedOutput.h"
 #include "tests/support/Scenario.h"
 #include "tools/ranking/CommandLine.h"
 #include "tools/ranking/PlayLog.h"
@@ -27,13 +28,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Captured : ranking::Output {
-  std::string lines;
-  std::vector<std::string> problems;
-  void Line(const std::string& utf8) override { lines += utf8 + "\n"; }
-  void Problem(const std::string& utf8) override { problems.push_back(utf8); }
-};
 
 std::string Fixture(const char* name) {
   std::ifstream in(fs::path(KAVREL_SOURCE_DIR) / "tests" / "report" / name, std::ios::binary);

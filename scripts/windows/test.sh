@@ -270,9 +270,10 @@ if [[ $win_code == 1 && $(wc -l <"$work/win-ranking.err") == 1 ]] &&
 else
   fail "kavrel-ranking.exe reset all, read-only ranking: exit $win_code, $(cat "$work/win-ranking.err")"
 fi
-# The day's report of the fixed play log (tests/report/): the terminal form (CR LF on Windows,
-# LF on Linux, every other byte the same) and the page, byte for byte; the date is given, so the
-# clock and the time zone play no part.
+# The day's report of the fixed play log (tests/report/): the terminal form and the page, byte for
+# byte; the date is given, so the clock and the time zone play no part. Sent to a file, the Windows
+# tool writes CR LF in the system's code page (1252 in this prefix, as the C locale gives it; 932 on
+# a Japanese Windows), so the Linux form is compared as that code page would write it.
 for os in linux win; do
   rm -rf "$work/$os-report"
   mkdir -p "$work/$os-report"
@@ -284,7 +285,9 @@ linux_code=0 win_code=0
 (cd "$work/win-report" && w "$build/kavrel-ranking.exe" --data-dir . report --date 2026-12-08 \
   --html day.html >report.txt) || win_code=$?
 if [[ $linux_code == 0 && $win_code == 0 ]] &&
-  cmp -s <(sed 's/$/\r/' "$work/linux-report/report.txt") "$work/win-report/report.txt" &&
+  python3 -c 'import sys; a, b = (open(f, "rb").read() for f in sys.argv[1:])
+sys.exit(a.decode().replace("\n", "\r\n").encode("cp1252", "replace") != b)' \
+    "$work/linux-report/report.txt" "$work/win-report/report.txt" &&
   same_files "$work/linux-report" "$work/win-report" day.html kv_plays.csv kv_plays.csv.pending; then
   pass "kavrel-ranking.exe report: the Linux tool's report and page, byte for byte"
 else
