@@ -120,15 +120,13 @@ void TellPlayLogTrouble(plat::System& system, const PlayLog& log) {
                                      " にも書き込めません。記録はゲームが覚えていて、書き込めるよう"
                                      "になったら書き込みます";
   Tell(system, "に書き込めません", kPlayLogFileName, JapaneseReason(log.Error()),
-       ("表計算ソフトで開いていれば閉じてください。ディスクがいっぱいなら空きを作ってください\n" +
-        kept)
-           .c_str());
+       "表計算ソフトで開いていれば閉じてください。ディスクがいっぱいなら空きを作ってください\n" +
+           kept);
 }
 
 void TellPlayLinesLost(plat::System& system, const PlayLog& log) {
   if (log.LinesInMemory() == 0) return;
   const std::string lost =
       std::to_string(log.LinesInMemory()) + " 人の挑戦者の記録は、どのファイルにも残せませんでした";
-  Tell(system, "に書き込めませんでした", kPlayLogFileName, JapaneseReason(log.Error()),
-       lost.c_str());
+  Tell(system, "に書き込めませんでした", kPlayLogFileName, JapaneseReason(log.Error()), lost);
 }

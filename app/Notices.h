@@ -1,9 +1,9 @@
 // What the operator must know is told in boxes, in Japanese like the game's own, since nobody
-// reads standard error at a booth: another game already running in the folder, a data file that
-// could not be read or whose recovery copy could not be put back, read or removed, a copy kept
-// aside, a copy that could not be written, a save that failed at Q, and no Japanese face for the
-// text. The reasons are fixed words of the game's own, the same on every
-// system.
+// reads standard error at a booth: another game already running in the folder, or no lock to be
+// had there; a data file that could not be read or whose recovery copy could not be put back,
+// read or removed, a copy kept aside, a copy that could not be written; a play log that cannot be
+// written, or lines of it lost at Q; a save that failed at Q; and no Japanese face for the text.
+// The reasons are fixed words of the game's own, the same on every system.
 #pragma once
 
 #include <vector>
