@@ -37,10 +37,10 @@ constexpr AskedKey kAsked[] = {
     {plat::VK_NUMPAD1, {"車を巻く（1）", "winds the car (1)"}},
     {plat::VK_NUMPAD2, {"車を巻く（2）", "winds the car (2)"}},
     {plat::VK_RETURN, {"発車・次へ", "launch, go on"}},
-    {plat::VK_SPACE, {"スタート・ボールのタイミング", "start, the ball's timing"}},
-    {plat::VK_LEFT, {"名前の文字を選ぶ（←）", "name entry: the wheel left"}},
-    {plat::VK_RIGHT, {"名前の文字を選ぶ（→）", "name entry: the wheel right"}},
-    {plat::VK_DOWN, {"名前を一つ戻る", "name entry: step back"}},
+    {plat::VK_SPACE, {"スタート・玉のタイミング", "start, the ball's timing"}},
+    {plat::VK_LEFT, {"名前の文字を選ぶ（←）", "name: wheel left"}},
+    {plat::VK_RIGHT, {"名前の文字を選ぶ（→）", "name: wheel right"}},
+    {plat::VK_DOWN, {"名前を一つ戻る", "name: step back"}},
 };
 constexpr int kAskedCount = static_cast<int>(std::size(kAsked));
 
@@ -58,14 +58,16 @@ std::string BoundTo(const plat::ControlBindings& bindings, int vk) {
   std::string text;
   for (const plat::ControlBinding& b : bindings)
     if (b.vk == vk) text += (text.empty() ? "" : ", ") + plat::ControlText(b.control);
+  // As much as fits the column.
+  constexpr size_t kColumn = 18;
+  if (text.size() > kColumn) text = text.substr(0, kColumn - 2) + "..";
   return text.empty() ? "-" : text;
 }
 
 struct Mapping {
-  plat::ControlMap map;      // the file's sections stay; its first lines are what is mapped here
-  int asking = 0;            // index in kAsked; kAskedCount when all are answered
-  std::string lastPress;     // the latest press and what it would be, as shown
-  int32_t returnSample = 0;  // RETURN's word kept from the previous frame
+  plat::ControlMap map;   // the file's sections stay; its first lines are what is mapped here
+  int asking = 0;         // index in kAsked; kAskedCount when all are answered
+  std::string lastPress;  // the latest press and what it would be, as shown
   bool saved = false;
   uint32_t savedAt = 0;
 };
@@ -75,8 +77,8 @@ FrameOutcome MappingFrame(Game& game, Mapping& m) {
   plat::ControlBindings& bindings = m.map.general;
   CCDraw& draw = game.draw;
   // 1. The title and what the screen is for.
-  draw.DrawText(SjisSay({"コントローラーの割り当て", "Controller mapping"}), 40, 24, kWhite, 24);
-  draw.DrawText(Sjis(plat::kControlsFileName), 440, 30, kGrey, 16);
+  draw.DrawText(SjisSay({"コントローラーの割り当て", "Controller mapping"}), 30, 24, kWhite, 24);
+  draw.DrawText(Sjis(plat::kControlsFileName), 30, 56, kGrey, 12);
 
   // 2. A controller's press: taken for the key asked for, and shown with what it is now.
   plat::ControlPress press;
@@ -93,37 +95,37 @@ FrameOutcome MappingFrame(Game& game, Mapping& m) {
         keys += std::string(keys.empty() ? "" : " ") + plat::ControllerKeyName(b.vk);
     char ids[16];
     std::snprintf(ids, sizeof ids, "[%04x:%04x]", press.vendor, press.product);
-    m.lastPress = plat::ControlText(press.control) + " -> " + (keys.empty() ? "-" : keys) + "   " +
-                  ids + " " + press.name.substr(0, 24);
+    m.lastPress = plat::ControlText(press.control) + " -> " + (keys.empty() ? "-" : keys) + "  " +
+                  ids + " " + press.name.substr(0, 16);
   }
   // 3. RETURN on the keyboard keeps the key asked for as it is.
-  const bool returnPressed = NewPress(game, plat::VK_RETURN, m.returnSample);
-  m.returnSample = KeyWord(game, plat::VK_RETURN);
+  // (any press since the last frame, however short: the operator's key, not the game's)
+  const bool returnPressed = (KeyWord(game, plat::VK_RETURN) & 1) != 0;
   if (returnPressed && !m.saved && m.asking < kAskedCount) ++m.asking;
 
   // 4. Every key with what it is bound to; the one asked for marked.
   for (int i = 0; i < kAskedCount; ++i) {
-    const int y = 80 + 36 * i;
+    const int y = 96 + 30 * i;
     const uint32_t colour = i == m.asking && !m.saved ? kYellow : kWhite;
-    if (i == m.asking && !m.saved) draw.DrawText(">", 24, y, colour, 16);
-    draw.DrawText(plat::ControllerKeyName(kAsked[i].vk), 44, y, colour, 16);
-    draw.DrawText(SjisSay(kAsked[i].use), 150, y, kGrey, 16);
-    draw.DrawText(BoundTo(bindings, kAsked[i].vk), 430, y, colour, 16);
+    if (i == m.asking && !m.saved) draw.DrawText(">", 14, y, colour, 12);
+    draw.DrawText(plat::ControllerKeyName(kAsked[i].vk), 30, y, colour, 12);
+    draw.DrawText(SjisSay(kAsked[i].use), 130, y, kGrey, 12);
+    draw.DrawText(BoundTo(bindings, kAsked[i].vk), 420, y, colour, 12);
   }
 
   // 5. What to do now.
   if (m.saved) {
-    draw.DrawText(SjisSay({"保存しました", "Saved"}), 40, 350, kYellow, 16);
+    draw.DrawText(SjisSay({"保存しました", "Saved"}), 30, 330, kYellow, 16);
   } else if (m.asking < kAskedCount) {
     draw.DrawText(
         SjisSay({"このキーに使うボタンを押してください", "Press the input to use for this key"}),
-        40, 350, kWhite, 16);
+        30, 330, kWhite, 16);
     draw.DrawText(SjisSay({"RETURN: このまま   ESC: 保存せずに終わる",
                            "RETURN: keep it   ESC: leave without saving"}),
-                  40, 374, kGrey, 16);
+                  30, 360, kGrey, 12);
   }
   // 6. The latest press, live.
-  if (!m.lastPress.empty()) draw.DrawText(Sjis(m.lastPress), 40, 420, kWhite, 16);
+  if (!m.lastPress.empty()) draw.DrawText(Sjis(m.lastPress), 30, 420, kWhite, 12);
 
   // 7. Every key answered: save (done by the caller), show the mapping a moment, and end.
   if (m.asking == kAskedCount && !m.saved) return FrameOutcome::Leave;
