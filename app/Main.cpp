@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/ChallengerLoop.h"
+#include "app/Controllers.h"
 #include "app/Notices.h"
 #include "app/Window.h"
 #include "display/FontFace.h"
@@ -62,6 +63,7 @@ int kavrel::WinMain(plat::System& system, FrameObserver* observer) {
   const StartUpReads reads = copies.RestoreAndRead(session.state, notices);
   TellStartUpNotices(system, notices);
   if (!FontFace::Shared()) TellNoJapaneseFace(system);
+  UseControlsFile(system);
   session.random.Seed(static_cast<uint32_t>(system.CurrentTimeSeconds()));
   PlayLog playLog;
 

@@ -1,49 +1,27 @@
-// The real program: the game on the SDL2 window. `--window` shows it in a window instead of full
-// screen; `--scale fill` (the default) or `--scale whole` says how the picture grows on a larger
-// screen, so that a Windows shortcut can carry the choice. A bad `--scale` ends the program with
-// 2 before any window; every other argument is ignored, as the game has no other settings.
-#include <optional>
-#include <string>
-#include <string_view>
+// The real program: the game on the SDL2 window, or with `--controls` the screen that maps a
+// controller's buttons. The options (app/CommandLine.h) are read before any window: a bad one ends
+// the program with 2 and one line (a box too on Windows, where nobody sees a console).
+#include <cstdio>
 
+#include "app/CommandLine.h"
+#include "app/ControlsMain.h"
 #include "app/Main.h"
-#include "platform/Language.h"
 #include "platform/sdl/SdlSystem.h"
 
-namespace {
-
-std::optional<plat::ScaleMode> ScaleModeNamed(std::string_view name) {
-  if (name == "fill") return plat::ScaleMode::Fill;
-  if (name == "whole") return plat::ScaleMode::Whole;
-  return std::nullopt;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
-  plat::ScreenMode mode = plat::ScreenMode::FullScreen;
-  plat::ScaleMode scale = plat::ScaleMode::Fill;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    if (arg == "--window") {
-      mode = plat::ScreenMode::Window;
-    } else if (arg == "--scale" || arg.starts_with("--scale=")) {
-      const std::string_view value = arg == "--scale"
-                                         ? (i + 1 < argc ? argv[++i] : "")
-                                         : arg.substr(std::string_view("--scale=").size());
-      const std::optional<plat::ScaleMode> named = ScaleModeNamed(value);
-      if (!named) {
-        std::string text =
-            plat::Say({"--scale には fill か whole を指定します", "--scale takes fill or whole"});
-        if (!value.empty())
-          text +=
-              plat::Say({"（指定: ", " (given: "}) + std::string(value) + plat::Say({"）", ")"});
-        plat::ReportStartFailure(text);
-        return 2;
-      }
-      scale = *named;
-    }
+  const CommandLine line = ParseCommandLine(argc, argv);
+  if (line.action == CommandLine::Help) {
+    std::fputs(GameHelp(), stdout);
+    plat::ReportHelp(GameHelp());
+    return 0;
   }
-  plat::SdlSystem system(mode, scale);
+  if (line.action == CommandLine::Bad) {
+    plat::ReportStartFailure(line.problem);
+    return kBadCommandLine;
+  }
+  plat::SdlSystem system(
+      line.mode == PictureMode::Window ? plat::ScreenMode::Window : plat::ScreenMode::FullScreen,
+      line.scale == PictureScale::Whole ? plat::ScaleMode::Whole : plat::ScaleMode::Fill);
+  if (line.action == CommandLine::MapControls) return kavrel::MapControls(system);
   return kavrel::WinMain(system);
 }

@@ -29,7 +29,7 @@ constexpr const char* kSheetName = "kavrel.bmp";
 
 // Both help texts keep to 80 columns; a Japanese character takes two.
 constexpr plat::Bilingual kHelp = {
-    "使い方: kavrel [--window] [--scale fill|whole] [--data-dir フォルダ]\n"
+    "使い方: kavrel [--window] [--scale fill|whole] [--controls] [--data-dir フォルダ]\n"
     "文化祭の出し物のゲームを、画面いっぱいに始めます。\n"
     "\n"
     "  --window          ウィンドウの中で遊びます（640 x 480 を、画面に収まる\n"
@@ -41,6 +41,8 @@ constexpr plat::Bilingual kHelp = {
     "                    同じ大きさの正方形にします。画面が 1280 x 960 より\n"
     "                    小さいと 640 x 480 のままです。遠くからも見える大きな\n"
     "                    絵には fill、ドットのそろった絵には whole を選びます\n"
+    "  --controls        ゲームの代わりに、コントローラーのボタンを割り当てる画面を\n"
+    "                    開きます（kv_controls.txt に保存します）\n"
     "  --data-dir フォルダ\n"
     "                    ゲームのファイルをこのフォルダに置きます（なければ\n"
     "                    作ります）。指定しなければ $XDG_DATA_HOME/kavrel、\n"
@@ -56,7 +58,7 @@ constexpr plat::Bilingual kHelp = {
     "落ちたり電源が切れたりしても、次の起動で最後に遊び終えたところまで戻ります。\n"
     "一つのフォルダで動くゲームは一つだけです。ランキングの表示・修正・\n"
     "バックアップは kavrel-ranking で行います（man kavrel-ranking）。\n",
-    "Usage: kavrel [--window] [--scale fill|whole] [--data-dir DIR]\n"
+    "Usage: kavrel [--window] [--scale fill|whole] [--controls] [--data-dir DIR]\n"
     "Starts the festival booth game, full screen.\n"
     "\n"
     "  --window        play in a window: 640 x 480 enlarged by the largest whole\n"
@@ -69,6 +71,8 @@ constexpr plat::Bilingual kHelp = {
     "                  exact square; a screen smaller than 1280 x 960 shows\n"
     "                  640 x 480. Choose fill for a large picture seen from afar,\n"
     "                  whole for pixels all of one size\n"
+    "  --controls      instead of the game, open the screen that maps a controller's\n"
+    "                  buttons to the game's keys (saved in kv_controls.txt)\n"
     "  --data-dir DIR  keep the game's files in DIR (created if missing) instead of\n"
     "                  $XDG_DATA_HOME/kavrel, which is ~/.local/share/kavrel when\n"
     "                  XDG_DATA_HOME is not set\n"
@@ -88,6 +92,7 @@ constexpr plat::Bilingual kHelp = {
 
 struct Options {
   bool window = false;
+  bool controls = false;
   std::string scale;  // "fill" or "whole", passed on; empty for the game's default
   std::optional<fs::path> dataDir;
 };
@@ -143,6 +148,8 @@ Options ParseOptions(int argc, char** argv) {
       std::exit(0);
     } else if (arg == "--window") {
       options.window = true;
+    } else if (arg == "--controls") {
+      options.controls = true;
     } else if (arg == "--scale" || arg.starts_with("--scale=")) {
       std::string_view scale;
       if (arg == "--scale") {
@@ -289,6 +296,7 @@ int main(int argc, char** argv) {
 
   std::vector<char*> args{const_cast<char*>("kavrel")};
   if (options.window) args.push_back(const_cast<char*>("--window"));
+  if (options.controls) args.push_back(const_cast<char*>("--controls"));
   if (!options.scale.empty()) {
     args.push_back(const_cast<char*>("--scale"));
     args.push_back(const_cast<char*>(options.scale.c_str()));

@@ -29,6 +29,9 @@ enum Vk : int {
   VK_Q = 81,
   VK_NUMPAD1 = 97,
   VK_NUMPAD2 = 98,
+  // The main keyboard's digits, which count as NUMPAD1 and NUMPAD2.
+  VK_1 = 49,
+  VK_2 = 50,
 };
 
 // Window messages the game's window procedure sees.
@@ -63,6 +66,8 @@ struct PaletteEntry {
 };
 
 class System;
+class ControlMap;
+struct ControlPress;
 
 // A window message, as the window procedure sees it.
 struct Message {
@@ -88,6 +93,10 @@ class System {
   // The 16-bit key-state word: bit 15 while the key is down, bit 0 when it was pressed since the
   // previous poll of that key.
   virtual int16_t GetAsyncKeyState(int vk) = 0;
+  // Which controller inputs count as game keys from now on (platform/Controls.h).
+  virtual void UseControls(const ControlMap& /*map*/) {}
+  // The next press of any controller input that counted, oldest first, for mapping by pressing.
+  virtual bool TakeControlPress(ControlPress& /*out*/) { return false; }
 
   // A modal box with one OK button; text and caption are the game's Shift-JIS bytes, which the
   // backend converts for the machine (platform/ShiftJis.h). Returns when answered.

@@ -6,20 +6,53 @@
 namespace plat {
 
 VirtualSystem::VirtualSystem(VirtualScript script)
-    : script_(std::move(script)), stallUsed_(script_.stalls.size(), false), tracks_(kKeyCodes) {
+    : script_(std::move(script)),
+      stallUsed_(script_.stalls.size(), false),
+      tracks_(kKeyCodes),
+      padTracks_(kPadInputs),
+      lastPoll_(kKeyCodes) {
   // A script built by hand may list its events out of time order; the key state is defined by
   // time, with the script's order deciding only among events at the same time.
   for (const ScriptKeyEvent& ev : script_.keys) {
     if (ev.vk < 0 || ev.vk >= kKeyCodes) continue;
-    tracks_[ev.vk].events.push_back(ev);
+    tracks_[ev.vk].events.push_back({ev.time, ev.down});
     if (ev.vk == VK_ESCAPE && ev.down) escDowns_.push_back(ev.time);
   }
-  const auto byTime = [](const ScriptKeyEvent& a, const ScriptKeyEvent& b) {
-    return a.time < b.time;
-  };
-  for (KeyTrack& track : tracks_)
-    std::stable_sort(track.events.begin(), track.events.end(), byTime);
+  for (const ScriptPadEvent& ev : script_.pads) {
+    const int index = PadInputIndex(ev.control);
+    if (index >= 0) padTracks_[index].events.push_back({ev.time, ev.down});
+  }
+  const auto byTime = [](const Event& a, const Event& b) { return a.time < b.time; };
+  for (std::vector<InputTrack>* tracks : {&tracks_, &padTracks_})
+    for (InputTrack& track : *tracks)
+      std::stable_sort(track.events.begin(), track.events.end(), byTime);
   std::sort(escDowns_.begin(), escDowns_.end());
+}
+
+int VirtualSystem::PadInputIndex(const Control& control) {
+  switch (control.kind) {
+    case Control::Button:
+      return control.number >= 1 && control.number <= kReplayPadButtons ? control.number - 1 : -1;
+    case Control::HatLeft:
+    case Control::HatRight:
+    case Control::HatUp:
+    case Control::HatDown:
+      return kReplayPadButtons + (control.kind - Control::HatLeft);
+    case Control::AxisMinus:
+    case Control::AxisPlus:
+      if (control.number < 1 || control.number > kReplayPadAxes) return -1;
+      return kReplayPadButtons + 4 + 2 * (control.number - 1) +
+             (control.kind == Control::AxisPlus ? 1 : 0);
+  }
+  return -1;
+}
+
+void VirtualSystem::InputTrack::CatchUp(uint64_t now) {
+  while (next < events.size() && events[next].time <= now) {
+    const Event& ev = events[next++];
+    down = ev.down;
+    if (ev.down) lastDownTime = ev.time;
+  }
 }
 
 uint32_t VirtualSystem::GetTickCount() {
@@ -34,18 +67,29 @@ void VirtualSystem::Idle(uint32_t ms) {
 
 int16_t VirtualSystem::GetAsyncKeyState(int vk) {
   if (vk < 0 || vk >= kKeyCodes) return 0;
-  KeyTrack& track = tracks_[vk];
-  while (track.next < track.events.size() && track.events[track.next].time <= now_) {
-    const ScriptKeyEvent& ev = track.events[track.next++];
-    track.down = ev.down;
-    if (ev.down) track.lastDownTime = ev.time;
+  // The key's inputs: its own key, the main keyboard's digit for a keypad digit, and the pad's
+  // controls bound to it. Down while any is down; pressed when any was.
+  std::vector<InputTrack*> inputs = {&tracks_[vk]};
+  if (vk == VK_NUMPAD1) inputs.push_back(&tracks_[VK_1]);
+  if (vk == VK_NUMPAD2) inputs.push_back(&tracks_[VK_2]);
+  for (const ControlBinding& binding : padBindings_) {
+    const int index = binding.vk == vk ? PadInputIndex(binding.control) : -1;
+    if (index >= 0) inputs.push_back(&padTracks_[index]);
+  }
+  bool down = false;
+  std::optional<uint64_t> lastDown;
+  for (InputTrack* input : inputs) {
+    input->CatchUp(now_);
+    down = down || input->down;
+    if (input->lastDownTime && (!lastDown || *input->lastDownTime > *lastDown))
+      lastDown = input->lastDownTime;
   }
   // Pressed since the previous poll: some down lies after it (and at or before now). Polls at the
   // same time see it once, since the second one's previous poll is now.
-  const bool pressed =
-      track.lastDownTime && (!track.lastPoll || *track.lastDownTime > *track.lastPoll);
-  track.lastPoll = now_;
-  const uint16_t word = (track.down ? 0x8000u : 0u) | (pressed ? 1u : 0u);
+  std::optional<uint64_t>& lastPoll = lastPoll_[vk];
+  const bool pressed = lastDown && (!lastPoll || *lastDown > *lastPoll);
+  lastPoll = now_;
+  const uint16_t word = (down ? 0x8000u : 0u) | (pressed ? 1u : 0u);
   return static_cast<int16_t>(word);
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Controls.h"
 #include "platform/System.h"
 
 namespace plat {
@@ -18,6 +19,18 @@ struct ScriptKeyEvent {
   bool down = false;
 };
 
+// A control of the `Replay Pad` pressed (down) or let go.
+struct ScriptPadEvent {
+  uint64_t time = 0;
+  Control control;
+  bool down = false;
+};
+
+// The scripted machine's one controller, always plugged in.
+inline constexpr const char* kReplayPadName = "Replay Pad";
+inline constexpr int kReplayPadButtons = 32;
+inline constexpr int kReplayPadAxes = 2;
+
 struct ScriptStall {
   uint64_t time = 0;
   uint64_t duration = 0;
@@ -27,6 +40,7 @@ struct VirtualScript {
   int64_t seconds = 0;               // the clock's seconds, at every read
   uint32_t startTick = 0;            // GetTickCount at T = 0
   std::vector<ScriptKeyEvent> keys;  // any order; among equal times, this order counts
+  std::vector<ScriptPadEvent> pads;  // the same
   std::vector<ScriptStall> stalls;   // in script order
   std::optional<uint64_t> end;       // stop before a frame that begins at or after this time
   bool endIsCrash = false;           // the stop is a crash: the process dies there
@@ -45,6 +59,8 @@ class VirtualSystem : public System {
   }
   void Idle(uint32_t ms) override;
   int16_t GetAsyncKeyState(int vk) override;
+  // The Replay Pad (vendor and product 0000) follows the map's lines for it.
+  void UseControls(const ControlMap& map) override { padBindings_ = map.For(0, 0); }
   void MessageBox(std::string_view text, std::string_view caption) override;
   void Present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) override;
 
@@ -69,21 +85,32 @@ class VirtualSystem : public System {
   void PumpEvents() override;
 
  private:
-  // One key's events in time order (script order among equal times) and how far the clock has
-  // read them; the clock never goes back, so a poll only moves forward through them.
-  struct KeyTrack {
-    std::vector<ScriptKeyEvent> events;
+  // One input's events (a key, or a control of the pad) in time order (script order among equal
+  // times) and how far the clock has read them; the clock never goes back, so a poll only moves
+  // forward through them.
+  struct Event {
+    uint64_t time = 0;
+    bool down = false;
+  };
+  struct InputTrack {
+    std::vector<Event> events;
     size_t next = 0;                       // first event after the clock
     bool down = false;                     // the latest event at or before the clock
     std::optional<uint64_t> lastDownTime;  // the latest down at or before the clock
-    std::optional<uint64_t> lastPoll;
+    void CatchUp(uint64_t now);
   };
   static constexpr int kKeyCodes = 256;
+  // The pad's tracks: its buttons, the hat's four directions, then each axis's two ways.
+  static constexpr int kPadInputs = kReplayPadButtons + 4 + 2 * kReplayPadAxes;
+  static int PadInputIndex(const Control& control);
 
   VirtualScript script_;
   uint64_t now_ = 0;
   std::vector<bool> stallUsed_;
-  std::vector<KeyTrack> tracks_;    // by virtual-key code
+  std::vector<InputTrack> tracks_;  // by virtual-key code
+  std::vector<InputTrack> padTracks_;
+  std::vector<std::optional<uint64_t>> lastPoll_;  // by virtual-key code
+  ControlBindings padBindings_ = DefaultControlBindings();
   std::vector<uint64_t> escDowns_;  // times of ESC key-downs, in order
   size_t escPosted_ = 0;
 };

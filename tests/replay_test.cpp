@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -46,6 +47,13 @@ TEST(ScriptParser, BadLinesNameTheLineAndTheFault) {
       {"tap 18446744073709551615 Q 1",
        "script line 1: tap ends out of range (time + duration overflows)"},
       {"down 5 SPACE\r\nfoo\r\n", "script line 2: unknown directive 'foo'"},
+      {"tap 5 3 10", "script line 1: unknown key '3'"},
+      {"pad 5 button1", "script line 1: pad needs 3 values"},
+      {"pad 5 button33 10", "script line 1: unknown control 'button33'"},
+      {"pad 5 button0 10", "script line 1: unknown control 'button0'"},
+      {"pad 5 axis3+ 10", "script line 1: unknown control 'axis3+'"},
+      {"pad 5 hat left 10", "script line 1: extra value '10' after pad"},
+      {"pad 5 axis1 10", "script line 1: unknown control 'axis1'"},
   };
   for (const auto& c : cases) EXPECT_EQ(ParseError(c.text), c.error) << c.text;
   // The message stays one line, whatever the bytes.
@@ -379,6 +387,54 @@ TEST(ReplayTool, BadCommandLinesAndScriptsGiveTwoAndOneLine) {
   std::string err;
   RunReplayTool("bad.txt", &err);
   EXPECT_EQ(err, "script line 2: unknown key 'SHIFT'\n");
+}
+
+// A pass wound, launched and started by mapped controls (and by the main row's 1 and 2) traces
+// exactly as its keyboard twin; a bad line of the mapping is told after the start-up box.
+TEST(ReplayTool, MappedControlsTraceAsTheirKeyboardTwin) {
+  const std::string keyboard = WholePassScript();
+  // Each tap of a key in `swaps` becomes the same press of the other key or control.
+  const auto swapped = [&](const std::map<std::string, std::string>& swaps, const char* as) {
+    std::string script;
+    for (const std::string& line : Lines(keyboard)) {
+      std::istringstream words(line);
+      std::string directive, time, key, duration;
+      words >> directive >> time >> key >> duration;
+      const auto swap = swaps.find(key);
+      script += directive == "tap" && swap != swaps.end()
+                    ? std::string(as) + " " + time + " " + swap->second + " " + duration
+                    : line;
+      script += "\n";
+    }
+    return script;
+  };
+  const auto trace = [](const std::string& script, const std::string& controls) {
+    ScratchDir dir;
+    dir.Write("s.txt", script);
+    if (!controls.empty()) dir.Write("kv_controls.txt", controls);
+    EXPECT_EQ(RunReplayTool("s.txt --trace t.jsonl"), 3);
+    return dir.Read("t.jsonl").value_or("");
+  };
+  const std::string twin = trace(keyboard, "");
+  ASSERT_NE(twin.find("\"screen\":\"farewell\""), std::string::npos);
+  EXPECT_EQ(trace(swapped({{"NUMPAD1", "1"}, {"NUMPAD2", "2"}}, "tap"), ""), twin);
+  const std::string padded = swapped(
+      {{"NUMPAD1", "button5"}, {"NUMPAD2", "hat-left"}, {"RETURN", "axis2+"}, {"SPACE", "button1"}},
+      "pad");
+  ASSERT_NE(padded.find("pad 2300 button5 40"), std::string::npos);
+  EXPECT_EQ(trace(padded,
+                  "\xEF\xBB\xBF[0000:0000]\r\nNUMPAD1 = button 5\r\nNUMPAD2 = hat left\r\n"
+                  "RETURN = axis 2 +\r\nSPACE = button 1\r\n"),
+            twin);
+  // Without a file the pad has the default: buttons 1 and 2 wind.
+  EXPECT_EQ(trace(swapped({{"NUMPAD1", "button1"}, {"NUMPAD2", "button2"}}, "pad"), ""), twin);
+
+  ScratchDir dir;
+  dir.Write("kv_controls.txt", "NUMPAD1 = button 5\nNUMPAD1 = buton 6\n\nQ = button 1\n");
+  const ReplayRun run = Play("end 100\n");
+  ASSERT_EQ(run.messageBoxes.size(), 2u);
+  const std::string box = SjisToUtf8(run.messageBoxes[1].text);
+  EXPECT_NE(box.find("kv_controls.txt の 2、4 行目"), std::string::npos) << box;
 }
 
 struct PngSize {

@@ -235,6 +235,11 @@ TEST(SdlWindow, ShowsFramesTakesKeysAndQuitsOnEscape) {
   EXPECT_TRUE(lines.WaitForLine("pressed 98", 5s)) << lines.Seen();
   x.Run("xdotool key KP_Enter");
   EXPECT_TRUE(lines.WaitForLine("pressed 13", 5s)) << lines.Seen();
+  // The main keyboard's 1 and 2 count as the keypad's, for a keyboard without a keypad.
+  x.Run("xdotool key 1");
+  EXPECT_TRUE(lines.WaitForLine("pressed 97", 5s)) << lines.Seen();
+  x.Run("xdotool key 2");
+  EXPECT_TRUE(lines.WaitForLine("pressed 98", 5s)) << lines.Seen();
 
   // Held keys are down now; key-repeat while held does not count as new presses.
   x.Run("xdotool keydown Left");
@@ -372,19 +377,37 @@ TEST(GameWindow, FillsA1366By768ScreenSharplyOrShowsWholeStepsOnRequest) {
   }
 }
 
-// A bad choice of scale ends the game before any window, with one line and 2.
-TEST(GameWindow, AnUnknownScaleEndsWithTwoBeforeAnyWindow) {
-  const std::string command =
-      "cd /tmp && env -u DISPLAY LANG=C timeout 20 '" KAVREL_BINARY_DIR "/kavrel' --scale big 2>&1";
-  FILE* out = popen(command.c_str(), "r");
-  ASSERT_NE(out, nullptr);
-  std::string text;
-  char buf[256];
-  for (size_t n; (n = fread(buf, 1, sizeof buf, out)) > 0;) text.append(buf, n);
-  const int status = pclose(out);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 2);
-  EXPECT_EQ(text, "kavrel: --scale takes fill or whole (given: big)\n");
+// A bad choice of scale or an unknown option ends the game before any window, with one line and
+// 2; the help is shown without a display.
+TEST(GameWindow, BadOptionsEndWithTwoBeforeAnyWindow) {
+  const struct {
+    const char* args;
+    int status;
+    const char* text;
+  } cases[] = {
+      {"--scale big", 2, "kavrel: --scale takes fill or whole (given: big)\n"},
+      {"--window --bogus", 2, "kavrel: unknown option '--bogus' (try --help)\n"},
+      {"extra", 2, "kavrel: unknown option 'extra' (try --help)\n"},
+      {"--booth --help", 0, nullptr},
+  };
+  for (const auto& c : cases) {
+    const std::string command = std::string("cd /tmp && env -u DISPLAY LANG=C timeout 20 '") +
+                                KAVREL_BINARY_DIR "/kavrel' " + c.args + " 2>&1";
+    FILE* out = popen(command.c_str(), "r");
+    ASSERT_NE(out, nullptr);
+    std::string text;
+    char buf[256];
+    for (size_t n; (n = fread(buf, 1, sizeof buf, out)) > 0;) text.append(buf, n);
+    const int status = pclose(out);
+    ASSERT_TRUE(WIFEXITED(status)) << c.args;
+    EXPECT_EQ(WEXITSTATUS(status), c.status) << c.args;
+    if (c.text) {
+      EXPECT_EQ(text, c.text);
+    } else {
+      EXPECT_EQ(text.rfind("Usage: kavrel", 0), 0u) << text;
+      EXPECT_NE(text.find("--controls"), std::string::npos) << text;
+    }
+  }
 }
 
 // With no display SDL would fall back to a driver that shows nothing and reads no keys; the game

@@ -75,6 +75,33 @@ TEST(VirtualKeys, EventsCountByTimeNotByScriptLine) {
   EXPECT_EQ(Poll(vs, plat::VK_LEFT), 0x8001);
 }
 
+// A key is down while any of its inputs is (its key, the main row's digit, the pad's controls
+// bound to it), and pressed when any of them was since the key's last poll.
+TEST(VirtualKeys, EveryInputOfAKeyCounts) {
+  VirtualSystem vs(
+      Script("down 100 NUMPAD1\ndown 150 1\nup 200 NUMPAD1\nup 300 1\n"
+             "pad 400 button1 50\ntap 420 1 10\npad 500 hat-down 10\n"
+             "pad 600 button9 10\n"));
+  vs.Advance(100);
+  EXPECT_EQ(Poll(vs, plat::VK_NUMPAD1), 0x8001);
+  vs.Advance(100);  // NUMPAD1 let go, 1 still held since 150: down, and pressed since the poll
+  EXPECT_EQ(Poll(vs, plat::VK_NUMPAD1), 0x8001);
+  vs.Advance(100);
+  EXPECT_EQ(Poll(vs, plat::VK_NUMPAD1), 0x0000);
+  EXPECT_EQ(Poll(vs, plat::VK_NUMPAD2), 0x0000);  // 1 is not NUMPAD2
+  vs.Advance(130);  // button 1 (the default's NUMPAD1) and 1 between two polls: one press
+  EXPECT_EQ(Poll(vs, plat::VK_NUMPAD1), 0x8001);
+  vs.Advance(80);
+  EXPECT_EQ(Poll(vs, plat::VK_DOWN), 0x0001);
+  vs.Advance(100);  // a button bound to nothing
+  EXPECT_EQ(Poll(vs, plat::VK_NUMPAD1) | Poll(vs, plat::VK_SPACE), 0x0000);
+  // Bound by the file's lines: button 9 is SPACE now.
+  VirtualSystem mapped(Script("pad 600 button9 10\n"));
+  mapped.UseControls(plat::ParseControls("SPACE = button 9\n").map);
+  mapped.Advance(700);
+  EXPECT_EQ(Poll(mapped, plat::VK_SPACE), 0x0001);
+}
+
 TEST(VirtualKeys, UnknownKeyCodesReadAsUp) {
   VirtualSystem vs(Script("down 0 SPACE\n"));
   EXPECT_EQ(vs.GetAsyncKeyState(-1), 0);

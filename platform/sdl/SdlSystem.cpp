@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,8 @@ namespace plat {
 namespace {
 
 // The physical keys that answer for each game key: scancodes, so the keypad digits answer
-// whatever NumLock says. SDL_SCANCODE_UNKNOWN where there is no second key.
+// whatever NumLock says, and the main keyboard's 1 and 2 stand for them on a keyboard without a
+// keypad. SDL_SCANCODE_UNKNOWN where there is no second key.
 struct KeyBinding {
   int vk;
   SDL_Scancode main;
@@ -36,8 +38,8 @@ constexpr KeyBinding kBindings[] = {
     {VK_RIGHT, SDL_SCANCODE_RIGHT, SDL_SCANCODE_UNKNOWN},
     {VK_DOWN, SDL_SCANCODE_DOWN, SDL_SCANCODE_UNKNOWN},
     {VK_ESCAPE, SDL_SCANCODE_ESCAPE, SDL_SCANCODE_UNKNOWN},
-    {VK_NUMPAD1, SDL_SCANCODE_KP_1, SDL_SCANCODE_UNKNOWN},
-    {VK_NUMPAD2, SDL_SCANCODE_KP_2, SDL_SCANCODE_UNKNOWN},
+    {VK_NUMPAD1, SDL_SCANCODE_KP_1, SDL_SCANCODE_1},
+    {VK_NUMPAD2, SDL_SCANCODE_KP_2, SDL_SCANCODE_2},
 };
 
 constexpr KeyBinding BindingOf(int vk) {
@@ -68,6 +70,58 @@ int KeyIndexOfScancode(SDL_Scancode sc) {
   return -1;
 }
 
+// A recognised gamepad's own default: A and B wind, Y and Start launch and go on, X is SPACE; the
+// pad and the left stick steer. SDL says which of the joystick's inputs each of these is.
+struct PadDefault {
+  int vk;
+  SDL_GameControllerButton button;
+};
+constexpr PadDefault kPadButtons[] = {
+    {VK_NUMPAD1, SDL_CONTROLLER_BUTTON_A},        {VK_NUMPAD2, SDL_CONTROLLER_BUTTON_B},
+    {VK_RETURN, SDL_CONTROLLER_BUTTON_Y},         {VK_RETURN, SDL_CONTROLLER_BUTTON_START},
+    {VK_SPACE, SDL_CONTROLLER_BUTTON_X},          {VK_LEFT, SDL_CONTROLLER_BUTTON_DPAD_LEFT},
+    {VK_RIGHT, SDL_CONTROLLER_BUTTON_DPAD_RIGHT}, {VK_DOWN, SDL_CONTROLLER_BUTTON_DPAD_DOWN},
+};
+
+// The joystick input behind a gamepad's bind, for the way `positive` of an axis.
+std::optional<Control> BoundControl(const SDL_GameControllerButtonBind& bind, bool positive) {
+  switch (bind.bindType) {
+    case SDL_CONTROLLER_BINDTYPE_BUTTON:
+      return Control{Control::Button, bind.value.button + 1};
+    case SDL_CONTROLLER_BINDTYPE_AXIS:
+      return Control{positive ? Control::AxisPlus : Control::AxisMinus, bind.value.axis + 1};
+    case SDL_CONTROLLER_BINDTYPE_HAT:
+      if (bind.value.hat.hat != 0) return std::nullopt;  // only the first hat has names
+      if (bind.value.hat.hat_mask == SDL_HAT_LEFT) return Control{Control::HatLeft, 0};
+      if (bind.value.hat.hat_mask == SDL_HAT_RIGHT) return Control{Control::HatRight, 0};
+      if (bind.value.hat.hat_mask == SDL_HAT_UP) return Control{Control::HatUp, 0};
+      if (bind.value.hat.hat_mask == SDL_HAT_DOWN) return Control{Control::HatDown, 0};
+      return std::nullopt;
+    default:
+      return std::nullopt;
+  }
+}
+
+// A recognised gamepad's own default; empty for any other controller.
+ControlBindings GamepadDefault(int deviceIndex) {
+  if (!SDL_IsGameController(deviceIndex)) return {};
+  SDL_GameController* pad = SDL_GameControllerOpen(deviceIndex);
+  if (!pad) return {};
+  ControlBindings bindings;
+  for (const PadDefault& b : kPadButtons)
+    if (auto control = BoundControl(SDL_GameControllerGetBindForButton(pad, b.button), true))
+      bindings.push_back({b.vk, *control});
+  const SDL_GameControllerButtonBind stickX =
+      SDL_GameControllerGetBindForAxis(pad, SDL_CONTROLLER_AXIS_LEFTX);
+  const SDL_GameControllerButtonBind stickY =
+      SDL_GameControllerGetBindForAxis(pad, SDL_CONTROLLER_AXIS_LEFTY);
+  if (auto control = BoundControl(stickX, false)) bindings.push_back({VK_LEFT, *control});
+  if (auto control = BoundControl(stickX, true)) bindings.push_back({VK_RIGHT, *control});
+  if (auto control = BoundControl(stickY, true)) bindings.push_back({VK_DOWN, *control});
+  SDL_GameControllerClose(pad);
+  return bindings;
+}
+
 void ReportSdlError(const char* what) {
   std::fprintf(stderr, "%s: %s\n", what, SDL_GetError());
 }
@@ -83,8 +137,16 @@ void ReportStartFailure(std::string_view text) {
 #endif
 }
 
+void ReportHelp([[maybe_unused]] std::string_view text) {
+#ifdef _WIN32
+  const std::string help(text);
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, "kavrel", help.c_str(), nullptr);
+#endif
+}
+
 SdlSystem::~SdlSystem() {
   DestroyWindow();
+  while (!joysticks_.empty()) CloseController(joysticks_.begin()->first);
   if (sdlStarted_) SDL_Quit();
 #ifdef _WIN32
   if (sdlStarted_) win::EndTimerPeriod();
@@ -132,11 +194,64 @@ int16_t SdlSystem::GetAsyncKeyState(int vk) {
   TakeEvents();
   const Uint8* state = SDL_GetKeyboardState(nullptr);
   const KeyBinding key = BindingOf(vk);
-  const bool down =
-      state[key.main] || (key.alternative != SDL_SCANCODE_UNKNOWN && state[key.alternative]);
-  const bool pressed = pressedSincePoll_[index];
+  const bool down = state[key.main] ||
+                    (key.alternative != SDL_SCANCODE_UNKNOWN && state[key.alternative]) ||
+                    controllers_.KeyDown(vk);
+  // Both taken, so that neither is left over for the next poll.
+  const bool pressedOnController = controllers_.TakePress(vk);
+  const bool pressed = pressedSincePoll_[index] || pressedOnController;
   pressedSincePoll_[index] = false;
   return static_cast<int16_t>((down ? 0x8000u : 0u) | (pressed ? 1u : 0u));
+}
+
+void SdlSystem::UseControls(const ControlMap& map) {
+  controls_ = map;
+  for (const auto& [id, pad] : joysticks_) controllers_.Rebind(id, BindingsOf(pad));
+}
+
+bool SdlSystem::TakeControlPress(ControlPress& out) {
+  TakeEvents();
+  int id = 0;
+  while (controllers_.TakeRawPress(id, out.control)) {
+    const auto it = joysticks_.find(id);
+    if (it == joysticks_.end()) continue;
+    out.vendor = it->second.vendor;
+    out.product = it->second.product;
+    const char* name = SDL_JoystickName(it->second.joystick);
+    out.name = name ? name : "";
+    return true;
+  }
+  return false;
+}
+
+ControlBindings SdlSystem::BindingsOf(const Joystick& pad) const {
+  if (const ControlBindings* own = controls_.Find(pad.vendor, pad.product)) return *own;
+  return pad.gamepadDefault.empty() ? DefaultControlBindings() : pad.gamepadDefault;
+}
+
+void SdlSystem::OpenController(int deviceIndex) {
+  SDL_Joystick* joystick = SDL_JoystickOpen(deviceIndex);
+  if (!joystick) return;
+  const int id = SDL_JoystickInstanceID(joystick);
+  if (joysticks_.count(id)) {
+    SDL_JoystickClose(joystick);  // told twice: keep the first
+    return;
+  }
+  const Joystick& pad =
+      joysticks_[id] = {joystick, SDL_JoystickGetVendor(joystick), SDL_JoystickGetProduct(joystick),
+                        GamepadDefault(deviceIndex)};
+  controllers_.Attach(id, BindingsOf(pad));
+  // Where each axis rests now: centred, or at one end until it has been centred once.
+  for (int axis = 0; axis < SDL_JoystickNumAxes(joystick); ++axis)
+    controllers_.Axis(id, axis + 1, SDL_JoystickGetAxis(joystick, axis));
+}
+
+void SdlSystem::CloseController(int instanceId) {
+  const auto it = joysticks_.find(instanceId);
+  if (it == joysticks_.end()) return;
+  controllers_.Detach(instanceId);
+  SDL_JoystickClose(it->second.joystick);
+  joysticks_.erase(it);
 }
 
 void SdlSystem::MessageBox(std::string_view text, std::string_view caption) {
@@ -247,12 +362,17 @@ bool SdlSystem::OpenWindow(const char* className, const char* title) {
   if (!sdlStarted_) {
     // The window class's name is what the desktop groups the window by (X11's WM_CLASS).
     SDL_SetHint(SDL_HINT_APP_NAME, className);
+    // Controllers count while a box or another window is in front, as the keyboard does.
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     SDL_SetMainReady();
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
       ReportSdlError("SDL_Init");
       return false;
     }
     sdlStarted_ = true;
+    // Without controllers the keyboard still plays.
+    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) != 0)
+      ReportSdlError("SDL_InitSubSystem (controllers)");
 #ifdef _WIN32
     // Sleeps end on the millisecond, so the frame periods hold and the waits can sleep.
     win::BeginTimerPeriod();
@@ -378,6 +498,27 @@ void SdlSystem::TakeEvents() {
         if (kGameKeys[index].vk == VK_ESCAPE) PostMessage({WM_KEYDOWN, VK_ESCAPE});
         break;
       }
+      case SDL_JOYDEVICEADDED:
+        OpenController(ev.jdevice.which);
+        break;
+      case SDL_JOYDEVICEREMOVED:
+        CloseController(ev.jdevice.which);
+        break;
+      case SDL_JOYBUTTONDOWN:
+      case SDL_JOYBUTTONUP:
+        controllers_.Switch(ev.jbutton.which, {Control::Button, ev.jbutton.button + 1},
+                            ev.jbutton.state == SDL_PRESSED, GetTickCount());
+        break;
+      case SDL_JOYHATMOTION:
+        if (ev.jhat.hat == 0) {
+          const Uint8 v = ev.jhat.value;
+          controllers_.Hat(ev.jhat.which, v & SDL_HAT_LEFT, v & SDL_HAT_RIGHT, v & SDL_HAT_UP,
+                           v & SDL_HAT_DOWN, GetTickCount());
+        }
+        break;
+      case SDL_JOYAXISMOTION:
+        controllers_.Axis(ev.jaxis.which, ev.jaxis.axis + 1, ev.jaxis.value);
+        break;
       case SDL_QUIT:
         // A close of the only window arrives twice (window event, then quit); one close is enough.
         if (!closePosted_) PostMessage({WM_CLOSE, 0});
@@ -396,6 +537,7 @@ void SdlSystem::TakeEvents() {
         break;
     }
   }
+  controllers_.Settle(GetTickCount());
 }
 
 }  // namespace plat

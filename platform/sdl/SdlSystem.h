@@ -5,8 +5,11 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string_view>
 
+#include "platform/ControllerInputs.h"
+#include "platform/Controls.h"
 #include "platform/System.h"
 #include "platform/sdl/FrameChanges.h"
 #include "platform/sdl/FrameConvert.h"
@@ -14,6 +17,7 @@
 
 struct SDL_Window;
 struct SDL_Surface;
+struct _SDL_Joystick;
 
 namespace plat {
 
@@ -25,6 +29,8 @@ enum class ScreenMode { FullScreen, Window };
 // A failure before the game has a window (a bad command line): one line on standard error, and on
 // Windows, where a double-clicked program has no console, a box as well. UTF-8.
 void ReportStartFailure(std::string_view text);
+// The help asked for on the command line: on Windows also in a box, as nobody sees its console.
+void ReportHelp(std::string_view text);
 
 class SdlSystem : public System {
  public:
@@ -39,6 +45,8 @@ class SdlSystem : public System {
   int64_t WallClockSeconds() override;
   void Idle(uint32_t ms) override;
   int16_t GetAsyncKeyState(int vk) override;
+  void UseControls(const ControlMap& map) override;
+  bool TakeControlPress(ControlPress& out) override;
   void MessageBox(std::string_view text, std::string_view caption) override;
   void Present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) override;
 
@@ -56,6 +64,18 @@ class SdlSystem : public System {
   // Takes every pending SDL event: notes key-downs for the polls, posts ESC and close requests;
   // posts WM_ENDSESSION once an end signal has come.
   void TakeEvents();
+  // Controllers plugged in (at start too: SDL tells of each as added) and pulled out.
+  void OpenController(int deviceIndex);
+  void CloseController(int instanceId);
+  struct Joystick {
+    _SDL_Joystick* joystick = nullptr;
+    uint16_t vendor = 0;
+    uint16_t product = 0;
+    ControlBindings gamepadDefault;  // a recognised gamepad's own; empty for others
+  };
+  // The bindings of the file for this controller, else a recognised gamepad's own, else the
+  // default.
+  ControlBindings BindingsOf(const Joystick& pad) const;
 
   // Windows' session end: asked (post WM_ENDSESSION), then ended (save at once); `self` is the
   // system.
@@ -85,6 +105,9 @@ class SdlSystem : public System {
   bool closePosted_ = false;
   bool endPosted_ = false;  // the end of the session has been posted as WM_ENDSESSION
   std::array<bool, kGameKeyCount> pressedSincePoll_{};  // by index in kGameKeys
+  ControlMap controls_;
+  ControllerInputs controllers_;
+  std::map<int, Joystick> joysticks_;  // by SDL's instance id
   std::array<PaletteEntry, 256> palette_{};
   ColourTable colours_{};  // in the pixel format of tableFormat_
   uint32_t tableFormat_ = 0;

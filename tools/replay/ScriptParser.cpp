@@ -66,6 +66,40 @@ std::optional<int> ScriptKeyCode(std::string_view name) {
   for (const plat::KeyName& k : plat::kGameKeys) {
     if (k.name == name) return k.vk;
   }
+  if (name == "1") return plat::VK_1;
+  if (name == "2") return plat::VK_2;
+  return std::nullopt;
+}
+
+std::optional<plat::Control> ScriptPadControl(std::string_view name) {
+  using plat::Control;
+  const struct {
+    const char* name;
+    Control::Kind kind;
+  } hats[] = {{"hat-left", Control::HatLeft},
+              {"hat-right", Control::HatRight},
+              {"hat-up", Control::HatUp},
+              {"hat-down", Control::HatDown}};
+  for (const auto& hat : hats)
+    if (name == hat.name) return Control{hat.kind, 0};
+  // buttonN, axisN-, axisN+: N without sign or leading zero, within the pad's own.
+  const auto number = [](std::string_view digits, int limit) -> std::optional<int> {
+    int n = 0;
+    if (digits.empty() || digits.size() > 2 || digits[0] == '0') return std::nullopt;
+    for (char c : digits) {
+      if (c < '0' || c > '9') return std::nullopt;
+      n = n * 10 + (c - '0');
+    }
+    return n <= limit ? std::optional<int>(n) : std::nullopt;
+  };
+  if (name.starts_with("button")) {
+    if (auto n = number(name.substr(6), plat::kReplayPadButtons))
+      return Control{Control::Button, *n};
+  } else if (name.starts_with("axis") && name.size() > 5 &&
+             (name.back() == '-' || name.back() == '+')) {
+    const auto n = number(name.substr(4, name.size() - 5), plat::kReplayPadAxes);
+    if (n) return Control{name.back() == '-' ? Control::AxisMinus : Control::AxisPlus, *n};
+  }
   return std::nullopt;
 }
 
@@ -97,7 +131,7 @@ std::optional<plat::VirtualScript> ParseScript(std::string_view text, std::strin
       wanted = 2;
     } else if (directive == "down" || directive == "up" || directive == "stall") {
       wanted = 3;
-    } else if (directive == "tap") {
+    } else if (directive == "tap" || directive == "pad") {
       wanted = 4;
     } else {
       return fail("unknown directive " + Quoted(directive));
@@ -132,6 +166,18 @@ std::optional<plat::VirtualScript> ParseScript(std::string_view text, std::strin
       if (auto bad = ReadNumber(words[1], "time", t)) return fail(*bad);
       if (auto bad = ReadNumber(words[2], "duration", d)) return fail(*bad);
       script.stalls.push_back({t, d});
+    } else if (directive == "pad") {
+      uint64_t t = 0;
+      uint64_t d = 0;
+      if (auto bad = ReadNumber(words[1], "time", t)) return fail(*bad);
+      const std::optional<plat::Control> control = ScriptPadControl(words[2]);
+      if (!control) return fail("unknown control " + Quoted(words[2]));
+      if (auto bad = ReadNumber(words[3], "duration", d)) return fail(*bad);
+      if (d > std::numeric_limits<uint64_t>::max() - t) {
+        return fail("pad ends out of range (time + duration overflows)");
+      }
+      script.pads.push_back({t, *control, true});
+      script.pads.push_back({t + d, *control, false});
     } else {
       uint64_t t = 0;
       if (auto bad = ReadNumber(words[1], "time", t)) return fail(*bad);
@@ -155,6 +201,9 @@ std::optional<plat::VirtualScript> ParseScript(std::string_view text, std::strin
   std::stable_sort(
       script.keys.begin(), script.keys.end(),
       [](const plat::ScriptKeyEvent& a, const plat::ScriptKeyEvent& b) { return a.time < b.time; });
+  std::stable_sort(
+      script.pads.begin(), script.pads.end(),
+      [](const plat::ScriptPadEvent& a, const plat::ScriptPadEvent& b) { return a.time < b.time; });
   error.clear();
   return script;
 }

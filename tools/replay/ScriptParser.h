@@ -13,5 +13,8 @@
 // among events at the same time.
 std::optional<plat::VirtualScript> ParseScript(std::string_view text, std::string& error);
 
-// The virtual-key code of a script key name (SPACE, Q, NUMPAD1, ...), or nullopt.
+// The virtual-key code of a script key name (SPACE, Q, NUMPAD1, ..., the main row's 1 and 2), or
+// nullopt.
 std::optional<int> ScriptKeyCode(std::string_view name);
+// The Replay Pad's control of a `pad` line (button3, hat-left, axis1-), or nullopt.
+std::optional<plat::Control> ScriptPadControl(std::string_view name);
