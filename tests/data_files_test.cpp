@@ -299,7 +299,7 @@ TEST(DataFileWriting, StaleTemporaryFromACrashIsReplaced) {
 // and is still there to be told again at Q.
 TEST(RecoveryCopies, AFailureToWriteIsToldOnceUntilWrittenAgain) {
   ScratchDir dir(false);
-  FaultyOps ops(FaultyOps::kNone, RecoveryPathFor(kRankingFileName));
+  FaultyOps ops(FaultyOps::kNone, kPassCopyFileName);
   RecoveryCopies copies(ops);
   GameState state;
   std::vector<StartUpNotice> notices;
@@ -310,7 +310,7 @@ TEST(RecoveryCopies, AFailureToWriteIsToldOnceUntilWrittenAgain) {
   ASSERT_EQ(copies.Write(state).size(), 1u);
   EXPECT_TRUE(copies.Write(state).empty());  // told already
   ASSERT_EQ(copies.Unwritten().size(), 1u);  // and again at Q
-  EXPECT_STREQ(copies.Unwritten()[0].file, kRankingFileName);
+  EXPECT_EQ(copies.Unwritten()[0].copy, kPassCopyFileName);
   ops.FailAt(FaultyOps::kNone);
   EXPECT_TRUE(copies.Write(state).empty());
   EXPECT_TRUE(copies.Unwritten().empty());

@@ -117,7 +117,7 @@ std::optional<GameState> CheckedRecord(Output& out) {
 int TellNotices(Output& out, const std::vector<StartUpNotice>& notices) {
   int result = kDone;
   for (const StartUpNotice& notice : notices) {
-    const std::string copy = RecoveryPathFor(notice.file);
+    const std::string copy = notice.copy;
     switch (notice.kind) {
       case StartUpNotice::KeptAside:
         out.Line(Fill(Say({"{} が変わっていたので、控え {} を戻さず {} として残しました。"
