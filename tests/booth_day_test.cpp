@@ -430,6 +430,45 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
          EXPECT_FALSE(dir.Exists(kPlayLogMoveFileName));
        },
        kLogHead + PassLine(1, "") + PassLine(3, "")},
+      // Whether the file still holds what the copy was made from cannot be told: the copy is
+      // neither put back nor removed, and the game plays its values without keeping them.
+      {"a copy waiting beside a data file that cannot be read",
+       nothing,
+       AfterThePass("crash 61000\n"),
+       {},
+       kQuitAtOnce,
+       [](const ScratchDir& dir) { fs::create_directory(dir.PathOf(kRankingFileName)); },
+       {"kv_rank.dat に控えを戻せません\n（同じ名前のフォルダがあります）\n"
+        "控えの記録で続けます。ファイルと控えはそのままで、今回の結果は残りません\n"
+        "ESC で終わり、ファイルを直してから始め直してください\n",
+        "kv_rank.dat を保存できませんでした\n（起動したときに読めませんでした）\n"
+        "ファイルはそのままです\n"},
+       kDataNotSaved,
+       false,
+       [&quit](const ScratchDir& dir) {
+         EXPECT_EQ(dir.Read(kRecordFileName), quit.record);
+         EXPECT_TRUE(fs::is_directory(dir.PathOf(kRankingFileName)));
+         const std::string copy = RankingCopyIn(dir.Read(kPassCopyFileName).value_or(""));
+         EXPECT_NE(copy.find("CHAMPION"), std::string::npos);
+       },
+       kOnePass},
+      // Killed during Q's saves, after the record was saved: its copy adds nothing to the file,
+      // and goes without a box.
+      {"a kill during Q's save is put right quietly",
+       nothing,
+       AfterThePass("crash 61000\n"),
+       {},
+       kQuitAtOnce,
+       [&quit](const ScratchDir& dir) { dir.Write(kRecordFileName, *quit.record); },
+       {},
+       0,
+       false,
+       [&quit](const ScratchDir& dir) {
+         EXPECT_EQ(dir.Read(kRankingFileName), quit.ranking);
+         EXPECT_TRUE(NamesStartingWith(dir, "kavrel.dat.kept-").empty());
+         EXPECT_FALSE(CopiesLeft(dir));
+       },
+       kOnePass},
       // A log-off in the middle of a pass keeps what the pass has set, and its line says so.
       {"a session's end in the middle of a pass",
        nothing,
@@ -440,7 +479,14 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
        {},
        0,
        false,
-       nullptr,
+       [](const ScratchDir& dir) {
+         // The report counts it apart from the finished passes.
+         Captured out;
+         EXPECT_EQ(ranking::Run({"--data-dir", dir.Path(), "report", "--all"}, out), 0);
+         EXPECT_TRUE(out.lines.find("1 pass(es) were cut short") != std::string::npos ||
+                     out.lines.find("途中で終わった回が 1 回") != std::string::npos)
+             << out.lines;
+       },
        kLogHead + "1970-01-01,12:26:30,+09:00,1,1630.126344,696.375000,34,中断,,\r\n"},
 #ifndef _WIN32
       // Nothing is followed or waited on: the game plays on as with files it cannot use.

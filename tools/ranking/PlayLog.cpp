@@ -182,10 +182,11 @@ DataFileRead ReadPlayLogFile(const std::string& path, std::string& bytes) {
   if (error != 0) return {DataFileRead::Unreadable, error};
 #else
   bytes.clear();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  errno = 0;
+  const int fd = OpenPlainFileToRead(path);  // never a link, never waiting on a pipe
   if (fd < 0) {
     if (errno == ENOENT) return {DataFileRead::Absent, 0};
-    return {DataFileRead::Unreadable, ErrorOrFolderInTheWay(path, errno)};
+    return {DataFileRead::Unreadable, errno != 0 ? errno : EIO};
   }
   struct stat st {};
   int error = 0;
