@@ -14,6 +14,9 @@
 namespace {
 
 bool onAttractScreen = false;
+// The pass in progress: the screen it is on (-1 between passes), and the number its visitor saw.
+int passScreen = -1;
+int passNumber = 0;
 
 // The head of a pass: these values go back to what a fresh GameState holds, in this fixed order,
 // and the last of it draws the word of the day.
@@ -39,13 +42,23 @@ void ResetPass(Game& game) {
 
 // The screens after the attract screen, in their fixed order.
 ScreenResult PlayPass(Game& game) {
+  passScreen = 0;
   for (auto screen :
        {WindUpScreen, RunScreen, StandByScreen, BallScreen, ResultsScreen, NameEntryScreen}) {
     if (screen(game) == ScreenResult::Quit) return ScreenResult::Quit;
+    ++passScreen;
   }
   InsertRankingEntry(game);
   if (RankingScreen(game) == ScreenResult::Quit) return ScreenResult::Quit;
+  ++passScreen;
   return FarewellScreen(game);
+}
+
+// How many of a pass's results (distance, bounce score, total and grade, name, place) are set
+// once its first `screens` screens are over.
+int ResultsKnown(int screens) {
+  constexpr int kKnown[] = {0, 0, 1, 1, 2, 3, 5, 5, 5};
+  return kKnown[screens < 0 ? 0 : screens > 8 ? 8 : screens];
 }
 
 }  // namespace
@@ -54,12 +67,15 @@ ScreenResult ChallengerLoop(Game& game, RecoveryCopies& copies, PlayLog& playLog
   GameState& state = game.state;
   bool passFinished = false;
   int shownNumber = 0;  // the challenger number the visitor of the pass saw on the attract screen
+  passScreen = -1;
   while (state.keepRunning == 1) {
     // Back at the head after a pass: what the files would hold now is made durable, so that a
     // crash or a power cut before the next Q loses nothing of it.
     if (passFinished) {
-      TellCopyFailures(game.system, copies.Write(state));
-      LogFinishedPass(game, shownNumber, playLog);
+      passScreen = -1;
+      TellCopyFailures(game.system,
+                       copies.Write(state, playLog, FinishedPassLine(game, shownNumber)));
+      TellPlayLogNews(game, playLog);
     }
     ResetPass(game);
     onAttractScreen = true;
@@ -69,7 +85,7 @@ ScreenResult ChallengerLoop(Game& game, RecoveryCopies& copies, PlayLog& playLog
       if (!SessionEnding()) return ScreenResult::Quit;
       state.keepRunning = 0;
     }
-    shownNumber = state.challengerNumber;
+    shownNumber = passNumber = state.challengerNumber;
     // Stops at the largest number instead of overflowing when a hand-edited file holds it.
     if (state.challengerNumber < INT32_MAX) state.challengerNumber += 1;
     if (state.keepRunning != 1) break;
@@ -84,4 +100,11 @@ ScreenResult ChallengerLoop(Game& game, RecoveryCopies& copies, PlayLog& playLog
 
 void SettleForSessionEnd(GameState& state) {
   if (onAttractScreen && state.challengerNumber < INT32_MAX) state.challengerNumber += 1;
+}
+
+void KeepCutShortPass(Game& game, RecoveryCopies& copies, PlayLog& playLog) {
+  if (passScreen < 0) return;
+  // With the values the session-end save keeps, in one step as a finished pass's.
+  copies.Write(game.state, playLog, CutShortPassLine(game, passNumber, ResultsKnown(passScreen)));
+  passScreen = -1;
 }

@@ -18,3 +18,7 @@ struct GameState;
 // the loop would do on the way out (on the attract screen the challenger number moves on, as for
 // Q; in a pass, what the pass has set so far is kept as it is).
 void SettleForSessionEnd(GameState& state);
+
+// At the session's end in the middle of a pass: a line for that pass, marked as cut short, in one
+// step with copies of the values the session-end save keeps (removed again once it has saved).
+void KeepCutShortPass(Game& game, RecoveryCopies& copies, PlayLog& playLog);

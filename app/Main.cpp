@@ -47,7 +47,7 @@ int kavrel::WinMain(plat::System& system, FrameObserver* observer) {
   // First of all: two games in one directory would write over each other's results.
   const plat::DirectoryLock lock;
   if (lock.outcome() == plat::DirectoryLock::Outcome::HeldElsewhere) {
-    TellAlreadyRunning(system);
+    TellAlreadyRunning(system, lock.lockFileOwner());
     return kAlreadyRunning;
   }
   if (!CreateMainWindow(system)) return 0;  // also shows the start-up box
@@ -58,19 +58,20 @@ int kavrel::WinMain(plat::System& system, FrameObserver* observer) {
   // A file that is there but cannot be read is remembered, so that the quit leaves it alone.
   std::vector<StartUpNotice> notices;
   RecoveryCopies copies;
+  PlayLog playLog;
   // Only the lock's holder knows that no other program is writing one of them.
   if (lock.outcome() == plat::DirectoryLock::Outcome::Locked) RemoveLeftTemporariesOfDataFiles();
-  const StartUpReads reads = copies.RestoreAndRead(session.state, notices);
+  const StartUpReads reads = copies.RestoreAndRead(session.state, notices, playLog);
   TellStartUpNotices(system, notices);
   if (!FontFace::Shared()) TellNoJapaneseFace(system);
   UseControlsFile(system);
   session.random.Seed(static_cast<uint32_t>(system.CurrentTimeSeconds()));
-  PlayLog playLog;
 
   // Where a backend must save at once when the session ends (Windows may end the process as soon
   // as its window is told), the loop's own ending is kept, and the process ends there.
   system.SetSessionEndSave([&session, &reads, &copies, &playLog] {
     SettleForSessionEnd(session.state);
+    KeepCutShortPass(session.game, copies, playLog);
     std::_Exit(KeepTheLog(playLog, SaveTheDay(session.state, reads, copies).save.ExitCode()));
   });
   struct ClearSave {
@@ -86,6 +87,7 @@ int kavrel::WinMain(plat::System& system, FrameObserver* observer) {
   // Told before the save is tried: the results are in memory only.
   const std::vector<CopyFailure> unwritten = copies.Unwritten();
   if (!SessionEnding()) TellCopyFailures(system, unwritten, CopyFailureMoment::AtQuit);
+  if (SessionEnding()) KeepCutShortPass(session.game, copies, playLog);
   const DayEnd end = SaveTheDay(session.state, reads, copies);
   const int exitCode = KeepTheLog(playLog, end.save.ExitCode());
   if (!SessionEnding()) {

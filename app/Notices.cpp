@@ -20,7 +20,17 @@ void Tell(plat::System& system, const std::string& what, const std::string& file
 
 }  // namespace
 
-void TellAlreadyRunning(plat::System& system) {
+void TellAlreadyRunning(plat::System& system, const std::string& lockFileOwner) {
+  if (!lockFileOwner.empty()) {
+    // A lock file another user made, which this user may not write: the game cannot take it.
+    system.MessageBox(
+        Sjis("このフォルダではすでにゲームが動いています\n（ロックファイル .kavrel.lock は " +
+             lockFileOwner + " のもので、書き込めません）\n" +
+             "ほかのゲームが動いていないことを確かめてから .kavrel.lock を消して、起動し直して"
+             "ください\n"),
+        kCaption);
+    return;
+  }
   system.MessageBox(Sjis("このフォルダではすでにゲームが動いています\n"
                          "動いているゲームを使ってください\n"),
                     kCaption);
@@ -38,7 +48,7 @@ void TellStartUpNotices(plat::System& system, const std::vector<StartUpNotice>& 
   const std::string mend = "ESC で終わり、ファイルを直してから始め直してください";
   for (const StartUpNotice& notice : notices) {
     const std::string file = notice.file;
-    const std::string copy = RecoveryPathFor(notice.file);
+    const std::string copy = notice.copy;
     const char* reason = JapaneseReason(notice.error);
     switch (notice.kind) {
       case StartUpNotice::Unreadable:
@@ -79,7 +89,7 @@ void TellStartUpNotices(plat::System& system, const std::vector<StartUpNotice>& 
 void TellCopyFailures(plat::System& system, const std::vector<CopyFailure>& failures,
                       CopyFailureMoment moment) {
   for (const CopyFailure& failure : failures) {
-    const std::string copy = RecoveryPathFor(failure.file);
+    const std::string copy = failure.copy;
     const char* reason = JapaneseReason(failure.error);
     if (failure.kind == CopyFailure::NotRemoved) {
       Tell(system, "を消せません", copy, reason,

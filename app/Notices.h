@@ -6,6 +6,7 @@
 // The reasons are fixed words of the game's own, the same on every system.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "store/DataFiles.h"
@@ -19,7 +20,7 @@ class System;
 // The exit code when another game holds the directory.
 inline constexpr int kAlreadyRunning = 5;
 
-void TellAlreadyRunning(plat::System& system);
+void TellAlreadyRunning(plat::System& system, const std::string& lockFileOwner = {});
 // Neither the folder nor a lock file in it could be locked: the game goes on.
 void TellNoLock(plat::System& system);
 // One box for each notice.

@@ -7,7 +7,9 @@
 #include "screens/Scoring.h"
 #include "store/PlayLog.h"
 
-void LogFinishedPass(Game& game, int challengerNumber, PlayLog& log) {
+namespace {
+
+PlayLine LineOf(Game& game, int challengerNumber) {
   const GameState& s = game.state;
   PlayLine line;
   line.when = ToLocalTime(game.system.WallClockSeconds());
@@ -18,6 +20,22 @@ void LogFinishedPass(Game& game, int challengerNumber, PlayLog& log) {
   line.grade = GradeLetter(s.totalScore);
   line.name = s.playerName;
   line.place = s.rankedIn == 1 ? s.rankPlace : 0;
-  log.Add(FormatPlayLine(line));
+  return line;
+}
+
+}  // namespace
+
+std::string FinishedPassLine(Game& game, int challengerNumber) {
+  return FormatPlayLine(LineOf(game, challengerNumber));
+}
+
+std::string CutShortPassLine(Game& game, int challengerNumber, int known) {
+  PlayLine line = LineOf(game, challengerNumber);
+  line.cutShort = true;
+  line.known = known;
+  return FormatPlayLine(line);
+}
+
+void TellPlayLogNews(Game& game, PlayLog& log) {
   if (log.TakeNews()) TellPlayLogTrouble(game.system, log);
 }

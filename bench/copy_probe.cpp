@@ -1,6 +1,7 @@
-// How long the recovery copies take between two visitors: both copies written the way the game
-// writes them after a pass (temporary file, write, flush, sync, rename, directory sync), in the
-// directory given, many times. Prints the median and the longest in milliseconds.
+// How long the recovery copies take between two visitors: both copies and the pass's log line
+// written the way the game writes them after a pass (one file: temporary file, write, flush, sync,
+// rename, directory sync; then the line appended to the play log and synced), in the directory
+// given, many times. Prints the median and the longest in milliseconds.
 //
 //   copy_probe DIR [COUNT]
 #include <unistd.h>
@@ -9,9 +10,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "game/GameState.h"
+#include "store/PlayLog.h"
 #include "store/Recovery.h"
 
 int main(int argc, char** argv) {
@@ -24,6 +27,7 @@ int main(int argc, char** argv) {
   state.bestDistance = 1234.5;
   state.bestBounce = 876.25;
   RecoveryCopies copies;
+  PlayLog log;
   std::vector<StartUpNotice> notices;
   GameState read;
   copies.RestoreAndRead(read, notices);
@@ -31,7 +35,9 @@ int main(int argc, char** argv) {
   for (int i = 0; i < count; ++i) {
     state.challengerNumber = i;
     const auto start = std::chrono::steady_clock::now();
-    copies.Write(state);
+    copies.Write(state, log,
+                 "2026-12-08,14:03:05,+09:00," + std::to_string(i) +
+                     ",1234.500000,876.250000,42,C,KAVREL__,\r\n");
     ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                      .count());
   }

@@ -18,7 +18,8 @@
 // Without O_BINARY Windows reads in text mode and changes the pixels; there is no O_CLOEXEC.
 constexpr int kReadFlags = O_RDONLY | O_BINARY;
 #else
-constexpr int kReadFlags = O_RDONLY | O_CLOEXEC;
+// Never through a link, and never waiting on a pipe planted under the sheet's name.
+constexpr int kReadFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
 #endif
 
 namespace {

@@ -20,8 +20,13 @@ DirectoryLock::DirectoryLock(const std::string& directory) {
   }
 }
 
-DirectoryLock::~DirectoryLock() {
+void DirectoryLock::Release() {
   win::UnlockDirectory(handle_);
+  handle_ = -1;
+}
+
+DirectoryLock::~DirectoryLock() {
+  Release();
 }
 
 }  // namespace plat
@@ -30,11 +35,13 @@ DirectoryLock::~DirectoryLock() {
 
 #include <fcntl.h>
 #include <pthread.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
 
 namespace plat {
 namespace {
@@ -64,23 +71,39 @@ void Remember(int fd, int replaced) {
   }
 }
 
-// Where the directory itself cannot be locked (a folder that may not be read; a network folder,
-// where an exclusive flock needs a descriptor open for writing), a hidden file in it is locked
-// instead. The lock is an open file description lock: NFS and CIFS send it to the server as a
-// byte-range lock, so a program on another machine sharing the folder sees it too, and unlike a
-// classic POSIX lock no close of another descriptor (the box helper's copy) gives it up. The
-// file stays: removing it would let a later program lock a new file beside one still held.
-int LockFileIn(const std::string& directory, DirectoryLock::Outcome& outcome) {
+// The hidden lock file, locked by every program: a folder one user may read and another may not
+// is locked the same way by both. The lock is an open file description lock: NFS and CIFS send it
+// to the server as a byte-range lock, so a program on another machine sharing the folder sees it
+// too, and unlike a classic POSIX lock no close of another descriptor (the box helper's copy)
+// gives it up. The file stays: removing it would let a later program lock a new file beside one
+// still held.
+int LockFileIn(const std::string& directory, DirectoryLock::Outcome& outcome, std::string& owner) {
   const std::string path = directory + "/" + kLockFileName;
   // Not through a symbolic link, and never waiting on a pipe planted there.
   const int fd =
       ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
-  if (fd < 0) return -1;
+  if (fd < 0) {
+    // There, but this user may not write it (another user's, made by an older version): as
+    // good as held, since the other user's programs lock it.
+    struct stat st {};
+    if ((errno == EACCES || errno == EPERM) && ::lstat(path.c_str(), &st) == 0 &&
+        S_ISREG(st.st_mode)) {
+      outcome = DirectoryLock::Outcome::HeldElsewhere;
+      const passwd* user = ::getpwuid(st.st_uid);
+      owner = user && user->pw_name ? user->pw_name : std::to_string(st.st_uid);
+    }
+    return -1;
+  }
   struct stat st {};
   struct flock whole {};
   whole.l_type = F_WRLCK;
   whole.l_whence = SEEK_SET;  // from the start to the end, however long the file grows
   if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    // Writable by every user who may write the folder, whatever this one's umask.
+    struct stat folder {};
+    if (st.st_uid == ::geteuid() && ::stat(directory.c_str(), &folder) == 0)
+      ::fchmod(fd,
+               (st.st_mode & 07777) | S_IRUSR | S_IWUSR | (folder.st_mode & (S_IWGRP | S_IWOTH)));
     int r;
     do r = ::fcntl(fd, F_OFD_SETLK, &whole);
     while (r != 0 && errno == EINTR);
@@ -97,35 +120,44 @@ int LockFileIn(const std::string& directory, DirectoryLock::Outcome& outcome) {
 }  // namespace
 
 DirectoryLock::DirectoryLock(const std::string& directory) {
-  // The directory itself first, so that a local folder is left with no lock file.
-  const int dirFd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd >= 0) {
-    int r;
-    do r = ::flock(dirFd, LOCK_EX | LOCK_NB);
-    while (r != 0 && errno == EINTR);
-    if (r == 0) {
-      outcome_ = Outcome::Locked;
-      handle_ = dirFd;
-      Remember(dirFd, -1);
-      return;
-    }
-    const bool held = errno == EWOULDBLOCK;
-    ::close(dirFd);
-    if (held) {
-      outcome_ = Outcome::HeldElsewhere;
-      return;
-    }
+  // The lock file first, which every program can take whatever it may read; then the directory
+  // itself where it can be locked, which older versions lock alone.
+  const int fileFd = LockFileIn(directory, outcome_, owner_);
+  if (outcome_ == Outcome::HeldElsewhere) return;
+  if (fileFd >= 0) {
+    handle_ = fileFd;
+    Remember(fileFd, -1);
   }
-  const int fileFd = LockFileIn(directory, outcome_);
-  if (fileFd < 0) return;
-  handle_ = fileFd;
-  Remember(fileFd, -1);
+  const int dirFd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd < 0) return;
+  int r;
+  do r = ::flock(dirFd, LOCK_EX | LOCK_NB);
+  while (r != 0 && errno == EINTR);
+  if (r == 0) {
+    outcome_ = Outcome::Locked;
+    directoryHandle_ = dirFd;
+    Remember(dirFd, -1);
+    return;
+  }
+  const bool held = errno == EWOULDBLOCK;
+  ::close(dirFd);
+  if (held) {
+    Release();
+    outcome_ = Outcome::HeldElsewhere;
+  }
+}
+
+void DirectoryLock::Release() {
+  for (long long* handle : {&handle_, &directoryHandle_}) {
+    if (*handle < 0) continue;
+    Remember(-1, static_cast<int>(*handle));
+    ::close(static_cast<int>(*handle));
+    *handle = -1;
+  }
 }
 
 DirectoryLock::~DirectoryLock() {
-  if (handle_ < 0) return;
-  Remember(-1, static_cast<int>(handle_));
-  ::close(static_cast<int>(handle_));
+  Release();
 }
 
 }  // namespace plat

@@ -1,16 +1,15 @@
 // One program per data directory: the game, the replay and the operator's tools lock the
 // directory they keep their files in, so that two of them never write over each other's results.
-// The system gives the lock up by itself when the process ends in any way, a kill included. On
-// Linux the directory itself is locked where it can be, which leaves no file; where it cannot (a
-// folder that may not be read, a network folder) a hidden lock file in it is locked instead, and
-// that file stays. Windows locks a file of its own that the system deletes.
+// The system gives the lock up by itself when the process ends in any way, a kill included. Every
+// program locks the hidden lock file in the directory (made if missing; it stays), and on Linux
+// the directory itself too where it can be locked, as earlier versions did.
 #pragma once
 
 #include <string>
 
 namespace plat {
 
-// The lock file locked where the directory itself cannot be (Linux).
+// The lock file, on every system.
 inline constexpr const char* kLockFileName = ".kavrel.lock";
 
 class DirectoryLock {
@@ -29,10 +28,16 @@ class DirectoryLock {
   DirectoryLock& operator=(const DirectoryLock&) = delete;
 
   Outcome outcome() const { return outcome_; }
+  // HeldElsewhere through a lock file this user may not open for writing: its owner's name.
+  const std::string& lockFileOwner() const { return owner_; }
 
  private:
+  void Release();
+
   Outcome outcome_ = Outcome::Unavailable;
-  long long handle_ = -1;  // a file descriptor, or a Windows handle
+  long long handle_ = -1;           // the lock file's descriptor, or a Windows handle
+  long long directoryHandle_ = -1;  // the directory's descriptor
+  std::string owner_;
 };
 
 }  // namespace plat

@@ -117,6 +117,11 @@ void VirtualSystem::PumpEvents() {
     ++escPosted_;
     PostMessage({WM_KEYDOWN, VK_ESCAPE});
   }
+  // As the real backend turns an end signal into the session's end.
+  if (!termPosted_ && script_.term && *script_.term <= now_) {
+    termPosted_ = true;
+    PostMessage({WM_ENDSESSION, 1});
+  }
 }
 
 }  // namespace plat

@@ -44,6 +44,7 @@ struct VirtualScript {
   std::vector<ScriptStall> stalls;   // in script order
   std::optional<uint64_t> end;       // stop before a frame that begins at or after this time
   bool endIsCrash = false;           // the stop is a crash: the process dies there
+  std::optional<uint64_t> term;      // a session end (a signal to the game) arrives then
 };
 
 class VirtualSystem : public System {
@@ -113,6 +114,7 @@ class VirtualSystem : public System {
   ControlBindings padBindings_ = DefaultControlBindings();
   std::vector<uint64_t> escDowns_;  // times of ESC key-downs, in order
   size_t escPosted_ = 0;
+  bool termPosted_ = false;
 };
 
 }  // namespace plat

@@ -14,14 +14,6 @@
 
 namespace {
 
-#ifdef _WIN32
-// Without O_BINARY Windows reads in text mode (CR LF turned to LF, 0x1A taken for the end); there
-// is no O_CLOEXEC.
-constexpr int kReadFlags = O_RDONLY | O_BINARY;
-#else
-constexpr int kReadFlags = O_RDONLY | O_CLOEXEC;
-#endif
-
 // Saves one file, or says on standard error why it was not saved.
 DataFileSave Save(FileOps& ops, const char* name, const DataFileRead& read,
                   const std::string& bytes) {
@@ -45,10 +37,12 @@ DataFileSave Save(FileOps& ops, const char* name, const DataFileRead& read,
 
 DataFileRead ReadDataFile(const char* path, std::string& text, size_t limit) {
   text.clear();
-  const int fd = ::open(path, kReadFlags);
+  // Never through a link, and never waiting on a pipe planted under the name.
+  errno = 0;
+  const int fd = OpenPlainFileToRead(path);
   if (fd < 0) {
     if (errno == ENOENT) return {DataFileRead::Absent, 0};
-    return {DataFileRead::Unreadable, ErrorOrFolderInTheWay(path, errno)};
+    return {DataFileRead::Unreadable, errno != 0 ? errno : EIO};
   }
   DataFileRead result{DataFileRead::Read, 0};
   struct stat st {};
@@ -95,4 +89,5 @@ void RemoveLeftTemporariesOfDataFiles(FileOps& ops) {
     RemoveLeftTemporaries(ops, file);
     RemoveLeftTemporaries(ops, RecoveryPathFor(file));
   }
+  RemoveLeftTemporaries(ops, kPassCopyFileName);
 }

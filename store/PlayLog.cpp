@@ -1,5 +1,9 @@
 #include "store/PlayLog.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -53,14 +57,49 @@ bool EndsInLineEnd(std::string_view bytes) {
 int ReadAll(const char* path, std::string& bytes) {
   bytes.clear();
   errno = 0;
-  std::FILE* file = std::fopen(path, "rb");
-  if (!file) return ErrorOrFolderInTheWay(path, errno != 0 ? errno : EIO);
+  const int fd = OpenPlainFileToRead(path);
+  if (fd < 0) return errno != 0 ? errno : EIO;
   char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
-  const bool failed = std::ferror(file);
-  std::fclose(file);
-  return failed ? ErrorOrFolderInTheWay(path, EIO) : 0;
+  int error = 0;
+  for (;;) {
+    const auto n = ::read(fd, buffer, sizeof buffer);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      error = EIO;
+      break;
+    }
+    bytes.append(buffer, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return error;
+}
+
+// Offsets of 64 bits everywhere: a log of more than 2 GiB stays writable on Windows too.
+int SeekTo(std::FILE* file, long long at, int whence) {
+#ifdef _WIN32
+  return _fseeki64(file, at, whence);
+#else
+  return fseeko(file, static_cast<off_t>(at), whence);
+#endif
+}
+long long Tell(std::FILE* file) {
+#ifdef _WIN32
+  return _ftelli64(file);
+#else
+  return static_cast<long long>(ftello(file));
+#endif
+}
+
+// The size of the file at `path`: 0 when it is not there, -1 when it cannot be told.
+long long SizeOf(const char* path) {
+  errno = 0;
+  const int fd = OpenPlainFileToRead(path);
+  if (fd < 0) return errno == ENOENT ? 0 : -1;
+  struct stat st {};
+  const long long size = ::fstat(fd, &st) == 0 ? static_cast<long long>(st.st_size) : -1;
+  ::close(fd);
+  return size;
 }
 
 // The side file's lines, each with its line end; a last line torn by a kill is given one, so that
@@ -80,24 +119,24 @@ std::vector<std::string> SplitLines(std::string bytes) {
 // What a file opened to append holds now: its size, whether it ends a line, and its bytes from
 // `from` on (when it reaches that far).
 struct Holding {
-  long size = 0;
+  long long size = 0;
   bool endsLine = false;
   std::string from;
 };
-bool Look(std::FILE* file, long from, Holding& holding) {
-  if (std::fseek(file, 0, SEEK_END) != 0) return false;
-  holding.size = std::ftell(file);
+bool Look(std::FILE* file, long long from, Holding& holding) {
+  if (SeekTo(file, 0, SEEK_END) != 0) return false;
+  holding.size = Tell(file);
   if (holding.size < 0) return false;
-  const long start = holding.size >= 2 ? holding.size - 2 : 0;
-  const long read = from >= 0 && from < start ? from : start;
-  if (std::fseek(file, read, SEEK_SET) != 0) return false;
+  const long long start = holding.size >= 2 ? holding.size - 2 : 0;
+  const long long read = from >= 0 && from < start ? from : start;
+  if (SeekTo(file, read, SEEK_SET) != 0) return false;
   std::string bytes(static_cast<size_t>(holding.size - read), '\0');
   if (std::fread(bytes.data(), 1, bytes.size(), file) != bytes.size()) return false;
   holding.endsLine = EndsInLineEnd(bytes);
   if (from >= 0 && from <= holding.size)
     holding.from = bytes.substr(static_cast<size_t>(from - read));
   // Writing follows reading only after a seek.
-  return std::fseek(file, 0, SEEK_END) == 0;
+  return SeekTo(file, 0, SEEK_END) == 0;
 }
 
 // How many of the side file's lines are already in the log from where their move began: its whole
@@ -128,6 +167,8 @@ bool AppendDurably(FileOps& ops, std::FILE* file, const Holding& holding, std::s
   }
   if (!done) {
     if (error == 0) error = EIO;
+    // What was written of it comes off again, so that the next try writes every line once.
+    ops.CutBack(path, holding.size);
     return false;
   }
   if (holding.size == 0) ops.SyncDirectory(DirectoryOf(path));
@@ -144,9 +185,17 @@ std::string FormatPlayLine(const PlayLine& line) {
                 t.day, t.hour, t.minute, t.second, t.utcOffsetMinutes < 0 ? '-' : '+', offset / 60,
                 offset % 60, static_cast<int>(line.challengerNumber));
   std::string out = head;
-  out += Fixed(line.carDistance) + ',' + Fixed(line.bounceScore) + ',';
-  out += std::to_string(line.totalScore) + ',' + line.grade + ',' + NameField(line.name) + ',';
-  if (line.place > 0) out += std::to_string(line.place);
+  const int known = line.cutShort ? line.known : 5;
+  out += (known >= 1 ? Fixed(line.carDistance) : "") + ',';
+  out += (known >= 2 ? Fixed(line.bounceScore) : "") + ',';
+  out += (known >= 3 ? std::to_string(line.totalScore) : "") + ',';
+  if (line.cutShort) {
+    out += kCutShortMark;
+  } else {
+    out += line.grade;
+  }
+  out += ',' + (known >= 4 ? NameField(line.name) : "") + ',';
+  if (known >= 5 && line.place > 0) out += std::to_string(line.place);
   return out += kLineEnd;
 }
 
@@ -166,6 +215,45 @@ void PlayLog::Retry() {
   } else {
     place_ = PlayLogPlace::Memory;
   }
+}
+
+PlayLogSizes PlayLog::Sizes() const {
+  return {SizeOf(kPlayLogFileName), SizeOf(kPlayLogSideFileName)};
+}
+
+namespace {
+
+// Whether the file holds `line` as a whole line from `from` on. A line torn there (by a kill or a
+// power cut in the middle of its append) is cut off, so that it is written whole again.
+bool HeldFrom(FileOps& ops, const char* path, long long from, std::string_view line) {
+  std::string bytes;
+  if (from < 0 || ReadAll(path, bytes) != 0 || static_cast<long long>(bytes.size()) <= from)
+    return false;
+  auto at = static_cast<size_t>(from);
+  // The first whole line from there on.
+  if (at > 0 && bytes[at - 1] != '\n') {
+    const size_t end = bytes.find('\n', at);
+    at = end == std::string::npos ? bytes.size() : end + 1;
+  }
+  while (at < bytes.size()) {
+    if (bytes.compare(at, line.size(), line) == 0) return true;
+    const size_t end = bytes.find(kLineEnd, at);
+    if (end == std::string::npos) {
+      ops.CutBack(path, static_cast<long long>(at));
+      return false;
+    }
+    at = end + kLineEnd.size();
+  }
+  return false;
+}
+
+}  // namespace
+
+void PlayLog::AddUnlessHeld(std::string line, const PlayLogSizes& sizes) {
+  if (HeldFrom(ops_, kPlayLogFileName, sizes.log, line) ||
+      HeldFrom(ops_, kPlayLogSideFileName, sizes.side, line))
+    return;
+  Add(std::move(line));
 }
 
 bool PlayLog::TakeNews() {
@@ -200,7 +288,7 @@ bool PlayLog::WriteLog() {
     error_ = errno != 0 ? errno : EIO;
     return false;
   }
-  const long moveFrom = moving ? std::strtol(move.c_str(), nullptr, 10) : -1;
+  const long long moveFrom = moving ? std::strtoll(move.c_str(), nullptr, 10) : -1;
   Holding holding;
   if (!Look(file, moveFrom, holding)) {
     error_ = errno != 0 ? errno : EIO;
@@ -217,7 +305,7 @@ bool PlayLog::WriteLog() {
     moved = LinesMoved(holding.from, lines);
   } else if (!lines.empty()) {
     // Noted, durably, before the first byte of the move.
-    const long from = holding.size + static_cast<long>(start.size());
+    const long long from = holding.size + static_cast<long long>(start.size());
     if (!ReplaceFile(ops_, kPlayLogMoveFileName, std::to_string(from), &error_)) {
       ops_.Close(file);
       return false;

@@ -36,7 +36,15 @@ struct PlayLine {
   char grade = 'K';
   Name name = kDefaultName;
   int32_t place = 0;  // in the top five, 1-5; 0 when it reached none
+  // A pass cut short by the session's end: only the first `known` of its results (distance,
+  // bounce score, total score and grade, name, place) are written, and the grade's column holds
+  // kCutShortMark.
+  bool cutShort = false;
+  int known = 5;
 };
+
+// What the grade's column holds for a pass cut short by the session's end.
+inline constexpr std::string_view kCutShortMark = "中断";
 
 // The line's bytes, CR LF included. The name is written so that a spreadsheet shows it as spelled:
 // quoted when it holds a comma, a double quote or a line break, and with a ' before it when it
@@ -45,6 +53,13 @@ std::string FormatPlayLine(const PlayLine& line);
 
 // Where the newest lines are.
 enum class PlayLogPlace { Log, SideFile, Memory };
+
+// The sizes of the log and of its side file now (0 for a file not there; -1 when it cannot be
+// told): the places where the next line goes.
+struct PlayLogSizes {
+  long long log = -1;
+  long long side = -1;
+};
 
 class PlayLog {
  public:
@@ -55,6 +70,12 @@ class PlayLog {
   void Add(std::string line);
   // Tries again to put the lines waiting into the log or the side file (at an orderly end).
   void Retry();
+
+  PlayLogSizes Sizes() const;
+  // Adds `line` unless the log holds it as a whole line from `sizes.log` on, or the side file from
+  // `sizes.side` on (the places where it went when it was first added): a start after a kill
+  // puts back the line of a pass whose copies it found. A line torn there is cut off first.
+  void AddUnlessHeld(std::string line, const PlayLogSizes& sizes);
 
   PlayLogPlace Place() const { return place_; }
   // The errno of why the log could not be written, when it could not.

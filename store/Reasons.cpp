@@ -20,6 +20,9 @@ plat::Bilingual FileFailureReason(int error) {
       return {"ディスクがいっぱいです", "the disk is full"};
     case EISDIR:
       return {"同じ名前のフォルダがあります", "a folder of the same name is in the way"};
+    case ELOOP:
+      // What the game's own opening says of a link, a named pipe or a device under its name.
+      return {"ふつうのファイルではありません", "not a plain file"};
     case ENOTDIR:
       return {"途中にフォルダでないものがあります", "a part of the path is not a folder"};
     default:

@@ -2,12 +2,14 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <sstream>
 
+#include "store/PlayLog.h"
 #include "store/RecoveryCopy.h"
 
 namespace {
@@ -59,8 +61,70 @@ std::string KeptAsideName(const char* file) {
 }
 
 void Add(std::vector<StartUpNotice>& notices, const char* file, StartUpNotice::Kind kind, int error,
-         std::string keptAs = {}) {
-  notices.push_back({file, kind, error, std::move(keptAs)});
+         std::string keptAs = {}, std::string copy = {}) {
+  if (copy.empty()) copy = kPassCopyFileName;
+  notices.push_back({file, kind, error, std::move(keptAs), std::move(copy)});
+}
+
+// True when the file's values already hold everything the copy would add to them (a kill during
+// an orderly end's save, after the file was saved): nothing of it is lost when it goes quietly.
+bool CopyAddsNothing(int file, const std::string& text, const RecoveryCopy& copy) {
+  if (file == 0) {
+    GameState now, then;
+    std::istringstream inNow(text), inThen(copy.after);
+    ReadRecordFrom(inNow, now);
+    ReadRecordFrom(inThen, then);
+    return now.bestDistance >= then.bestDistance && now.bestBounce >= then.bestBounce &&
+           now.challengerNumber >= then.challengerNumber;
+  }
+  RankingTable now{}, before{}, after{};
+  std::istringstream inNow(text), inAfter(copy.after), inBefore(copy.before.value_or(""));
+  ReadRankingFrom(inNow, now);
+  ReadRankingFrom(inAfter, after);
+  if (copy.before) ReadRankingFrom(inBefore, before);
+  // Each entry the run added (one of `after` that no entry of `before` accounts for, counted one
+  // by one) must be in the file.
+  std::vector<bool> beforeUsed(before.size(), false), nowUsed(now.size(), false);
+  const auto take = [](const RankingTable& table, std::vector<bool>& used,
+                       const RankingEntry& entry) {
+    for (size_t i = 0; i < table.size(); ++i) {
+      if (used[i] || table[i].score != entry.score || table[i].name != entry.name) continue;
+      used[i] = true;
+      return true;
+    }
+    return false;
+  };
+  for (const RankingEntry& entry : after)
+    if (!take(before, beforeUsed, entry) && !take(now, nowUsed, entry)) return false;
+  return true;
+}
+
+// The pass copy as it is on disk, without the copies of the files in `drop`; removed when nothing
+// is left of it. Nothing is done to a copy that cannot be read. Returns the errno of a failure.
+int DropFromPassCopy(FileOps& ops, const bool drop[2]) {
+  std::string bytes;
+  if (ReadDataFile(kPassCopyFileName, bytes, kMaxPassCopyBytes).kind != DataFileRead::Read)
+    return 0;
+  std::optional<PassCopy> pass = DecodePassCopy(bytes);
+  if (!pass) return 0;
+  const size_t had = pass->copies.size();
+  std::vector<RecoveryCopy> kept;
+  for (RecoveryCopy& copy : pass->copies)
+    if (!drop[copy.file == kRankingFileName ? 1 : 0]) kept.push_back(std::move(copy));
+  pass->copies = std::move(kept);
+  if (pass->copies.size() == had) return 0;
+  int error = 0;
+  if (pass->copies.empty()) {
+    errno = 0;
+    if (ops.Remove(kPassCopyFileName) || errno == ENOENT) {
+      ops.SyncDirectory(DirectoryOf(kPassCopyFileName));
+      return 0;
+    }
+    return errno != 0 ? errno : EIO;
+  }
+  // Its line stays with it: it is told by place, so a second start never adds it twice.
+  ReplaceFile(ops, kPassCopyFileName, EncodePassCopy(*pass), &error);
+  return error;
 }
 
 }  // namespace
@@ -69,20 +133,27 @@ std::string RecoveryPathFor(const char* dataFile) {
   return std::string(dataFile) + ".recovery";
 }
 
+struct RecoveryCopies::Waiting {
+  DataFileRead read;                 // of the copy: Absent when there is none
+  std::optional<RecoveryCopy> copy;  // nothing when it could not be read
+  std::string bytes;                 // as found
+  bool older = false;                // a copy of its own beside the data file
+  std::string path;                  // the file that holds it
+};
+
 RecoveryCopies::RecoveryCopies(FileOps& ops) : ops_(ops) {
   copies_[0].file = kRecordFileName;
   copies_[1].file = kRankingFileName;
 }
 
-DataFileRead RecoveryCopies::Start(Copy& copy, std::string& text,
-                                   std::vector<StartUpNotice>& notices) {
+DataFileRead RecoveryCopies::Start(Copy& copy, const Waiting& waitingCopy, std::string& text,
+                                   std::vector<StartUpNotice>& notices, Outcome& outcome) {
+  outcome = Outcome::Gone;
   DataFileRead found = ReadDataFile(copy.file, text);
   if (found.kind == DataFileRead::Read) copy.before = text;
-  const std::string path = RecoveryPathFor(copy.file);
-  std::string bytes;
-  const DataFileRead read = ReadDataFile(path.c_str(), bytes, kMaxRecoveryCopyBytes);
-  std::optional<RecoveryCopy> waiting =
-      read.kind == DataFileRead::Read ? DecodeRecoveryCopy(bytes) : std::nullopt;
+  const std::string& path = waitingCopy.path;
+  const DataFileRead& read = waitingCopy.read;
+  std::optional<RecoveryCopy> waiting = waitingCopy.copy;
   // A copy of the other file under this name is not this file's copy.
   if (waiting && waiting->keepsBefore && waiting->file != copy.file) waiting.reset();
   const bool unreadableFile = found.kind == DataFileRead::Unreadable;
@@ -92,29 +163,35 @@ DataFileRead RecoveryCopies::Start(Copy& copy, std::string& text,
     if (unreadableFile) Add(notices, copy.file, StartUpNotice::Unreadable, found.error);
     return found;
   }
+  outcome = Outcome::Stays;
   if (!waiting) {
     // Left as it is for the operator, who may still get something out of it; Q alone keeps this
     // session's results for the file.
     copy.leftAlone = true;
     Add(notices, copy.file, StartUpNotice::CopyUnreadable,
-        read.kind == DataFileRead::Unreadable ? read.error : EIO);
+        read.kind == DataFileRead::Unreadable ? read.error : EIO, {}, path);
     if (unreadableFile) Add(notices, copy.file, StartUpNotice::Unreadable, found.error);
     return found;
   }
   if (unreadableFile) {
     // Whether the file still holds what the copy was made from cannot be told.
     copy.leftAlone = true;
-    Add(notices, copy.file, StartUpNotice::CopyKeptUnreadable, found.error);
+    Add(notices, copy.file, StartUpNotice::CopyKeptUnreadable, found.error, {}, path);
     text = waiting->after;
     return found;
   }
 
   int error = 0;
-  if (found.kind == DataFileRead::Read && text == waiting->after) {
-    // Already in the file: a quit that saved it but could not remove the copy.
+  if (found.kind == DataFileRead::Read &&
+      (text == waiting->after ||
+       (waiting->keepsBefore && waiting->before != copy.before &&
+        CopyAddsNothing(copy.file == kRankingFileName ? 1 : 0, text, *waiting)))) {
+    // Already in the file: a quit that saved it but could not remove the copy, or a kill in the
+    // middle of an orderly end's saves.
     copy.make = true;
-    if (!RemoveCopy(ops_, copy.file, error) && error != 0)
-      Add(notices, copy.file, StartUpNotice::CopyNotRemoved, error);
+    outcome = Outcome::Gone;
+    if (waitingCopy.older && !RemoveCopy(ops_, copy.file, error) && error != 0)
+      Add(notices, copy.file, StartUpNotice::CopyNotRemoved, error, {}, path);
     return found;
   }
   if (waiting->keepsBefore && waiting->before != copy.before) {
@@ -122,13 +199,23 @@ DataFileRead RecoveryCopies::Start(Copy& copy, std::string& text,
     // crashed run's results are set aside for the ranking tool's merge, not put over it.
     const std::string keptAs = KeptAsideName(copy.file);
     errno = 0;
-    if (ops_.Rename(path, keptAs)) {
-      ops_.SyncDirectory(DirectoryOf(path));
+    const bool keptAside =
+        waitingCopy.older
+            ? ops_.Rename(path, keptAs)
+            : ReplaceFile(ops_, keptAs,
+                          EncodeRecoveryCopy(copy.file, waiting->before, waiting->after), &error);
+    if (keptAside) {
+      if (waitingCopy.older) ops_.SyncDirectory(DirectoryOf(path));
       copy.make = true;
-      Add(notices, copy.file, StartUpNotice::KeptAside, 0, keptAs);
+      outcome = Outcome::Gone;
+      Add(notices, copy.file, StartUpNotice::KeptAside, 0, keptAs, path);
     } else {
       copy.leftAlone = true;
-      Add(notices, copy.file, StartUpNotice::NotKeptAside, errno != 0 ? errno : EIO);
+      Add(notices, copy.file, StartUpNotice::NotKeptAside,
+          error != 0   ? error
+          : errno != 0 ? errno
+                       : EIO,
+          {}, path);
     }
     return found;
   }
@@ -137,12 +224,13 @@ DataFileRead RecoveryCopies::Start(Copy& copy, std::string& text,
   if (ReplaceFile(ops_, copy.file, waiting->after, &error)) {
     found = {DataFileRead::Read, 0};
     copy.before = waiting->after;
-    if (!RemoveCopy(ops_, copy.file, error) && error != 0)
-      Add(notices, copy.file, StartUpNotice::CopyNotRemoved, error);
+    outcome = Outcome::Gone;
+    if (waitingCopy.older && !RemoveCopy(ops_, copy.file, error) && error != 0)
+      Add(notices, copy.file, StartUpNotice::CopyNotRemoved, error, {}, path);
   } else {
     // The game plays on with the copy's values, and the copies it makes go on from it.
-    Add(notices, copy.file, StartUpNotice::CopyKept, error);
-    copy.foundAtStart = bytes;
+    Add(notices, copy.file, StartUpNotice::CopyKept, error, {}, path);
+    if (waitingCopy.older) copy.foundAtStart = waitingCopy.bytes;
     if (waiting->keepsBefore) copy.before = waiting->before;
   }
   text = waiting->after;
@@ -150,43 +238,138 @@ DataFileRead RecoveryCopies::Start(Copy& copy, std::string& text,
 }
 
 StartUpReads RecoveryCopies::RestoreAndRead(GameState& state, std::vector<StartUpNotice>& notices) {
+  PlayLog log(ops_);
+  return RestoreAndRead(state, notices, log);
+}
+
+StartUpReads RecoveryCopies::RestoreAndRead(GameState& state, std::vector<StartUpNotice>& notices,
+                                            PlayLog& log) {
+  std::string passBytes;
+  const DataFileRead passRead = ReadDataFile(kPassCopyFileName, passBytes, kMaxPassCopyBytes);
+  std::optional<PassCopy> pass =
+      passRead.kind == DataFileRead::Read ? DecodePassCopy(passBytes) : std::nullopt;
+  passCopyLeftAlone_ = passRead.kind != DataFileRead::Absent && !pass;
+
   StartUpReads reads;
+  std::vector<RecoveryCopy> staying;
   for (int i = 0; i < 2; ++i) {
+    Copy& copy = copies_[i];
+    Waiting waiting;
+    const RecoveryCopy* section = nullptr;
+    if (pass)
+      for (const RecoveryCopy& c : pass->copies)
+        if (c.file == copy.file) section = &c;
+    if (passCopyLeftAlone_) {
+      // Nothing of it can be told apart: each file plays on its own values, and no copy is made.
+      waiting.read = passRead;  // read but not whole: told as a copy that cannot be read
+      waiting.path = kPassCopyFileName;
+    } else if (section) {
+      waiting.read = {DataFileRead::Read, 0};
+      waiting.copy = *section;
+      waiting.path = kPassCopyFileName;
+    } else {
+      waiting.path = RecoveryPathFor(copy.file);
+      waiting.older = true;
+      waiting.read = ReadDataFile(waiting.path.c_str(), waiting.bytes, kMaxRecoveryCopyBytes);
+      if (waiting.read.kind == DataFileRead::Read) waiting.copy = DecodeRecoveryCopy(waiting.bytes);
+    }
     std::string text;
-    (i == 0 ? reads.record : reads.ranking) = Start(copies_[i], text, notices);
+    Outcome outcome = Outcome::Gone;
+    const size_t told = notices.size();
+    (i == 0 ? reads.record : reads.ranking) = Start(copy, waiting, text, notices, outcome);
+    // A pass copy that cannot be read is told once, for both files.
+    if (passCopyLeftAlone_ && i == 1)
+      notices.erase(std::remove_if(notices.begin() + static_cast<long>(told), notices.end(),
+                                   [](const StartUpNotice& n) {
+                                     return n.kind == StartUpNotice::CopyUnreadable;
+                                   }),
+                    notices.end());
+    if (passCopyLeftAlone_) copy.make = false;
+    if (section && outcome == Outcome::Stays) {
+      staying.push_back(*section);
+      // Never touched, so every pass copy of this run carries it as it is.
+      if (copy.leftAlone) carried_.push_back(*section);
+    }
     std::istringstream in(text);
     kDataFiles[i].read(in, state);
   }
+  if (!pass) return reads;
+
+  // The pass happened, whatever became of its values: its line goes into the log unless it is
+  // there already.
+  if (pass->line) log.AddUnlessHeld(pass->line->line, {pass->line->logAt, pass->line->sideAt});
+  const bool lineWaits = pass->line && log.LinesInMemory() > 0;
+  int error = 0;
+  if (staying.empty() && !lineWaits) {
+    errno = 0;
+    if (ops_.Remove(kPassCopyFileName)) {
+      ops_.SyncDirectory(DirectoryOf(kPassCopyFileName));
+    } else if (errno != ENOENT) {
+      passCopyAtStart_ = passBytes;
+      Add(notices, kRecordFileName, StartUpNotice::CopyNotRemoved, errno != 0 ? errno : EIO);
+    }
+    return reads;
+  }
+  if (staying.size() != pass->copies.size()) {
+    pass->copies = staying;
+    passBytes = EncodePassCopy(*pass);
+    ReplaceFile(ops_, kPassCopyFileName, passBytes, &error);
+  }
+  passCopyAtStart_ = passBytes;
   return reads;
 }
 
 std::vector<CopyFailure> RecoveryCopies::Write(const GameState& state) {
-  // Between two visitors: both copies complete on disk first, then renamed into place one right
-  // after the other, so that a kill leaves either both old copies or both new ones but for that
-  // instant; then one sync of the directory for both (most of the time a round takes).
-  bool prepared[2] = {false, false};
+  // A round of copies with no line (for measuring, and for programs without a log).
+  PlayLog log(ops_);
+  return Write(state, log, {});
+}
+
+std::vector<CopyFailure> RecoveryCopies::Write(const GameState& state, PlayLog& log,
+                                               std::string line) {
+  // Between two visitors: everything the pass leaves, in one file made durable by one rename, so
+  // that a kill or a power cut leaves the whole pass or none of it.
+  PassCopy pass;
   for (int i = 0; i < 2; ++i) {
     Copy& copy = copies_[i];
     if (!copy.make) continue;
     copy.unwritten = 0;
-    const std::string bytes =
-        EncodeRecoveryCopy(copy.file, copy.before, kDataFiles[i].format(state));
-    prepared[i] = PrepareReplacement(ops_, RecoveryPathFor(copy.file), bytes, &copy.unwritten);
+    RecoveryCopy c;
+    c.file = copy.file;
+    c.keepsBefore = true;
+    c.before = copy.before;
+    c.after = kDataFiles[i].format(state);
+    pass.copies.push_back(std::move(c));
   }
-  bool anyInPlace = false;
-  for (int i = 0; i < 2; ++i) {
-    if (!prepared[i]) continue;
-    Copy& copy = copies_[i];
-    if (CommitReplacement(ops_, RecoveryPathFor(copy.file), &copy.unwritten)) {
-      copy.made = true;
-      anyInPlace = true;
+  const bool anyMade = !pass.copies.empty();
+  pass.copies.insert(pass.copies.end(), carried_.begin(), carried_.end());
+  if (anyMade && !passCopyLeftAlone_) {
+    if (!line.empty()) {
+      const PlayLogSizes sizes = log.Sizes();
+      pass.line = PassLineCopy{sizes.log, sizes.side, line};
+    }
+    int error = 0;
+    if (ReplaceFile(ops_, kPassCopyFileName, EncodePassCopy(pass), &error)) {
+      passCopyMade_ = true;
+      for (Copy& copy : copies_) {
+        if (!copy.make) continue;
+        copy.made = true;
+        // An older copy this run played on is held by the pass copy now.
+        if (copy.foundAtStart && !copy.olderCopyGone) {
+          int removeError = 0;
+          copy.olderCopyGone = RemoveCopy(ops_, copy.file, removeError);
+        }
+      }
+    } else {
+      for (Copy& copy : copies_)
+        if (copy.make) copy.unwritten = error;
     }
   }
-  if (anyInPlace) ops_.SyncDirectory(DirectoryOf(kRecordFileName));
+  if (!line.empty()) log.Add(std::move(line));
 
   const std::vector<CopyFailure> failures = Unwritten();
   for (const CopyFailure& failure : failures)
-    std::fprintf(stderr, "kavrel: %s not written: %s\n", RecoveryPathFor(failure.file).c_str(),
+    std::fprintf(stderr, "kavrel: %s not written: %s\n", kPassCopyFileName,
                  std::strerror(failure.error));
   if (failures.empty()) failureTold_ = false;
   if (failures.empty() || failureTold_) return {};
@@ -195,26 +378,34 @@ std::vector<CopyFailure> RecoveryCopies::Write(const GameState& state) {
 }
 
 std::vector<CopyFailure> RecoveryCopies::Unwritten() const {
-  std::vector<CopyFailure> failures;
+  // One file holds both copies: one failure for it.
   for (const Copy& copy : copies_)
     if (copy.make && copy.unwritten != 0)
-      failures.push_back({copy.file, CopyFailure::NotWritten, copy.unwritten});
-  return failures;
+      return {{copy.file, CopyFailure::NotWritten, copy.unwritten}};
+  return {};
 }
 
 std::vector<CopyFailure> RecoveryCopies::RemoveSaved(const DataFilesSave& save) {
   std::vector<CopyFailure> failures;
   bool anyRemoved = false;
+  bool drop[2] = {false, false};
   for (int i = 0; i < 2; ++i) {
     const Copy& copy = copies_[i];
     const bool saved = i == 0 ? save.record.saved : save.ranking.saved;
     if (!saved || copy.leftAlone) continue;
+    drop[i] = true;
     int error = 0;
     if (RemoveCopy(ops_, copy.file, error)) anyRemoved = true;
-    if (error != 0) failures.push_back({copy.file, CopyFailure::NotRemoved, error});
+    if (error != 0)
+      failures.push_back({copy.file, CopyFailure::NotRemoved, error, RecoveryPathFor(copy.file)});
   }
   // The removal made durable too: a copy that came back after a power cut would be set aside.
   if (anyRemoved) ops_.SyncDirectory(DirectoryOf(kRecordFileName));
+  if (!passCopyLeftAlone_) {
+    if (const int error = DropFromPassCopy(ops_, drop))
+      for (int i = 0; i < 2; ++i)
+        if (drop[i]) failures.push_back({copies_[i].file, CopyFailure::NotRemoved, error});
+  }
   return failures;
 }
 
@@ -224,13 +415,38 @@ void RecoveryCopies::Forget() {
     if (!copy.made) continue;
     const std::string path = RecoveryPathFor(copy.file);
     int error = 0;
-    if (!copy.foundAtStart) {
-      anyRemoved |= RemoveCopy(ops_, copy.file, error);
-    } else if (!ReplaceFile(ops_, path, *copy.foundAtStart, &error)) {
+    if (copy.foundAtStart && copy.olderCopyGone &&
+        !ReplaceFile(ops_, path, *copy.foundAtStart, &error))
       std::fprintf(stderr, "kavrel: %s not set back: %s\n", path.c_str(), std::strerror(error));
+  }
+  if (passCopyMade_) {
+    int error = 0;
+    if (!passCopyAtStart_) {
+      anyRemoved |= ops_.Remove(kPassCopyFileName);
+    } else if (!ReplaceFile(ops_, kPassCopyFileName, *passCopyAtStart_, &error)) {
+      std::fprintf(stderr, "kavrel: %s not set back: %s\n", kPassCopyFileName,
+                   std::strerror(error));
     }
   }
   if (anyRemoved) ops_.SyncDirectory(DirectoryOf(kRecordFileName));
+}
+
+std::vector<std::string> RecoveryCopies::SetAside() {
+  std::vector<std::string> names;
+  std::string bytes;
+  std::optional<PassCopy> pass;
+  if (passCopyMade_ &&
+      ReadDataFile(kPassCopyFileName, bytes, kMaxPassCopyBytes).kind == DataFileRead::Read)
+    pass = DecodePassCopy(bytes);
+  if (pass) {
+    for (const RecoveryCopy& copy : pass->copies) {
+      const std::string name = KeptAsideName(copy.file.c_str());
+      if (ReplaceFile(ops_, name, EncodeRecoveryCopy(copy.file, copy.before, copy.after)))
+        names.push_back(name);
+    }
+  }
+  Forget();
+  return names;
 }
 
 StartUpReads RestoreAndReadDataFiles(GameState& state, std::vector<StartUpNotice>& notices,
@@ -241,10 +457,11 @@ StartUpReads RestoreAndReadDataFiles(GameState& state, std::vector<StartUpNotice
 
 void RemoveSavedCopies(const DataFilesSave& save, FileOps& ops) {
   bool anyRemoved = false;
-  for (const DataFile& file : kDataFiles) {
-    const bool saved = &file == &kDataFiles[0] ? save.record.saved : save.ranking.saved;
+  bool drop[2] = {save.record.saved, save.ranking.saved};
+  for (int i = 0; i < 2; ++i) {
     int error = 0;
-    if (saved) anyRemoved |= RemoveCopy(ops, file.name, error);
+    if (drop[i]) anyRemoved |= RemoveCopy(ops, kDataFiles[i].name, error);
   }
   if (anyRemoved) ops.SyncDirectory(DirectoryOf(kRecordFileName));
+  DropFromPassCopy(ops, drop);
 }

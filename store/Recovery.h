@@ -1,11 +1,13 @@
-// Recovery copies: after every finished pass the game keeps, beside each data file it will save,
-// what that file would hold if it were saved then (kavrel.dat.recovery, kv_rank.dat.recovery),
-// with the bytes the file held when those values were taken from it. An orderly end removes the
-// copy of each file it saved; after a crash, a kill or a power cut the next start puts each copy
-// into its file, if the file still holds what the copy was made from, so the day is not lost. A
-// copy whose file changed since is kept aside under a name of its own, for the ranking tool's
-// merge. ESC removes the copies the run made: the results since the last orderly quit are
-// forgotten, as the game always did.
+// Recovery copies: after every finished pass the game keeps, in one file (kavrel.recovery), what
+// each data file it will save would hold if it were saved then, with the bytes the file held when
+// those values were taken from it, and the pass's play-log line: one rename makes the whole pass
+// durable at once. An orderly end removes the copy of each file it saved; after a crash, a kill or
+// a power cut the next start puts each copy into its file, if the file still holds what the copy
+// was made from, and adds the pass's line to the log unless it is there already, so the day is not
+// lost. A copy whose file changed since is kept aside under a name of its own, for the ranking
+// tool's merge. ESC removes the copies the run made: the results since the last orderly quit are
+// forgotten, as the game always did. The copies of earlier versions, one beside each data file
+// (kavrel.dat.recovery, kv_rank.dat.recovery), are still put back.
 #pragma once
 
 #include <optional>
@@ -14,8 +16,10 @@
 
 #include "game/GameState.h"
 #include "store/DataFiles.h"
+#include "store/PlayLog.h"
+#include "store/RecoveryCopy.h"
 
-// The copy of the data file `dataFile` (kRecordFileName or kRankingFileName).
+// The copy of earlier versions of the data file `dataFile` (kRecordFileName or kRankingFileName).
 std::string RecoveryPathFor(const char* dataFile);
 
 // What start-up must tell the operator about one data file.
@@ -32,6 +36,7 @@ struct StartUpNotice {
   } kind;
   int error = 0;       // errno of what failed
   std::string keptAs;  // KeptAside: the copy's new name
+  std::string copy;    // the file that held the copy
 };
 
 // A copy that failed later in the day.
@@ -39,6 +44,7 @@ struct CopyFailure {
   const char* file;  // the data file
   enum Kind { NotWritten, NotRemoved } kind;
   int error;
+  std::string copy = kPassCopyFileName;  // the file that holds the copy
 };
 
 // The copies of one run of the game, from start-up to its end.
@@ -51,11 +57,14 @@ class RecoveryCopies {
   // a copy whose file changed is renamed aside. Then both files are read into `state` (the values
   // of a copy that could not be put in place instead of its file's). What the operator must be
   // told is appended to `notices`.
+  // The line of the pass a copy holds is added to `log` unless it is there already.
+  StartUpReads RestoreAndRead(GameState& state, std::vector<StartUpNotice>& notices, PlayLog& log);
   StartUpReads RestoreAndRead(GameState& state, std::vector<StartUpNotice>& notices);
 
-  // After a finished pass: both copies written and synced, then renamed into place one right
-  // after the other, then one sync of the directory. Returns the copies that could not be
-  // written, once: nothing more until a round of copies has been written whole again.
+  // After a finished pass: both copies and the pass's line written into one file, synced, renamed
+  // into place and the directory synced; then the line is added to `log`. Returns the copies that
+  // could not be written, once: nothing more until a round of copies has been written whole again.
+  std::vector<CopyFailure> Write(const GameState& state, PlayLog& log, std::string line);
   std::vector<CopyFailure> Write(const GameState& state);
   // The copies the last round could not write.
   std::vector<CopyFailure> Unwritten() const;
@@ -68,21 +77,36 @@ class RecoveryCopies {
   // put back is set back to what it held at start-up.
   void Forget();
 
+  // What this run's copies hold, kept aside as `*.kept-YYYYMMDD-HHMMSS` files for the ranking
+  // tool's merge (one for each data file, in the form of a copy of that file), then Forget().
+  // Returns the names written.
+  std::vector<std::string> SetAside();
+
  private:
   struct Copy {
     const char* file = nullptr;
     bool make = false;       // copies are made for this file
     bool leftAlone = false;  // a copy start-up could not read or put anywhere: never touched
     bool made = false;       // this run wrote a copy
-    std::optional<std::string> foundAtStart;  // a copy found and not put back, as it was
+    std::optional<std::string> foundAtStart;  // an older copy found and not put back, as it was
+    bool olderCopyGone = false;               // ... and removed since a pass copy holds it
     std::optional<std::string> before;        // the file's bytes the values were taken from
     int unwritten = 0;                        // errno of the last round's failure
   };
-  DataFileRead Start(Copy& copy, std::string& text, std::vector<StartUpNotice>& notices);
+  // A copy waiting for one data file at start-up, and where it was found.
+  struct Waiting;
+  // What became of it: gone (put back, set aside, or nothing to put back), or still needed.
+  enum class Outcome { Gone, Stays };
+  DataFileRead Start(Copy& copy, const Waiting& waiting, std::string& text,
+                     std::vector<StartUpNotice>& notices, Outcome& outcome);
 
   FileOps& ops_;
   Copy copies_[2];
   bool failureTold_ = false;
+  bool passCopyLeftAlone_ = false;              // a pass copy that could not be read: never touched
+  bool passCopyMade_ = false;                   // this run wrote the pass copy
+  std::optional<std::string> passCopyAtStart_;  // the pass copy as start-up left it
+  std::vector<RecoveryCopy> carried_;           // copies start-up left alone in the pass copy
 };
 
 // RecoveryCopies::RestoreAndRead for a program that saves through its own means afterwards.

@@ -12,16 +12,19 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct RecoveryCopy {
   std::string file;                   // the data file it belongs to; empty for the older kind
   bool keepsBefore = false;           // false: the older kind, which knows nothing of the file
   std::optional<std::string> before;  // the file's bytes then; nothing when there was no file
   std::string after;                  // what the file would hold if saved
+  bool merged = false;                // kept aside, and added by the ranking tool's merge since
 };
 
+// A copy that was merged ends in a line "merged".
 std::string EncodeRecoveryCopy(const std::string& file, const std::optional<std::string>& before,
-                               std::string_view after);
+                               std::string_view after, bool merged = false);
 
 // The copy in `bytes`: of the older kind when it does not begin as a copy of its own kind does;
 // nothing when it begins so but is damaged.
@@ -32,3 +35,31 @@ bool IsRecoveryCopy(std::string_view bytes);
 
 // The largest copy: both its files at their largest, and the lines around them.
 inline constexpr size_t kMaxRecoveryCopyBytes = (2 << 20) + 4096;
+
+// Everything a finished pass leaves, in one file, so that one rename makes all of it durable at
+// once: the copy of each data file the game will save, and the pass's play-log line with the
+// places it goes to (the log's and the side file's sizes just before it was added), so that a
+// start after a kill tells by place, not by content, whether the line is there already.
+//
+//   kavrel recovery of a pass\n
+//   copy 123\n<a copy of one data file, as above>\n        (none, one or two of them)
+//   line 1234 none 88\n<the 88 bytes of the line>\n      (log size, side file size: "none"
+//                                                         when not known; no line: no such part)
+inline constexpr const char* kPassCopyFileName = "kavrel.recovery";
+
+struct PassLineCopy {
+  long long logAt = -1;   // the log's size just before the line; -1 when it could not be told
+  long long sideAt = -1;  // the side file's likewise (0 when there is none)
+  std::string line;
+};
+
+struct PassCopy {
+  std::vector<RecoveryCopy> copies;  // of the game's own kind, each naming its data file
+  std::optional<PassLineCopy> line;
+};
+
+std::string EncodePassCopy(const PassCopy& pass);
+// Nothing when the bytes are not a whole pass copy.
+std::optional<PassCopy> DecodePassCopy(std::string_view bytes);
+
+inline constexpr size_t kMaxPassCopyBytes = 2 * kMaxRecoveryCopyBytes + 8192;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <filesystem>
 #ifdef _WIN32
+#include <io.h>
 #include <process.h>
 #endif
 
@@ -104,20 +105,76 @@ int ErrorOrFolderInTheWay(const std::string& path, int error) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? EISDIR : error;
 }
 
+namespace {
+
+// A descriptor of something that is not a plain file is closed, with errno ELOOP (EISDIR for a
+// folder), so that it is told like a file that cannot be used.
+int OnlyPlain(int fd) {
+  if (fd < 0) return fd;
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) return fd;
+  const int error = S_ISDIR(st.st_mode) ? EISDIR : ELOOP;
+  ::close(fd);
+  errno = error;
+  return -1;
+}
+
+#ifdef _WIN32
+constexpr int kNoFollow = 0;
+#else
+// Not through a link, and never waiting on a pipe planted under the name.
+constexpr int kNoFollow = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+#endif
+
+}  // namespace
+
+int OpenPlainFileToRead(const std::string& path) {
+#ifdef _WIN32
+  const int fd = OnlyPlain(::open(path.c_str(), O_RDONLY | O_BINARY));
+#else
+  const int fd = OnlyPlain(::open(path.c_str(), O_RDONLY | kNoFollow));
+#endif
+  if (fd < 0 && errno != ENOENT && errno != ELOOP) errno = ErrorOrFolderInTheWay(path, errno);
+  return fd;
+}
+
 std::FILE* FileOps::OpenToAppend(const std::string& path) {
 #ifdef _WIN32
   // Shared for reading and writing, as fopen opens: a spreadsheet may open the log meanwhile.
   std::FILE* file = std::fopen(path.c_str(), "a+b");
+  const int copy = file ? OnlyPlain(::dup(::fileno(file))) : -1;
+  if (copy >= 0) {
+    ::close(copy);
+  } else if (file) {
+    const int error = errno;
+    std::fclose(file);
+    file = nullptr;
+    errno = error;
+  }
 #else
   std::FILE* file = nullptr;
-  const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  const int fd = OnlyPlain(::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | kNoFollow, 0666));
   if (fd >= 0) {
     file = ::fdopen(fd, "a+b");
     if (!file) ::close(fd);
   }
 #endif
-  if (!file) errno = ErrorOrFolderInTheWay(path, errno);
+  if (!file && errno != ELOOP) errno = ErrorOrFolderInTheWay(path, errno);
   return file;
+}
+
+bool FileOps::CutBack(const std::string& path, long long size) {
+#ifdef _WIN32
+  const int fd = OnlyPlain(::open(path.c_str(), O_WRONLY | O_BINARY));
+  if (fd < 0) return false;
+  const bool done = ::_chsize_s(fd, size) == 0 && ::_commit(fd) == 0;
+#else
+  const int fd = OnlyPlain(::open(path.c_str(), O_WRONLY | kNoFollow));
+  if (fd < 0) return false;
+  const bool done = ::ftruncate(fd, static_cast<off_t>(size)) == 0 && ::fsync(fd) == 0;
+#endif
+  ::close(fd);
+  return done;
 }
 
 FileOps& PosixFileOps() {

@@ -24,7 +24,15 @@ class FileOps {
   // A file that is only ever added to (the play log): opened to append, and to read what it
   // holds, created when missing; null on failure (errno EISDIR for a folder in the way).
   virtual std::FILE* OpenToAppend(const std::string& path);
+  // Cuts the file at `path` back to its first `size` bytes and syncs it: what an append that
+  // failed half way wrote is taken off again.
+  virtual bool CutBack(const std::string& path, long long size);
 };
+
+// A file of the data folder opened to read: never through a symbolic link, never waiting on a
+// pipe, and only a plain file. The descriptor, or -1 with errno (ELOOP for a link or anything
+// that is not a plain file, EISDIR for a folder).
+int OpenPlainFileToRead(const std::string& path);
 
 // The real file system (on Windows, the same steps through its own calls).
 FileOps& PosixFileOps();

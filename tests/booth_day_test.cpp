@@ -2,12 +2,16 @@
 // pass that a crash leaves behind and the next start puts back, ESC that still forgets, a play log
 // that keeps every pass, and every failure told in a box.
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <regex>
@@ -20,6 +24,7 @@
 #include "store/DataFiles.h"
 #include "store/PlayLog.h"
 #include "store/Recovery.h"
+#include "store/RecoveryCopy.h"
 #include "tests/support/Scenario.h"
 #include "tools/ranking/Run.h"
 
@@ -111,8 +116,18 @@ const std::string kBackupRanking = [] {
   return s;
 }();
 
+// The ranking's copy in a pass copy, as its own kind of copy.
+std::string RankingCopyIn(const std::string& passCopy) {
+  const std::optional<PassCopy> pass = DecodePassCopy(passCopy);
+  if (pass)
+    for (const RecoveryCopy& copy : pass->copies)
+      if (copy.file == kRankingFileName)
+        return EncodeRecoveryCopy(copy.file, copy.before, copy.after);
+  return {};
+}
+
 bool CopiesLeft(const ScratchDir& dir) {
-  return dir.Exists(RecoveryPathFor(kRecordFileName)) ||
+  return dir.Exists(kPassCopyFileName) || dir.Exists(RecoveryPathFor(kRecordFileName)) ||
          dir.Exists(RecoveryPathFor(kRankingFileName));
 }
 
@@ -210,7 +225,7 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
        false,
        [&quit](const ScratchDir& dir) {
          EXPECT_FALSE(dir.Exists(kRecordFileName));
-         EXPECT_TRUE(dir.Exists(RecoveryPathFor(kRecordFileName)));
+         EXPECT_TRUE(dir.Exists(kPassCopyFileName));
          EXPECT_EQ(dir.Read(kRankingFileName), quit.ranking);
          EXPECT_FALSE(dir.Exists(RecoveryPathFor(kRankingFileName)));
          // Once the way is clear, the kept copy comes back and nothing is rolled back.
@@ -258,7 +273,7 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
        {},
        AfterThePass("down 61000 ESC\n"),
        [found](const ScratchDir& dir) {
-         *found = dir.Read(RecoveryPathFor(kRankingFileName)).value_or("");
+         *found = RankingCopyIn(dir.Read(kPassCopyFileName).value_or(""));
          fs::create_directory(dir.PathOf(TemporaryPathFor(kRankingFileName)));
        },
        {"kv_rank.dat に控えを戻せません\n（同じ名前のフォルダがあります）\n"
@@ -266,7 +281,7 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
        1,
        false,
        [&quit, found](const ScratchDir& dir) {
-         EXPECT_EQ(dir.Read(RecoveryPathFor(kRankingFileName)), *found);
+         EXPECT_EQ(RankingCopyIn(dir.Read(kPassCopyFileName).value_or("")), *found);
          EXPECT_FALSE(dir.Exists(RecoveryPathFor(kRecordFileName)));
          fs::remove(dir.PathOf(TemporaryPathFor(kRankingFileName)));
          EXPECT_EQ(Play(kQuitAtOnce).exitCode, 0);
@@ -275,29 +290,29 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
          EXPECT_FALSE(CopiesLeft(dir));
        },
        kOnePass + PassLine(2, "2")},
-      // A copy damaged on the disk is neither put back, rewritten after the pass, nor removed at
-      // Q; the game plays the file's own values and Q saves it.
+      // Copies damaged on the disk are neither put back, rewritten after the pass, nor removed at
+      // Q; the game plays the files' own values and Q saves them.
       {"a copy that cannot be read is left alone",
        nothing,
        AfterThePass("crash 61000\n"),
        {},
        AfterThePass("tap 61000 Q 50\n"),
        [found](const ScratchDir& dir) {
-         *found = dir.Read(RecoveryPathFor(kRankingFileName)).value_or("");
+         *found = dir.Read(kPassCopyFileName).value_or("");
          found->resize(found->size() - 3);
-         dir.Write(RecoveryPathFor(kRankingFileName), *found);
+         dir.Write(kPassCopyFileName, *found);
        },
-       {"kv_rank.dat.recovery が読めません\n（読み書きに失敗しました）\n"
-        "kv_rank.dat の記録で続けます。控えはそのままで、今回の結果は Q "
+       {"kavrel.recovery が読めません\n（読み書きに失敗しました）\n"
+        "kavrel.dat の記録で続けます。控えはそのままで、今回の結果は Q "
         "で終わったときだけ残ります\n"},
        0,
        false,
        [&quit, found](const ScratchDir& dir) {
-         EXPECT_EQ(dir.Read(RecoveryPathFor(kRankingFileName)), *found);
+         EXPECT_EQ(dir.Read(kPassCopyFileName), *found);
          EXPECT_EQ(dir.Read(kRankingFileName), quit.ranking);
          EXPECT_FALSE(dir.Exists(RecoveryPathFor(kRecordFileName)));
        },
-       kOnePass + PassLine(2, "1")},
+       kOnePass + PassLine(1, "1")},
       // A backup put back after a crash is not undone: the copies are kept aside, and merging
       // them adds only the crashed run's visitor and results, once however often it is merged.
       {"a backup put back after a crash, and the kept copies merged twice",
@@ -346,12 +361,12 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
       // saves the day.
       {"a copy that cannot be written",
        [](const ScratchDir& dir) {
-         fs::create_directory(dir.PathOf(TemporaryPathFor(RecoveryPathFor(kRankingFileName))));
+         fs::create_directory(dir.PathOf(TemporaryPathFor(kPassCopyFileName)));
        },
        AfterThePass("tap 61000 Q 50\n"),
-       {"kv_rank.dat.recovery を書けません\n（同じ名前のフォルダがあります）\n"
+       {"kavrel.recovery を書けません\n（同じ名前のフォルダがあります）\n"
         "控えなしで続けます。結果は Q で終わるときに保存します\n",
-        "kv_rank.dat.recovery を書けませんでした\n（同じ名前のフォルダがあります）\n"
+        "kavrel.recovery を書けませんでした\n（同じ名前のフォルダがあります）\n"
         "控えはありません。結果はこれから保存します\n"},
        kQuitAtOnce,
        [&quit](const ScratchDir& dir) {
@@ -415,6 +430,98 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
          EXPECT_FALSE(dir.Exists(kPlayLogMoveFileName));
        },
        kLogHead + PassLine(1, "") + PassLine(3, "")},
+      // Whether the file still holds what the copy was made from cannot be told: the copy is
+      // neither put back nor removed, and the game plays its values without keeping them.
+      {"a copy waiting beside a data file that cannot be read",
+       nothing,
+       AfterThePass("crash 61000\n"),
+       {},
+       kQuitAtOnce,
+       [](const ScratchDir& dir) { fs::create_directory(dir.PathOf(kRankingFileName)); },
+       {"kv_rank.dat に控えを戻せません\n（同じ名前のフォルダがあります）\n"
+        "控えの記録で続けます。ファイルと控えはそのままで、今回の結果は残りません\n"
+        "ESC で終わり、ファイルを直してから始め直してください\n",
+        "kv_rank.dat を保存できませんでした\n（起動したときに読めませんでした）\n"
+        "ファイルはそのままです\n"},
+       kDataNotSaved,
+       false,
+       [&quit](const ScratchDir& dir) {
+         EXPECT_EQ(dir.Read(kRecordFileName), quit.record);
+         EXPECT_TRUE(fs::is_directory(dir.PathOf(kRankingFileName)));
+         const std::string copy = RankingCopyIn(dir.Read(kPassCopyFileName).value_or(""));
+         EXPECT_NE(copy.find("CHAMPION"), std::string::npos);
+       },
+       kOnePass},
+      // Killed during Q's saves, after the record was saved: its copy adds nothing to the file,
+      // and goes without a box.
+      {"a kill during Q's save is put right quietly",
+       nothing,
+       AfterThePass("crash 61000\n"),
+       {},
+       kQuitAtOnce,
+       [&quit](const ScratchDir& dir) { dir.Write(kRecordFileName, *quit.record); },
+       {},
+       0,
+       false,
+       [&quit](const ScratchDir& dir) {
+         EXPECT_EQ(dir.Read(kRankingFileName), quit.ranking);
+         EXPECT_TRUE(NamesStartingWith(dir, "kavrel.dat.kept-").empty());
+         EXPECT_FALSE(CopiesLeft(dir));
+       },
+       kOnePass},
+      // A log-off in the middle of a pass keeps what the pass has set, and its line says so.
+      {"a session's end in the middle of a pass",
+       nothing,
+       AfterThePass("term 45000\n"),
+       {},
+       kQuitAtOnce,
+       nothing,
+       {},
+       0,
+       false,
+       [](const ScratchDir& dir) {
+         // The report counts it apart from the finished passes.
+         Captured out;
+         EXPECT_EQ(ranking::Run({"--data-dir", dir.Path(), "report", "--all"}, out), 0);
+         EXPECT_TRUE(out.lines.find("1 pass(es) were cut short") != std::string::npos ||
+                     out.lines.find("途中で終わった回が 1 回") != std::string::npos)
+             << out.lines;
+       },
+       kLogHead + "1970-01-01,12:26:30,+09:00,1,1630.126344,696.375000,34,中断,,\r\n"},
+#ifndef _WIN32
+      // Nothing is followed or waited on: the game plays on as with files it cannot use.
+      {"a pipe and a link under the game's names",
+       [](const ScratchDir& dir) {
+         ASSERT_EQ(mkfifo(dir.PathOf(kRecordFileName).c_str(), 0644), 0);
+         ASSERT_EQ(mkfifo(dir.PathOf(kPlayLogSideFileName).c_str(), 0644), 0);
+         dir.Write("elsewhere.csv", "other");
+         fs::create_symlink("elsewhere.csv", dir.PathOf(kPlayLogFileName));
+       },
+       AfterThePass("tap 61000 Q 50\n"),
+       {"kavrel.dat が読めません\n（ふつうのファイルではありません）\n"
+        "記録は空から始めます。ファイルはそのままで、今回の結果は残りません\n"
+        "ESC で終わり、ファイルを直してから始め直してください\n",
+        "kv_plays.csv に書き込めません\n（ふつうのファイルではありません）\n"
+        "表計算ソフトで開いていれば閉じてください。ディスクがいっぱいなら空きを作ってください\n"
+        "kv_plays.csv.pending "
+        "にも書き込めません。記録はゲームが覚えていて、書き込めるようになったら"
+        "書き込みます\n",
+        "kavrel.dat を保存できませんでした\n（起動したときに読めませんでした）\n"
+        "ファイルはそのままです\n",
+        "kv_plays.csv に書き込めませんでした\n（ふつうのファイルではありません）\n"
+        "1 人の挑戦者の記録は、どのファイルにも残せませんでした\n"},
+       kQuitAtOnce,
+       [](const ScratchDir& dir) {
+         EXPECT_EQ(dir.Read("elsewhere.csv"), "other");
+         for (const char* name : {kRecordFileName, kPlayLogFileName, kPlayLogSideFileName})
+           fs::remove(dir.PathOf(name));
+       },
+       {},
+       0,
+       false,
+       nullptr,
+       std::nullopt},
+#endif
       {"neither the log nor its side file can be written",
        nothing,
        kQuitAtOnce,
@@ -482,7 +589,8 @@ TEST(BoothDay, ASecondProgramInTheDirectoryTouchesNothing) {
   for (const auto& entry : fs::directory_iterator(dir.Path()))
     names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"kavrel.bmp", "kavrel.dat", "kv_rank.dat"}));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{".kavrel.lock", "kavrel.bmp", "kavrel.dat", "kv_rank.dat"}));
 }
 
 TEST(BoothDay, TheReplayToolDiesAtItsCrashTimeLeavingTheCopies) {
@@ -496,5 +604,87 @@ TEST(BoothDay, TheReplayToolDiesAtItsCrashTimeLeavingTheCopies) {
   EXPECT_FALSE(dir.Exists(kRecordFileName));
   EXPECT_TRUE(CopiesLeft(dir));
 }
+
+#ifndef _WIN32
+// How often each call in `calls` (comma-separated) was made in the run `args`, by strace.
+std::map<std::string, int> CallsMade(const ScratchDir& dir, const std::string& args,
+                                     const std::string& calls) {
+  RunReplayTool(args, nullptr, "strace -f -qq -o calls.txt -e trace=" + calls);
+  std::map<std::string, int> counts;
+  std::istringstream in(dir.Read("calls.txt").value_or(""));
+  static const std::regex call("^(?:[0-9]+ +)?([a-z0-9_]+)\\(");
+  std::smatch m;
+  for (std::string line; std::getline(in, line);)
+    if (std::regex_search(line, m, call)) ++counts[m[1]];
+  fs::remove(dir.PathOf("calls.txt"));
+  return counts;
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+// The game killed at every write, sync, rename and removal from the end of a pass to the next
+// attract screen, in a fresh folder and with a line of an earlier pass waiting in the side file:
+// after a restart and Q, the pass is in both files and once in the log, or nowhere, and the
+// waiting line is in the log once.
+TEST(BoothDay, AKillAtAnyStepOfAPassEndKeepsTheWholePassOrNone) {
+  if (std::system("strace -V > /dev/null 2>&1") != 0) GTEST_SKIP() << "strace is not installed";
+  UseJapanTime();
+  const Files quit = QuitAfterThePass();
+  Files none;
+  {
+    ScratchDir dir;
+    Play(kQuitAtOnce);
+    none = {dir.Read(kRecordFileName), dir.Read(kRankingFileName)};
+  }
+  const std::string calls =
+      "write,fsync,fdatasync,rename,renameat,renameat2,unlink,unlinkat,ftruncate";
+  const std::string earlier = "1970-01-01,09:00:00,+09:00,9,1.000000,2.000000,3,J,EARLIER_,\r\n";
+  const std::string line = PassLine(1, "1");
+  int points = 0;
+  for (const bool waiting : {false, true}) {
+    const auto prepare = [&](const ScratchDir& dir) {
+      if (waiting) dir.Write(kPlayLogSideFileName, earlier);
+      dir.Write("s.txt", AfterThePass(""));
+      dir.Write("q.txt", kQuitAtOnce);
+    };
+    std::map<std::string, int> counts;
+    {
+      ScratchDir dir;
+      prepare(dir);
+      counts = CallsMade(dir, "s.txt", calls);
+    }
+    ASSERT_GT(counts["fsync"], 0);
+    for (const auto& [name, count] : counts) {
+      for (int n = 1; n <= count; ++n) {
+        SCOPED_TRACE(name + " " + std::to_string(n) + (waiting ? ", a line waiting" : ""));
+        ScratchDir dir;
+        prepare(dir);
+        RunReplayTool("s.txt", nullptr,
+                      "strace -f -qq -o /dev/null -e trace=" + name + " -e inject=" + name +
+                          ":signal=KILL:when=" + std::to_string(n));
+        ASSERT_EQ(RunReplayTool("q.txt"), 0);
+        ++points;
+        const std::string log =
+            dir.Read(kPlayLogFileName).value_or("") + dir.Read(kPlayLogSideFileName).value_or("");
+        const bool kept =
+            dir.Read(kRankingFileName).value_or("").find("CHAMPION") != std::string::npos;
+        const Files& want = kept ? quit : none;
+        EXPECT_EQ(dir.Read(kRecordFileName), want.record);
+        EXPECT_EQ(dir.Read(kRankingFileName), want.ranking);
+        EXPECT_EQ(Count(log, line), kept ? 1u : 0u) << log;
+        if (waiting) {
+          EXPECT_EQ(Count(log, earlier), 1u) << log;
+        }
+        EXPECT_FALSE(CopiesLeft(dir));
+      }
+    }
+  }
+  EXPECT_GT(points, 20);
+}
+#endif
 
 }  // namespace

@@ -72,7 +72,8 @@ TEST(ChallengerLoop, ClosingTheWindowLeavesTheFilesAsTheyWere) {
               (Name{' ', ' ', 'S', 'P', 'A', 'C', 'E', '_'}));
     EXPECT_EQ(dir.Read(kRecordFileName), record);
     EXPECT_EQ(dir.Read(kRankingFileName), ranking);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3);
+    // The sheet, both files and the lock file, which stays.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 4);
   }
 }
 

@@ -299,7 +299,7 @@ TEST(DataFileWriting, StaleTemporaryFromACrashIsReplaced) {
 // and is still there to be told again at Q.
 TEST(RecoveryCopies, AFailureToWriteIsToldOnceUntilWrittenAgain) {
   ScratchDir dir(false);
-  FaultyOps ops(FaultyOps::kNone, RecoveryPathFor(kRankingFileName));
+  FaultyOps ops(FaultyOps::kNone, kPassCopyFileName);
   RecoveryCopies copies(ops);
   GameState state;
   std::vector<StartUpNotice> notices;
@@ -310,7 +310,7 @@ TEST(RecoveryCopies, AFailureToWriteIsToldOnceUntilWrittenAgain) {
   ASSERT_EQ(copies.Write(state).size(), 1u);
   EXPECT_TRUE(copies.Write(state).empty());  // told already
   ASSERT_EQ(copies.Unwritten().size(), 1u);  // and again at Q
-  EXPECT_STREQ(copies.Unwritten()[0].file, kRankingFileName);
+  EXPECT_EQ(copies.Unwritten()[0].copy, kPassCopyFileName);
   ops.FailAt(FaultyOps::kNone);
   EXPECT_TRUE(copies.Write(state).empty());
   EXPECT_TRUE(copies.Unwritten().empty());
@@ -395,3 +395,22 @@ TEST(DataFileWriting, TemporariesAreNamedForTheirProcessAndLeftOnesRemoved) {
 }
 
 }  // namespace
+
+// What a run's copies hold, set aside for a merge (a window closed in the middle of the day): one
+// kept-aside copy of each file, in the form the ranking tool merges, and no pass copy left.
+TEST(RecoveryCopies, SetAsideKeepsWhatThisRunsCopiesHold) {
+  ScratchDir dir(false);
+  RecoveryCopies copies;
+  GameState state;
+  std::vector<StartUpNotice> notices;
+  copies.RestoreAndRead(state, notices);
+  state.ranking[0] = {70, {'K', 'E', 'P', 'T', '_', '_', '_', '_'}};
+  copies.Write(state);
+  const std::vector<std::string> kept = copies.SetAside();
+  ASSERT_EQ(kept.size(), 2u);
+  EXPECT_EQ(kept[1].rfind("kv_rank.dat.kept-", 0), 0u);
+  const std::optional<RecoveryCopy> copy = DecodeRecoveryCopy(dir.Read(kept[1]).value_or(""));
+  ASSERT_TRUE(copy && copy->keepsBefore);
+  EXPECT_EQ(copy->after, FormatRankingFile(state.ranking));
+  EXPECT_FALSE(dir.Exists(kPassCopyFileName));
+}

@@ -119,8 +119,7 @@ TEST(WholePassWindow, OneChallengerPlaysEveryScreenAndEntersTheRanking) {
   game.Signal(SIGKILL);
   ASSERT_TRUE(game.StartAgain()) << game.Log();
   EXPECT_FALSE(game.Exists("kavrel.dat"));
-  EXPECT_TRUE(game.Exists("kavrel.dat.recovery"));
-  EXPECT_TRUE(game.Exists("kv_rank.dat.recovery"));
+  EXPECT_TRUE(game.Exists("kavrel.recovery"));
   ASSERT_TRUE(game.PassStartUpBox()) << game.Log();
   ASSERT_TRUE(game.WaitForPicture()) << "the screen stayed black after the restart";
   game.HoldKey("q");

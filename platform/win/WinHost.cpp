@@ -5,6 +5,8 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include "platform/DirectoryLock.h"
+
 // Needs windows.h before it.
 #include <shellapi.h>
 
@@ -162,22 +164,28 @@ bool CommitToDisk(std::FILE* file) {
 }
 
 LockResult LockDirectory(const std::string& directory, long long& handle) {
-  const std::wstring path = Wide(directory + "\\kavrel.lock");
+  const std::wstring path = Wide(directory + "\\" + kLockFileName);
   for (int attempt = 0;; ++attempt) {
     const HANDLE file =
         CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                    FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+                    FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
       handle = reinterpret_cast<long long>(file);
       return LockResult::Locked;
     }
     const DWORD error = GetLastError();
-    // A sharing violation: another program has the file open. Access denied: the file is still
-    // being deleted after its holder closed it, or the folder may not be written.
+    // A sharing violation: another program has the file open. Access denied: the file of an
+    // earlier version is still being deleted after its holder closed it, or this user may not
+    // write the file or the folder.
     const bool retry = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED;
     if (!retry) return LockResult::Failed;
-    if (attempt >= 20)
-      return error == ERROR_SHARING_VIOLATION ? LockResult::Held : LockResult::Failed;
+    if (attempt >= 20) {
+      // A lock file there that this user may not open for writing counts as held.
+      const DWORD attributes = GetFileAttributesW(path.c_str());
+      const bool there = attributes != INVALID_FILE_ATTRIBUTES &&
+                         !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+      return error == ERROR_SHARING_VIOLATION || there ? LockResult::Held : LockResult::Failed;
+    }
     Sleep(50);
   }
 }

@@ -546,7 +546,7 @@ if [[ $second_code == 5 && $first_code == 0 ]] &&
   grep -q 'すでにゲームが動いています' <<<"$second_box" &&
   [[ $(grep -c caption <<<"$second_box") == 1 ]] &&
   same_files "$work/linux-q" "$work/win-twice" kavrel.dat kv_rank.dat &&
-  [[ ! -e $work/win-twice/kavrel.lock ]]; then
+  [[ -f $work/win-twice/.kavrel.lock && ! -e $work/win-twice/kavrel.lock ]]; then
   pass "game: a second game in the same folder shows one box, ends with 5 and touches nothing"
 else
   fail "game: second game in the folder: exit $second_code (first $first_code), boxes: $second_box"

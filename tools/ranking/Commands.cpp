@@ -5,8 +5,8 @@
 #include <ctime>
 
 #include "platform/Language.h"
-#include "store/RecoveryCopy.h"
 #include "store/PlayLog.h"
+#include "store/RecoveryCopy.h"
 #include "store/SafeFile.h"
 #include "tools/ranking/DataFileAccess.h"
 #include "tools/ranking/Edits.h"
@@ -57,15 +57,20 @@ int List(Output& out, ListLock lock) {
                   "(There are no data files in this folder yet: these are the game's first "
                   "values.)"}));
   if (lock != ListLock::Held) {
-    for (const char* file : {kRecordFileName, kRankingFileName}) {
+    const std::string both = std::string(kRecordFileName) + Say({"、", ", "}) + kRankingFileName;
+    const std::pair<std::string, std::string> copies[] = {
+        {kPassCopyFileName, both},
+        {RecoveryPathFor(kRecordFileName), kRecordFileName},
+        {RecoveryPathFor(kRankingFileName), kRankingFileName}};
+    for (const auto& [copy, file] : copies) {
       std::string bytes;
-      if (ReadBytes(RecoveryPathFor(file), bytes).kind == DataFileRead::Absent) continue;
+      if (ReadBytes(copy, bytes).kind == DataFileRead::Absent) continue;
       out.Line(Fill(lock == ListLock::GameRunning
                         ? Say({"ゲームが動いています。{} に、{} にまだ入っていない結果があります。",
                                "The game is running. {} holds results not yet in {}."})
                         : Say({"このフォルダはロックできないので、{} を {} に戻していません。",
                                "This folder cannot be locked, so {} was not put into {}."}),
-                    {RecoveryPathFor(file), file}));
+                    {copy, file}));
     }
   }
   return kDone;
@@ -81,8 +86,8 @@ int Backup(Output& out, const fs::path& base) {
     std::string bytes;
   };
   std::vector<Copy> copies;
-  for (const char* file :
-       {kRecordFileName, kRankingFileName, kPlayLogFileName, kPlayLogSideFileName}) {
+  for (const char* file : {kRecordFileName, kRankingFileName, kPlayLogFileName,
+                           kPlayLogSideFileName, kPlayLogMoveFileName}) {
     std::string bytes;
     const bool data = file == kRecordFileName || file == kRankingFileName;
     const DataFileRead read = data ? ReadBytes(file, bytes) : ReadWholeBytes(file, bytes);
@@ -132,6 +137,15 @@ int MergeFiles(Output& out, const std::vector<fs::path>& files) {
   std::optional<GameState> record;  // read only when a kept-aside record is merged
   std::vector<RankingEntry> more;
   bool rankingGiven = false;
+  std::string own;
+  ReadBytes(kRankingFileName, own);
+  // Kept-aside copies merged now, marked once the merge is saved.
+  struct Merged {
+    std::string name;
+    RecoveryCopy copy;
+  };
+  std::vector<Merged> merged;
+  size_t alreadyMerged = 0;
   for (const fs::path& path : files) {
     const std::string name = Utf8Of(path);
     std::string bytes;
@@ -148,7 +162,22 @@ int MergeFiles(Output& out, const std::vector<fs::path>& files) {
       if (!copy || !copy->keepsBefore)
         return Refuse(
             out, Fill(Say({"{} は控えですが、壊れています。", "{} is a damaged copy."}), {name}));
+      if (copy->merged) {
+        out.Line(Fill(Say({"{} はもう合わせてあります。何も変えません。",
+                           "{} was merged already; nothing of it is added again."}),
+                      {name}));
+        ++alreadyMerged;
+        continue;
+      }
+      merged.push_back({name, *copy});
       bytes = copy->after;
+    } else if (!own.empty() && bytes == own) {
+      // The folder's own ranking (or a copy of it) would count every entry twice.
+      return Refuse(out,
+                    Fill(Say({"{} はこのフォルダのランキングと同じです。合わせる必要はありません。",
+                              "{} is the same as this folder's ranking: there is nothing to "
+                              "merge."}),
+                         {name}));
     }
     const bool isRecord = copy && copy->file == kRecordFileName;
     const std::optional<int> line =
@@ -167,17 +196,31 @@ int MergeFiles(Output& out, const std::vector<fs::path>& files) {
     const RankingTable table = RankingFrom(bytes);
     if (copy) {
       const RankingTable before = copy->before ? RankingFrom(*copy->before) : RankingTable{};
-      const std::vector<RankingEntry> added = AddedEntries(before, table, *here);
+      const std::vector<RankingEntry> added = AddedEntries(before, table);
       more.insert(more.end(), added.begin(), added.end());
     } else {
       more.insert(more.end(), table.begin(), table.end());
     }
   }
-  const RankingTable merged = MergeEntries(*here, more);
-  return WriteFiles(
-      out, record ? &*record : nullptr, rankingGiven ? &merged : nullptr,
+  if (alreadyMerged == files.size()) return kDone;
+  const RankingTable table = MergeEntries(*here, more);
+  const int result = WriteFiles(
+      out, record ? &*record : nullptr, rankingGiven ? &table : nullptr,
       Fill(Say({"{} 個のファイルと合わせました。", "Merged {} file(s) into the ranking."}),
-           {std::to_string(files.size())}));
+           {std::to_string(files.size() - alreadyMerged)}));
+  if (result != kDone) return result;
+  // So that merging the same copy again adds nothing.
+  for (const Merged& m : merged) {
+    int error = 0;
+    if (!ReplaceFile(PosixFileOps(), m.name,
+                     EncodeRecoveryCopy(m.copy.file, m.copy.before, m.copy.after, true), &error))
+      out.Problem(
+          "kavrel-ranking: " +
+          Fill(Say({"{} に合わせたしるしを付けられません({})。もう一度合わせないでください。",
+                    "{} cannot be marked as merged ({}); do not merge it again."}),
+               {m.name, Reason(error)}));
+  }
+  return result;
 }
 
 }  // namespace ranking

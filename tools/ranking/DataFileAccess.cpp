@@ -10,6 +10,8 @@
 #include "tools/ranking/Text.h"
 #ifdef _WIN32
 #include "platform/win/WinHost.h"
+#else
+#include <unistd.h>
 #endif
 
 namespace ranking {
@@ -86,7 +88,9 @@ DataFileRead ReadWholeBytes(const std::string& path, std::string& bytes) {
 #else
   errno = 0;
   int error = 0;
-  if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+  // Never through a link, and never waiting on a pipe.
+  const int fd = OpenPlainFileToRead(path);
+  if (std::FILE* file = fd >= 0 ? ::fdopen(fd, "rb") : nullptr) {
     char chunk[4096];
     size_t n;
     while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, n);
@@ -94,6 +98,7 @@ DataFileRead ReadWholeBytes(const std::string& path, std::string& bytes) {
     std::fclose(file);
   } else {
     error = errno != 0 ? errno : EIO;
+    if (fd >= 0) ::close(fd);
   }
 #endif
   if (error == 0) return {DataFileRead::Read, 0};
@@ -117,7 +122,7 @@ std::optional<GameState> CheckedRecord(Output& out) {
 int TellNotices(Output& out, const std::vector<StartUpNotice>& notices) {
   int result = kDone;
   for (const StartUpNotice& notice : notices) {
-    const std::string copy = RecoveryPathFor(notice.file);
+    const std::string copy = notice.copy;
     switch (notice.kind) {
       case StartUpNotice::KeptAside:
         out.Line(Fill(Say({"{} が変わっていたので、控え {} を戻さず {} として残しました。"

@@ -84,25 +84,18 @@ RankingTable MergeEntries(const RankingTable& here, const std::vector<RankingEnt
   return merged;
 }
 
-std::vector<RankingEntry> AddedEntries(const RankingTable& before, const RankingTable& after,
-                                       const RankingTable& here) {
-  // Each entry of `before` accounts for one equal entry of `after`, and so does each of `here`,
-  // so that merging the same file again adds nothing.
-  std::vector<RankingEntry> known(before.begin(), before.end());
-  known.insert(known.end(), here.begin(), here.end());
-  std::vector<bool> used(known.size(), false);
-  const auto take = [&](size_t from, size_t to, const RankingEntry& entry) {
-    for (size_t i = from; i < to; ++i) {
-      if (used[i] || known[i].score != entry.score || known[i].name != entry.name) continue;
-      used[i] = true;
-      return true;
-    }
-    return false;
-  };
+std::vector<RankingEntry> AddedEntries(const RankingTable& before, const RankingTable& after) {
+  // Each entry of `before` accounts for one equal entry of `after`.
+  std::vector<bool> used(before.size(), false);
   std::vector<RankingEntry> added;
-  for (const RankingEntry& entry : after)
-    if (!take(0, before.size(), entry) && !take(before.size(), known.size(), entry))
-      added.push_back(entry);
+  for (const RankingEntry& entry : after) {
+    bool known = false;
+    for (size_t i = 0; i < before.size() && !known; ++i) {
+      if (used[i] || before[i].score != entry.score || before[i].name != entry.name) continue;
+      used[i] = known = true;
+    }
+    if (!known) added.push_back(entry);
+  }
   return added;
 }
 

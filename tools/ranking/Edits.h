@@ -32,10 +32,10 @@ void RemovePlace(RankingTable& table, int place);
 // game's insertion does: an entry never passes one with the same score that was there first.
 RankingTable Merge(const RankingTable& here, const std::vector<RankingTable>& others);
 
-// The entries of `after` that neither `before` nor `here` holds, counting equal entries one by
-// one: what a crashed run added to the ranking `before`, less what `here` already has of it.
-std::vector<RankingEntry> AddedEntries(const RankingTable& before, const RankingTable& after,
-                                       const RankingTable& here);
+// The entries of `after` that `before` does not hold, counting equal entries one by one: what a
+// crashed run added to the ranking `before`, whatever the ranking holds now (a later visitor of
+// the same name and score is another pass).
+std::vector<RankingEntry> AddedEntries(const RankingTable& before, const RankingTable& after);
 
 // The five best of `here` followed by `more` in order, as Merge.
 RankingTable MergeEntries(const RankingTable& here, const std::vector<RankingEntry>& more);

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "store/PlayLog.h"
 #include "store/SafeFile.h"
 #ifdef _WIN32
 #include "platform/win/WinHost.h"
@@ -165,7 +166,11 @@ void ReadPlayLines(std::string_view bytes, PlayLog& log) {
     std::string_view line = bytes.substr(at, end - at);
     if (line.substr(0, kByteOrderMark.size()) == kByteOrderMark)
       line.remove_prefix(kByteOrderMark.size());
-    if (line != std::string(kHeader) + "\r\n") ++log.skipped;
+    if (count == kFields && IsLogDate(fields[0]) && fields[7] == kCutShortMark) {
+      ++log.cutShort;  // counted apart: the visitor played, but the pass has no results
+    } else if (line != std::string(kHeader) + "\r\n") {
+      ++log.skipped;
+    }
     at = end;
   }
 }
@@ -177,10 +182,11 @@ DataFileRead ReadPlayLogFile(const std::string& path, std::string& bytes) {
   if (error != 0) return {DataFileRead::Unreadable, error};
 #else
   bytes.clear();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  errno = 0;
+  const int fd = OpenPlainFileToRead(path);  // never a link, never waiting on a pipe
   if (fd < 0) {
     if (errno == ENOENT) return {DataFileRead::Absent, 0};
-    return {DataFileRead::Unreadable, ErrorOrFolderInTheWay(path, errno)};
+    return {DataFileRead::Unreadable, errno != 0 ? errno : EIO};
   }
   struct stat st {};
   int error = 0;

@@ -37,6 +37,7 @@ struct Play {
 struct PlayLog {
   std::vector<Play> plays;  // in the order of the files' lines
   size_t skipped = 0;       // lines that were not a whole pass (the header not counted)
+  size_t cutShort = 0;      // passes the session's end cut short (every day's)
 };
 
 // True for a date as the log writes it, YYYY-MM-DD, that is on the calendar.

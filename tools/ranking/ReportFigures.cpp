@@ -12,6 +12,7 @@ ReportFigures FiguresOf(PlayLog log, const std::optional<std::string>& date) {
   ReportFigures figures;
   figures.date = date;
   figures.skipped = log.skipped;
+  figures.cutShort = log.cutShort;
   if (!date) {
     figures.plays = std::move(log.plays);
   } else {

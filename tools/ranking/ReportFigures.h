@@ -20,6 +20,7 @@ struct ReportFigures {
   std::optional<std::string> date;  // the day told; nothing for the whole log
   std::vector<Play> plays;          // that day's passes, in the log's order
   size_t skipped = 0;               // lines of the log and side file not read (every day's)
+  size_t cutShort = 0;              // passes cut short by the session's end (every day's)
   std::string firstDate, firstTime, lastDate, lastTime;  // the earliest and the latest pass
   std::array<int, 24> perHour{};                         // passes in each hour, by local time
   std::vector<size_t> best;  // up to ten of `plays`, highest total first; equal totals in order

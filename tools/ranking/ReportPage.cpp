@@ -200,6 +200,8 @@ std::string ReportPage(const ReportFigures& figures) {
   }
   if (figures.skipped > 0)
     html += "<p class=\"note\">" + Html(SkippedLine(figures.skipped)) + "</p>\n";
+  if (figures.cutShort > 0)
+    html += "<p class=\"note\">" + Html(CutShortLine(figures.cutShort)) + "</p>\n";
   return html + "</body>\n</html>\n";
 }
 

@@ -86,10 +86,12 @@ std::vector<std::string> TerminalReport(const ReportFigures& figures) {
   if (figures.plays.empty()) {
     lines.push_back(NoPlaysLine(figures));
     if (figures.skipped > 0) lines.push_back(SkippedLine(figures.skipped));
+    if (figures.cutShort > 0) lines.push_back(CutShortLine(figures.cutShort));
     return lines;
   }
   lines.push_back(PlaysLine(figures));
   if (figures.skipped > 0) lines.push_back(SkippedLine(figures.skipped));
+  if (figures.cutShort > 0) lines.push_back(CutShortLine(figures.cutShort));
   lines.push_back("");
   HourChart(figures, lines);
   lines.push_back("");

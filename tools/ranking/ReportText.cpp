@@ -172,6 +172,13 @@ std::string SkippedLine(size_t skipped) {
               {std::to_string(skipped)});
 }
 
+std::string CutShortLine(size_t cutShort) {
+  return Fill(Say({"ログオフやシャットダウンで途中で終わった回が {} "
+                   "回ありました（上の数に入っていません）。",
+                   "{} pass(es) were cut short by the session's end (not counted above)."}),
+              {std::to_string(cutShort)});
+}
+
 std::string AverageLine(const ReportFigures& figures) {
   return Fill(Say({"総合得点の平均 {}、中央値 {}", "Average total {}, median {}."}),
               {OneDecimal(figures.average), Median(figures.median)});

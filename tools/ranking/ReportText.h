@@ -33,6 +33,7 @@ std::string ReportTitle(const ReportFigures& figures);
 std::string PlaysLine(const ReportFigures& figures);
 std::string NoPlaysLine(const ReportFigures& figures);
 std::string SkippedLine(size_t skipped);
+std::string CutShortLine(size_t cutShort);
 std::string AverageLine(const ReportFigures& figures);
 // The time of a pass in the best ten: with its date when the report covers several days.
 std::string WhenOf(const ReportFigures& figures, const Play& play);

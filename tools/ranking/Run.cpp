@@ -185,7 +185,14 @@ int Run(const std::vector<std::string>& args, Output& out) {
                           "何も変更していません。",
                           "A game (or another tool) is using {}. Quit it first. Nothing was "
                           "changed."}),
-                     {Utf8Of(dir)}));
+                     {Utf8Of(dir)}) +
+                (lock.lockFileOwner().empty()
+                     ? std::string()
+                     : Fill(Say({"(ロックファイル .kavrel.lock は {} のもので、書き込めません。"
+                                 "ほかのゲームが動いていないことを確かめてから消してください。)",
+                                 " (The lock file .kavrel.lock belongs to {} and cannot be "
+                                 "written: make sure no other game runs, then remove it.)"}),
+                            {lock.lockFileOwner()})));
     return kDirectoryBusy;
   }
   // Without a lock a game may be running there unseen: only the operator can say it is not.

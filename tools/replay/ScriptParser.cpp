@@ -127,7 +127,8 @@ std::optional<plat::VirtualScript> ParseScript(std::string_view text, std::strin
 
     const std::string_view directive = words[0];
     size_t wanted = 0;
-    if (directive == "time" || directive == "tick" || directive == "end" || directive == "crash") {
+    if (directive == "time" || directive == "tick" || directive == "end" || directive == "crash" ||
+        directive == "term") {
       wanted = 2;
     } else if (directive == "down" || directive == "up" || directive == "stall") {
       wanted = 3;
@@ -160,6 +161,10 @@ std::optional<plat::VirtualScript> ParseScript(std::string_view text, std::strin
         script.end = t;
         script.endIsCrash = directive == "crash";
       }
+    } else if (directive == "term") {
+      uint64_t t = 0;
+      if (auto bad = ReadNumber(words[1], "time", t)) return fail(*bad);
+      if (!script.term || t < *script.term) script.term = t;
     } else if (directive == "stall") {
       uint64_t t = 0;
       uint64_t d = 0;
