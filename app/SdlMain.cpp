@@ -7,8 +7,12 @@
 #include <string_view>
 
 #include "app/Main.h"
+#include "platform/BoothChannel.h"
 #include "platform/Language.h"
 #include "platform/sdl/SdlSystem.h"
+#ifdef _WIN32
+#include "platform/win/CrashDialogs.h"
+#endif
 
 namespace {
 
@@ -21,6 +25,10 @@ std::optional<plat::ScaleMode> ScaleModeNamed(std::string_view name) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+  // Under the booth's supervisor a crash ends the game at once, so that it is started again.
+  if (plat::BoothChannel::Get().Supervised()) plat::win::TurnOffCrashDialogs();
+#endif
   plat::ScreenMode mode = plat::ScreenMode::FullScreen;
   plat::ScaleMode scale = plat::ScaleMode::Fill;
   for (int i = 1; i < argc; ++i) {
@@ -39,11 +47,15 @@ int main(int argc, char** argv) {
           text +=
               plat::Say({"（指定: ", " (given: "}) + std::string(value) + plat::Say({"）", ")"});
         plat::ReportStartFailure(text);
+        plat::BoothChannel::Get().SayEnd(2);
         return 2;
       }
       scale = *named;
     }
   }
   plat::SdlSystem system(mode, scale);
-  return kavrel::WinMain(system);
+  // An end the game chose: the booth's supervisor does not start it again.
+  const int exitCode = kavrel::WinMain(system);
+  plat::BoothChannel::Get().SayEnd(exitCode);
+  return exitCode;
 }

@@ -463,6 +463,7 @@ TEST(RankingTool, BackupCopiesBothFilesAndThePlayLogIntoANewFolder) {
       std::string(kPlayLogHead) + "2026-12-08,14:03:05,+09:00,17,1.0,2.0,3,J,A,\r\n";
   dir.Write(kPlayLogFileName, log);
   dir.Write(kPlayLogSideFileName, "torn");
+  dir.Write("kv_booth.log", "booth");
   Captured out;
   ASSERT_EQ(ranking::Run({"--data-dir", dir.Path(), "backup"}, out), 0) << out.problems[0];
   std::vector<fs::path> made;
@@ -475,7 +476,8 @@ TEST(RankingTool, BackupCopiesBothFilesAndThePlayLogIntoANewFolder) {
   EXPECT_EQ(dir.Read(name + "/kavrel.dat"), kRecord);
   EXPECT_EQ(dir.Read(name + "/kv_plays.csv"), log);
   EXPECT_EQ(dir.Read(name + "/kv_plays.csv.pending"), "torn");
-  EXPECT_EQ(std::distance(fs::directory_iterator(made[0]), fs::directory_iterator()), 4);
+  EXPECT_EQ(dir.Read(name + "/kv_booth.log"), "booth");
+  EXPECT_EQ(std::distance(fs::directory_iterator(made[0]), fs::directory_iterator()), 5);
 }
 
 #ifdef _WIN32

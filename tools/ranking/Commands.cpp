@@ -5,8 +5,9 @@
 #include <ctime>
 
 #include "platform/Language.h"
-#include "store/RecoveryCopy.h"
+#include "store/BoothLog.h"
 #include "store/PlayLog.h"
+#include "store/RecoveryCopy.h"
 #include "store/SafeFile.h"
 #include "tools/ranking/DataFileAccess.h"
 #include "tools/ranking/Edits.h"
@@ -81,8 +82,8 @@ int Backup(Output& out, const fs::path& base) {
     std::string bytes;
   };
   std::vector<Copy> copies;
-  for (const char* file :
-       {kRecordFileName, kRankingFileName, kPlayLogFileName, kPlayLogSideFileName}) {
+  for (const char* file : {kRecordFileName, kRankingFileName, kPlayLogFileName,
+                           kPlayLogSideFileName, kBoothLogFileName}) {
     std::string bytes;
     const bool data = file == kRecordFileName || file == kRankingFileName;
     const DataFileRead read = data ? ReadBytes(file, bytes) : ReadWholeBytes(file, bytes);
