@@ -5,28 +5,31 @@
 //   abort         alive for a moment, aborts
 //   hang          stops giving signs on a first start; ends with 0 when restarted
 //   box           a box waits past the hang limit, answers itself, then ends with 0
-//   until-term    alive until SIGTERM, then ends with 0
+//   until-term    alive until SIGTERM, then ends with 0 (not on Windows)
 //   crash-locked  aborts on its first run, finds the folder locked on the next two, then ends
 //                 with 0 (counted in the file "runs" of the working directory)
-#include <signal.h>
-#include <unistd.h>
-
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
+#include <thread>
 
 #include "platform/BoothChannel.h"
 
 namespace {
 
-volatile sig_atomic_t termed = 0;
+volatile std::sig_atomic_t termed = 0;
+
+void Nap(int ms) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 void Alive(int ms) {
   plat::BoothChannel& line = plat::BoothChannel::Get();
   for (int t = 0; t <= ms; t += 50) {
     line.Beat(static_cast<unsigned>(t) * 10);  // every call is a beat
-    usleep(50000);
+    Nap(50);
   }
 }
 
@@ -62,17 +65,17 @@ int main(int argc, char** argv) {
   if (mode == "abort") std::abort();
   if (mode == "hang") {
     if (line.Restarted()) return End(0);
-    for (;;) pause();
+    for (;;) Nap(1000);
   }
   if (mode == "box") {
     line.Say({plat::BoothSign::BoxUp, {}, 0});
-    sleep(4);
+    Nap(4000);
     line.Say({plat::BoothSign::Answered, "記録ファイルを書けません\n（容量不足）", 0});
     line.Say({plat::BoothSign::BoxDown, {}, 0});
     return End(0);
   }
   if (mode == "until-term") {
-    signal(SIGTERM, [](int) { termed = 1; });
+    std::signal(SIGTERM, [](int) { termed = 1; });
     while (!termed) Alive(100);
     return End(0);
   }
