@@ -23,7 +23,7 @@ set(packaging_out ${CMAKE_BINARY_DIR}/packaging)
 if(NOT TARGET PkgConfig::X11)
   pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
 endif()
-add_executable(kavrel-launcher ${packaging_src}/launcher.cpp ${packaging_src}/AutostartXdg.cpp)
+add_executable(kavrel-launcher ${packaging_src}/launcher.cpp)
 set_target_properties(kavrel-launcher PROPERTIES
   OUTPUT_NAME kavrel RUNTIME_OUTPUT_DIRECTORY ${packaging_out}/games)
 # Its messages are in the operator's language (platform/Language.h), with the game's own words for

@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "packaging/Autostart.h"
 #include "packaging/GameProcess.h"
 #include "packaging/Supervision.h"
 #include "support/Scenario.h"
@@ -216,5 +218,31 @@ TEST(Supervisor, MessagesAndLogLinesReadBackAsWritten) {
   EXPECT_EQ(back[0].when.utcOffsetMinutes, -150);
   EXPECT_EQ(back[0].detail, "a, \"b\" c");
 }
+
+#ifndef _WIN32
+// The autostart entry starts this program in booth mode with the options given, each spelled as
+// typed however it is quoted; taking it away twice is no failure.
+TEST(Autostart, AnEntryStartsBoothModeWithTheOptionsAsTyped) {
+  ScratchDir dir(false);
+  const char* before = std::getenv("XDG_CONFIG_HOME");
+  const std::string kept = before ? before : "";
+  setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
+  std::string said;
+  ASSERT_TRUE(booth::InstallAutostart({"--data-dir", "/a b/$\"`\\%x"}, said)) << said;
+  const std::string entry = dir.Read("autostart/kavrel-booth.desktop").value_or("");
+  EXPECT_NE(entry.find(" --booth --data-dir \"/a b/\\\\$\\\\\"\\\\`\\\\\\\\%%x\"\n"),
+            std::string::npos)
+      << entry;
+  EXPECT_NE(entry.find("\nType=Application\n"), std::string::npos);
+  EXPECT_TRUE(booth::RemoveAutostart(said)) << said;
+  EXPECT_FALSE(dir.Exists("autostart/kavrel-booth.desktop"));
+  EXPECT_TRUE(booth::RemoveAutostart(said)) << said;
+  if (before) {
+    setenv("XDG_CONFIG_HOME", kept.c_str(), 1);
+  } else {
+    unsetenv("XDG_CONFIG_HOME");
+  }
+}
+#endif
 
 }  // namespace
