@@ -301,11 +301,12 @@ void ProvideSheet(const fs::path& dir) {
     Fail(1, Text({"{} を起動できません: {}", "cannot start {}: {}"},
                  {program.string(), outcome.lastCause}));
   if (outcome.gaveUp)
+    // In lines, as the box does not wrap them.
     Fail(1, Text({"ゲームが 10 分のうちに何度も落ちたので、起動し直すのをやめました"
-                  "（最後の終わり方: {}）。起きたことは {} にあります。"
+                  "（最後の終わり方: {}）。\n起きたことは {} にあります。\n"
                   "原因を取り除いてから、kavrel --booth で起動し直してください",
-                  "the game fell over again and again within 10 minutes, so it is not started "
-                  "again (its last end: {}). What happened is in {}. Start it again with "
+                  "the game fell over again and again within 10 minutes,\nso it is not started "
+                  "again (its last end: {}).\nWhat happened is in {}.\nStart it again with "
                   "kavrel --booth once the cause is mended"},
                  {outcome.lastCause, (dir / kBoothLogFileName).string()}));
   std::exit(outcome.exitCode);
