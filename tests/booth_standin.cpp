@@ -3,6 +3,8 @@
 //   exit N        alive for a moment, says it ends with N, exits N
 //   silent N      alive for a moment, exits N without a word
 //   abort         alive for a moment, aborts
+//   fault-once    writes through a null pointer on its first run (counted in the file "runs" of
+//                 the working directory), then ends with 0
 //   hang          stops giving signs on a first start; ends with 0 when restarted
 //   box           a box waits past the hang limit, answers itself, then ends with 0
 //   until-term    alive until SIGTERM, then ends with 0 (not on Windows)
@@ -77,6 +79,10 @@ int main(int argc, char** argv) {
   if (mode == "until-term") {
     std::signal(SIGTERM, [](int) { termed = 1; });
     while (!termed) Alive(100);
+    return End(0);
+  }
+  if (mode == "fault-once") {
+    if (RunsSoFar() == 0) *static_cast<int volatile*>(nullptr) = 1;
     return End(0);
   }
   if (mode == "crash-locked") {

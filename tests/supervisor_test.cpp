@@ -64,9 +64,11 @@ constexpr booth::Timings kShort = {.restartDelayMs = 300,
                                    .pollMs = 50};
 
 #ifdef _WIN32
+const std::string kFault = "exception 0xC0000005";
 const std::string kAbort = "abort";
 const std::string kStandIn = "\\booth_standin.exe";
 #else
+const std::string kFault = "signal 11 SIGSEGV";
 const std::string kAbort = "signal 6 SIGABRT";
 const std::string kStandIn = "/booth_standin";
 #endif
@@ -109,6 +111,13 @@ TEST(Supervisor, RestartsAbnormalEndsOnlyAndGivesUpOnACrashLoop) {
       {"exits 4 silently", {"silent", "4"}, 0, {"start:first", "end:4"}, 4, false, 0},
       // A folder locked at a first start is another game's: not retried.
       {"finds its folder locked", {"exit", "5"}, 0, {"start:first", "end:5"}, 5, false, 0},
+      {"faults once",
+       {"fault-once"},
+       0,
+       Joined({{"start:first", "abnormal-end:" + kFault}, Restart(1), {"end:0"}}),
+       0,
+       false,
+       300},
       {"crashes in a loop",
        {"abort"},
        0,
