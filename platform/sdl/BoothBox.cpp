@@ -72,7 +72,6 @@ bool ShowBoxAnsweringItself(const std::string& caption, const std::string& text,
         if (search.found) {
           closedByTimer = true;
           PostMessageW(search.found, WM_CLOSE, 0, 0);
-          PostMessageW(search.found, WM_COMMAND, IDOK, 0);
         }
       }
       Sleep(100);
