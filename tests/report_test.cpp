@@ -151,6 +151,7 @@ TEST(Report, TellsTheBoothsIncidentsOfTheDay) {
                                 "2026-12-08,10:31:04,+09:00,restart,1\r\n"
                                 "2026-12-08,10:31:15,+09:00,box,\"<b>, full\"\r\n"
                                 "2026-12-08,14:02:40,+09:00,abnormal-end,hang 15 s\r\n"
+                                "2026-12-08,14:02:40,+09:00,give-up,hang 15 s\r\n"
                                 "2026-12-08,14:02,torn\r\n"
                                 "2026-12-08,17:00:00,+09:00,end,0\r\n");
   Captured out;
@@ -158,8 +159,9 @@ TEST(Report, TellsTheBoothsIncidentsOfTheDay) {
                           dir.PathOf("day.html")},
                          out),
             0);
-  EXPECT_NE(out.lines.find("Booth incidents (kv_booth.log): 2 falls (crash or hang), 1 restarts, "
-                           "1 boxes answered by themselves.\n"),
+  EXPECT_NE(out.lines.find("\nBooth: 2 falls (crash or hang), 1 restarts, 1 boxes closed by "
+                           "themselves.\nBooth: restarting was given up 1 times (see "
+                           "kv_booth.log).\n"),
             std::string::npos)
       << out.lines;
   const std::string page = dir.Read("day.html").value_or("");

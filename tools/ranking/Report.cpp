@@ -132,7 +132,7 @@ int Report(Output& out, const ReportRequest& request, const fs::path& dir) {
       ReadWholeBytes(kBoothLogFileName, boothBytes).kind == DataFileRead::Read
           ? IncidentsOf(boothBytes, date)
           : Incidents{};
-  if (const std::string line = IncidentsLine(incidents); !line.empty()) out.Line(line);
+  for (const std::string& line : IncidentsLines(incidents)) out.Line(line);
   if (!found)
     out.Line(
         Fill(Say({"このフォルダには {} がまだありません。ゲームが一人遊び終えるたびに書きます。",

@@ -66,26 +66,28 @@ Incidents IncidentsOf(std::string_view bytes, const std::optional<std::string>& 
   return incidents;
 }
 
-std::string IncidentsLine(const Incidents& incidents) {
+std::vector<std::string> IncidentsLines(const Incidents& incidents) {
   if (!incidents.logFound) return {};
-  std::string line = Fill(Say({"ブースの出来事（{}）: 落ちた・止まった {} 回、起動し直した {} 回、"
-                               "ひとりでに閉じたメッセージ {} 個",
-                               "Booth incidents ({}): {} falls (crash or hang), {} restarts, {} "
-                               "boxes answered by themselves"}),
-                          {kBoothLogFileName, std::to_string(incidents.falls),
-                           std::to_string(incidents.restarts), std::to_string(incidents.boxes)});
+  std::vector<std::string> lines{
+      Fill(Say({"ブース: 落ちた・止まった {} 回、起動し直し {} 回、自動で閉じたメッセージ {} 個",
+                "Booth: {} falls (crash or hang), {} restarts, {} boxes closed by themselves."}),
+           {std::to_string(incidents.falls), std::to_string(incidents.restarts),
+            std::to_string(incidents.boxes)})};
   if (incidents.givenUp > 0)
-    line += Fill(Say({"。起動し直すのを {} 回やめました", "; restarting was given up {} times"}),
-                 {std::to_string(incidents.givenUp)});
-  return line + Say({"。", "."});
+    lines.push_back(Fill(Say({"ブース: 起動し直すのを {} 回やめました（{} を見てください）",
+                              "Booth: restarting was given up {} times (see {})."}),
+                         {std::to_string(incidents.givenUp), kBoothLogFileName}));
+  return lines;
 }
 
 std::string WithIncidents(std::string page, const Incidents& incidents) {
   if (incidents.lines.empty()) return page;
-  std::string table = "<h2>" + Html(Say({"ブースの出来事", "Booth incidents"})) +
-                      "</h2><table class=\"incidents\"><tr><th>" + Html(Say({"時刻", "Time"})) +
-                      "</th><th>" + Html(Say({"出来事", "What happened"})) + "</th><th>" +
-                      Html(Say({"詳細", "Details"})) + "</th></tr>";
+  std::string table =
+      "<h2>" +
+      Html(Fill(Say({"ブースの出来事（{}）", "Booth incidents ({})"}), {kBoothLogFileName})) +
+      "</h2><table class=\"incidents\"><tr><th>" + Html(Say({"時刻", "Time"})) + "</th><th>" +
+      Html(Say({"出来事", "What happened"})) + "</th><th>" + Html(Say({"詳細", "Details"})) +
+      "</th></tr>";
   for (const BoothLine& line : incidents.lines) {
     table += "<tr><td>" + Html(DateOf(line.when) + " " + TimeOf(line.when)) + "</td><td>" +
              Html(Say(EventWord(line.event))) + "</td><td>" + Html(line.detail) + "</td></tr>";

@@ -21,8 +21,9 @@ struct Incidents {
 // The incidents of kv_booth.log's `bytes` on `date` (YYYY-MM-DD), or of every day.
 Incidents IncidentsOf(std::string_view bytes, const std::optional<std::string>& date);
 
-// The terminal's line; empty when there is no booth's log.
-std::string IncidentsLine(const Incidents& incidents);
+// The terminal's line (and one more when the supervisor gave up), within 80 columns; none when
+// there is no booth's log.
+std::vector<std::string> IncidentsLines(const Incidents& incidents);
 
 // `page` with the incidents' table before its end; unchanged when there is nothing to show.
 std::string WithIncidents(std::string page, const Incidents& incidents);
