@@ -13,6 +13,7 @@
 #include "app/Window.h"
 #include "display/FontFace.h"
 #include "game/Session.h"
+#include "platform/BoothChannel.h"
 #include "platform/DirectoryLock.h"
 #include "platform/System.h"
 #include "store/DataFiles.h"
@@ -72,7 +73,10 @@ int kavrel::WinMain(plat::System& system, FrameObserver* observer) {
   system.SetSessionEndSave([&session, &reads, &copies, &playLog] {
     SettleForSessionEnd(session.state);
     KeepCutShortPass(session.game, copies, playLog);
-    std::_Exit(KeepTheLog(playLog, SaveTheDay(session.state, reads, copies).save.ExitCode()));
+    const int exitCode =
+        KeepTheLog(playLog, SaveTheDay(session.state, reads, copies).save.ExitCode());
+    plat::BoothChannel::Get().SayEnd(exitCode);
+    std::_Exit(exitCode);
   });
   struct ClearSave {
     plat::System& system;

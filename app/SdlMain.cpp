@@ -6,22 +6,35 @@
 #include "app/CommandLine.h"
 #include "app/ControlsMain.h"
 #include "app/Main.h"
+#include "platform/BoothChannel.h"
 #include "platform/sdl/SdlSystem.h"
+#ifdef _WIN32
+#include "platform/win/CrashDialogs.h"
+#endif
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+  // Under the booth's supervisor a crash ends the game at once, so that it is started again.
+  if (plat::BoothChannel::Get().Supervised()) plat::win::TurnOffCrashDialogs();
+#endif
   const CommandLine line = ParseCommandLine(argc, argv);
   if (line.action == CommandLine::Help) {
     std::fputs(GameHelp(), stdout);
     plat::ReportHelp(GameHelp());
+    plat::BoothChannel::Get().SayEnd(0);
     return 0;
   }
   if (line.action == CommandLine::Bad) {
     plat::ReportStartFailure(line.problem);
+    plat::BoothChannel::Get().SayEnd(kBadCommandLine);
     return kBadCommandLine;
   }
   plat::SdlSystem system(
       line.mode == PictureMode::Window ? plat::ScreenMode::Window : plat::ScreenMode::FullScreen,
       line.scale == PictureScale::Whole ? plat::ScaleMode::Whole : plat::ScaleMode::Fill);
-  if (line.action == CommandLine::MapControls) return kavrel::MapControls(system);
-  return kavrel::WinMain(system);
+  // An end the game chose: the booth's supervisor does not start it again.
+  const int exitCode =
+      line.action == CommandLine::MapControls ? kavrel::MapControls(system) : kavrel::WinMain(system);
+  plat::BoothChannel::Get().SayEnd(exitCode);
+  return exitCode;
 }

@@ -20,13 +20,17 @@ set(packaging_src ${CMAKE_SOURCE_DIR}/packaging)
 set(packaging_out ${CMAKE_BINARY_DIR}/packaging)
 
 # The launcher: its paths to the program and the sheet, from where it lies and as built.
-pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
+if(NOT TARGET PkgConfig::X11)
+  pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
+endif()
 add_executable(kavrel-launcher ${packaging_src}/launcher.cpp)
 set_target_properties(kavrel-launcher PROPERTIES
   OUTPUT_NAME kavrel RUNTIME_OUTPUT_DIRECTORY ${packaging_out}/games)
 # Its messages are in the operator's language (platform/Language.h), with the game's own words for
 # a file failure (store/Reasons.h); once there is a display, in an SDL box as well.
-target_link_libraries(kavrel-launcher PRIVATE kavrel_reasons kavrel_sdl2 PkgConfig::X11)
+# In booth mode it runs the game under the supervisor (packaging/Supervision.h).
+target_link_libraries(kavrel-launcher PRIVATE kavrel_supervision kavrel_reasons kavrel_sdl2
+  PkgConfig::X11)
 file(RELATIVE_PATH program_from_launcher /${KAVREL_GAMES_DIR} /${KAVREL_PROGRAM_DIR}/kavrel)
 file(RELATIVE_PATH sheet_from_launcher /${KAVREL_GAMES_DIR} /${KAVREL_SHARE_DIR}/kavrel.bmp)
 target_compile_definitions(kavrel-launcher PRIVATE

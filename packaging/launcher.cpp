@@ -12,13 +12,18 @@
 #include <cstdlib>
 #include <filesystem>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <vector>
 
+#include "packaging/Autostart.h"
+#include "packaging/GameProcess.h"
+#include "packaging/Supervision.h"
 #include "platform/Language.h"
+#include "store/BoothLog.h"
 #include "store/Reasons.h"
 
 namespace fs = std::filesystem;
@@ -29,7 +34,8 @@ constexpr const char* kSheetName = "kavrel.bmp";
 
 // Both help texts keep to 80 columns; a Japanese character takes two.
 constexpr plat::Bilingual kHelp = {
-    "使い方: kavrel [--window] [--scale fill|whole] [--controls] [--data-dir フォルダ]\n"
+    "使い方: kavrel [--window] [--scale fill|whole] [--controls] [--booth]\n"
+    "               [--data-dir フォルダ]\n"
     "文化祭の出し物のゲームを、画面いっぱいに始めます。\n"
     "\n"
     "  --window          ウィンドウの中で遊びます（640 x 480 を、画面に収まる\n"
@@ -47,6 +53,12 @@ constexpr plat::Bilingual kHelp = {
     "                    ゲームのファイルをこのフォルダに置きます（なければ\n"
     "                    作ります）。指定しなければ $XDG_DATA_HOME/kavrel、\n"
     "                    XDG_DATA_HOME がなければ ~/.local/share/kavrel です\n"
+    "  --booth           ブースのモードで始めます。Q と ESC は 2 秒押し続けたときだけ\n"
+    "                    効きます。ゲームが落ちたり止まったりしたら、2 秒後に\n"
+    "                    起動し直します。起きたことは kv_booth.log に書きます\n"
+    "  --autostart on|off\n"
+    "                    ログインしたときにブースのモードで始めるか（on）、\n"
+    "                    やめるか（off）を決めて終わります\n"
     "  --help            この説明を表示して終わります\n"
     "  --version         バージョンを表示して終わります\n"
     "\n"
@@ -58,7 +70,8 @@ constexpr plat::Bilingual kHelp = {
     "落ちたり電源が切れたりしても、次の起動で最後に遊び終えたところまで戻ります。\n"
     "一つのフォルダで動くゲームは一つだけです。ランキングの表示・修正・\n"
     "バックアップは kavrel-ranking で行います（man kavrel-ranking）。\n",
-    "Usage: kavrel [--window] [--scale fill|whole] [--controls] [--data-dir DIR]\n"
+    "Usage: kavrel [--window] [--scale fill|whole] [--controls] [--booth]\n"
+    "              [--data-dir DIR]\n"
     "Starts the festival booth game, full screen.\n"
     "\n"
     "  --window        play in a window: 640 x 480 enlarged by the largest whole\n"
@@ -76,6 +89,12 @@ constexpr plat::Bilingual kHelp = {
     "  --data-dir DIR  keep the game's files in DIR (created if missing) instead of\n"
     "                  $XDG_DATA_HOME/kavrel, which is ~/.local/share/kavrel when\n"
     "                  XDG_DATA_HOME is not set\n"
+    "  --booth         booth mode: Q and ESC work only when held for 2 seconds; a\n"
+    "                  game that crashes or hangs is started again 2 seconds later,\n"
+    "                  and what happened goes into kv_booth.log\n"
+    "  --autostart on|off\n"
+    "                  start in booth mode when the session begins (on), or no\n"
+    "                  longer (off), and exit\n"
     "  --help          show this help and exit\n"
     "  --version       show the version and exit\n"
     "\n"
@@ -93,7 +112,9 @@ constexpr plat::Bilingual kHelp = {
 struct Options {
   bool window = false;
   bool controls = false;
-  std::string scale;  // "fill" or "whole", passed on; empty for the game's default
+  bool booth = false;
+  std::string autostart;  // "on" or "off": install or remove the autostart entry, and end
+  std::string scale;      // "fill" or "whole", passed on; empty for the game's default
   std::optional<fs::path> dataDir;
 };
 
@@ -150,6 +171,14 @@ Options ParseOptions(int argc, char** argv) {
       options.window = true;
     } else if (arg == "--controls") {
       options.controls = true;
+    } else if (arg == "--booth") {
+      options.booth = true;
+    } else if (arg == "--autostart") {
+      const std::string_view choice = i + 1 < argc ? argv[++i] : "";
+      if (choice != "on" && choice != "off")
+        BadCommandLine(
+            Text({"--autostart には on か off を指定します", "--autostart takes on or off"}));
+      options.autostart = choice;
     } else if (arg == "--scale" || arg.starts_with("--scale=")) {
       std::string_view scale;
       if (arg == "--scale") {
@@ -268,10 +297,45 @@ void ProvideSheet(const fs::path& dir) {
                  {dir.string(), Reason(error)}));
 }
 
+// Booth mode: the game runs as a child and is started again after a crash or a hang; what
+// happened goes into kv_booth.log in `dir`. The supervisor holds no lock of the folder.
+[[noreturn]] void Supervise(const fs::path& program, const std::vector<std::string>& args,
+                            const fs::path& dir) {
+  booth::CatchSupervisorEnd();
+  const std::unique_ptr<booth::GameProcess> process = booth::NewGameProcess(program, args);
+  booth::LogFile log(dir.string());
+  booth::Supervisor supervisor(*process, log);
+  const booth::Outcome outcome = supervisor.Run();
+  if (outcome.startFailed)
+    Fail(1, Text({"{} を起動できません: {}", "cannot start {}: {}"},
+                 {program.string(), outcome.lastCause}));
+  if (outcome.gaveUp)
+    // In lines, as the box does not wrap them.
+    Fail(1, Text({"ゲームが 10 分のうちに何度も落ちたので、起動し直すのをやめました"
+                  "（最後の終わり方: {}）。\n起きたことは {} にあります。\n"
+                  "原因を取り除いてから、kavrel --booth で起動し直してください",
+                  "the game fell over again and again within 10 minutes,\nso it is not started "
+                  "again (its last end: {}).\nWhat happened is in {}.\nStart it again with "
+                  "kavrel --booth once the cause is mended"},
+                 {outcome.lastCause, (dir / kBoothLogFileName).string()}));
+  std::exit(outcome.exitCode);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const Options options = ParseOptions(argc, argv);
+  if (!options.autostart.empty()) {
+    std::vector<std::string> args;
+    if (options.window) args.push_back("--window");
+    if (!options.scale.empty()) args.insert(args.end(), {"--scale", options.scale});
+    if (options.dataDir) args.insert(args.end(), {"--data-dir", fs::absolute(*options.dataDir)});
+    std::string said;
+    const bool done = options.autostart == "on" ? booth::InstallAutostart(args, said)
+                                                : booth::RemoveAutostart(said);
+    std::fputs((said + "\n").c_str(), done ? stdout : stderr);
+    return done ? 0 : 1;
+  }
   CheckDisplay();
 
   const std::vector<fs::path> programs =
@@ -294,6 +358,12 @@ int main(int argc, char** argv) {
   if (chdir(dir.c_str()) != 0)
     Fail(1, Text({"{} に入れません: {}", "cannot enter {}: {}"}, {dir.string(), Reason(errno)}));
 
+  if (options.booth) {
+    std::vector<std::string> args{"kavrel", "--booth"};
+    if (options.window) args.push_back("--window");
+    if (!options.scale.empty()) args.insert(args.end(), {"--scale", options.scale});
+    Supervise(*program, args, dir);
+  }
   std::vector<char*> args{const_cast<char*>("kavrel")};
   if (options.window) args.push_back(const_cast<char*>("--window"));
   if (options.controls) args.push_back(const_cast<char*>("--controls"));

@@ -508,6 +508,7 @@ TEST(RankingTool, BackupCopiesBothFilesAndThePlayLogIntoANewFolder) {
   dir.Write(kPlayLogFileName, log);
   dir.Write(kPlayLogSideFileName, "torn");
   dir.Write(kPlayLogMoveFileName, "120");  // a move cut short: put back without it, it repeats
+  dir.Write("kv_booth.log", "booth");
   Captured out;
   ASSERT_EQ(ranking::Run({"--data-dir", dir.Path(), "backup"}, out), 0) << out.problems[0];
   std::vector<fs::path> made;
@@ -521,7 +522,8 @@ TEST(RankingTool, BackupCopiesBothFilesAndThePlayLogIntoANewFolder) {
   EXPECT_EQ(dir.Read(name + "/kv_plays.csv"), log);
   EXPECT_EQ(dir.Read(name + "/kv_plays.csv.pending"), "torn");
   EXPECT_EQ(dir.Read(name + "/kv_plays.csv.moving"), "120");
-  EXPECT_EQ(std::distance(fs::directory_iterator(made[0]), fs::directory_iterator()), 5);
+  EXPECT_EQ(dir.Read(name + "/kv_booth.log"), "booth");
+  EXPECT_EQ(std::distance(fs::directory_iterator(made[0]), fs::directory_iterator()), 6);
 }
 
 #ifdef _WIN32

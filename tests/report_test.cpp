@@ -15,6 +15,7 @@
 
 #include "platform/DirectoryLock.h"
 #include "platform/Language.h"
+#include "store/BoothLog.h"
 #include "tests/support/CapturedOutput.h"
 #include "tests/support/Scenario.h"
 #include "tools/ranking/CommandLine.h"
@@ -136,6 +137,51 @@ TEST(Report, TellsTheDayOfTheFixedLogBesideARunningGame) {
   ASSERT_EQ(ranking::Run({"--data-dir", empty.Path(), "report", "--date", "2026-12-08"}, nothing),
             0);
   EXPECT_NE(nothing.lines.find("There is no kv_plays.csv in this folder yet"), std::string::npos);
+}
+
+// The booth's log beside the play log: the day's falls, restarts and boxes that answered
+// themselves, in one line and a table; starts, orderly ends and other days are left out.
+TEST(Report, TellsTheBoothsIncidentsOfTheDay) {
+  if (plat::OperatorReadsJapanese()) GTEST_SKIP() << "the expected text is the English one";
+  ScratchDir dir(false);
+  dir.Write("kv_booth.log", std::string(kBoothLogHead) +
+                                "2026-12-07,18:00:00,+09:00,abnormal-end,signal 11 SIGSEGV\r\n"
+                                "2026-12-08,09:00:00,+09:00,start,first\r\n"
+                                "2026-12-08,10:31:02,+09:00,abnormal-end,signal 11 SIGSEGV\r\n"
+                                "2026-12-08,10:31:04,+09:00,restart,1\r\n"
+                                "2026-12-08,10:31:15,+09:00,box,\"<b>, full\"\r\n"
+                                "2026-12-08,14:02:40,+09:00,abnormal-end,hang 15 s\r\n"
+                                "2026-12-08,14:02:40,+09:00,give-up,hang 15 s\r\n"
+                                "2026-12-08,14:02,torn\r\n"
+                                "2026-12-08,17:00:00,+09:00,end,0\r\n");
+  Captured out;
+  ASSERT_EQ(ranking::Run({"--data-dir", dir.Path(), "report", "--date", "2026-12-08", "--html",
+                          dir.PathOf("day.html")},
+                         out),
+            0);
+  EXPECT_NE(out.lines.find("\nBooth: 2 falls (crash or hang), 1 restarts, 1 boxes closed by "
+                           "themselves.\nBooth: restarting was given up 1 times (see "
+                           "kv_booth.log).\n"),
+            std::string::npos)
+      << out.lines;
+  const std::string page = dir.Read("day.html").value_or("");
+  const size_t table = page.find("<table class=\"incidents\">");
+  ASSERT_NE(table, std::string::npos) << page;
+  const std::string rows = page.substr(table);
+  EXPECT_NE(rows.find("<td>2026-12-08 10:31:02</td><td>fell over</td><td>signal 11 SIGSEGV</td>"),
+            std::string::npos);
+  EXPECT_NE(rows.find("<td>box answered by itself</td><td>&lt;b&gt;, full</td>"),
+            std::string::npos);
+  EXPECT_NE(rows.find("<td>hang 15 s</td>"), std::string::npos);
+  EXPECT_EQ(rows.find("2026-12-07"), std::string::npos);
+  EXPECT_EQ(rows.find("first"), std::string::npos);
+  EXPECT_LT(table, page.find("</body>"));
+
+  // Without a booth's log nothing is said of it.
+  ScratchDir plain(false);
+  Captured none;
+  ASSERT_EQ(ranking::Run({"--data-dir", plain.Path(), "report", "--date", "2026-12-08"}, none), 0);
+  EXPECT_EQ(none.lines.find("Booth"), std::string::npos);
 }
 
 TEST(Report, BadRequestsAndPagesThatCannotBeWritten) {

@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/BoothChannel.h"
 #include "platform/ShiftJis.h"
+#include "platform/sdl/BoothBox.h"
 #include "platform/sdl/EndSignals.h"
 #ifdef _WIN32
 #include "platform/sdl/SdlWindows.h"
@@ -260,14 +262,25 @@ void SdlSystem::MessageBox(std::string_view text, std::string_view caption) {
   // A box raised while the window is still being created has no owner, like the start-up box.
   SDL_Window* owner = shown_ ? window_ : nullptr;
   MessageBoxUp boxUp;
-  if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, utf8Caption.c_str(), utf8Text.c_str(),
-                               owner) != 0) {
+  // Under the booth's supervisor a box is not a hang; every box but a first start's start-up
+  // box answers itself, its text kept in the booth's log.
+  BoothChannel& line = BoothChannel::Get();
+  const bool answersItself = line.Supervised() && (line.Restarted() || boxesShown_ > 0);
+  ++boxesShown_;
+  line.Say({BoothSign::BoxUp, {}, 0});
+  if (answersItself) {
+    if (ShowBoxAnsweringItself(utf8Caption, utf8Text, owner, kBoxAnswersItselfMs))
+      line.Say({BoothSign::Answered, utf8Text, 0});
+  } else if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, utf8Caption.c_str(),
+                                      utf8Text.c_str(), owner) != 0) {
     // Without a box the game would wait for nobody; say it on the console and go on.
     std::fprintf(stderr, "%s: %s (%s)\n", utf8Caption.c_str(), utf8Text.c_str(), SDL_GetError());
   }
+  line.Say({BoothSign::BoxDown, {}, 0});
 }
 
 void SdlSystem::Present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) {
+  BoothChannel::Get().Beat(GetTickCount());
   SDL_Surface* screen = WindowSurface();
   if (!screen) return;
   const FrameRect fit = FitFrame(screen->w, screen->h, scale_);

@@ -112,6 +112,7 @@ class SdlSystem : public System {
   ColourTable colours_{};  // in the pixel format of tableFormat_
   uint32_t tableFormat_ = 0;
   bool coloursValid_ = false;
+  int boxesShown_ = 0;
 };
 
 }  // namespace plat

@@ -11,7 +11,7 @@ src=$build/deps/src
 
 # The DLLs every 64-bit Windows 10 and 11 has.
 system_dlls='^(advapi32|gdi32|imm32|kernel32|msvcrt|ole32|oleaut32|setupapi|shell32|user32|version|winmm|comctl32|comdlg32|dwmapi|shcore|uxtheme|hid|cfgmgr32)\.dll$'
-for exe in kavrel.exe kavrel-ranking.exe; do
+for exe in kavrel.exe kavrel-ranking.exe kavrel-booth.exe; do
   imports=$(x86_64-w64-mingw32-objdump -p "$build/$exe" | awk '/DLL Name:/ {print tolower($3)}')
   if grep -Evq "$system_dlls" <<<"$imports"; then
     echo "zip: $exe needs DLLs that Windows does not have:" $(grep -Ev "$system_dlls" <<<"$imports") >&2
@@ -26,6 +26,8 @@ mkdir -p "$dir/licences"
 x86_64-w64-mingw32-strip -o "$dir/kavrel.exe" "$build/kavrel.exe"
 # The operator's console tool for the ranking and the record, beside the game and its data.
 x86_64-w64-mingw32-strip -o "$dir/kavrel-ranking.exe" "$build/kavrel-ranking.exe"
+# Booth mode: double-clicked for a day that runs itself; it starts kavrel.exe again after a crash.
+x86_64-w64-mingw32-strip -o "$dir/kavrel-booth.exe" "$build/kavrel-booth.exe"
 cp "$root/assets/kavrel.bmp" "$dir/"
 cp /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf "$dir/"
 cp /usr/share/doc/fonts-ipafont-gothic/copyright "$dir/licences/IPAfont-license.txt"

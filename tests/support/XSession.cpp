@@ -182,7 +182,7 @@ bool GameRun::StartAgain() {
 }
 
 void GameRun::Launch() {
-  const std::string game = GameBinary();
+  const std::string game = program_.empty() ? GameBinary() : program_;
   std::fflush(nullptr);
   const pid_t pid = fork();
   if (pid == 0) {

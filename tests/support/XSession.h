@@ -118,6 +118,10 @@ class GameRun {
   void SetScreen(int w, int h) { x_.SetScreen(w, h); }
   // A command-line argument for the game, set before Start.
   void AddArgument(const std::string& arg) { args_.push_back(arg); }
+  // Another program to start instead of the game binary (the launcher), set before Start.
+  void SetProgram(const std::string& program) { program_ = program; }
+  // The process started, while it runs.
+  pid_t Pid() const { return game_ ? game_->Pid() : -1; }
 
   // True once the start-up box is up.
   bool WaitForStartUpBox();
@@ -153,6 +157,7 @@ class GameRun {
   std::vector<std::pair<std::string, std::string>> env_;
   std::vector<std::string> args_;
   bool noXFonts_ = false;
+  std::string program_;
 };
 
 }  // namespace xsession

@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "platform/Language.h"
+#include "store/BoothLog.h"
 #include "store/PlayLog.h"
 #include "store/RecoveryCopy.h"
 #include "store/SafeFile.h"
@@ -87,7 +88,7 @@ int Backup(Output& out, const fs::path& base) {
   };
   std::vector<Copy> copies;
   for (const char* file : {kRecordFileName, kRankingFileName, kPlayLogFileName,
-                           kPlayLogSideFileName, kPlayLogMoveFileName}) {
+                           kPlayLogSideFileName, kPlayLogMoveFileName, kBoothLogFileName}) {
     std::string bytes;
     const bool data = file == kRecordFileName || file == kRankingFileName;
     const DataFileRead read = data ? ReadBytes(file, bytes) : ReadWholeBytes(file, bytes);

@@ -8,6 +8,7 @@
 #include "tools/ranking/DataFileAccess.h"
 #include "tools/ranking/PlayLog.h"
 #include "tools/ranking/ReportFigures.h"
+#include "tools/ranking/ReportIncidents.h"
 #include "tools/ranking/ReportPage.h"
 #include "tools/ranking/ReportTerminal.h"
 #include "tools/ranking/Text.h"
@@ -83,8 +84,8 @@ bool ReadLog(Output& out, PlayLog& log, bool& found) {
 
 // A page written over the game's own files would lose them.
 bool IsGameFile(const fs::path& page, const fs::path& dir) {
-  for (const char* name : {kPlayLogFileName, kPlayLogSideFileName, "kavrel.dat", "kv_rank.dat",
-                           "kavrel.dat.recovery", "kv_rank.dat.recovery"}) {
+  for (const char* name : {kPlayLogFileName, kPlayLogSideFileName, kBoothLogFileName, "kavrel.dat",
+                           "kv_rank.dat", "kavrel.dat.recovery", "kv_rank.dat.recovery"}) {
     std::error_code ec;
     if (page == dir / name || fs::equivalent(page, dir / name, ec)) return true;
   }
@@ -124,6 +125,14 @@ int Report(Output& out, const ReportRequest& request, const fs::path& dir) {
   if (!request.all) date = request.date.value_or(Today());
   const ReportFigures figures = FiguresOf(std::move(log), date);
   for (const std::string& line : TerminalReport(figures)) out.Line(line);
+  // The booth's supervisor's log, when there is one (a booth that never ran in booth mode has
+  // none).
+  std::string boothBytes;
+  const Incidents incidents =
+      ReadWholeBytes(kBoothLogFileName, boothBytes).kind == DataFileRead::Read
+          ? IncidentsOf(boothBytes, date)
+          : Incidents{};
+  for (const std::string& line : IncidentsLines(incidents)) out.Line(line);
   if (!found)
     out.Line(
         Fill(Say({"このフォルダには {} がまだありません。ゲームが一人遊び終えるたびに書きます。",
@@ -131,7 +140,8 @@ int Report(Output& out, const ReportRequest& request, const fs::path& dir) {
                   "pass."}),
              {kPlayLogFileName}));
   if (!request.page) return kDone;
-  return WritePage(out, *request.page, request.pageAsTyped, dir, ReportPage(figures));
+  return WritePage(out, *request.page, request.pageAsTyped, dir,
+                   WithIncidents(ReportPage(figures), incidents));
 }
 
 }  // namespace ranking

@@ -1,0 +1,121 @@
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "packaging/Autostart.h"
+#include "platform/Language.h"
+#include "store/Reasons.h"
+
+namespace fs = std::filesystem;
+
+namespace booth {
+namespace {
+
+// $XDG_CONFIG_HOME/autostart, or ~/.config/autostart.
+fs::path AutostartFile() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  fs::path dir;
+  if (config && config[0] == '/') {
+    dir = config;
+  } else {
+    const char* home = std::getenv("HOME");
+    dir = fs::path(home ? home : "") / ".config";
+  }
+  return dir / "autostart" / "kavrel-booth.desktop";
+}
+
+// One argument of an Exec line, quoted as desktop entries want when it needs it.
+std::string ExecArgument(const std::string& arg) {
+  std::string out;
+  bool quote = arg.empty();
+  for (char c : arg) {
+    if (c == '%') {
+      out += "%%";
+      continue;
+    }
+    if (std::string_view(" \t\n\"'\\><~|&;$*?#()`").find(c) != std::string_view::npos) quote = true;
+    // Escaped for the quotes, and that escape again for the string: a backslash takes four.
+    if (c == '\\') {
+      out += "\\\\\\\\";
+      quote = true;
+      continue;
+    }
+    if (c == '"' || c == '`' || c == '$') out += "\\\\";
+    out += c;
+  }
+  return quote ? "\"" + out + "\"" : out;
+}
+
+std::string Replace(std::string text, const std::string& part) {
+  const size_t at = text.find("{}");
+  if (at != std::string::npos) text.replace(at, 2, part);
+  return text;
+}
+
+}  // namespace
+
+bool InstallAutostart(const std::vector<std::string>& args, std::string& said) {
+  std::error_code ec;
+  const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  const fs::path file = AutostartFile();
+  std::string exec = ExecArgument(ec ? std::string("kavrel") : self.string()) + " --booth";
+  for (const std::string& a : args) exec += " " + ExecArgument(a);
+  const std::string entry =
+      "[Desktop Entry]\n"
+      "Type=Application\n"
+      "Name=Kavrel (booth)\n"
+      "Name[ja]=Kavrel（ブース）\n"
+      "Comment=Starts the festival booth game in booth mode when the session begins\n"
+      "Comment[ja]=ログインしたときに、文化祭のゲームをブースのモードで始めます\n"
+      "Exec=" +
+      exec +
+      "\n"
+      "Terminal=false\n"
+      "X-GNOME-Autostart-enabled=true\n";
+  fs::create_directories(file.parent_path(), ec);
+  const fs::path temporary = file.string() + ".tmp." + std::to_string(getpid());
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out << entry;
+    out.flush();
+    if (!out) ec = std::make_error_code(std::errc::io_error);
+  }
+  if (!ec) fs::rename(temporary, file, ec);
+  if (ec) {
+    fs::remove(temporary, ec);
+    said = Replace(plat::Say({"自動起動の設定 {} を書けません: ",
+                              "cannot write the autostart entry {}: "}),
+                   file.string()) +
+           plat::Say(FileFailureReason(ec.value() ? ec.value() : EIO));
+    return false;
+  }
+  said = Replace(plat::Say({"ログインしたときにブースのモードで始まるよう、{} を置きました"
+                            "（やめるには kavrel --autostart off）",
+                            "the booth starts in booth mode when the session begins: {} is in "
+                            "place (kavrel --autostart off takes it away)"}),
+                 file.string());
+  return true;
+}
+
+bool RemoveAutostart(std::string& said) {
+  const fs::path file = AutostartFile();
+  std::error_code ec;
+  fs::remove(file, ec);
+  if (ec) {
+    said = Replace(plat::Say({"自動起動の設定 {} を消せません: ",
+                              "cannot remove the autostart entry {}: "}),
+                   file.string()) +
+           plat::Say(FileFailureReason(ec.value()));
+    return false;
+  }
+  said =
+      Replace(plat::Say({"ログインしたときにゲームが始まることはもうありません（{} はありません）",
+                         "the booth no longer starts when the session begins ({} is gone)"}),
+              file.string());
+  return true;
+}
+
+}  // namespace booth

@@ -1,0 +1,116 @@
+#include "packaging/Supervision.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+namespace booth {
+
+std::string HangCause(unsigned limitMs) {
+  return "hang " + std::to_string(limitMs / 1000) + " s";
+}
+
+void LogFile::Record(BoothEvent event, const std::string& detail) {
+  const BoothLine line{ToLocalTime(static_cast<int64_t>(std::time(nullptr))), event, detail};
+  int error = 0;
+  if (!AppendBoothLine(PosixFileOps(), directory_, line, error))
+    std::fprintf(stderr, "kavrel: %s not written: %s\n", kBoothLogFileName, std::strerror(error));
+}
+
+bool Supervisor::Pause(unsigned ms) {
+  const uint64_t until = process_.NowMs() + ms;
+  while (!process_.SupervisorEnding()) {
+    const uint64_t now = process_.NowMs();
+    if (now >= until) return true;
+    process_.Sleep(static_cast<unsigned>(std::min<uint64_t>(until - now, timings_.pollMs)));
+  }
+  return false;
+}
+
+ProcessEnd Supervisor::Watch() {
+  uint64_t lastSign = process_.NowMs();
+  bool boxUp = false;
+  bool endSaid = false;
+  int saidCode = 0;
+  bool killed = false;
+  for (;;) {
+    const int ending = process_.SupervisorEnding();
+    if (ending && !passedOn_) {
+      process_.PassOnEnd(ending);
+      passedOn_ = true;
+    }
+    std::vector<plat::BoothMessage> said;
+    ProcessEnd end;
+    const bool gone = process_.Wait(timings_.pollMs, said, end);
+    if (!said.empty()) lastSign = process_.NowMs();
+    for (const plat::BoothMessage& m : said) {
+      if (m.sign == plat::BoothSign::BoxUp) boxUp = true;
+      if (m.sign == plat::BoothSign::BoxDown) boxUp = false;
+      if (m.sign == plat::BoothSign::Answered) recorder_.Record(BoothEvent::Box, m.text);
+      if (m.sign == plat::BoothSign::End) {
+        endSaid = true;
+        saidCode = m.exitCode;
+      }
+    }
+    if (gone) {
+      // The game's word counts over how it ended: it may be cut short while closing.
+      if (endSaid) return {true, saidCode, {}};
+      if (passedOn_ && !end.orderly) return {true, 1, {}};
+      if (killed) return {false, 0, HangCause(timings_.hangLimitMs)};
+      return end;
+    }
+    if (!killed && !boxUp && process_.NowMs() - lastSign >= timings_.hangLimitMs) {
+      process_.Kill();
+      killed = true;
+    }
+  }
+}
+
+Outcome Supervisor::Run() {
+  Outcome outcome;
+  std::deque<uint64_t> restarts;
+  bool restarted = false;
+  int lockRetries = 0;
+  for (;;) {
+    recorder_.Record(BoothEvent::Start, restarted ? "restart" : "first");
+    std::string error;
+    if (!process_.Start(restarted, error)) {
+      outcome.exitCode = 1;
+      outcome.startFailed = true;
+      outcome.lastCause = error;
+      recorder_.Record(BoothEvent::GiveUp, error);
+      return outcome;
+    }
+    const ProcessEnd end = Watch();
+    if (end.orderly) {
+      if (end.exitCode == kFolderLocked && restarted && lockRetries < timings_.lockRetries &&
+          !process_.SupervisorEnding()) {
+        ++lockRetries;
+        if (Pause(timings_.lockRetryDelayMs)) continue;
+      }
+      recorder_.Record(BoothEvent::End, std::to_string(end.exitCode));
+      outcome.exitCode = end.exitCode;
+      return outcome;
+    }
+    recorder_.Record(BoothEvent::AbnormalEnd, end.cause);
+    outcome.lastCause = end.cause;
+    outcome.exitCode = 1;
+    if (process_.SupervisorEnding()) return outcome;
+    const uint64_t now = process_.NowMs();
+    while (!restarts.empty() && now - restarts.front() >= timings_.restartWindowMs)
+      restarts.pop_front();
+    if (static_cast<int>(restarts.size()) >= timings_.maxRestarts) {
+      recorder_.Record(BoothEvent::GiveUp, end.cause);
+      outcome.gaveUp = true;
+      return outcome;
+    }
+    if (!Pause(timings_.restartDelayMs)) return outcome;
+    restarts.push_back(process_.NowMs());
+    recorder_.Record(BoothEvent::Restart, std::to_string(restarts.size()));
+    restarted = true;
+    lockRetries = 0;
+  }
+}
+
+}  // namespace booth

@@ -1,0 +1,98 @@
+// Booth mode on a real window: the installed command with --booth starts the game again, with no
+// click, after it is killed (kill -9) and after it stops (kill -STOP: no sign for 15 s), and writes
+// what happened to kv_booth.log; its own end is passed on and ends the day in order.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "tests/support/XSession.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using xsession::GameRun;
+using xsession::WaitFor;
+
+namespace {
+
+// The game started by `launcher`: its one child.
+pid_t GameOf(pid_t launcher) {
+  std::ifstream children("/proc/" + std::to_string(launcher) + "/task/" + std::to_string(launcher) +
+                         "/children");
+  pid_t pid = -1;
+  children >> pid;
+  return pid;
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point t) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
+}
+
+// A new game, other than `old`, with its window showing a picture.
+bool BackAgain(GameRun& run, pid_t old) {
+  return WaitFor(
+      [&] {
+        const pid_t now = GameOf(run.Pid());
+        return now > 0 && now != old && !run.X().FindWindow("Vostrel", true).empty();
+      },
+      90s);
+}
+
+}  // namespace
+
+TEST(BoothWindow, AKilledOrStoppedGameIsStartedAgainWithoutAClick) {
+  GameRun run;
+  REQUIRE_WINDOW_TOOLS(true);
+  const fs::path launcher = fs::path(KAVREL_BINARY_DIR) / "packaging/games/kavrel";
+  if (!fs::exists(launcher)) GTEST_SKIP() << "needs the launcher " << launcher;
+  // An installed tree: the launcher, and the game where it looks for it.
+  const fs::path tree = fs::temp_directory_path() / ("kavrel-booth-" + std::to_string(getpid()));
+  fs::create_directories(tree / "games");
+  fs::create_directories(tree / "lib/kavrel");
+  fs::copy_file(launcher, tree / "games/kavrel");
+  fs::create_symlink(fs::path(KAVREL_BINARY_DIR) / "kavrel", tree / "lib/kavrel/kavrel");
+  struct Cleanup {
+    fs::path tree;
+    ~Cleanup() { fs::remove_all(tree); }
+  } cleanup{tree};
+  run.SetProgram((tree / "games/kavrel").string());
+  run.AddArgument("--booth");
+  run.AddArgument("--data-dir");
+  run.AddArgument(".");
+  ASSERT_TRUE(run.Start()) << "the game's X server did not start";
+  // The first start's box waits for the operator, as always.
+  ASSERT_TRUE(run.PassStartUpBox()) << run.Log();
+  ASSERT_TRUE(run.WaitForPicture()) << "the screen stayed black";
+
+  const pid_t first = GameOf(run.Pid());
+  ASSERT_GT(first, 0);
+  auto sent = std::chrono::steady_clock::now();
+  kill(first, SIGKILL);
+  ASSERT_TRUE(BackAgain(run, first)) << run.Log();
+  // The restarted start-up box answers itself after 10 s; then the attract screen.
+  EXPECT_TRUE(WaitFor([&] { return run.X().FindWindow("INFORMATION").empty(); }, 60s));
+  std::printf("kill -9: the game was back without a click %.1f s later\n", SecondsSince(sent));
+
+  const pid_t second = GameOf(run.Pid());
+  sent = std::chrono::steady_clock::now();
+  kill(second, SIGSTOP);
+  ASSERT_TRUE(BackAgain(run, second)) << run.Log();
+  const double stopped = SecondsSince(sent);
+  std::printf("kill -STOP: killed and started again %.1f s later\n", stopped);
+  EXPECT_GE(stopped, 15.0);
+
+  // The supervisor's own end is the game's orderly end: nothing is started again.
+  EXPECT_TRUE(WaitFor([&] { return run.X().FindWindow("INFORMATION").empty(); }, 60s));
+  run.Signal(SIGTERM);
+  EXPECT_EQ(run.WaitExit(30s), std::optional<int>(0)) << run.Log();
+  const std::string log = run.ReadFile("kv_booth.log");
+  for (const char* line : {",start,first", ",abnormal-end,signal 9 SIGKILL", ",restart,1",
+                           ",start,restart", ",abnormal-end,hang 15 s", ",restart,2", ",end,0"})
+    EXPECT_NE(log.find(line), std::string::npos) << line << " in\n" << log;
+  // The restarted start-up boxes answered themselves, and say so.
+  EXPECT_NE(log.find(",box,Ｃｌｉｃｋ Ｔｏ Ｓｔａｒｔ"), std::string::npos) << log;
+}
