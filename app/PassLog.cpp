@@ -9,15 +9,13 @@
 
 void LogFinishedPass(Game& game, int challengerNumber, PlayLog& log) {
   const GameState& s = game.state;
-  PlayLine line;
-  line.when = ToLocalTime(game.system.WallClockSeconds());
-  line.challengerNumber = challengerNumber;
-  line.carDistance = s.carDistance;
-  line.bounceScore = s.bounceScore;
-  line.totalScore = s.totalScore;
+  PlayRecord line = PassRecord(ToLocalTime(game.system.WallClockSeconds()), s.playerName);
+  line.challenger = challengerNumber;
+  line.distance = s.carDistance;
+  line.bounce = s.bounceScore;
+  line.total = s.totalScore;
   line.grade = GradeLetter(s.totalScore);
-  line.name = s.playerName;
   line.place = s.rankedIn == 1 ? s.rankPlace : 0;
-  log.Add(FormatPlayLine(line));
+  log.Add(FormatPlayRecord(line));
   if (log.TakeNews()) TellPlayLogTrouble(game.system, log);
 }

@@ -1,9 +1,5 @@
 #include "store/DataFiles.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -13,14 +9,6 @@
 #include "store/TextScan.h"
 
 namespace {
-
-#ifdef _WIN32
-// Without O_BINARY Windows reads in text mode (CR LF turned to LF, 0x1A taken for the end); there
-// is no O_CLOEXEC.
-constexpr int kReadFlags = O_RDONLY | O_BINARY;
-#else
-constexpr int kReadFlags = O_RDONLY | O_CLOEXEC;
-#endif
 
 // Saves one file, or says on standard error why it was not saved.
 DataFileSave Save(FileOps& ops, const char* name, const DataFileRead& read,
@@ -44,34 +32,10 @@ DataFileSave Save(FileOps& ops, const char* name, const DataFileRead& read,
 }  // namespace
 
 DataFileRead ReadDataFile(const char* path, std::string& text, size_t limit) {
-  text.clear();
-  const int fd = ::open(path, kReadFlags);
-  if (fd < 0) {
-    if (errno == ENOENT) return {DataFileRead::Absent, 0};
-    return {DataFileRead::Unreadable, ErrorOrFolderInTheWay(path, errno)};
-  }
-  DataFileRead result{DataFileRead::Read, 0};
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) {
-    result = {DataFileRead::Unreadable, errno};
-  } else if (S_ISDIR(st.st_mode)) {
-    result = {DataFileRead::Unreadable, EISDIR};
-  } else {
-    char chunk[4096];
-    while (text.size() < limit) {
-      const ssize_t n = ::read(fd, chunk, std::min(sizeof chunk, limit - text.size()));
-      if (n == 0) break;
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        result = {DataFileRead::Unreadable, errno};
-        break;
-      }
-      text.append(chunk, static_cast<size_t>(n));
-    }
-  }
-  ::close(fd);
-  if (result.kind != DataFileRead::Read) text.clear();
-  return result;
+  const int error = PosixFileOps().ReadWhole(path, limit, text);
+  if (error == 0) return {DataFileRead::Read, 0};
+  if (error == ENOENT) return {DataFileRead::Absent, 0};
+  return {DataFileRead::Unreadable, error};
 }
 
 DataFilesSave SaveDataFiles(const GameState& state, const StartUpReads& reads, FileOps& ops) {

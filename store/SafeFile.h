@@ -3,6 +3,7 @@
 // forced to disk, and only then is the temporary renamed over the old file.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -24,6 +25,10 @@ class FileOps {
   // A file that is only ever added to (the play log): opened to append, and to read what it
   // holds, created when missing; null on failure (errno EISDIR for a folder in the way).
   virtual std::FILE* OpenToAppend(const std::string& path);
+  // Up to `limit` bytes of the file, read while another program may append to it or replace it
+  // (on Windows shared for writing and deletion). 0, or the errno of why not: ENOENT when it is
+  // not there, EISDIR for a folder.
+  virtual int ReadWhole(const std::string& path, size_t limit, std::string& bytes);
 };
 
 // The real file system (on Windows, the same steps through its own calls).
