@@ -240,10 +240,16 @@ TEST(Report, BadRequestsAndPagesThatCannotBeWritten) {
 }
 
 // Every line the operator reads within 80 columns, in both languages: the report of the fixed
-// log's days and the help.
+// log's days, of a busy day with thirty joint champions, and the help.
 TEST(Report, LinesFitEightyColumns) {
   ScratchDir dir(false);
   WriteFixture(dir);
+  std::string busy;
+  for (int i = 0; i < 2400; ++i)
+    busy += "2026-12-11," + std::string(i % 24 < 10 ? "0" : "") + std::to_string(i % 24) +
+            ":00:00,+09:00," + std::to_string(i + 1) + ",1.000000,2.000000," +
+            (i < 30 ? "100,S,カブレル" + std::to_string(i) : "-5,K,KEN_____") + ",\r\n";
+  dir.Write(kPlayLogSideFileName, busy);
 #ifdef _WIN32
   const std::vector<const char*> languages = {""};
 #else
@@ -257,6 +263,7 @@ TEST(Report, LinesFitEightyColumns) {
          std::vector<std::vector<std::string>>{{"report", "--all"},
                                                {"report", "--date", "2026-12-08"},
                                                {"report", "--date", "2026-12-09"},
+                                               {"report", "--date", "2026-12-11"},
                                                {"--help"}}) {
       std::vector<std::string> all = {"--data-dir", dir.Path()};
       all.insert(all.end(), args.begin(), args.end());

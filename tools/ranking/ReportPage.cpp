@@ -33,6 +33,7 @@ h2 { font-size: 12pt; margin: 3mm 0 1mm; }
   text-align: center; }
 .champion .label { font-size: 13pt; }
 .champion .name { font-size: 34pt; font-weight: bold; white-space: pre-wrap; line-height: 1.2; }
+.champion .joint { font-size: 24pt; }
 .champion .result { font-size: 14pt; }
 .big { flex: 2; font-size: 12pt; line-height: 1.3; text-align: center; }
 .big strong { display: block; font-size: 26pt; }
@@ -91,7 +92,9 @@ std::string BarChart(const std::vector<std::string>& labels, const std::vector<i
       svg += "<rect x=\"" + Number(x + slot * 0.1) + "\" y=\"" + Number(base - height) +
              "\" width=\"" + Number(slot * 0.8) + "\" height=\"" + Number(height) + "\" fill=\"" +
              colour + "\"/>";
-      svg += SvgText(middle, base - height - 3, 14, "middle", std::to_string(counts[i]));
+      const std::string count = std::to_string(counts[i]);
+      const double size = std::min(14.0, slot * 0.95 / (0.6 * static_cast<double>(count.size())));
+      svg += SvgText(middle, base - height - 3, size, "middle", count);
     }
     svg += SvgText(middle, base + 16, font, "middle", labels[i]);
   }
@@ -146,9 +149,17 @@ std::string Lines(const std::vector<std::string>& lines) {
 }
 
 std::string Headline(const ReportFigures& figures) {
+  // Joint champions share the band, two to a line; past six, the rest are counted.
+  constexpr size_t kShown = 6;
+  const std::vector<size_t>& all = figures.champions;
   std::string names;
-  for (const size_t i : figures.champions)
-    names += (names.empty() ? "" : "\n") + VisibleName(SpelledName(figures.plays[i].name));
+  for (size_t k = 0; k < std::min(all.size(), kShown); ++k)
+    names += (k == 0       ? ""
+              : k % 2 == 0 ? "\n"
+                           : "  ") +
+             VisibleName(SpelledName(figures.plays[all[k]].name));
+  if (all.size() > kShown)
+    names += "\n" + Fill(Say({"ほか {} 人", "and {} more"}), {std::to_string(all.size() - kShown)});
   const PlayRecord& champion = figures.plays[figures.champions[0]];
   const bool joint = figures.champions.size() > 1;
   const Word word = figures.date ? (joint ? Word::Champions : Word::Champion)
@@ -157,12 +168,13 @@ std::string Headline(const ReportFigures& figures) {
                             {std::to_string(champion.total), std::string(1, champion.grade)});
   if (!joint) result += " (" + WhenOf(figures, champion) + ")";
   return "<section class=\"headline\"><div class=\"champion\"><div class=\"label\">" +
-         Html(Say(word)) + "</div><div class=\"name\">" + Html(names) +
-         "</div><div class=\"result\">" + Html(result) + "</div></div><div class=\"big\"><div>" +
-         Html(Say(Word::PlaysHeadline)) + "</div><strong>" + std::to_string(figures.plays.size()) +
-         "</strong><div>" + Html(Say(Word::BusiestHeadline)) + "</div><strong>" +
-         Html(BusiestHour(figures)) + "</strong><div>" + Html(BusiestHourPlays(figures)) +
-         "</div></div></section>" + Lines({PlaysLine(figures)});
+         Html(Say(word)) + "</div><div class=\"name" + (joint ? " joint" : "") + "\">" +
+         Html(names) + "</div><div class=\"result\">" + Html(result) +
+         "</div></div><div class=\"big\"><div>" + Html(Say(Word::PlaysHeadline)) +
+         "</div><strong>" + std::to_string(figures.plays.size()) + "</strong><div>" +
+         Html(Say(Word::BusiestHeadline)) + "</div><strong>" + Html(BusiestHour(figures)) +
+         "</strong><div>" + Html(BusiestHourPlays(figures)) + "</div></div></section>" +
+         Lines({PlaysLine(figures)});
 }
 
 std::string Charts(const ReportFigures& figures) {

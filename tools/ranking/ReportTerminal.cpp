@@ -34,7 +34,9 @@ void HourChart(const ReportFigures& figures, Lines& lines) {
   const size_t span = last - first + 1;
   size_t cell = std::max<size_t>(3, top.size() + 1);
   bool counts = true;
-  if (label + 2 + span * cell > kColumns) cell = 3, counts = label + 2 + span * cell <= kColumns;
+  // Narrower cells where the hours would not fit; then the counts only where a space parts them.
+  if (label + 2 + span * cell > kColumns)
+    cell = 3, counts = label + 2 + span * cell <= kColumns && top.size() < cell;
   const int rows = std::min(most, kChartRows);
   lines.push_back(PerHourTitle(figures));
   lines.push_back(Say(Word::PlaysAxis));
@@ -123,6 +125,31 @@ void Grades(const ReportFigures& figures, Lines& lines) {
   Table({letters, counts}, right, lines);
 }
 
+// A line wider than the terminal (many joint champions, a hand-made log's long names) broken at
+// its spaces, or within a word that alone is too wide; what follows a break is indented.
+void Fit(const std::string& line, Lines& lines) {
+  std::string rest = line;
+  while (DisplayWidth(rest) > kColumns) {
+    size_t cut = 0, lastSpace = 0, width = 0;
+    for (size_t at = 0; at < rest.size();) {
+      size_t length = 0;
+      DecodeUtf8(rest, at, length);
+      const size_t next = width + DisplayWidth(rest.substr(at, length));
+      if (next > kColumns) break;
+      width = next;
+      at += length;
+      cut = at;
+      if (rest[at - 1] == ' ' && at > 4) lastSpace = at;
+    }
+    const size_t at = lastSpace > 0 ? lastSpace : cut;
+    std::string head = rest.substr(0, at);
+    while (!head.empty() && head.back() == ' ') head.pop_back();
+    lines.push_back(head);
+    rest = "    " + rest.substr(at);
+  }
+  lines.push_back(rest);
+}
+
 // The report's parts, in order, a blank line between them.
 using Section = void (*)(const ReportFigures&, Lines&);
 constexpr Section kSections[] = {Headline, HourChart, DayTable, BestTen, Bests, Grades};
@@ -143,7 +170,9 @@ std::vector<std::string> TerminalReport(const ReportFigures& figures) {
       lines.push_back("");
   }
   if (lines.back().empty()) lines.pop_back();
-  return lines;
+  Lines fitted;
+  for (const std::string& line : lines) Fit(line, fitted);
+  return fitted;
 }
 
 }  // namespace ranking
