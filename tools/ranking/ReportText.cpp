@@ -150,7 +150,7 @@ std::string BusiestHourPlays(const ReportFigures& figures) {
                 plat::OperatorReadsJapanese()
                     ? std::initializer_list<std::string>{std::to_string(figures.days), count}
                     : std::initializer_list<std::string>{count, std::to_string(figures.days)});
-  return Fill(Say({"{} 回", "{} plays"}), {count});
+  return Fill(Say({"{} 回", count == "1" ? "{} play" : "{} plays"}), {count});
 }
 
 std::string BusiestHourLine(const ReportFigures& figures) {
