@@ -123,6 +123,13 @@ void TellNoJapaneseFace(plat::System& system) {
 }
 
 void TellPlayLogTrouble(plat::System& system, const PlayLog& log) {
+  if (log.Place() == PlayLogPlace::Log && log.SideFileStuck() != 0) {
+    Tell(system, "を消せません", kPlayLogSideFileName, JapaneseReason(log.SideFileStuck()),
+         std::string("記録は ") + kPlayLogFileName +
+             " に書いています。同じ記録を二度数えることはありません\n"
+             "開いているプログラムがあれば閉じてください。次に遊び終えたときにまた消します");
+    return;
+  }
   const std::string kept = log.Place() == PlayLogPlace::SideFile
                                ? std::string("記録は ") + kPlayLogSideFileName +
                                      " に残し、書き込めるようになったら移します"

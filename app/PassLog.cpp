@@ -9,16 +9,14 @@
 
 namespace {
 
-PlayLine LineOf(Game& game, int challengerNumber) {
+PlayRecord LineOf(Game& game, int challengerNumber) {
   const GameState& s = game.state;
-  PlayLine line;
-  line.when = ToLocalTime(game.system.WallClockSeconds());
-  line.challengerNumber = challengerNumber;
-  line.carDistance = s.carDistance;
-  line.bounceScore = s.bounceScore;
-  line.totalScore = s.totalScore;
+  PlayRecord line = PassRecord(ToLocalTime(game.system.WallClockSeconds()), s.playerName);
+  line.challenger = challengerNumber;
+  line.distance = s.carDistance;
+  line.bounce = s.bounceScore;
+  line.total = s.totalScore;
   line.grade = GradeLetter(s.totalScore);
-  line.name = s.playerName;
   line.place = s.rankedIn == 1 ? s.rankPlace : 0;
   return line;
 }
@@ -26,14 +24,14 @@ PlayLine LineOf(Game& game, int challengerNumber) {
 }  // namespace
 
 std::string FinishedPassLine(Game& game, int challengerNumber) {
-  return FormatPlayLine(LineOf(game, challengerNumber));
+  return FormatPlayRecord(LineOf(game, challengerNumber));
 }
 
 std::string CutShortPassLine(Game& game, int challengerNumber, int known) {
-  PlayLine line = LineOf(game, challengerNumber);
+  PlayRecord line = LineOf(game, challengerNumber);
   line.cutShort = true;
   line.known = known;
-  return FormatPlayLine(line);
+  return FormatPlayRecord(line);
 }
 
 void TellPlayLogNews(Game& game, PlayLog& log) {

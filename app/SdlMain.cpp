@@ -33,8 +33,8 @@ int main(int argc, char** argv) {
       line.mode == PictureMode::Window ? plat::ScreenMode::Window : plat::ScreenMode::FullScreen,
       line.scale == PictureScale::Whole ? plat::ScaleMode::Whole : plat::ScaleMode::Fill);
   // An end the game chose: the booth's supervisor does not start it again.
-  const int exitCode =
-      line.action == CommandLine::MapControls ? kavrel::MapControls(system) : kavrel::WinMain(system);
+  const int exitCode = line.action == CommandLine::MapControls ? kavrel::MapControls(system)
+                                                               : kavrel::WinMain(system);
   plat::BoothChannel::Get().SayEnd(exitCode);
   return exitCode;
 }

@@ -126,30 +126,28 @@ void ConvertOnScreen(benchmark::State& st, int w, int h, plat::ScaleMode mode) {
   }
 }
 
-// Today's whole steps: twice on a 1280 x 960 screen, four times on 2560 x 1920.
-void BM_ConversionScale2(benchmark::State& st) {
-  ConvertOnScreen(st, 1280, 960, plat::ScaleMode::Whole);
-}
-BENCHMARK(BM_ConversionScale2);
-void BM_ConversionScale4(benchmark::State& st) {
-  ConvertOnScreen(st, 2560, 1920, plat::ScaleMode::Whole);
-}
-BENCHMARK(BM_ConversionScale4);
-
-// The sharp enlargement filling the height: 1024 x 768 (on 1366 x 768), 1440 x 1080 (on
-// 1920 x 1080) and 2880 x 2160 (on 3840 x 2160).
-void BM_ConversionFill768(benchmark::State& st) {
-  ConvertOnScreen(st, 1366, 768, plat::ScaleMode::Fill);
-}
-BENCHMARK(BM_ConversionFill768);
-void BM_ConversionFill1080(benchmark::State& st) {
-  ConvertOnScreen(st, 1920, 1080, plat::ScaleMode::Fill);
-}
-BENCHMARK(BM_ConversionFill1080);
-void BM_ConversionFill2160(benchmark::State& st) {
-  ConvertOnScreen(st, 3840, 2160, plat::ScaleMode::Fill);
-}
-BENCHMARK(BM_ConversionFill2160);
+// Today's whole steps: twice on a 1280 x 960 screen, four times on 2560 x 1920. The sharp
+// enlargement filling the height: 1024 x 768 (on 1366 x 768), 1440 x 1080 (on 1920 x 1080) and
+// 2880 x 2160 (on 3840 x 2160).
+struct Screen {
+  const char* name;
+  int width, height;
+  plat::ScaleMode mode;
+};
+constexpr Screen kScreens[] = {
+    {"BM_ConversionScale2", 1280, 960, plat::ScaleMode::Whole},
+    {"BM_ConversionScale4", 2560, 1920, plat::ScaleMode::Whole},
+    {"BM_ConversionFill768", 1366, 768, plat::ScaleMode::Fill},
+    {"BM_ConversionFill1080", 1920, 1080, plat::ScaleMode::Fill},
+    {"BM_ConversionFill2160", 3840, 2160, plat::ScaleMode::Fill},
+};
+const bool kScreensRegistered = [] {
+  for (const Screen& screen : kScreens)
+    benchmark::RegisterBenchmark(screen.name, [screen](benchmark::State& st) {
+      ConvertOnScreen(st, screen.width, screen.height, screen.mode);
+    });
+  return true;
+}();
 
 // The floor: the plainest memory work a frame cannot avoid.
 void BM_FloorCopy(benchmark::State& st) {

@@ -1,5 +1,6 @@
 #include "platform/LocalTime.h"
 
+#include <cstdio>
 #include <ctime>
 
 namespace {
@@ -50,4 +51,23 @@ LocalTime ToLocalTime(int64_t seconds) {
   out.second = local.tm_sec;
   out.utcOffsetMinutes = static_cast<int>((AsUtcSeconds(local) - AsUtcSeconds(utc)) / 60);
   return out;
+}
+
+std::string DateText(const LocalTime& t) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", t.year, t.month, t.day);
+  return text;
+}
+
+std::string DateAndMinuteText(const LocalTime& t) {
+  char text[32];
+  std::snprintf(text, sizeof text, " %02d:%02d", t.hour, t.minute);
+  return DateText(t) + text;
+}
+
+std::string StampText(const LocalTime& t) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d%02d%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour,
+                t.minute, t.second);
+  return text;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 struct LocalTime {
   int year = 1970;
@@ -17,3 +18,9 @@ struct LocalTime {
 // `seconds` since 1970-01-01 UTC in the local time zone. A moment the C library cannot convert
 // is given in UTC, and one it cannot convert at all as 1970-01-01 00:00:00 UTC.
 LocalTime ToLocalTime(int64_t seconds);
+
+// The moment as text: "2026-12-08", "2026-12-08 14:03", and "20261208-140305" for the names of
+// files made at that moment.
+std::string DateText(const LocalTime& t);
+std::string DateAndMinuteText(const LocalTime& t);
+std::string StampText(const LocalTime& t);

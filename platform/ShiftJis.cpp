@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/ShiftJisTable.h"
+#include "platform/Utf8.h"
 
 // One table-driven conversion of our own, the same on every system: the C library's and the
 // system's code page 932 converters disagree on invalid bytes and on a few characters.
@@ -21,39 +22,6 @@ int LeadRow(unsigned char lead) {
 
 unsigned char RowLead(int row) {
   return static_cast<unsigned char>(row <= 30 ? row + 0x81 : row - 31 + 0xE0);
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | cp >> 6);
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | cp >> 12);
-    out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-// One UTF-8 character at `at`: its code point, or nullopt-like 0xFFFFFFFF when the bytes there
-// are not a well-formed character. `length` is how far to move on either way.
-constexpr char32_t kBadUtf8 = 0xFFFFFFFF;
-char32_t NextUtf8(std::string_view s, size_t at, size_t& length) {
-  const auto lead = static_cast<unsigned char>(s[at]);
-  const size_t n = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-  length = n > s.size() - at ? s.size() - at : n;
-  if (n == 1) return lead < 0x80 ? lead : kBadUtf8;
-  if (length < n || lead > 0xF4) return kBadUtf8;
-  char32_t cp = lead & (0x7F >> n);
-  for (size_t i = 1; i < n; ++i) {
-    const auto b = static_cast<unsigned char>(s[at + i]);
-    if ((b & 0xC0) != 0x80) return kBadUtf8;
-    cp = cp << 6 | (b & 0x3F);
-  }
-  static constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (cp < kLeast[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return kBadUtf8;
-  return cp;
 }
 
 // Code point to Shift-JIS code (one byte below 0x100), 0 where there is none. Where code page
@@ -100,7 +68,7 @@ std::string Sjis(std::string_view utf8) {
   size_t at = 0;
   while (at < utf8.size()) {
     size_t length = 1;
-    const char32_t cp = NextUtf8(utf8, at, length);
+    const char32_t cp = DecodeUtf8(utf8, at, length);
     at += length;
     const uint16_t code = cp < table.size() ? table[cp] : 0;
     if (code == 0 && cp != 0) {

@@ -1,9 +1,5 @@
 #include "store/DataFiles.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -36,36 +32,10 @@ DataFileSave Save(FileOps& ops, const char* name, const DataFileRead& read,
 }  // namespace
 
 DataFileRead ReadDataFile(const char* path, std::string& text, size_t limit) {
-  text.clear();
-  // Never through a link, and never waiting on a pipe planted under the name.
-  errno = 0;
-  const int fd = OpenPlainFileToRead(path);
-  if (fd < 0) {
-    if (errno == ENOENT) return {DataFileRead::Absent, 0};
-    return {DataFileRead::Unreadable, errno != 0 ? errno : EIO};
-  }
-  DataFileRead result{DataFileRead::Read, 0};
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) {
-    result = {DataFileRead::Unreadable, errno};
-  } else if (S_ISDIR(st.st_mode)) {
-    result = {DataFileRead::Unreadable, EISDIR};
-  } else {
-    char chunk[4096];
-    while (text.size() < limit) {
-      const ssize_t n = ::read(fd, chunk, std::min(sizeof chunk, limit - text.size()));
-      if (n == 0) break;
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        result = {DataFileRead::Unreadable, errno};
-        break;
-      }
-      text.append(chunk, static_cast<size_t>(n));
-    }
-  }
-  ::close(fd);
-  if (result.kind != DataFileRead::Read) text.clear();
-  return result;
+  const int error = PosixFileOps().ReadWhole(path, limit, text);
+  if (error == 0) return {DataFileRead::Read, 0};
+  if (error == ENOENT) return {DataFileRead::Absent, 0};
+  return {DataFileRead::Unreadable, error};
 }
 
 DataFilesSave SaveDataFiles(const GameState& state, const StartUpReads& reads, FileOps& ops) {

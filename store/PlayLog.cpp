@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -12,41 +13,9 @@
 
 #include "platform/ShiftJis.h"
 
-const std::string_view kPlayLogHead =
-    "\xEF\xBB\xBF"
-    "日付,時刻,UTC時差,挑戦者番号,ダンボラン,ＢｏｕｎＺｏ,総合得点,ランク,名前,順位\r\n";
-
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-
-// As %f writes it, with no padding: the form of the record file.
-std::string Fixed(double value) {
-  const int length = std::snprintf(nullptr, 0, "%f", value);
-  if (length <= 0) return {};
-  std::string out(static_cast<size_t>(length) + 1, '\0');
-  std::snprintf(out.data(), out.size(), "%f", value);
-  out.resize(static_cast<size_t>(length));
-  return out;
-}
-
-// A spreadsheet takes a cell that starts with one of these for a formula; a ' before it keeps the
-// cell text, and readers take exactly that one ' away again.
-bool LooksLikeAFormula(std::string_view text) {
-  return !text.empty() && std::string_view("=+-@'").find(text.front()) != std::string_view::npos;
-}
-
-std::string NameField(const Name& name) {
-  std::string text = SjisToUtf8(std::string_view(name.data(), name.size()));
-  if (LooksLikeAFormula(text)) text.insert(0, 1, '\'');
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string quoted = "\"";
-  for (char c : text) {
-    if (c == '"') quoted += '"';
-    quoted += c;
-  }
-  return quoted + '"';
-}
 
 bool EndsInLineEnd(std::string_view bytes) {
   return bytes.size() >= kLineEnd.size() &&
@@ -54,25 +23,9 @@ bool EndsInLineEnd(std::string_view bytes) {
 }
 
 // The whole file, or the errno of why it could not be read (ENOENT when it is not there).
-int ReadAll(const char* path, std::string& bytes) {
-  bytes.clear();
-  errno = 0;
-  const int fd = OpenPlainFileToRead(path);
-  if (fd < 0) return errno != 0 ? errno : EIO;
-  char buffer[4096];
-  int error = 0;
-  for (;;) {
-    const auto n = ::read(fd, buffer, sizeof buffer);
-    if (n == 0) break;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      error = EIO;
-      break;
-    }
-    bytes.append(buffer, static_cast<size_t>(n));
-  }
-  ::close(fd);
-  return error;
+int ReadAll(FileOps& ops, const char* path, std::string& bytes) {
+  const int error = ops.ReadWhole(path, kMaxPlayLogBytes + 1, bytes);
+  return error == 0 && bytes.size() > kMaxPlayLogBytes ? EFBIG : error;
 }
 
 // Offsets of 64 bits everywhere: a log of more than 2 GiB stays writable on Windows too.
@@ -102,20 +55,6 @@ long long SizeOf(const char* path) {
   return size;
 }
 
-// The side file's lines, each with its line end; a last line torn by a kill is given one, so that
-// it stays a line of its own.
-std::vector<std::string> SplitLines(std::string bytes) {
-  if (!bytes.empty() && !EndsInLineEnd(bytes)) bytes += kLineEnd;
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < bytes.size()) {
-    const size_t end = bytes.find(kLineEnd, start) + kLineEnd.size();
-    lines.push_back(bytes.substr(start, end - start));
-    start = end;
-  }
-  return lines;
-}
-
 // What a file opened to append holds now: its size, whether it ends a line, and its bytes from
 // `from` on (when it reaches that far).
 struct Holding {
@@ -137,21 +76,6 @@ bool Look(std::FILE* file, long long from, Holding& holding) {
     holding.from = bytes.substr(static_cast<size_t>(from - read));
   // Writing follows reading only after a seek.
   return SeekTo(file, 0, SEEK_END) == 0;
-}
-
-// How many of the side file's lines are already in the log from where their move began: its whole
-// lines there, in order (a line torn by a kill is passed over; the move wrote it again after it).
-size_t LinesMoved(std::string_view from, const std::vector<std::string>& lines) {
-  size_t moved = 0;
-  size_t start = 0;
-  while (moved < lines.size()) {
-    const size_t end = from.find(kLineEnd, start);
-    if (end == std::string_view::npos) break;
-    const std::string_view line = from.substr(start, end + kLineEnd.size() - start);
-    if (line == lines[moved]) ++moved;
-    start = end + kLineEnd.size();
-  }
-  return moved;
 }
 
 // Appends `bytes` after what `holding` found, made durable: written, flushed, synced and closed
@@ -177,26 +101,18 @@ bool AppendDurably(FileOps& ops, std::FILE* file, const Holding& holding, std::s
 
 }  // namespace
 
-std::string FormatPlayLine(const PlayLine& line) {
-  const LocalTime& t = line.when;
+PlayRecord PassRecord(const LocalTime& t, const Name& name) {
   const int offset = t.utcOffsetMinutes < 0 ? -t.utcOffsetMinutes : t.utcOffsetMinutes;
-  char head[96];
-  std::snprintf(head, sizeof head, "%04d-%02d-%02d,%02d:%02d:%02d,%c%02d:%02d,%d,", t.year, t.month,
-                t.day, t.hour, t.minute, t.second, t.utcOffsetMinutes < 0 ? '-' : '+', offset / 60,
-                offset % 60, static_cast<int>(line.challengerNumber));
-  std::string out = head;
-  const int known = line.cutShort ? line.known : 5;
-  out += (known >= 1 ? Fixed(line.carDistance) : "") + ',';
-  out += (known >= 2 ? Fixed(line.bounceScore) : "") + ',';
-  out += (known >= 3 ? std::to_string(line.totalScore) : "") + ',';
-  if (line.cutShort) {
-    out += kCutShortMark;
-  } else {
-    out += line.grade;
-  }
-  out += ',' + (known >= 4 ? NameField(line.name) : "") + ',';
-  if (known >= 5 && line.place > 0) out += std::to_string(line.place);
-  return out += kLineEnd;
+  char text[40];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d%02d:%02d:%02d%c%02d:%02d", t.year, t.month,
+                t.day, t.hour, t.minute, t.second, t.utcOffsetMinutes < 0 ? '-' : '+',
+                offset / 60 % 100, offset % 60);
+  PlayRecord record;
+  std::copy_n(text, record.date.size(), record.date.begin());
+  std::copy_n(text + 10, record.time.size(), record.time.begin());
+  std::copy_n(text + 18, record.offset.size(), record.offset.begin());
+  record.name = SjisToUtf8(std::string_view(name.data(), name.size()));
+  return record;
 }
 
 void PlayLog::Add(std::string line) {
@@ -207,6 +123,11 @@ void PlayLog::Add(std::string line) {
 void PlayLog::Retry() {
   if (WriteLog()) {
     place_ = told_ = PlayLogPlace::Log;
+    if (sideStuck_ != 0)
+      std::fprintf(stderr, "kavrel: %s not removed: %s\n", kPlayLogSideFileName,
+                   std::strerror(sideStuck_));
+    else
+      toldStuck_ = false;
     return;
   }
   std::fprintf(stderr, "kavrel: %s not written: %s\n", kPlayLogFileName, std::strerror(error_));
@@ -227,7 +148,7 @@ namespace {
 // power cut in the middle of its append) is cut off, so that it is written whole again.
 bool HeldFrom(FileOps& ops, const char* path, long long from, std::string_view line) {
   std::string bytes;
-  if (from < 0 || ReadAll(path, bytes) != 0 || static_cast<long long>(bytes.size()) <= from)
+  if (from < 0 || ReadAll(ops, path, bytes) != 0 || static_cast<long long>(bytes.size()) <= from)
     return false;
   auto at = static_cast<size_t>(from);
   // The first whole line from there on.
@@ -257,6 +178,10 @@ void PlayLog::AddUnlessHeld(std::string line, const PlayLogSizes& sizes) {
 }
 
 bool PlayLog::TakeNews() {
+  if (place_ == PlayLogPlace::Log && sideStuck_ != 0 && !toldStuck_) {
+    toldStuck_ = true;
+    return true;
+  }
   if (place_ <= told_) return false;
   told_ = place_;
   return true;
@@ -264,8 +189,8 @@ bool PlayLog::TakeNews() {
 
 bool PlayLog::WriteLog() {
   std::string side, move;
-  const int sideRead = ReadAll(kPlayLogSideFileName, side);
-  const int moveRead = ReadAll(kPlayLogMoveFileName, move);
+  const int sideRead = ReadAll(ops_, kPlayLogSideFileName, side);
+  const int moveRead = ReadAll(ops_, kPlayLogMoveFileName, move);
   // Unread, the side file's lines would come after the new ones: they all wait instead.
   for (const int read : {sideRead, moveRead}) {
     if (read != 0 && read != ENOENT) {
@@ -280,7 +205,7 @@ bool PlayLog::WriteLog() {
     if (moving) ops_.Remove(kPlayLogMoveFileName);
     return true;
   }
-  const std::vector<std::string> lines = SplitLines(std::move(side));
+  const std::vector<std::string> lines = SplitPlayLines(std::move(side));
 
   errno = 0;
   std::FILE* file = ops_.OpenToAppend(kPlayLogFileName);
@@ -297,7 +222,7 @@ bool PlayLog::WriteLog() {
   }
   // A new or emptied log starts with its head; a line torn by a kill or a power cut is ended, so
   // that the new one starts on a line of its own.
-  const std::string_view start = holding.size == 0  ? kPlayLogHead
+  const std::string_view start = holding.size == 0  ? std::string_view(PlayLogHead())
                                  : holding.endsLine ? std::string_view()
                                                     : kLineEnd;
   size_t moved = 0;
@@ -316,9 +241,15 @@ bool PlayLog::WriteLog() {
   for (const std::string& line : waiting_) bytes += line;
   if (!AppendDurably(ops_, file, holding, bytes, kPlayLogFileName, error_)) return false;
   waiting_.clear();
+  sideStuck_ = 0;
   if (sideThere || !lines.empty() || moving) {
     // The side file goes first: a note of a move left behind alone moves nothing.
-    if (sideThere && !ops_.Remove(kPlayLogSideFileName)) return true;
+    if (sideThere && !ops_.Remove(kPlayLogSideFileName)) {
+      // The lines are in the log; the note stays, so that neither the next move nor a reader
+      // takes them twice. Not a success: told, and tried again at every pass.
+      sideStuck_ = errno != 0 ? errno : EIO;
+      return true;
+    }
     ops_.SyncDirectory(DirectoryOf(kPlayLogFileName));
     ops_.Remove(kPlayLogMoveFileName);
   }

@@ -14,42 +14,12 @@
 
 #include "game/GameState.h"
 #include "platform/LocalTime.h"
+#include "store/PlayLogFormat.h"
 #include "store/SafeFile.h"
 
-inline constexpr const char* kPlayLogFileName = "kv_plays.csv";
-// Lines that could not go into the log, in the same form, without the head.
-inline constexpr const char* kPlayLogSideFileName = "kv_plays.csv.pending";
-// While the side file's lines are moved into the log: where in the log they begin, so that a move
-// cut short by a kill is finished without writing a line twice.
-inline constexpr const char* kPlayLogMoveFileName = "kv_plays.csv.moving";
-
-// What a new log starts with: the byte-order mark and the row of column names.
-extern const std::string_view kPlayLogHead;
-
-// One finished pass.
-struct PlayLine {
-  LocalTime when;
-  int32_t challengerNumber = 0;
-  double carDistance = 0.0;
-  double bounceScore = 0.0;
-  int32_t totalScore = 0;
-  char grade = 'K';
-  Name name = kDefaultName;
-  int32_t place = 0;  // in the top five, 1-5; 0 when it reached none
-  // A pass cut short by the session's end: only the first `known` of its results (distance,
-  // bounce score, total score and grade, name, place) are written, and the grade's column holds
-  // kCutShortMark.
-  bool cutShort = false;
-  int known = 5;
-};
-
-// What the grade's column holds for a pass cut short by the session's end.
-inline constexpr std::string_view kCutShortMark = "中断";
-
-// The line's bytes, CR LF included. The name is written so that a spreadsheet shows it as spelled:
-// quoted when it holds a comma, a double quote or a line break, and with a ' before it when it
-// starts like a formula.
-std::string FormatPlayLine(const PlayLine& line);
+// The log's record of a pass at `when` by `name` (in the game's own encoding): date, time, zone
+// and name filled in, the figures still to set.
+PlayRecord PassRecord(const LocalTime& when, const Name& name);
 
 // Where the newest lines are.
 enum class PlayLogPlace { Log, SideFile, Memory };
@@ -65,8 +35,8 @@ class PlayLog {
  public:
   explicit PlayLog(FileOps& ops = PosixFileOps()) : ops_(ops) {}
 
-  // Adds a finished pass's line, then puts every line not yet in the log there, in order (the
-  // side file's first), or where the log cannot be written, into the side file.
+  // Adds a finished pass's line (FormatPlayRecord), then puts every line not yet in the log there,
+  // in order (the side file's first), or where the log cannot be written, into the side file.
   void Add(std::string line);
   // Tries again to put the lines waiting into the log or the side file (at an orderly end).
   void Retry();
@@ -81,9 +51,12 @@ class PlayLog {
   // The errno of why the log could not be written, when it could not.
   int Error() const { return error_; }
   size_t LinesInMemory() const { return waiting_.size(); }
+  // The errno of why the side file, its lines moved into the log, could not be removed; 0 when
+  // it could. The lines are in the log once: the move note stays beside the side file until then.
+  int SideFileStuck() const { return sideStuck_; }
   // True once for each trouble the operator has not yet been told of: the log could not be
-  // written, and then again if the side file could not be written either. Once the log is written
-  // again, the next trouble is news again.
+  // written, and then again if the side file could not be written either; the side file could not
+  // be removed. Once the log is written again, the next trouble is news again.
   bool TakeNews();
 
  private:
@@ -95,4 +68,6 @@ class PlayLog {
   PlayLogPlace place_ = PlayLogPlace::Log;
   PlayLogPlace told_ = PlayLogPlace::Log;
   int error_ = 0;
+  int sideStuck_ = 0;
+  bool toldStuck_ = false;
 };

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "store/PlayLog.h"
+#include "platform/LocalTime.h"
 #include "store/RecoveryCopy.h"
 
 namespace {
@@ -51,10 +52,8 @@ bool Exists(const std::string& path) {
 
 // kv_rank.dat.kept-YYYYMMDD-HHMMSS in local time, with -2, -3... when that name is taken.
 std::string KeptAsideName(const char* file) {
-  const std::time_t now = std::time(nullptr);
-  char stamp[32];
-  std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", std::localtime(&now));
-  const std::string base = std::string(file) + ".kept-" + stamp;
+  const std::string base =
+      std::string(file) + ".kept-" + StampText(ToLocalTime(std::time(nullptr)));
   std::string name = base;
   for (int n = 2; Exists(name); ++n) name = base + "-" + std::to_string(n);
   return name;

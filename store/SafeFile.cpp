@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #ifdef _WIN32
@@ -175,6 +176,42 @@ bool FileOps::CutBack(const std::string& path, long long size) {
 #endif
   ::close(fd);
   return done;
+}
+
+int FileOps::ReadWhole(const std::string& path, size_t limit, std::string& bytes) {
+  bytes.clear();
+#ifdef _WIN32
+  return plat::win::ReadSharing(path, limit, bytes);
+#else
+  // Never through a link, and never waiting on a pipe planted under the name.
+  errno = 0;
+  const int fd = OpenPlainFileToRead(path);
+  if (fd < 0)
+    return errno == ENOENT ? ENOENT : ErrorOrFolderInTheWay(path, errno != 0 ? errno : EIO);
+  int error = 0;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    error = errno;
+  } else if (S_ISDIR(st.st_mode)) {
+    error = EISDIR;
+  } else {
+    if (st.st_size > 0) bytes.reserve(std::min<size_t>(static_cast<size_t>(st.st_size), limit));
+    char chunk[1 << 16];
+    while (bytes.size() < limit) {
+      const ssize_t n = ::read(fd, chunk, std::min(sizeof chunk, limit - bytes.size()));
+      if (n == 0) break;
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        error = errno;
+        break;
+      }
+      bytes.append(chunk, static_cast<size_t>(n));
+    }
+  }
+  ::close(fd);
+  if (error != 0) bytes.clear();
+  return error;
+#endif
 }
 
 FileOps& PosixFileOps() {

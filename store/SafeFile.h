@@ -3,6 +3,7 @@
 // forced to disk, and only then is the temporary renamed over the old file.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -27,6 +28,10 @@ class FileOps {
   // Cuts the file at `path` back to its first `size` bytes and syncs it: what an append that
   // failed half way wrote is taken off again.
   virtual bool CutBack(const std::string& path, long long size);
+  // Up to `limit` bytes of the file, read while another program may append to it or replace it
+  // (on Windows shared for writing and deletion). 0, or the errno of why not: ENOENT when it is
+  // not there, EISDIR for a folder.
+  virtual int ReadWhole(const std::string& path, size_t limit, std::string& bytes);
 };
 
 // A file of the data folder opened to read: never through a symbolic link, never waiting on a

@@ -61,7 +61,7 @@ std::string PassLine(int n, const std::string& place) {
   return "1970-01-01,12:26:45,+09:00," + std::to_string(n) +
          ",1630.126344,696.375000,34,G,CHAMPION," + place + "\r\n";
 }
-const std::string kLogHead(kPlayLogHead);
+const std::string kLogHead(PlayLogHead());
 const std::string kOnePass = kLogHead + PassLine(1, "1");
 // Five places the whole pass's 34 does not reach.
 const std::string kHighRanking = [] {

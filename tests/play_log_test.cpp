@@ -53,7 +53,7 @@ std::string Line(int n) {
 }
 
 TEST(PlayLog, AMoveCutShortIsFinishedWithoutLosingOrRepeatingALine) {
-  const std::string head(kPlayLogHead);
+  const std::string head(PlayLogHead());
   for (const CutShort::Cut cut : {CutShort::kHalfWrite, CutShort::kNoRemoval}) {
     SCOPED_TRACE(cut);
     ScratchDir dir(false);
@@ -80,27 +80,67 @@ TEST(PlayLog, AMoveCutShortIsFinishedWithoutLosingOrRepeatingALine) {
   }
 }
 
-TEST(PlayLog, TheNameIsWrittenAsSpelledAndKeptText) {
-  PlayLine line;
-  line.when = {2026, 12, 8, 14, 3, 5, -330};
-  line.challengerNumber = 17;
-  line.carDistance = 1234.5;
-  line.bounceScore = -0.0078125;
-  line.totalScore = 42;
+// A side file whose lines went into the log but which could not be removed (a kill, or Windows
+// holding it open) is told, and every pass is read once, however many passes follow.
+TEST(PlayLog, AStuckSideFileIsToldAndItsLinesCountOnce) {
+  ScratchDir dir(false);
+  dir.Write(kPlayLogSideFileName, Line(1) + Line(2));
+  CutShort ops(CutShort::kNoRemoval);
+  PlayLog log(ops);
+  for (int pass = 3; pass <= 4; ++pass) {
+    log.Add(Line(pass));
+    EXPECT_EQ(log.Place(), PlayLogPlace::Log);
+    EXPECT_NE(log.SideFileStuck(), 0);
+    EXPECT_EQ(log.TakeNews(), pass == 3);  // told once
+    PlayRecords read;
+    EXPECT_TRUE(ReadPlayLog(PosixFileOps(), read).found);
+    ASSERT_EQ(read.plays.size(), static_cast<size_t>(pass));
+    for (int n = 1; n <= pass; ++n) EXPECT_EQ(read.plays[n - 1].challenger, n);
+  }
+  EXPECT_TRUE(dir.Exists(kPlayLogSideFileName));
+  EXPECT_TRUE(dir.Exists(kPlayLogMoveFileName));
+}
+
+// What the game writes is what the tools read: the line's exact bytes, and every field back.
+TEST(PlayLog, TheLineIsWrittenAsSpelledAndReadBack) {
+  PlayRecord line = PassRecord({2026, 12, 8, 14, 3, 5, -330}, kDefaultName);
+  line.challenger = 17;
+  line.distance = 1234.5;
+  line.bounce = -0.0078125;
+  line.total = 42;
   line.grade = 'C';
   line.place = 3;
   const struct {
     const char* name;
     const char* field;
+    const char* read;
   } names[] = {
-      {"KAVREL__", "KAVREL__"},       {"=A,\"B___", "\"'=A,\"\"B___\""}, {"+1______", "'+1______"},
-      {"-1______", "'-1______"},      {"@SUM____", "'@SUM____"},         {"'QUOTE__", "''QUOTE__"},
-      {"A\x81\x40_____", "A　_____"},
+      {"KAVREL__", "KAVREL__", "KAVREL__"},       {"=A,\"B___", "\"'=A,\"\"B___\"", "=A,\"B___"},
+      {"+1______", "'+1______", "+1______"},      {"-1______", "'-1______", "-1______"},
+      {"@SUM____", "'@SUM____", "@SUM____"},      {"'QUOTE__", "''QUOTE__", "'QUOTE__"},
+      {"A\x81\x40_____", "A　_____", "A　_____"},
   };
-  for (const auto& [name, field] : names) {
-    std::copy(name, name + 8, line.name.begin());
-    EXPECT_EQ(FormatPlayLine(line), std::string("2026-12-08,14:03:05,-05:30,17,1234.500000,") +
-                                        "-0.007812,42,C," + field + ",3\r\n");
+  for (const auto& [name, field, read] : names) {
+    SCOPED_TRACE(field);
+    Name spelled;
+    std::copy(name, name + 8, spelled.begin());
+    line.name = PassRecord({}, spelled).name;
+    const std::string bytes = FormatPlayRecord(line);
+    EXPECT_EQ(bytes, std::string("2026-12-08,14:03:05,-05:30,17,1234.500000,") + "-0.007812,42,C," +
+                         field + ",3\r\n");
+    PlayRecords back;
+    ReadPlayRecords(PlayLogHead() + bytes, back);
+    ASSERT_EQ(back.plays.size(), 1u);
+    EXPECT_TRUE(back.skipped.empty());
+    const PlayRecord& got = back.plays[0];
+    EXPECT_EQ(got.Date() + " " + got.Time(), "2026-12-08 14:03:05");
+    EXPECT_EQ(std::string(got.offset.data(), 6), "-05:30");
+    EXPECT_EQ(got.challenger, 17);
+    EXPECT_EQ(got.distance, 1234.5);
+    EXPECT_EQ(got.total, 42);
+    EXPECT_EQ(got.grade, 'C');
+    EXPECT_EQ(got.name, read);
+    EXPECT_EQ(got.place, 3);
   }
 }
 

@@ -16,10 +16,10 @@
 #include "platform/DirectoryLock.h"
 #include "platform/Language.h"
 #include "store/BoothLog.h"
+#include "store/PlayLogFormat.h"
 #include "tests/support/CapturedOutput.h"
 #include "tests/support/Scenario.h"
 #include "tools/ranking/CommandLine.h"
-#include "tools/ranking/PlayLog.h"
 #include "tools/ranking/ReportFigures.h"
 #include "tools/ranking/ReportPage.h"
 #include "tools/ranking/ReportTerminal.h"
@@ -39,8 +39,8 @@ std::string Fixture(const char* name) {
 
 // A booth's data directory holding the fixed log and its side file.
 void WriteFixture(const ScratchDir& dir) {
-  dir.Write(ranking::kPlayLogFileName, Fixture("kv_plays.csv"));
-  dir.Write(ranking::kPlayLogSideFileName, Fixture("kv_plays.csv.pending"));
+  dir.Write(kPlayLogFileName, Fixture("kv_plays.csv"));
+  dir.Write(kPlayLogSideFileName, Fixture("kv_plays.csv.pending"));
 }
 
 #ifndef _WIN32
@@ -70,32 +70,48 @@ class Language {
 constexpr const char* kDay =
     "Kavrel: the day's report, 2026-12-08\n"
     "18 plays, the first at 09:02:11, the last at 16:55:30.\n"
+    "Busiest hour: 11:00-11:59, 4 plays.\n"
+    "The day's champion: <b>&amp;, total 108.\n"
     "3 line(s) of the log were skipped: cut off, or not as the game writes them.\n"
     "\n"
     "Plays per hour\n"
+    "plays\n"
     "4 |        #\n"
     "  |  #  #  #\n"
     "  |  #  #  #  #     #     #\n"
     "  |  #  #  #  #  #  #  #  #\n"
     "0 +------------------------\n"
-    "     9 10 11 12 13 14 15 16\n"
+    "     9 10 11 12 13 14 15 16  hour of the day\n"
     "     3  3  4  2  1  2  1  2\n"
     "\n"
     "The day's best ten\n"
-    "   1  10:05:20  <b>&amp;  108  S\n"
-    "   2  14:30:44  ACE_____   99  A\n"
-    "   3  11:37:59  ｶﾌﾞﾚﾙ___   95  A\n"
-    "   4  11:52:40  'QUOTE__   91  A\n"
-    "   5  11:03:30  カブレル   88  B\n"
-    "   6  16:47:51  LASTONE_   84  B\n"
-    "   7  10:22:47  =1+2____   73  C\n"
-    "   8  10:48:09  TARO____   73  C\n"
-    "   9  11:15:02  -A,\"B___   70  C\n"
-    "  10  12:10:15  AB\xE2\x90\x9F"
-    "CD___   68  D\n"
+    "place  time      name      total  grade\n"
+    "    1  10:05:20  <b>&amp;    108  S\n"
+    "    2  14:30:44  ACE_____     99  A\n"
+    "    3  11:37:59  ｶﾌﾞﾚﾙ___     95  A\n"
+    "    4  11:52:40  'QUOTE__     91  A\n"
+    "    5  11:03:30  カブレル     88  B\n"
+    "    6  16:47:51  LASTONE_     84  B\n"
+    "    7  10:22:47  =1+2____     73  C\n"
+    "    7  10:48:09  TARO____     73  C\n"
+    "    9  11:15:02  -A,\"B___     70  C\n"
+    "   10  12:10:15  AB\xE2\x90\x9F"
+    "CD___     68  D\n"
+    "\n"
+    "Best distance 2837.0 (<b>&amp;, 10:05:20).\n"
+    "Best bounce score 2650.2 (<b>&amp;, 10:05:20).\n"
+    "All-time records: distance 3125.0, bounce score 2866.2.\n"
+    "Entered the all-time top five:\n"
+    "  place 1  <b>&amp;  total 108 (10:05:20)\n"
+    "  place 3  カブレル  total 88 (11:03:30)\n"
+    "  place 3  'QUOTE  total 91 (11:52:40)\n"
+    "  place 2  ACE  total 99 (14:30:44)\n"
+    "  place 5  LASTONE  total 84 (16:47:51)\n"
     "\n"
     "Average total 66.0, median 69.\n"
-    "Grades:  S 1  A 3  B 2  C 3  D 4  E 1  F 2  G 0  H 0  I 0  J 1  K 1\n";
+    "Grades:\n"
+    "S  A  B  C  D  E  F  G  H  I  J  K\n"
+    "1  3  2  3  4  1  2  0  0  0  1  1\n";
 
 TEST(Report, TellsTheDayOfTheFixedLogBesideARunningGame) {
   if (plat::OperatorReadsJapanese()) GTEST_SKIP() << "the expected text is the English one";
@@ -104,6 +120,7 @@ TEST(Report, TellsTheDayOfTheFixedLogBesideARunningGame) {
   // A crashed game's copy waits in the directory, and a game holds it: report reads anyway and
   // leaves the copy where it is.
   const std::string copy = "(a recovery copy)";
+  dir.Write("kavrel.dat", "3125.000000\r\n2866.250000\r\n24\r\n");
   dir.Write("kv_rank.dat.recovery", copy);
   const plat::DirectoryLock game(dir.Path());
   ASSERT_EQ(game.outcome(), plat::DirectoryLock::Outcome::Locked);
@@ -119,19 +136,15 @@ TEST(Report, TellsTheDayOfTheFixedLogBesideARunningGame) {
   Captured all;
   ASSERT_EQ(ranking::Run({"--data-dir", dir.Path(), "report", "--all"}, all), 0);
   EXPECT_NE(all.lines.find("every day in the log, 2026-12-07 to 2026-12-08"), std::string::npos);
-  EXPECT_NE(all.lines.find("21 plays, the first 2026-12-07 10:15:00, the last 2026-12-08 "
-                           "16:55:30."),
-            std::string::npos)
-      << all.lines;
-  EXPECT_NE(all.lines.find("   1  2026-12-07 13:05:33  YESTERDY  120  S\n"), std::string::npos)
+  EXPECT_NE(all.lines.find("    1  2026-12-07 13:05:33  YESTERDY    120  S\n"), std::string::npos)
       << all.lines;
 
   // A day without plays, and a folder without a log, say so and succeed.
   Captured none;
   ASSERT_EQ(ranking::Run({"--data-dir", dir.Path(), "report", "--date", "2026-12-09"}, none), 0);
   EXPECT_EQ(none.lines,
-            "Kavrel: the day's report, 2026-12-09\nNo plays on 2026-12-09.\n"
-            "3 line(s) of the log were skipped: cut off, or not as the game writes them.\n");
+            "Kavrel: the day's report, 2026-12-09\nNo plays on 2026-12-09; the last day "
+            "with plays is 2026-12-08.\n");
   ScratchDir empty(false);
   Captured nothing;
   ASSERT_EQ(ranking::Run({"--data-dir", empty.Path(), "report", "--date", "2026-12-08"}, nothing),
@@ -184,6 +197,62 @@ TEST(Report, TellsTheBoothsIncidentsOfTheDay) {
   EXPECT_EQ(none.lines.find("Booth"), std::string::npos);
 }
 
+// What each kind of day says, and what it must not: joint champions, every day at once, a day
+// without a bad line, a day without plays.
+TEST(Report, TellsEachKindOfDayHonestly) {
+  if (plat::OperatorReadsJapanese()) GTEST_SKIP() << "the expected text is the English one";
+  const std::string tie = PlayLogHead() +
+                          "2026-12-10,10:00:00,+09:00,1,1.000000,2.000000,100,S,SORA____,1\r\n"
+                          "2026-12-10,11:00:00,+09:00,2,1.000000,2.000000,90,A,MIO_____,\r\n"
+                          "2026-12-10,12:00:00,+09:00,3,1.000000,2.000000,100,S,YUKI____,2\r\n";
+  struct Case {
+    const char* what;
+    bool fixture;  // else the tie above
+    std::vector<std::string> args;
+    std::vector<const char*> said, unsaid;
+  };
+  const Case cases[] = {
+      {"joint champions",
+       false,
+       {"--date", "2026-12-10"},
+       {"The day's joint champions: SORA / YUKI, total 100.\n",
+        "    1  10:00:00  SORA____    100  S\n", "    1  12:00:00  YUKI____    100  S\n",
+        "    3  11:00:00  MIO_____     90  A\n", "  place 1  SORA  total 100 (10:00:00)\n",
+        "  place 2  YUKI  total 100 (12:00:00)\n"},
+       {"skipped"}},
+      {"every day",
+       true,
+       {"--all"},
+       {"21 plays on 2 days,", "Plays per hour, summed over 2 days\nplays\n",
+        "Busiest hour: 11:00-11:59, 5 plays summed over 2 days.\n", "Day by day\n",
+        "2026-12-07      3  10:15:00  13:05:33   120  YESTERDY\n",
+        "2026-12-08     18  09:02:11  16:55:30   108  <b>&amp;\n",
+        "3 line(s) of the log were skipped"},
+       {}},
+      {"a day without a bad line", true, {"--date", "2026-12-07"}, {"3 plays,"}, {"skipped"}},
+      {"a day without plays",
+       true,
+       {"--date", "2026-12-09"},
+       {"No plays on 2026-12-09; the last day with plays is 2026-12-08.\n"},
+       {"skipped"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchDir dir(false);
+    if (c.fixture)
+      WriteFixture(dir);
+    else
+      dir.Write(kPlayLogFileName, tie);
+    std::vector<std::string> args = {"--data-dir", dir.Path(), "report"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    Captured out;
+    ASSERT_EQ(ranking::Run(args, out), 0);
+    for (const char* text : c.said) EXPECT_NE(out.lines.find(text), std::string::npos) << text;
+    for (const char* text : c.unsaid) EXPECT_EQ(out.lines.find(text), std::string::npos) << text;
+    if (HasFailure()) std::printf("%s", out.lines.c_str());
+  }
+}
+
 TEST(Report, BadRequestsAndPagesThatCannotBeWritten) {
   ScratchDir dir(false);
   WriteFixture(dir);
@@ -217,10 +286,16 @@ TEST(Report, BadRequestsAndPagesThatCannotBeWritten) {
 }
 
 // Every line the operator reads within 80 columns, in both languages: the report of the fixed
-// log's days and the help.
+// log's days, of a busy day with thirty joint champions, and the help.
 TEST(Report, LinesFitEightyColumns) {
   ScratchDir dir(false);
   WriteFixture(dir);
+  std::string busy;
+  for (int i = 0; i < 2400; ++i)
+    busy += "2026-12-11," + std::string(i % 24 < 10 ? "0" : "") + std::to_string(i % 24) +
+            ":00:00,+09:00," + std::to_string(i + 1) + ",1.000000,2.000000," +
+            (i < 30 ? "100,S,カブレル" + std::to_string(i) : "-5,K,KEN_____") + ",\r\n";
+  dir.Write(kPlayLogSideFileName, busy);
 #ifdef _WIN32
   const std::vector<const char*> languages = {""};
 #else
@@ -234,6 +309,7 @@ TEST(Report, LinesFitEightyColumns) {
          std::vector<std::vector<std::string>>{{"report", "--all"},
                                                {"report", "--date", "2026-12-08"},
                                                {"report", "--date", "2026-12-09"},
+                                               {"report", "--date", "2026-12-11"},
                                                {"--help"}}) {
       std::vector<std::string> all = {"--data-dir", dir.Path()};
       all.insert(all.end(), args.begin(), args.end());
@@ -268,14 +344,15 @@ TEST(Report, PageShowsEveryNameAsSpelledAndEscaped) {
     EXPECT_EQ(page.find(outside), std::string::npos) << outside;
   EXPECT_NE(page.find("@page { size: A4"), std::string::npos);
   // A day without plays gets a page that says so.
+  PlayRecords log;
+  ReadPlayRecords(Fixture("kv_plays.csv"), log);
   ASSERT_EQ(ranking::Run({"--data-dir", dir.Path(), "report", "--date", "2026-12-09", "--html",
                           dir.PathOf("none.html")},
                          out),
             0);
   EXPECT_NE(dir.Read("none.html")
                 .value_or("")
-                .find(ranking::NoPlaysLine(
-                    ranking::FiguresOf(ranking::PlayLog{}, std::string("2026-12-09")))),
+                .find(ranking::NoPlaysLine(ranking::FiguresOf(log, std::string("2026-12-09")))),
             std::string::npos);
   // No temporary file stays beside it.
   for (const auto& entry : fs::directory_iterator(dir.Path()))
@@ -354,15 +431,19 @@ TEST(ReportPage, RendersInChromiumAndPrintsOnOneA4Sheet) {
               0);
     const Picture picture = ReadPng(png);
     ASSERT_EQ(picture.width, 794);
-    // The champion's band at the top, the hour chart's bars on the left half, the totals' on the
-    // right half, below the band.
-    EXPECT_GT(picture.Count(0xf4c430, 0, 0, 794, 330), 30000);
-    EXPECT_GT(picture.Count(0x2f6fd0, 0, 250, 397, 700), 2000);
-    EXPECT_GT(picture.Count(0xd0542f, 397, 250, 794, 700), 2000);
+    // The champion's band at the top, then the hour chart's bars and under them the totals'.
+    EXPECT_GT(picture.Count(0xf4c430, 0, 0, 794, 250), 30000);
+    EXPECT_GT(picture.Count(0x2f6fd0, 0, 250, 794, 460), 8000);
+    EXPECT_GT(picture.Count(0xd0542f, 0, 460, 794, 700), 8000);
     ASSERT_EQ(Chromium(profile, "--dump-dom", page, dir.PathOf("dom.html")), 0);
     const std::string dom = dir.Read("dom.html").value_or("");
     EXPECT_NE(dom.find("<div class=\"name\">&lt;b&gt;&amp;amp;</div>"), std::string::npos) << dom;
     EXPECT_NE(dom.find(std::string("lang=\"") + language + "\""), std::string::npos);
+    // Both charts' axes have their titles.
+    for (const ranking::Word axis :
+         {ranking::Word::HourAxis, ranking::Word::SpreadAxis, ranking::Word::PlaysAxis})
+      EXPECT_NE(dom.find(ranking::Html(ranking::Say(axis)) + "</text>"), std::string::npos)
+          << ranking::Say(axis);
 
     ASSERT_EQ(Chromium(profile, "--no-pdf-header-footer --print-to-pdf='" + pdf + "'", page,
                        dir.PathOf("print.log")),
@@ -383,12 +464,17 @@ TEST(Report, ASeasonsLogIsReadInFewLineCounts) {
   GTEST_SKIP() << "timed in optimised builds only";
 #endif
   ScratchDir dir(false);
-  std::string season = Fixture("kv_plays.csv");
-  const std::string days = Fixture("kv_plays.csv").substr(season.find("\r\n") + 2);
-  const long daysLines = std::count(days.begin(), days.end(), '\n');
-  for (long n = std::count(season.begin(), season.end(), '\n'); n < 100000; n += daysLines)
-    season += days;
-  dir.Write(ranking::kPlayLogFileName, season);
+  constexpr size_t kPlays = 100000;
+  std::string season = PlayLogHead();
+  for (size_t i = 0; i < kPlays; ++i) {
+    char line[128];
+    std::snprintf(line, sizeof line,
+                  "2026-%02zu-%02zu,%02zu:%02zu:00,+09:00,%zu,1234.500000,2011.250000,%zu,C,"
+                  "PLAYER%02zu,\r\n",
+                  9 + i / 30000, 1 + i / 1000 % 28, 9 + i % 8, i % 60, i + 1, i % 130, i % 100);
+    season += line;
+  }
+  dir.Write(kPlayLogFileName, season);
   auto processor = [] { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; };
   auto fastest = [&](auto run) {
     double best = 1e9;
@@ -400,23 +486,22 @@ TEST(Report, ASeasonsLogIsReadInFewLineCounts) {
     return best;
   };
   size_t lines = 0, plays = 0;
+  std::string headline;
   const double count = fastest([&] {
     std::string bytes;
-    ranking::ReadPlayLogFile(ranking::kPlayLogFileName, bytes);
+    PosixFileOps().ReadWhole(kPlayLogFileName, kMaxPlayLogBytes, bytes);
     lines = std::count(bytes.begin(), bytes.end(), '\n');
   });
   const double report = fastest([&] {
-    std::string bytes;
-    ranking::ReadPlayLogFile(ranking::kPlayLogFileName, bytes);
-    ranking::PlayLog log;
-    ranking::ReadPlayLines(bytes, log);
-    plays = log.plays.size();
+    PlayRecords log;
+    ReadPlayLog(PosixFileOps(), log);
     const ranking::ReportFigures figures = ranking::FiguresOf(std::move(log), std::nullopt);
-    ranking::TerminalReport(figures);
+    plays = figures.plays.size();
+    headline = ranking::TerminalReport(figures).at(1);
     ranking::ReportPage(figures);
   });
-  EXPECT_GE(lines, 100000u);
-  EXPECT_GT(plays, 80000u);
+  EXPECT_EQ(plays, kPlays);
+  EXPECT_EQ(headline.substr(0, 16), "100000 plays on ") << headline;
   const double ratio = report / std::max(count, 1e-6);
   std::printf("season of %zu lines: report %.1f ms, line count %.2f ms, ratio %.0f\n", lines,
               report * 1000, count * 1000, ratio);

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "tools/ranking/PlayLog.h"
+#include "store/PlayLogFormat.h"
 #include "tools/ranking/ReportFigures.h"
 #include "tools/ranking/ReportPage.h"
 #include "tools/ranking/ReportTerminal.h"
@@ -28,14 +28,14 @@ bool HasControl(const std::string& text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
-  ranking::PlayLog log;
-  ranking::ReadPlayLines(bytes, log);
+  PlayRecords log;
+  ReadPlayRecords(bytes, log);
   size_t lineEnds = 0;
   for (const char c : bytes) lineEnds += c == '\n';
-  if (log.plays.size() + log.skipped > lineEnds + 1) std::abort();
+  if (log.plays.size() + log.skipped.size() > lineEnds + 1) std::abort();
 
-  ranking::PlayLog after;
-  ranking::ReadPlayLines(bytes + "\r\n" + kPass, after);
+  PlayRecords after;
+  ReadPlayRecords(bytes + "\r\n" + kPass, after);
   if (after.plays.empty() || after.plays.back().challenger != 999999 ||
       after.plays.back().name != "LASTPASS")
     std::abort();
@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (HasControl(line)) std::abort();
     if (HasControl(ranking::ReportPage(figures))) std::abort();
     for (const size_t i : figures.best) {
-      const std::string shown = ranking::Html(ranking::VisibleName(figures.plays[i].name));
+      const std::string shown = ranking::Html(VisibleName(figures.plays[i].name));
       if (shown.find_first_of("<>\"'") != std::string::npos) std::abort();
     }
   }

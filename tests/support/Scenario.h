@@ -69,7 +69,7 @@ int RunReplayTool(const std::string& args, std::string* stderrOut = nullptr,
 // A user that file modes hold back, for a test of what such a user may not do: root reads and
 // writes any file, so under root the user nobody, whom `runAs` (for RunReplayTool) runs programs
 // as; else this user, and `runAs` is empty. Nothing, with `why`, when root cannot run programs
-// as nobody (setpriv, util-linux).
+// as nobody (setpriv, util-linux); under CI that is a failure of the test as well.
 struct Unprivileged {
   std::string runAs;
   unsigned uid, gid;

@@ -5,8 +5,9 @@
 #include <ctime>
 
 #include "platform/Language.h"
+#include "platform/LocalTime.h"
 #include "store/BoothLog.h"
-#include "store/PlayLog.h"
+#include "store/PlayLogFormat.h"
 #include "store/RecoveryCopy.h"
 #include "store/SafeFile.h"
 #include "tools/ranking/DataFileAccess.h"
@@ -87,11 +88,13 @@ int Backup(Output& out, const fs::path& base) {
     std::string bytes;
   };
   std::vector<Copy> copies;
+  // The log with its side file and move note, so that the copy counts every pass once too.
   for (const char* file : {kRecordFileName, kRankingFileName, kPlayLogFileName,
                            kPlayLogSideFileName, kPlayLogMoveFileName, kBoothLogFileName}) {
     std::string bytes;
     const bool data = file == kRecordFileName || file == kRankingFileName;
-    const DataFileRead read = data ? ReadBytes(file, bytes) : ReadWholeBytes(file, bytes);
+    DataFileRead read = ReadBytes(file, bytes, data ? kMaxDataFileBytes : kMaxPlayLogBytes + 1);
+    if (!data && bytes.size() > kMaxPlayLogBytes) read = {DataFileRead::Unreadable, EFBIG};
     if (read.kind == DataFileRead::Unreadable)
       return Refuse(out, Fill(Say({"{} を読めません({})。", "{} cannot be read ({})."}),
                               {file, Reason(read.error)}));
@@ -100,10 +103,7 @@ int Backup(Output& out, const fs::path& base) {
   if (copies.empty())
     return Refuse(out, Say({"データのファイルがまだありません。", "There are no data files yet."}));
 
-  const std::time_t now = std::time(nullptr);
-  char name[64];
-  std::strftime(name, sizeof name, "kavrel-backup-%Y%m%d-%H%M%S", std::localtime(&now));
-  const fs::path target = base / name;
+  const fs::path target = base / ("kavrel-backup-" + StampText(ToLocalTime(std::time(nullptr))));
   if (!fs::create_directory(target, ec)) {
     if (!ec)
       return Refuse(out,

@@ -71,39 +71,7 @@ int Refuse(Output& out, const std::string& what) {
 }
 
 DataFileRead ReadBytes(const std::string& path, std::string& bytes, size_t limit) {
-#ifdef _WIN32
-  const int error = plat::win::ReadSharing(path, limit, bytes);
-  if (error == 0) return {DataFileRead::Read, 0};
-  if (error == ENOENT) return {DataFileRead::Absent, 0};
-  return {DataFileRead::Unreadable, error};
-#else
   return ReadDataFile(path.c_str(), bytes, limit);
-#endif
-}
-
-DataFileRead ReadWholeBytes(const std::string& path, std::string& bytes) {
-  bytes.clear();
-#ifdef _WIN32
-  const int error = plat::win::ReadSharing(path, bytes.max_size(), bytes);
-#else
-  errno = 0;
-  int error = 0;
-  // Never through a link, and never waiting on a pipe.
-  const int fd = OpenPlainFileToRead(path);
-  if (std::FILE* file = fd >= 0 ? ::fdopen(fd, "rb") : nullptr) {
-    char chunk[4096];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, n);
-    if (std::ferror(file)) error = ErrorOrFolderInTheWay(path, EIO);
-    std::fclose(file);
-  } else {
-    error = errno != 0 ? errno : EIO;
-    if (fd >= 0) ::close(fd);
-  }
-#endif
-  if (error == 0) return {DataFileRead::Read, 0};
-  if (error == ENOENT) return {DataFileRead::Absent, 0};
-  return {DataFileRead::Unreadable, error};
 }
 
 std::optional<RankingTable> CheckedRanking(Output& out) {

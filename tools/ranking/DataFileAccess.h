@@ -26,8 +26,6 @@ int Refuse(Output& out, const std::string& what);
 // replaces the file meanwhile.
 DataFileRead ReadBytes(const std::string& path, std::string& bytes,
                        size_t limit = kMaxDataFileBytes);
-// The same for the play log and its side file, which grow all day: the whole file, at any size.
-DataFileRead ReadWholeBytes(const std::string& path, std::string& bytes);
 
 // The file's values when it holds exactly what the game writes (or is not there); else the
 // refusal is told and there is nothing.

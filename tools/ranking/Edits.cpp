@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "platform/ShiftJis.h"
+#include "platform/Utf8.h"
 #include "store/DataFiles.h"
 
 namespace ranking {
@@ -136,20 +137,7 @@ std::optional<int> RankingFileMismatch(std::string_view bytes) {
 }
 
 std::string ReadableName(const Name& name) {
-  std::string out;
-  for (const char c : SjisToUtf8(std::string_view(name.data(), name.size()))) {
-    const auto code = static_cast<unsigned char>(c);
-    if (code < 0x20) {
-      // U+2400 + code, in UTF-8.
-      out += "\xE2\x90";
-      out += static_cast<char>(0x80 + code);
-    } else if (code == 0x7F) {
-      out += "\xE2\x90\xA1";
-    } else {
-      out += c;
-    }
-  }
-  return out;
+  return VisibleName(SjisToUtf8(std::string_view(name.data(), name.size())));
 }
 
 }  // namespace ranking

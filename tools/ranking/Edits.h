@@ -56,8 +56,7 @@ std::optional<int> RankingFileMismatch(std::string_view bytes);
 GameState RecordFrom(std::string_view bytes);
 RankingTable RankingFrom(std::string_view bytes);
 
-// A name readable on a terminal: the Shift-JIS bytes in UTF-8, control codes as their pictures
-// (U+2400 onwards).
+// A name readable on a terminal: the Shift-JIS bytes in UTF-8, shown as VisibleName shows them.
 std::string ReadableName(const Name& name);
 
 }  // namespace ranking

@@ -1,12 +1,19 @@
 #include "tools/ranking/Report.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
+#include <sstream>
 
+#include "platform/DirectoryLock.h"
 #include "platform/Language.h"
+#include "platform/LocalTime.h"
+#include "store/BoothLog.h"
+#include "store/PlayLogFormat.h"
+#include "store/Recovery.h"
+#include "store/RecoveryCopy.h"
 #include "store/SafeFile.h"
 #include "tools/ranking/DataFileAccess.h"
-#include "tools/ranking/PlayLog.h"
 #include "tools/ranking/ReportFigures.h"
 #include "tools/ranking/ReportIncidents.h"
 #include "tools/ranking/ReportPage.h"
@@ -54,40 +61,31 @@ class AnyNameOps : public FileOps {
 #endif
 
 std::string Today() {
-  const std::time_t now = std::time(nullptr);
-  char text[16];
-  std::strftime(text, sizeof text, "%Y-%m-%d", std::localtime(&now));
-  return text;
+  return DateText(ToLocalTime(std::time(nullptr)));
 }
 
-// Reads the log, then its side file, into `log`; false when one is there and cannot be read
-// (told). `found` tells whether either was there.
-bool ReadLog(Output& out, PlayLog& log, bool& found) {
-  found = false;
-  for (const char* file : {kPlayLogFileName, kPlayLogSideFileName}) {
-    std::string bytes;
-    const DataFileRead read = ReadPlayLogFile(file, bytes);
-    if (read.kind == DataFileRead::Unreadable) {
-      const std::string reason = read.error == EFBIG
-                                     ? Say({"256 MB より大きいファイルです", "larger than 256 MB"})
-                                     : Reason(read.error);
-      out.Problem("kavrel-ranking: " +
-                  Fill(Say({"{} を読めません({})。", "{} cannot be read ({})."}), {file, reason}));
-      return false;
-    }
-    if (read.kind == DataFileRead::Absent) continue;
-    found = true;
-    ReadPlayLines(bytes, log);
-  }
-  return true;
+// Reads the log, and of its side file what is not in it yet, into `log`; false when one is there
+// and cannot be read (told). `found` tells whether either was there.
+bool ReadLog(Output& out, PlayRecords& log, bool& found) {
+  const PlayLogRead read = ReadPlayLog(PosixFileOps(), log);
+  found = read.found;
+  if (!read.failedFile) return true;
+  const std::string reason = read.error == EFBIG
+                                 ? Say({"256 MB より大きいファイルです", "larger than 256 MB"})
+                                 : Reason(read.error);
+  out.Problem("kavrel-ranking: " + Fill(Say({"{} を読めません({})。", "{} cannot be read ({})."}),
+                                        {read.failedFile, reason}));
+  return false;
 }
 
 // A page written over the game's own files would lose them.
 bool IsGameFile(const fs::path& page, const fs::path& dir) {
-  for (const char* name : {kPlayLogFileName, kPlayLogSideFileName, kBoothLogFileName, "kavrel.dat",
-                           "kv_rank.dat", "kavrel.dat.recovery", "kv_rank.dat.recovery"}) {
+  for (const std::string name :
+       {kPlayLogFileName, kPlayLogSideFileName, kPlayLogMoveFileName, kBoothLogFileName,
+        kRecordFileName, kRankingFileName, plat::kLockFileName, kPassCopyFileName}) {
     std::error_code ec;
-    if (page == dir / name || fs::equivalent(page, dir / name, ec)) return true;
+    for (const std::string& file : {name, RecoveryPathFor(name.c_str())})
+      if (page == dir / file || fs::equivalent(page, dir / file, ec)) return true;
   }
   return false;
 }
@@ -118,18 +116,26 @@ int WritePage(Output& out, const fs::path& page, const std::string& name, const 
 }  // namespace
 
 int Report(Output& out, const ReportRequest& request, const fs::path& dir) {
-  PlayLog log;
+  PlayRecords log;
   bool found = false;
   if (!ReadLog(out, log, found)) return kRefused;
   std::optional<std::string> date;
   if (!request.all) date = request.date.value_or(Today());
-  const ReportFigures figures = FiguresOf(std::move(log), date);
+  ReportFigures figures = FiguresOf(std::move(log), date);
+  std::string record;
+  if (ReadBytes(kRecordFileName, record).kind == DataFileRead::Read) {
+    std::istringstream in(record);
+    GameState state;
+    ReadRecordFrom(in, state);
+    figures.recordDistance = state.bestDistance;
+    figures.recordBounce = state.bestBounce;
+  }
   for (const std::string& line : TerminalReport(figures)) out.Line(line);
   // The booth's supervisor's log, when there is one (a booth that never ran in booth mode has
   // none).
   std::string boothBytes;
   const Incidents incidents =
-      ReadWholeBytes(kBoothLogFileName, boothBytes).kind == DataFileRead::Read
+      ReadBytes(kBoothLogFileName, boothBytes, kMaxPlayLogBytes).kind == DataFileRead::Read
           ? IncidentsOf(boothBytes, date)
           : Incidents{};
   for (const std::string& line : IncidentsLines(incidents)) out.Line(line);

@@ -3,18 +3,28 @@
 #include <algorithm>
 
 #include "tools/ranking/ReportText.h"
+#include "tools/ranking/Text.h"
 
 namespace ranking {
 namespace {
 
-using plat::Say;
-
 constexpr size_t kColumns = 80;
 constexpr int kChartRows = 8;
 
+using Lines = std::vector<std::string>;
+
+// Plays, busiest hour and champions first: what the operator asks before anything else.
+void Headline(const ReportFigures& figures, Lines& lines) {
+  lines.push_back(PlaysLine(figures));
+  lines.push_back(BusiestHourLine(figures));
+  lines.push_back(ChampionsLine(figures));
+  if (figures.skipped > 0) lines.push_back(SkippedLine(figures.skipped));
+  if (figures.cutShort > 0) lines.push_back(CutShortLine(figures.cutShort));
+}
+
 // The hours from the first to the last with a pass, as a row of bars standing on a line, the
 // hours under it and each hour's count under those when they fit.
-void HourChart(const ReportFigures& figures, std::vector<std::string>& lines) {
+void HourChart(const ReportFigures& figures, Lines& lines) {
   const std::array<int, 24>& hours = figures.perHour;
   int first = 0, last = 23;
   while (hours[first] == 0) ++first;
@@ -25,9 +35,12 @@ void HourChart(const ReportFigures& figures, std::vector<std::string>& lines) {
   const size_t span = last - first + 1;
   size_t cell = std::max<size_t>(3, top.size() + 1);
   bool counts = true;
-  if (label + 2 + span * cell > kColumns) cell = 3, counts = label + 2 + span * cell <= kColumns;
+  // Narrower cells where the hours would not fit; then the counts only where a space parts them.
+  if (label + 2 + span * cell > kColumns)
+    cell = 3, counts = label + 2 + span * cell <= kColumns && top.size() < cell;
   const int rows = std::min(most, kChartRows);
-  lines.push_back(Say(kPerHourWord));
+  lines.push_back(PerHourTitle(figures));
+  lines.push_back(Say(Word::PlaysAxis));
   for (int row = rows; row >= 1; --row) {
     std::string line = PadLeft(row == rows ? top : "", label) + " |";
     for (int h = first; h <= last; ++h) {
@@ -44,62 +57,124 @@ void HourChart(const ReportFigures& figures, std::vector<std::string>& lines) {
     hourLine += PadLeft(std::to_string(h), cell);
     countLine += PadLeft(std::to_string(hours[h]), cell);
   }
-  lines.push_back(hourLine);
+  lines.push_back(hourLine + "  " + Say(Word::HourAxis));
   if (counts) lines.push_back(countLine);
 }
 
-void BestTen(const ReportFigures& figures, std::vector<std::string>& lines) {
-  lines.push_back(Say(figures.date ? kDayBestWord : kAllBestWord));
-  size_t nameWidth = 0, totalWidth = 0;
-  for (const size_t i : figures.best) {
-    nameWidth = std::max(nameWidth, DisplayWidth(VisibleName(figures.plays[i].name)));
-    totalWidth = std::max(totalWidth, std::to_string(figures.plays[i].total).size());
-  }
-  // A name longer than the line allows (only a hand-made log holds one) is left to run on.
-  nameWidth = std::min<size_t>(nameWidth, 40);
-  for (size_t place = 0; place < figures.best.size(); ++place) {
-    const Play& play = figures.plays[figures.best[place]];
-    lines.push_back(PadLeft(std::to_string(place + 1), 4) + "  " + WhenOf(figures, play) + "  " +
-                    PadRight(VisibleName(play.name), nameWidth) + "  " +
-                    PadLeft(std::to_string(play.total), totalWidth) + "  " + play.grade);
+// Rows of cells, each column as wide as its widest cell; numbers stand right under their header.
+void Table(const std::vector<std::vector<std::string>>& rows, const std::vector<bool>& right,
+           Lines& lines) {
+  std::vector<size_t> widths(right.size(), 0);
+  for (const auto& row : rows)
+    for (size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], DisplayWidth(row[c]));
+  for (const auto& row : rows) {
+    std::string line;
+    for (size_t c = 0; c < row.size(); ++c)
+      line += (c == 0 ? "" : "  ") + (right[c] ? PadLeft(row[c], widths[c])
+                                               : PadRight(row[c], std::min<size_t>(widths[c], 40)));
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    lines.push_back(line);
   }
 }
 
-// "S 1  A 2 ...", broken into lines within the terminal's width.
-void Grades(const ReportFigures& figures, std::vector<std::string>& lines) {
-  std::string line = std::string(Say(kGradesWord)) + ":";
-  for (const GradeCount& grade : figures.grades) {
-    const std::string item = std::string(1, grade.grade) + " " + std::to_string(grade.count);
-    if (DisplayWidth(line) + 2 + item.size() > kColumns) {
-      lines.push_back(line);
-      line = " ";
-    }
-    line += "  " + item;
-  }
-  lines.push_back(line);
+void DayTable(const ReportFigures& figures, Lines& lines) {
+  if (figures.dayTable.empty()) return;
+  lines.push_back(Say(Word::Days));
+  std::vector<std::vector<std::string>> rows = {{Say(Word::Date), Say(Word::Plays),
+                                                 Say(Word::First), Say(Word::Last), Say(Word::Best),
+                                                 Say(Word::ChampionColumn)}};
+  for (const DayFigures& day : figures.dayTable)
+    rows.push_back({day.date, std::to_string(day.plays), day.firstTime, day.lastTime,
+                    std::to_string(day.best), VisibleName(day.champions)});
+  Table(rows, {false, true, false, false, true, false}, lines);
 }
+
+void BestTen(const ReportFigures& figures, Lines& lines) {
+  lines.push_back(Say(figures.date ? Word::DayBest : Word::AllBest));
+  std::vector<std::vector<std::string>> rows = {
+      {Say(Word::Place), Say(Word::Time), Say(Word::Name), Say(Word::Total), Say(Word::Grade)}};
+  for (size_t k = 0; k < figures.best.size(); ++k) {
+    const PlayRecord& play = figures.plays[figures.best[k]];
+    rows.push_back({std::to_string(figures.places[k]), WhenOf(figures, play),
+                    VisibleName(play.name), std::to_string(play.total),
+                    std::string(1, play.grade)});
+  }
+  Table(rows, {true, false, false, true, false}, lines);
+}
+
+void Bests(const ReportFigures& figures, Lines& lines) {
+  lines.push_back(BestDistanceLine(figures));
+  lines.push_back(BestBounceLine(figures));
+  lines.push_back(RecordsLine(figures));
+  if (figures.enteredTopFive.empty()) return;
+  lines.push_back(std::string(Say(Word::TopFive)) + ":");
+  for (const size_t i : figures.enteredTopFive)
+    lines.push_back("  " + TopFiveLine(figures, figures.plays[i]));
+}
+
+// The grades as a table of two rows, letters over their counts.
+void Grades(const ReportFigures& figures, Lines& lines) {
+  lines.push_back(AverageLine(figures));
+  lines.push_back(std::string(Say(Word::Grades)) + ":");
+  std::vector<std::string> letters, counts;
+  std::vector<bool> right;
+  for (const GradeCount& grade : figures.grades) {
+    letters.push_back(std::string(1, grade.grade));
+    counts.push_back(std::to_string(grade.count));
+    right.push_back(true);
+  }
+  Table({letters, counts}, right, lines);
+}
+
+// A line wider than the terminal (many joint champions, a hand-made log's long names) broken at
+// its spaces, or within a word that alone is too wide; what follows a break is indented.
+void Fit(const std::string& line, Lines& lines) {
+  std::string rest = line;
+  while (DisplayWidth(rest) > kColumns) {
+    size_t cut = 0, lastSpace = 0, width = 0;
+    for (size_t at = 0; at < rest.size();) {
+      size_t length = 0;
+      DecodeUtf8(rest, at, length);
+      const size_t next = width + DisplayWidth(rest.substr(at, length));
+      if (next > kColumns) break;
+      width = next;
+      at += length;
+      cut = at;
+      if (rest[at - 1] == ' ' && at > 4) lastSpace = at;
+    }
+    const size_t at = lastSpace > 0 ? lastSpace : cut;
+    std::string head = rest.substr(0, at);
+    while (!head.empty() && head.back() == ' ') head.pop_back();
+    lines.push_back(head);
+    rest = "    " + rest.substr(at);
+  }
+  lines.push_back(rest);
+}
+
+// The report's parts, in order, a blank line between them.
+using Section = void (*)(const ReportFigures&, Lines&);
+constexpr Section kSections[] = {Headline, HourChart, DayTable, BestTen, Bests, Grades};
 
 }  // namespace
 
 std::vector<std::string> TerminalReport(const ReportFigures& figures) {
-  std::vector<std::string> lines = {ReportTitle(figures)};
+  Lines lines = {ReportTitle(figures)};
   if (figures.plays.empty()) {
     lines.push_back(NoPlaysLine(figures));
     if (figures.skipped > 0) lines.push_back(SkippedLine(figures.skipped));
     if (figures.cutShort > 0) lines.push_back(CutShortLine(figures.cutShort));
     return lines;
   }
-  lines.push_back(PlaysLine(figures));
-  if (figures.skipped > 0) lines.push_back(SkippedLine(figures.skipped));
-  if (figures.cutShort > 0) lines.push_back(CutShortLine(figures.cutShort));
-  lines.push_back("");
-  HourChart(figures, lines);
-  lines.push_back("");
-  BestTen(figures, lines);
-  lines.push_back("");
-  lines.push_back(AverageLine(figures));
-  Grades(figures, lines);
-  return lines;
+  for (const Section section : kSections) {
+    const size_t before = lines.size();
+    section(figures, lines);
+    if (lines.size() > before && section != kSections[std::size(kSections) - 1])
+      lines.push_back("");
+  }
+  if (lines.back().empty()) lines.pop_back();
+  Lines fitted;
+  for (const std::string& line : lines) Fit(line, fitted);
+  return fitted;
 }
 
 }  // namespace ranking

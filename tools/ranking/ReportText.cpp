@@ -1,63 +1,19 @@
 #include "tools/ranking/ReportText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 
+#include "platform/LocalTime.h"
+#include "platform/Utf8.h"
+#include "tools/ranking/Commands.h"
 #include "tools/ranking/Text.h"
 
 namespace ranking {
 namespace {
 
 using plat::Say;
-
-constexpr char32_t kInvalid = 0xFFFD;
-
-// The character at `at` and its length in bytes; U+FFFD and one byte when the bytes there are not
-// a character of UTF-8 (overlong forms and surrogates included).
-char32_t Decode(std::string_view text, size_t at, size_t& length) {
-  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(at);
-  length = 1;
-  if (lead < 0x80) return lead;
-  size_t more;
-  char32_t c;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    more = 1, c = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    more = 2, c = lead & 0x0F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    more = 3, c = lead & 0x07;
-  } else {
-    return kInvalid;
-  }
-  if (at + more >= text.size()) return kInvalid;
-  for (size_t i = 1; i <= more; ++i) {
-    if ((byte(at + i) & 0xC0) != 0x80) return kInvalid;
-    c = (c << 6) | (byte(at + i) & 0x3F);
-  }
-  constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
-  if (c < kLeast[more] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return kInvalid;
-  length = more + 1;
-  return c;
-}
-
-void Encode(char32_t c, std::string& out) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
 
 struct Range {
   char32_t first, last;
@@ -88,33 +44,14 @@ bool In(const Range (&ranges)[N], char32_t c) {
 
 }  // namespace
 
-std::string VisibleName(std::string_view utf8) {
-  std::string out;
-  for (size_t at = 0; at < utf8.size();) {
-    size_t length = 0;
-    const char32_t c = Decode(utf8, at, length);
-    at += length;
-    if (c < 0x20) {
-      Encode(0x2400 + c, out);
-    } else if (c == 0x7F) {
-      Encode(0x2421, out);
-    } else if (c >= 0x80 && c < 0xA0) {
-      Encode(kInvalid, out);  // C1 controls: a terminal would act on some of them
-    } else {
-      Encode(c, out);
-    }
-  }
-  return out;
-}
-
 size_t DisplayWidth(std::string_view utf8) {
   const bool japanese = plat::OperatorReadsJapanese();
   size_t width = 0;
   for (size_t at = 0; at < utf8.size();) {
     size_t length = 0;
-    const char32_t c = Decode(utf8, at, length);
+    const char32_t c = DecodeUtf8(utf8, at, length);
     at += length;
-    width += In(kWide, c) || (japanese && In(kAmbiguous, c)) ? 2 : 1;
+    width += In(kWide, c) || (japanese && (c == kNotUtf8 || In(kAmbiguous, c))) ? 2 : 1;
   }
   return width;
 }
@@ -140,6 +77,41 @@ std::string Median(double value) {
   return OneDecimal(value);
 }
 
+namespace {
+constexpr plat::Bilingual kWords[] = {
+    {"総合得点の分かれ方", "Spread of the totals"},
+    {"総合得点（10 点ごと）", "total (10 points a bar)"},
+    {"時刻（時）", "hour of the day"},
+    {"回数", "plays"},
+    {"この日のベストテン", "The day's best ten"},
+    {"ベストテン", "The best ten"},
+    {"ランクごとの人数", "Grades"},
+    {"この日のチャンピオン", "The day's champion"},
+    {"この日のチャンピオン（同点）", "The day's joint champions"},
+    {"チャンピオン", "The champion"},
+    {"チャンピオン（同点）", "The joint champions"},
+    {"総合得点", "total"},
+    {"ランク", "grade"},
+    {"名前", "name"},
+    {"時刻", "time"},
+    {"順位", "place"},
+    {"日付", "date"},
+    {"回数", "plays"},
+    {"最初", "first"},
+    {"最後", "last"},
+    {"最高", "best"},
+    {"日ごとのまとめ", "Day by day"},
+    {"歴代トップ 5 入り", "Entered the all-time top five"},
+    {"チャンピオン", "champion"},
+    {"遊んだ回数", "Plays"},
+    {"いちばん混んだ時間", "Busiest hour"},
+};
+}  // namespace
+
+const char* Say(Word word) {
+  return plat::Say(kWords[static_cast<int>(word)]);
+}
+
 std::string ReportTitle(const ReportFigures& figures) {
   if (figures.date)
     return Fill(Say({"Kavrel {} のまとめ", "Kavrel: the day's report, {}"}), {*figures.date});
@@ -153,14 +125,56 @@ std::string PlaysLine(const ReportFigures& figures) {
   const std::string count = std::to_string(figures.plays.size());
   if (figures.date)
     return Fill(
-        Say({"遊んだ回数 {} 回(最初 {}、最後 {})", "{} plays, the first at {}, the last at {}."}),
+        Say({"遊んだ回数 {} 回（最初 {}、最後 {}）", "{} plays, the first at {}, the last at {}."}),
         {count, figures.firstTime, figures.lastTime});
-  return Fill(Say({"遊んだ回数 {} 回(最初 {} {}、最後 {} {})",
-                   "{} plays, the first {} {}, the last {} {}."}),
-              {count, figures.firstDate, figures.firstTime, figures.lastDate, figures.lastTime});
+  return Fill(Say({"遊んだ回数 {} 回（{} 日間、最初 {} {}、最後 {} {}）",
+                   "{} plays on {} days, the first {} {}, the last {} {}."}),
+              {count, std::to_string(figures.days), figures.firstDate, figures.firstTime,
+               figures.lastDate, figures.lastTime});
+}
+
+int Busiest(const ReportFigures& figures) {
+  const auto& hours = figures.perHour;
+  return static_cast<int>(std::max_element(hours.begin(), hours.end()) - hours.begin());
+}
+
+std::string BusiestHour(const ReportFigures& figures) {
+  const std::string hour = std::to_string(Busiest(figures));
+  return hour + ":00" + Say({"～", "-"}) + hour + ":59";
+}
+
+std::string BusiestHourPlays(const ReportFigures& figures) {
+  const std::string count = std::to_string(figures.perHour[Busiest(figures)]);
+  if (figures.days > 1)
+    return Fill(Say({"{} 日間の合計 {} 回", "{} plays summed over {} days"}),
+                plat::OperatorReadsJapanese()
+                    ? std::initializer_list<std::string>{std::to_string(figures.days), count}
+                    : std::initializer_list<std::string>{count, std::to_string(figures.days)});
+  return Fill(Say({"{} 回", count == "1" ? "{} play" : "{} plays"}), {count});
+}
+
+std::string BusiestHourLine(const ReportFigures& figures) {
+  return Fill(Say({"{}: {}（{}）", "{}: {}, {}."}),
+              {Say(Word::BusiestHeadline), BusiestHour(figures), BusiestHourPlays(figures)});
+}
+
+std::string ChampionsLine(const ReportFigures& figures) {
+  std::string names;
+  for (const size_t i : figures.champions)
+    names += (names.empty() ? "" : " / ") + VisibleName(SpelledName(figures.plays[i].name));
+  const PlayRecord& first = figures.plays[figures.champions[0]];
+  const Word word = figures.champions.size() > 1
+                        ? (figures.date ? Word::Champions : Word::AllChampions)
+                        : (figures.date ? Word::Champion : Word::AllChampion);
+  return Fill(Say({"{}: {}（総合得点 {}）", "{}: {}, total {}."}),
+              {Say(word), names, std::to_string(first.total)});
 }
 
 std::string NoPlaysLine(const ReportFigures& figures) {
+  if (figures.date && !figures.lastDayWithPlays.empty())
+    return Fill(Say({"{} に遊んだ記録はありません。遊んだ最後の日は {} です。",
+                     "No plays on {}; the last day with plays is {}."}),
+                {*figures.date, figures.lastDayWithPlays});
   if (figures.date)
     return Fill(Say({"{} に遊んだ記録はありません。", "No plays on {}."}), {*figures.date});
   return Say({"記録に遊んだ回はまだありません。", "The log holds no plays yet."});
@@ -184,7 +198,48 @@ std::string AverageLine(const ReportFigures& figures) {
               {OneDecimal(figures.average), Median(figures.median)});
 }
 
-std::string WhenOf(const ReportFigures& figures, const Play& play) {
+std::string BestDistanceLine(const ReportFigures& figures) {
+  const PlayRecord& play = figures.plays[figures.bestDistance];
+  return Fill(
+      Say({"最高のダンボラン {}（{}、{}）", "Best distance {} ({}, {})."}),
+      {OneDecimal(play.distance), VisibleName(SpelledName(play.name)), WhenOf(figures, play)});
+}
+
+std::string BestBounceLine(const ReportFigures& figures) {
+  const PlayRecord& play = figures.plays[figures.bestBounce];
+  return Fill(
+      Say({"最高のＢｏｕｎＺｏ {}（{}、{}）", "Best bounce score {} ({}, {})."}),
+      {OneDecimal(play.bounce), VisibleName(SpelledName(play.name)), WhenOf(figures, play)});
+}
+
+std::string TopFiveLine(const ReportFigures& figures, const PlayRecord& play) {
+  return Fill(Say({"{}  {}  総合得点 {}（{}）", "{}  {}  total {} ({})"}),
+              {PlaceWord(play.place), VisibleName(SpelledName(play.name)),
+               std::to_string(play.total), WhenOf(figures, play)});
+}
+
+std::string RecordsLine(const ReportFigures& figures) {
+  if (!figures.recordDistance || !figures.recordBounce)
+    return Say({"歴代の記録（kavrel.dat）は読めませんでした。",
+                "The all-time records (kavrel.dat) could not be read."});
+  return Fill(Say({"歴代の記録: ダンボラン {}、ＢｏｕｎＺｏ {}",
+                   "All-time records: distance {}, bounce score {}."}),
+              {OneDecimal(*figures.recordDistance), OneDecimal(*figures.recordBounce)});
+}
+
+std::string PerHourTitle(const ReportFigures& figures) {
+  if (figures.days > 1)
+    return Fill(Say({"1 時間ごとの回数（{} 日間の合計）", "Plays per hour, summed over {} days"}),
+                {std::to_string(figures.days)});
+  return Say({"1 時間ごとの回数", "Plays per hour"});
+}
+
+std::string PrintedAtLine() {
+  return Fill(Say({"{} に印刷", "Printed {}"}),
+              {DateAndMinuteText(ToLocalTime(std::time(nullptr)))});
+}
+
+std::string WhenOf(const ReportFigures& figures, const PlayRecord& play) {
   return figures.date ? play.Time() : play.Date() + " " + play.Time();
 }
 

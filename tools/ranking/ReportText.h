@@ -7,13 +7,10 @@
 #include <string_view>
 
 #include "platform/Language.h"
+#include "platform/Utf8.h"
 #include "tools/ranking/ReportFigures.h"
 
 namespace ranking {
-
-// A name as it can be shown: control codes as their pictures (U+2400 onwards, as list shows
-// them), bytes that are not UTF-8 as U+FFFD. Every other character as written.
-std::string VisibleName(std::string_view utf8);
 
 // Columns of a terminal that `utf8` takes: wide and full-width characters take two, as do the
 // characters of ambiguous width that Shift-JIS holds when the operator reads Japanese (a Japanese
@@ -28,27 +25,56 @@ std::string PadLeft(const std::string& text, size_t width);
 std::string OneDecimal(double value);
 std::string Median(double value);
 
-// The report's title, its line of plays, and the words both forms use.
+// The report's title and the lines both forms share.
 std::string ReportTitle(const ReportFigures& figures);
 std::string PlaysLine(const ReportFigures& figures);
+std::string BusiestHourLine(const ReportFigures& figures);
+// The busiest hour alone ("11:00-11:59"), and its plays ("4 plays", summed over the days).
+std::string BusiestHour(const ReportFigures& figures);
+std::string BusiestHourPlays(const ReportFigures& figures);
+std::string ChampionsLine(const ReportFigures& figures);
 std::string NoPlaysLine(const ReportFigures& figures);
 std::string SkippedLine(size_t skipped);
 std::string CutShortLine(size_t cutShort);
 std::string AverageLine(const ReportFigures& figures);
-// The time of a pass in the best ten: with its date when the report covers several days.
-std::string WhenOf(const ReportFigures& figures, const Play& play);
+std::string BestDistanceLine(const ReportFigures& figures);
+std::string BestBounceLine(const ReportFigures& figures);
+std::string TopFiveLine(const ReportFigures& figures, const PlayRecord& play);
+std::string RecordsLine(const ReportFigures& figures);
+std::string PerHourTitle(const ReportFigures& figures);
+std::string PrintedAtLine();
+// The time of a pass: with its date when the report covers several days.
+std::string WhenOf(const ReportFigures& figures, const PlayRecord& play);
 
-inline constexpr plat::Bilingual kPerHourWord = {"1 時間ごとの回数", "Plays per hour"};
-inline constexpr plat::Bilingual kSpreadWord = {"総合得点の分かれ方", "Spread of the totals"};
-inline constexpr plat::Bilingual kDayBestWord = {"この日のベストテン", "The day's best ten"};
-inline constexpr plat::Bilingual kAllBestWord = {"ベストテン", "The best ten"};
-inline constexpr plat::Bilingual kGradesWord = {"ランクごとの人数", "Grades"};
-inline constexpr plat::Bilingual kChampionWord = {"この日のチャンピオン", "The day's champion"};
-inline constexpr plat::Bilingual kAllChampionWord = {"チャンピオン", "The champion"};
-inline constexpr plat::Bilingual kTotalWord = {"総合得点", "total"};
-inline constexpr plat::Bilingual kGradeWord = {"ランク", "grade"};
-inline constexpr plat::Bilingual kNameWord = {"名前", "name"};
-inline constexpr plat::Bilingual kTimeWord = {"時刻", "time"};
-inline constexpr plat::Bilingual kHourWord = {"時", "h"};
+// The report's words, by what they name.
+enum class Word {
+  Spread,
+  SpreadAxis,
+  HourAxis,
+  PlaysAxis,
+  DayBest,
+  AllBest,
+  Grades,
+  Champion,
+  Champions,
+  AllChampion,
+  AllChampions,
+  Total,
+  Grade,
+  Name,
+  Time,
+  Place,
+  Date,
+  Plays,
+  First,
+  Last,
+  Best,
+  Days,
+  TopFive,
+  ChampionColumn,
+  PlaysHeadline,
+  BusiestHeadline
+};
+const char* Say(Word word);
 
 }  // namespace ranking

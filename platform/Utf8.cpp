@@ -1,0 +1,56 @@
+#include "platform/Utf8.h"
+
+char32_t DecodeUtf8(std::string_view s, size_t at, size_t& length) {
+  const auto lead = static_cast<unsigned char>(s[at]);
+  const size_t n = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+  length = n > s.size() - at ? s.size() - at : n;
+  if (n == 1) return lead < 0x80 ? lead : kNotUtf8;
+  if (length < n || lead > 0xF4) return kNotUtf8;
+  char32_t cp = lead & (0x7F >> n);
+  for (size_t i = 1; i < n; ++i) {
+    const auto b = static_cast<unsigned char>(s[at + i]);
+    if ((b & 0xC0) != 0x80) return kNotUtf8;
+    cp = cp << 6 | (b & 0x3F);
+  }
+  static constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (cp < kLeast[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return kNotUtf8;
+  return cp;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+std::string VisibleName(std::string_view utf8) {
+  constexpr char32_t kReplacement = 0xFFFD;
+  std::string out;
+  for (size_t at = 0; at < utf8.size();) {
+    size_t length = 0;
+    const char32_t c = DecodeUtf8(utf8, at, length);
+    at += length;
+    if (c < 0x20) {
+      AppendUtf8(out, 0x2400 + c);
+    } else if (c == 0x7F) {
+      AppendUtf8(out, 0x2421);
+    } else if ((c >= 0x80 && c < 0xA0) || c == kNotUtf8) {
+      AppendUtf8(out, kReplacement);
+    } else {
+      AppendUtf8(out, c);
+    }
+  }
+  return out;
+}
