@@ -63,6 +63,11 @@ void TellStartUpNotices(plat::System& system, const std::vector<StartUpNotice>& 
              "異常終了したときの結果ですが、そのあと " + file + " が変わっていたので戻していません",
              "「kavrel-ranking merge " + notice.keptAs + "」で加えられます");
         break;
+      case StartUpNotice::KeptAtEsc:
+        Tell(system, "の控えを " + notice.keptAs + " として残しました", file,
+             "ESC で終わったため保存されなかった結果です",
+             "「kavrel-ranking merge " + notice.keptAs + "」で加えられます");
+        break;
       case StartUpNotice::NotKeptAside:
         Tell(system, "を別の名前にできません", copy, reason,
              file + " が変わっていたので控えは戻しません。" + file +

@@ -218,19 +218,46 @@ std::vector<CopyFailure> RecoveryCopies::RemoveSaved(const DataFilesSave& save) 
   return failures;
 }
 
-void RecoveryCopies::Forget() {
-  bool anyRemoved = false;
+void RecoveryCopies::KeepAside() {
+  std::string note;
   for (const Copy& copy : copies_) {
     if (!copy.made) continue;
     const std::string path = RecoveryPathFor(copy.file);
-    int error = 0;
-    if (!copy.foundAtStart) {
-      anyRemoved |= RemoveCopy(ops_, copy.file, error);
-    } else if (!ReplaceFile(ops_, path, *copy.foundAtStart, &error)) {
-      std::fprintf(stderr, "kavrel: %s not set back: %s\n", path.c_str(), std::strerror(error));
+    const std::string keptAs = KeptAsideName(copy.file);
+    errno = 0;
+    if (!ops_.Rename(path, keptAs)) {
+      // Left where it is: the next start puts it back or sets it aside as any copy.
+      std::fprintf(stderr, "kavrel: %s not kept aside: %s\n", path.c_str(),
+                   std::strerror(errno != 0 ? errno : EIO));
+      continue;
     }
+    note += keptAs + "\n";
+    int error = 0;
+    if (copy.foundAtStart && !ReplaceFile(ops_, path, *copy.foundAtStart, &error))
+      std::fprintf(stderr, "kavrel: %s not set back: %s\n", path.c_str(), std::strerror(error));
   }
-  if (anyRemoved) ops_.SyncDirectory(DirectoryOf(kRecordFileName));
+  if (note.empty()) return;
+  // A note that no start has read yet keeps its names.
+  std::string earlier;
+  if (ReadDataFile(kKeptAtEscNoteName, earlier).kind == DataFileRead::Read) note = earlier + note;
+  int error = 0;
+  if (!ReplaceFile(ops_, kKeptAtEscNoteName, note, &error))
+    std::fprintf(stderr, "kavrel: %s not written: %s\n", kKeptAtEscNoteName, std::strerror(error));
+  ops_.SyncDirectory(DirectoryOf(kRecordFileName));
+}
+
+void NameCopiesKeptAtEsc(std::vector<StartUpNotice>& notices, FileOps& ops) {
+  std::string note;
+  if (ReadDataFile(kKeptAtEscNoteName, note).kind != DataFileRead::Read) return;
+  std::istringstream lines(note);
+  for (std::string name; std::getline(lines, name);) {
+    if (name.empty() || !Exists(name)) continue;
+    const bool ranking = name.rfind(kRankingFileName, 0) == 0;
+    Add(notices, ranking ? kRankingFileName : kRecordFileName, StartUpNotice::KeptAtEsc, 0, name);
+  }
+  errno = 0;
+  if (!ops.Remove(kKeptAtEscNoteName) && errno != ENOENT)
+    std::fprintf(stderr, "kavrel: %s not removed: %s\n", kKeptAtEscNoteName, std::strerror(errno));
 }
 
 StartUpReads RestoreAndReadDataFiles(GameState& state, std::vector<StartUpNotice>& notices,

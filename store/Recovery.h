@@ -4,8 +4,8 @@
 // copy of each file it saved; after a crash, a kill or a power cut the next start puts each copy
 // into its file, if the file still holds what the copy was made from, so the day is not lost. A
 // copy whose file changed since is kept aside under a name of its own, for the ranking tool's
-// merge. ESC removes the copies the run made: the results since the last orderly quit are
-// forgotten, as the game always did.
+// merge. ESC saves nothing, but sets this run's copies aside the same way, for the next start to
+// name once: no key a visitor can press loses the day.
 #pragma once
 
 #include <optional>
@@ -29,9 +29,10 @@ struct StartUpNotice {
     KeptAside,           // the file changed since the copy was made: the copy is now `keptAs`
     NotKeptAside,        // ... and could not be renamed: the file's values, kept only by Q
     CopyNotRemoved,      // put back, but the copy could not be removed
+    KeptAtEsc,           // ESC ended the last run: its copy was set aside as `keptAs`
   } kind;
   int error = 0;       // errno of what failed
-  std::string keptAs;  // KeptAside: the copy's new name
+  std::string keptAs;  // KeptAside, KeptAtEsc: the copy's new name
 };
 
 // A copy that failed later in the day.
@@ -64,9 +65,10 @@ class RecoveryCopies {
   // alone) and returns the removals that failed.
   std::vector<CopyFailure> RemoveSaved(const DataFilesSave& save);
 
-  // After ESC or a closed window: removes the copies this run made; a copy it found and could not
-  // put back is set back to what it held at start-up.
-  void Forget();
+  // After ESC or a closed window: the copies this run made are set aside under kept-aside names
+  // and noted for the next start (NameCopiesKeptAtEsc); a copy it found and could not put back is
+  // set back to what it held at start-up.
+  void KeepAside();
 
  private:
   struct Copy {
@@ -84,6 +86,12 @@ class RecoveryCopies {
   Copy copies_[2];
   bool failureTold_ = false;
 };
+
+// The note of the copies ESC set aside, which the next start names once and removes.
+inline constexpr const char* kKeptAtEscNoteName = ".kavrel.kept";
+// For the game's start, holding the lock: a KeptAtEsc notice for each copy the note names that is
+// still there; the note is removed.
+void NameCopiesKeptAtEsc(std::vector<StartUpNotice>& notices, FileOps& ops = PosixFileOps());
 
 // RecoveryCopies::RestoreAndRead for a program that saves through its own means afterwards.
 StartUpReads RestoreAndReadDataFiles(GameState& state, std::vector<StartUpNotice>& notices,
