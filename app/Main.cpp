@@ -62,6 +62,7 @@ int kavrel::WinMain(plat::System& system, FrameObserver* observer) {
   const StartUpReads reads = copies.RestoreAndRead(session.state, notices);
   NameCopiesKeptAtEsc(notices);
   TellStartUpNotices(system, notices);
+  if (system.FilterKeysOn()) TellFilterKeysOn(system);
   if (!FontFace::Shared()) TellNoJapaneseFace(system);
   session.random.Seed(static_cast<uint32_t>(system.CurrentTimeSeconds()));
   PlayLog playLog;

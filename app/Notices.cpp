@@ -135,3 +135,11 @@ void TellPlayLinesLost(plat::System& system, const PlayLog& log) {
       std::to_string(log.LinesInMemory()) + " 人の挑戦者の記録は、どのファイルにも残せませんでした";
   Tell(system, "に書き込めませんでした", kPlayLogFileName, JapaneseReason(log.Error()), lost);
 }
+
+void TellFilterKeysOn(plat::System& system) {
+  system.MessageBox(Sjis("フィルターキー機能がオンになっています\n"
+                         "（すばやく押したキーが数えられないことがあります）\n"
+                         "ESC で終わり、Windows の設定の「アクセシビリティ」→「キーボード」で"
+                         "フィルターキー機能をオフにしてから起動し直してください\n"),
+                    kCaption);
+}

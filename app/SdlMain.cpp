@@ -1,7 +1,8 @@
 // The real program: the game on the SDL2 window. `--window` shows it in a window instead of full
 // screen; `--scale fill` (the default) or `--scale whole` says how the picture grows on a larger
 // screen, so that a Windows shortcut can carry the choice. A bad `--scale` ends the program with
-// 2 before any window; every other argument is ignored, as the game has no other settings.
+// 2 before any window. `--booth` makes ESC, and Q on the attract screen, act only once held down
+// for two seconds, for a booth where visitors may press any key. Every other argument is ignored.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,10 +24,13 @@ std::optional<plat::ScaleMode> ScaleModeNamed(std::string_view name) {
 int main(int argc, char** argv) {
   plat::ScreenMode mode = plat::ScreenMode::FullScreen;
   plat::ScaleMode scale = plat::ScaleMode::Fill;
+  bool booth = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg == "--window") {
       mode = plat::ScreenMode::Window;
+    } else if (arg == "--booth") {
+      booth = true;
     } else if (arg == "--scale" || arg.starts_with("--scale=")) {
       const std::string_view value = arg == "--scale"
                                          ? (i + 1 < argc ? argv[++i] : "")
@@ -45,5 +49,6 @@ int main(int argc, char** argv) {
     }
   }
   plat::SdlSystem system(mode, scale);
+  if (booth) system.SetHoldToAct(plat::kBoothHoldMs);
   return kavrel::WinMain(system);
 }

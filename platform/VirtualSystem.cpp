@@ -32,14 +32,26 @@ void VirtualSystem::Idle(uint32_t ms) {
   now_ += ms > 0 ? ms : 1;
 }
 
-int16_t VirtualSystem::GetAsyncKeyState(int vk) {
-  if (vk < 0 || vk >= kKeyCodes) return 0;
-  KeyTrack& track = tracks_[vk];
+void VirtualSystem::CatchUp(KeyTrack& track) {
   while (track.next < track.events.size() && track.events[track.next].time <= now_) {
     const ScriptKeyEvent& ev = track.events[track.next++];
     track.down = ev.down;
     if (ev.down) track.lastDownTime = ev.time;
   }
+}
+
+std::optional<uint32_t> VirtualSystem::KeyDownTick(int vk) {
+  if (vk < 0 || vk >= kKeyCodes) return std::nullopt;
+  KeyTrack& track = tracks_[vk];
+  CatchUp(track);
+  if (!track.down || !track.lastDownTime) return std::nullopt;
+  return static_cast<uint32_t>(script_.startTick + *track.lastDownTime);
+}
+
+int16_t VirtualSystem::GetAsyncKeyState(int vk) {
+  if (vk < 0 || vk >= kKeyCodes) return 0;
+  KeyTrack& track = tracks_[vk];
+  CatchUp(track);
   // Pressed since the previous poll: some down lies after it (and at or before now). Polls at the
   // same time see it once, since the second one's previous poll is now.
   const bool pressed =

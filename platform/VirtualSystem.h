@@ -45,6 +45,7 @@ class VirtualSystem : public System {
   }
   void Idle(uint32_t ms) override;
   int16_t GetAsyncKeyState(int vk) override;
+  std::optional<uint32_t> KeyDownTick(int vk) override;
   void MessageBox(std::string_view text, std::string_view caption) override;
   void Present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) override;
 
@@ -79,6 +80,8 @@ class VirtualSystem : public System {
     std::optional<uint64_t> lastPoll;
   };
   static constexpr int kKeyCodes = 256;
+  // Takes the track's events up to the clock into its state.
+  void CatchUp(KeyTrack& track);
 
   VirtualScript script_;
   uint64_t now_ = 0;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/ShiftJis.h"
+#include "platform/ShortcutKeys.h"
 #include "platform/sdl/EndSignals.h"
 #ifdef _WIN32
 #include "platform/sdl/SdlWindows.h"
@@ -67,6 +68,18 @@ int KeyIndexOfScancode(SDL_Scancode sc) {
   }
   return -1;
 }
+
+#ifdef _WIN32
+class WindowsAccessSettings : public AccessSettings {
+ public:
+  bool Get(AccessFeature feature, uint32_t& flags) override {
+    return win::GetAccessFlags(static_cast<int>(feature), flags);
+  }
+  bool Set(AccessFeature feature, uint32_t flags) override {
+    return win::SetAccessFlags(static_cast<int>(feature), flags);
+  }
+};
+#endif
 
 void ReportSdlError(const char* what) {
   std::fprintf(stderr, "%s: %s\n", what, SDL_GetError());
@@ -139,17 +152,57 @@ int16_t SdlSystem::GetAsyncKeyState(int vk) {
   return static_cast<int16_t>((down ? 0x8000u : 0u) | (pressed ? 1u : 0u));
 }
 
+std::optional<uint32_t> SdlSystem::KeyDownTick(int vk) {
+  const int index = KeyIndexOfVk(vk);
+  if (index < 0 || !window_) return std::nullopt;
+  TakeEvents();
+  const Uint8* state = SDL_GetKeyboardState(nullptr);
+  const KeyBinding key = BindingOf(vk);
+  const bool down =
+      state[key.main] || (key.alternative != SDL_SCANCODE_UNKNOWN && state[key.alternative]);
+  if (!down) return std::nullopt;
+  return downTick_[index];
+}
+
 void SdlSystem::MessageBox(std::string_view text, std::string_view caption) {
   const std::string utf8Text = SjisToUtf8(text);
   const std::string utf8Caption = SjisToUtf8(caption);
   // A box raised while the window is still being created has no owner, like the start-up box.
   SDL_Window* owner = shown_ ? window_ : nullptr;
   MessageBoxUp boxUp;
+  // The keyboard goes to the box while it is up, so that it can be answered.
+  KeyboardHeld(false);
   if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, utf8Caption.c_str(), utf8Text.c_str(),
                                owner) != 0) {
     // Without a box the game would wait for nobody; say it on the console and go on.
     std::fprintf(stderr, "%s: %s (%s)\n", utf8Caption.c_str(), utf8Text.c_str(), SDL_GetError());
   }
+  KeyboardHeld(true);
+}
+
+void SdlSystem::KeyboardHeld(bool held) {
+  // Only in full screen, where the game is all the machine shows. SDL takes the keyboard while
+  // the window has the focus and again whenever it comes back; on Windows through a low-level
+  // hook that also takes the Windows keys, Alt+Tab and Ctrl+Esc.
+  if (mode_ != ScreenMode::FullScreen || !window_ || !shown_) return;
+  SDL_SetWindowKeyboardGrab(window_, held ? SDL_TRUE : SDL_FALSE);
+#ifdef _WIN32
+  if (!shortcutKeys_) {
+    const std::filesystem::path folder = win::UserSettingsFolder();
+    if (folder.empty()) return;
+    accessSettings_ = std::make_unique<WindowsAccessSettings>();
+    shortcutKeys_ = std::make_unique<ShortcutKeys>(*accessSettings_, folder / "shortcut-keys.txt");
+  }
+  if (held) {
+    shortcutKeys_->TurnOff();
+  } else {
+    shortcutKeys_->PutBack();
+  }
+#endif
+}
+
+bool SdlSystem::FilterKeysOn() {
+  return shortcutKeys_ && shortcutKeys_->FilterKeysFoundOn();
 }
 
 void SdlSystem::Present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) {
@@ -237,6 +290,17 @@ SDL_Surface* SdlSystem::WindowSurface() {
 bool SdlSystem::OpenWindow(const char* className, const char* title) {
   // A booth machine: a box popping up over the game must not minimise it.
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  if (mode_ == ScreenMode::FullScreen) {
+    // While the game holds the keyboard, Alt+Tab does not minimise it and Alt+F4 does not close
+    // it (on X11 the grab itself keeps the window manager's shortcuts away).
+    SDL_SetHint(SDL_HINT_ALLOW_ALT_TAB_WHILE_GRABBED, "0");
+    SDL_SetHint(SDL_HINT_WINDOWS_NO_CLOSE_ON_ALT_F4, "1");
+  }
+#ifdef _WIN32
+  // Before the first window or box: the input method's keys (半角/全角) change nothing, and every
+  // game key keeps reaching the game.
+  win::DisableInputMethod();
+#endif
   // Shutdown, a closed terminal and Ctrl+C end the game as Q does, not as a closed window.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   CatchEndSignals();
@@ -286,6 +350,9 @@ bool SdlSystem::OpenWindow(const char* className, const char* title) {
   surfaceFresh_ = true;
   fullScreenAsked_ = false;
   SDL_ShowCursor(SDL_DISABLE);
+  // SDL starts with text input on, which hands the keys to an input method once it is switched
+  // on; the game reads keys only.
+  SDL_StopTextInput();
   closePosted_ = false;
   pressedSincePoll_.fill(false);
 #ifdef _WIN32
@@ -309,7 +376,8 @@ void SdlSystem::PostSessionEnd() {
 
 void SdlSystem::OnSessionEnd(void* self) {
   // The session ends now, still inside the pump: the process may be ended as soon as this
-  // returns, so the game saves here if it has not yet.
+  // returns, so the game saves here if it has not yet, the shortcuts put back first.
+  static_cast<SdlSystem*>(self)->KeyboardHeld(false);
   static_cast<SdlSystem*>(self)->SaveForSessionEnd();
 }
 
@@ -343,6 +411,7 @@ void SdlSystem::ShowWindowNow() {
   SDL_ShowWindow(window_);
   SDL_RaiseWindow(window_);  // take the keyboard from the box that was just answered
   shown_ = true;
+  KeyboardHeld(true);
   // Black until the first frame arrives.
   surfaceFresh_ = true;
   if (WindowSurface()) {
@@ -356,6 +425,7 @@ void SdlSystem::PumpEvents() {
 }
 
 void SdlSystem::DestroyWindow() {
+  KeyboardHeld(false);
   if (staging_) SDL_FreeSurface(staging_);
   if (window_) SDL_DestroyWindow(window_);  // frees the window surface too
   staging_ = nullptr;
@@ -375,6 +445,8 @@ void SdlSystem::TakeEvents() {
         const int index = KeyIndexOfScancode(ev.key.keysym.scancode);
         if (index < 0) break;
         pressedSincePoll_[index] = true;
+        // When the key went down, on the game's clock: the event may have waited in the queue.
+        downTick_[index] = GetTickCount() - (SDL_GetTicks() - ev.key.timestamp);
         if (kGameKeys[index].vk == VK_ESCAPE) PostMessage({WM_KEYDOWN, VK_ESCAPE});
         break;
       }
