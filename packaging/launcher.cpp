@@ -29,11 +29,14 @@ constexpr const char* kSheetName = "kavrel.bmp";
 
 // Both help texts keep to 80 columns; a Japanese character takes two.
 constexpr plat::Bilingual kHelp = {
-    "使い方: kavrel [--window] [--scale fill|whole] [--data-dir フォルダ]\n"
+    "使い方: kavrel [--window] [--booth] [--scale fill|whole] [--data-dir フォルダ]\n"
     "文化祭の出し物のゲームを、画面いっぱいに始めます。\n"
     "\n"
     "  --window          ウィンドウの中で遊びます（640 x 480 を、画面に収まる\n"
     "                    いちばん大きな整数倍に拡大。大きさは変えられます）\n"
+    "  --booth           ブースモード: ESC と、タイトル画面の Q は、2 秒押し続けた\n"
+    "                    ときだけ効きます。お客さんがキーボードに触れるときに\n"
+    "                    使います\n"
     "  --scale fill      絵を、画面の高さ（縦長の画面では幅）いっぱいの 4:3 に\n"
     "                    拡大します（指定しないときはこれ）。ドットはくっきり\n"
     "                    保ち、境目の 1 ドットだけを混ぜます\n"
@@ -56,11 +59,14 @@ constexpr plat::Bilingual kHelp = {
     "落ちたり電源が切れたりしても、次の起動で最後に遊び終えたところまで戻ります。\n"
     "一つのフォルダで動くゲームは一つだけです。ランキングの表示・修正・\n"
     "バックアップは kavrel-ranking で行います（man kavrel-ranking）。\n",
-    "Usage: kavrel [--window] [--scale fill|whole] [--data-dir DIR]\n"
+    "Usage: kavrel [--window] [--booth] [--scale fill|whole] [--data-dir DIR]\n"
     "Starts the festival booth game, full screen.\n"
     "\n"
     "  --window        play in a window: 640 x 480 enlarged by the largest whole\n"
     "                  step that fits the screen; the window may be resized\n"
+    "  --booth         booth mode: ESC, and Q on the attract screen, act only when\n"
+    "                  held down for 2 seconds. Use it whenever visitors can reach\n"
+    "                  the keyboard\n"
     "  --scale fill    enlarge the picture to the largest 4:3 area that fits: the\n"
     "                  full height (the full width on a portrait screen). The\n"
     "                  default. Pixels stay sharp; only edges between two pixels\n"
@@ -88,6 +94,7 @@ constexpr plat::Bilingual kHelp = {
 
 struct Options {
   bool window = false;
+  bool booth = false;
   std::string scale;  // "fill" or "whole", passed on; empty for the game's default
   std::optional<fs::path> dataDir;
 };
@@ -143,6 +150,8 @@ Options ParseOptions(int argc, char** argv) {
       std::exit(0);
     } else if (arg == "--window") {
       options.window = true;
+    } else if (arg == "--booth") {
+      options.booth = true;
     } else if (arg == "--scale" || arg.starts_with("--scale=")) {
       std::string_view scale;
       if (arg == "--scale") {
@@ -289,6 +298,7 @@ int main(int argc, char** argv) {
 
   std::vector<char*> args{const_cast<char*>("kavrel")};
   if (options.window) args.push_back(const_cast<char*>("--window"));
+  if (options.booth) args.push_back(const_cast<char*>("--booth"));
   if (!options.scale.empty()) {
     args.push_back(const_cast<char*>("--scale"));
     args.push_back(const_cast<char*>(options.scale.c_str()));
