@@ -31,9 +31,10 @@ bool System::HeldLongEnough(int vk) {
 }
 
 void System::HoldBackEscape() {
+  // Asked first: a backend may take new events (and post ESC's key-down) while it answers.
+  const std::optional<uint32_t> since = KeyDownTick(VK_ESCAPE);
   std::erase_if(queue_,
                 [](const Message& m) { return m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE; });
-  const std::optional<uint32_t> since = KeyDownTick(VK_ESCAPE);
   if (since && since != escapeActedFor_ && GetTickCount() - *since >= holdToAct_) {
     escapeActedFor_ = since;
     PostMessage({WM_KEYDOWN, VK_ESCAPE});

@@ -321,6 +321,24 @@ TEST(GameWindow, HoldsTheKeyboardInFullScreenUntilItEnds) {
   }
 }
 
+// Booth mode: a short press of ESC or Q does nothing; held, each acts as before.
+TEST(GameWindow, BoothModeActsOnlyOnEscAndQHeld) {
+  REQUIRE_WINDOW_TOOLS(true);
+  for (const auto& [key, exitCode] : {std::pair{"Escape", 1}, std::pair{"q", 0}}) {
+    SCOPED_TRACE(key);
+    GameRun game;
+    game.AddArgument("--booth");
+    ASSERT_TRUE(game.Start()) << "the game's X server did not start";
+    ASSERT_TRUE(game.PassStartUpBox()) << game.Log();
+    game.HoldKey(key);
+    EXPECT_FALSE(game.WaitExit(1s)) << game.Log();
+    // Held until the game has ended, however slowly a loaded machine runs it.
+    game.X().Run(std::string("xdotool keydown ") + key);
+    EXPECT_EQ(game.WaitExit(15s), std::optional<int>(exitCode)) << game.Log();
+    game.X().Run(std::string("xdotool keyup ") + key);
+  }
+}
+
 namespace {
 
 // The attract screen as the replay draws it in a fresh directory, 0xRRGGBB, 640 x 480.
