@@ -63,7 +63,9 @@ int kavrel::WinMain(plat::System& system, FrameObserver* observer) {
   // Only the lock's holder knows that no other program is writing one of them.
   if (lock.outcome() == plat::DirectoryLock::Outcome::Locked) RemoveLeftTemporariesOfDataFiles();
   const StartUpReads reads = copies.RestoreAndRead(session.state, notices, playLog);
+  NameCopiesKeptAtEsc(notices);
   TellStartUpNotices(system, notices);
+  if (system.FilterKeysOn()) TellFilterKeysOn(system);
   if (!FontFace::Shared()) TellNoJapaneseFace(system);
   UseControlsFile(system);
   session.random.Seed(static_cast<uint32_t>(system.CurrentTimeSeconds()));
@@ -84,8 +86,9 @@ int kavrel::WinMain(plat::System& system, FrameObserver* observer) {
   } clearSave{system};
 
   if (ChallengerLoop(session.game, copies, playLog) == ScreenResult::Quit) {
-    // Closed: the results since the last orderly end are forgotten; the play log keeps its lines.
-    copies.Forget();
+    // Closed: nothing is saved, but what the copies hold is kept aside for the ranking tool's
+    // merge; the play log keeps its lines.
+    copies.KeepAside();
     return 1;
   }
   // Told before the save is tried: the results are in memory only.

@@ -73,6 +73,11 @@ void TellStartUpNotices(plat::System& system, const std::vector<StartUpNotice>& 
              "異常終了したときの結果ですが、そのあと " + file + " が変わっていたので戻していません",
              "「kavrel-ranking merge " + notice.keptAs + "」で加えられます");
         break;
+      case StartUpNotice::KeptAtEsc:
+        Tell(system, "の控えを " + notice.keptAs + " として残しました", file,
+             "ESC で終わったため保存されなかった結果です",
+             "「kavrel-ranking merge " + notice.keptAs + "」で加えられます");
+        break;
       case StartUpNotice::NotKeptAside:
         Tell(system, "を別の名前にできません", copy, reason,
              file + " が変わっていたので控えは戻しません。" + file +
@@ -146,4 +151,12 @@ void TellPlayLinesLost(plat::System& system, const PlayLog& log) {
   const std::string lost =
       std::to_string(log.LinesInMemory()) + " 人の挑戦者の記録は、どのファイルにも残せませんでした";
   Tell(system, "に書き込めませんでした", kPlayLogFileName, JapaneseReason(log.Error()), lost);
+}
+
+void TellFilterKeysOn(plat::System& system) {
+  system.MessageBox(Sjis("フィルターキー機能がオンになっています\n"
+                         "（すばやく押したキーが数えられないことがあります）\n"
+                         "ESC で終わり、Windows の設定の「アクセシビリティ」→「キーボード」で"
+                         "フィルターキー機能をオフにしてから起動し直してください\n"),
+                    kCaption);
 }

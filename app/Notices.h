@@ -33,6 +33,8 @@ void TellCopyFailures(plat::System& system, const std::vector<CopyFailure>& fail
 // One box for each file not saved.
 void TellSaveFailures(plat::System& system, const DataFilesSave& save);
 void TellNoJapaneseFace(plat::System& system);
+// Windows' Filter Keys was on at start: quick presses may not count.
+void TellFilterKeysOn(plat::System& system);
 // The play log could not be written after a pass: what to do, and where its lines wait.
 void TellPlayLogTrouble(plat::System& system, const PlayLog& log);
 // At Q: lines of the play log that reached neither the log nor its side file, when there are any.

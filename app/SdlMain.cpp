@@ -32,6 +32,9 @@ int main(int argc, char** argv) {
   plat::SdlSystem system(
       line.mode == PictureMode::Window ? plat::ScreenMode::Window : plat::ScreenMode::FullScreen,
       line.scale == PictureScale::Whole ? plat::ScaleMode::Whole : plat::ScaleMode::Fill);
+  // Booth mode: ESC, and Q on the attract screen, act only once held down for two seconds, for a
+  // booth where visitors may press any key.
+  if (line.booth) system.SetHoldToAct(plat::kBoothHoldMs);
   // An end the game chose: the booth's supervisor does not start it again.
   const int exitCode = line.action == CommandLine::MapControls ? kavrel::MapControls(system)
                                                                : kavrel::WinMain(system);

@@ -83,7 +83,10 @@ install(CODE "
   set(launcher \"\${CMAKE_INSTALL_PREFIX}/${KAVREL_GAMES_DIR}/kavrel\")
   set(entry \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/share/applications/kavrel.desktop\")
   message(STATUS \"Installing: \${entry}\")
-  configure_file(\"${packaging_src}/kavrel.desktop.in\" \"\${entry}\" @ONLY)")
+  configure_file(\"${packaging_src}/kavrel.desktop.in\" \"\${entry}\" @ONLY)
+  set(entry \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/share/applications/kavrel-booth.desktop\")
+  message(STATUS \"Installing: \${entry}\")
+  configure_file(\"${packaging_src}/kavrel-booth.desktop.in\" \"\${entry}\" @ONLY)")
 foreach(size ${icon_sizes})
   install(FILES ${packaging_out}/icons/${size}x${size}/apps/kavrel.png
     DESTINATION share/icons/hicolor/${size}x${size}/apps)

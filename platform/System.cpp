@@ -1,5 +1,7 @@
 #include "platform/System.h"
 
+#include <algorithm>
+
 namespace plat {
 
 bool System::CreateWindow(const char* className, const char* title, WindowProc proc) {
@@ -15,8 +17,28 @@ void System::ShowWindow() {
 }
 
 bool System::PeekMessage() {
-  if (windowOpen_) PumpEvents();
+  if (windowOpen_) {
+    PumpEvents();
+    if (holdToAct_ > 0) HoldBackEscape();
+  }
   return !queue_.empty();
+}
+
+bool System::HeldLongEnough(int vk) {
+  if (holdToAct_ == 0) return true;
+  const std::optional<uint32_t> since = KeyDownTick(vk);
+  return since && GetTickCount() - *since >= holdToAct_;
+}
+
+void System::HoldBackEscape() {
+  // Asked first: a backend may take new events (and post ESC's key-down) while it answers.
+  const std::optional<uint32_t> since = KeyDownTick(VK_ESCAPE);
+  std::erase_if(queue_,
+                [](const Message& m) { return m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE; });
+  if (since && since != escapeActedFor_ && GetTickCount() - *since >= holdToAct_) {
+    escapeActedFor_ = since;
+    PostMessage({WM_KEYDOWN, VK_ESCAPE});
+  }
 }
 
 bool System::GetMessage(Message& out) {

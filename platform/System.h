@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <iterator>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -17,6 +18,10 @@ namespace plat {
 // The frame the game presents: 640 x 480 palette indices.
 inline constexpr int kFrameWidth = 640;
 inline constexpr int kFrameHeight = 480;
+
+// Booth mode: ESC, and Q on the attract screen, act only once held down this long without a break,
+// so that a visitor's quick press ends nothing.
+inline constexpr uint32_t kBoothHoldMs = 2000;
 
 // Virtual-key codes of the keys the game reads.
 enum Vk : int {
@@ -97,6 +102,18 @@ class System {
   virtual void UseControls(const ControlMap& /*map*/) {}
   // The next press of any controller input that counted, oldest first, for mapping by pressing.
   virtual bool TakeControlPress(ControlPress& /*out*/) { return false; }
+  // The tick of the latest key-down of `vk` while the key is still down; nothing while it is up.
+  // Unlike a poll, it changes no key state.
+  virtual std::optional<uint32_t> KeyDownTick(int vk) = 0;
+
+  // Windows' Filter Keys was on at start: quick presses may not count.
+  virtual bool FilterKeysOn() { return false; }
+
+  // Booth mode: how long ESC and Q must be held before they act (0, the default: at once). ESC's
+  // key-down reaches the window only once held that long; Q asks HeldLongEnough.
+  void SetHoldToAct(uint32_t ms) { holdToAct_ = ms; }
+  // True when `vk` has been down without a break for the hold time; always outside booth mode.
+  bool HeldLongEnough(int vk);
 
   // A modal box with one OK button; text and caption are the game's Shift-JIS bytes, which the
   // backend converts for the machine (platform/ShiftJis.h). Returns when answered.
@@ -137,7 +154,12 @@ class System {
 
  private:
   std::deque<Message> queue_;
+  // Booth mode: ESC's key-downs are held back until the key has been down long enough.
+  void HoldBackEscape();
+
   std::function<void()> sessionEndSave_;
+  uint32_t holdToAct_ = 0;
+  std::optional<uint32_t> escapeActedFor_;  // the key-down whose hold ESC has acted on
   WindowProc proc_ = nullptr;
   bool windowOpen_ = false;
 };

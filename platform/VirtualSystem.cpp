@@ -65,6 +65,15 @@ void VirtualSystem::Idle(uint32_t ms) {
   now_ += ms > 0 ? ms : 1;
 }
 
+// ESC and Q, the keys booth mode holds, are the keyboard's alone: only the key's own track.
+std::optional<uint32_t> VirtualSystem::KeyDownTick(int vk) {
+  if (vk < 0 || vk >= kKeyCodes) return std::nullopt;
+  InputTrack& track = tracks_[vk];
+  track.CatchUp(now_);
+  if (!track.down || !track.lastDownTime) return std::nullopt;
+  return static_cast<uint32_t>(script_.startTick + *track.lastDownTime);
+}
+
 int16_t VirtualSystem::GetAsyncKeyState(int vk) {
   if (vk < 0 || vk >= kKeyCodes) return 0;
   // The key's inputs: its own key, the main keyboard's digit for a keypad digit, and the pad's

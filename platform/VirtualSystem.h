@@ -62,6 +62,7 @@ class VirtualSystem : public System {
   int16_t GetAsyncKeyState(int vk) override;
   // The Replay Pad (vendor and product 0000) follows the map's lines for it.
   void UseControls(const ControlMap& map) override { padBindings_ = map.For(0, 0); }
+  std::optional<uint32_t> KeyDownTick(int vk) override;
   void MessageBox(std::string_view text, std::string_view caption) override;
   void Present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) override;
 

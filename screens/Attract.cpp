@@ -43,7 +43,7 @@ FrameOutcome AttractFrame(Game& game) {
 
   // SPACE is tested first, so SPACE and Q together start a game.
   if (KeyDown(game, plat::VK_SPACE)) return FrameOutcome::Leave;
-  if (KeyDown(game, plat::VK_Q)) {
+  if (KeyDown(game, plat::VK_Q) && game.system.HeldLongEnough(plat::VK_Q)) {
     game.state.keepRunning = 0;
     return FrameOutcome::Leave;
   }

@@ -46,6 +46,7 @@ dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./||' | sort >"$tmp/
   echo usr/games/kavrel-ranking
   echo usr/lib/kavrel/kavrel
   echo usr/share/applications/kavrel.desktop
+  echo usr/share/applications/kavrel-booth.desktop
   echo usr/share/doc/kavrel/changelog.gz
   echo usr/share/doc/kavrel/copyright
   for size in 16 32 48 64 128 256; do echo "usr/share/icons/hicolor/${size}x$size/apps/kavrel.png"; done
@@ -171,6 +172,9 @@ for page in kavrel kavrel-ranking; do
 done
 desktop-file-validate /usr/share/applications/kavrel.desktop || fail "the menu entry is not valid"
 grep -q '^Name\[ja\]=' /usr/share/applications/kavrel.desktop || fail "the menu entry has no Japanese name"
+desktop-file-validate /usr/share/applications/kavrel-booth.desktop || fail "the booth mode's menu entry is not valid"
+grep -q '^Exec=/usr/games/kavrel --booth$' /usr/share/applications/kavrel-booth.desktop ||
+  fail "the booth mode's menu entry does not start the game with --booth"
 
 echo "package-test: the menu entry's command under Xvfb"
 home=$tmp/home

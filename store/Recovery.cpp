@@ -9,8 +9,8 @@
 #include <ctime>
 #include <sstream>
 
-#include "store/PlayLog.h"
 #include "platform/LocalTime.h"
+#include "store/PlayLog.h"
 #include "store/RecoveryCopy.h"
 
 namespace {
@@ -437,15 +437,55 @@ std::vector<std::string> RecoveryCopies::SetAside() {
   if (passCopyMade_ &&
       ReadDataFile(kPassCopyFileName, bytes, kMaxPassCopyBytes).kind == DataFileRead::Read)
     pass = DecodePassCopy(bytes);
-  if (pass) {
-    for (const RecoveryCopy& copy : pass->copies) {
-      const std::string name = KeptAsideName(copy.file.c_str());
-      if (ReplaceFile(ops_, name, EncodeRecoveryCopy(copy.file, copy.before, copy.after)))
-        names.push_back(name);
+  if (!pass) {
+    // Nothing could be set aside: the pass copy stays where it is, and the next start puts it
+    // back or sets it aside as any copy.
+    if (passCopyMade_)
+      std::fprintf(stderr, "kavrel: %s not kept aside: it cannot be read\n", kPassCopyFileName);
+    return names;
+  }
+  for (const RecoveryCopy& copy : pass->copies) {
+    const std::string name = KeptAsideName(copy.file.c_str());
+    int error = 0;
+    if (ReplaceFile(ops_, name, EncodeRecoveryCopy(copy.file, copy.before, copy.after), &error)) {
+      names.push_back(name);
+    } else {
+      // All left in the pass copy, which then stays: the next start puts it back or sets it
+      // aside. The kept files already written would count the run twice.
+      std::fprintf(stderr, "kavrel: %s not written: %s\n", name.c_str(), std::strerror(error));
+      for (const std::string& written : names) ops_.Remove(written);
+      return {};
     }
   }
   Forget();
   return names;
+}
+
+void RecoveryCopies::KeepAside() {
+  const std::vector<std::string> kept = SetAside();
+  if (kept.empty()) return;
+  std::string note;
+  // A note that no start has read yet keeps its names.
+  if (ReadDataFile(kKeptAtEscNoteName, note).kind != DataFileRead::Read) note.clear();
+  for (const std::string& name : kept) note += name + "\n";
+  int error = 0;
+  if (!ReplaceFile(ops_, kKeptAtEscNoteName, note, &error))
+    std::fprintf(stderr, "kavrel: %s not written: %s\n", kKeptAtEscNoteName, std::strerror(error));
+  ops_.SyncDirectory(DirectoryOf(kRecordFileName));
+}
+
+void NameCopiesKeptAtEsc(std::vector<StartUpNotice>& notices, FileOps& ops) {
+  std::string note;
+  if (ReadDataFile(kKeptAtEscNoteName, note).kind != DataFileRead::Read) return;
+  std::istringstream lines(note);
+  for (std::string name; std::getline(lines, name);) {
+    if (name.empty() || !Exists(name)) continue;
+    const bool ranking = name.rfind(kRankingFileName, 0) == 0;
+    Add(notices, ranking ? kRankingFileName : kRecordFileName, StartUpNotice::KeptAtEsc, 0, name);
+  }
+  errno = 0;
+  if (!ops.Remove(kKeptAtEscNoteName) && errno != ENOENT)
+    std::fprintf(stderr, "kavrel: %s not removed: %s\n", kKeptAtEscNoteName, std::strerror(errno));
 }
 
 StartUpReads RestoreAndReadDataFiles(GameState& state, std::vector<StartUpNotice>& notices,

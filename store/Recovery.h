@@ -5,9 +5,9 @@
 // a power cut the next start puts each copy into its file, if the file still holds what the copy
 // was made from, and adds the pass's line to the log unless it is there already, so the day is not
 // lost. A copy whose file changed since is kept aside under a name of its own, for the ranking
-// tool's merge. ESC removes the copies the run made: the results since the last orderly quit are
-// forgotten, as the game always did. The copies of earlier versions, one beside each data file
-// (kavrel.dat.recovery, kv_rank.dat.recovery), are still put back.
+// tool's merge. ESC saves nothing, but sets this run's copies aside the same way, for the next
+// start to name once: no key a visitor can press loses the day. The copies of earlier versions, one
+// beside each data file (kavrel.dat.recovery, kv_rank.dat.recovery), are still put back.
 #pragma once
 
 #include <optional>
@@ -33,9 +33,10 @@ struct StartUpNotice {
     KeptAside,           // the file changed since the copy was made: the copy is now `keptAs`
     NotKeptAside,        // ... and could not be renamed: the file's values, kept only by Q
     CopyNotRemoved,      // put back, but the copy could not be removed
+    KeptAtEsc,           // ESC ended the last run: its copy was set aside as `keptAs`
   } kind;
   int error = 0;       // errno of what failed
-  std::string keptAs;  // KeptAside: the copy's new name
+  std::string keptAs;  // KeptAside, KeptAtEsc: the copy's new name
   std::string copy;    // the file that held the copy
 };
 
@@ -73,8 +74,13 @@ class RecoveryCopies {
   // alone) and returns the removals that failed.
   std::vector<CopyFailure> RemoveSaved(const DataFilesSave& save);
 
-  // After ESC or a closed window: removes the copies this run made; a copy it found and could not
-  // put back is set back to what it held at start-up.
+  // After ESC or a closed window: the copies this run made are set aside under kept-aside names
+  // and noted for the next start (NameCopiesKeptAtEsc); a copy it found and could not put back is
+  // set back to what it held at start-up.
+  void KeepAside();
+
+  // Removes the copies this run made; a copy it found and could not put back is set back to what
+  // it held at start-up.
   void Forget();
 
   // What this run's copies hold, kept aside as `*.kept-YYYYMMDD-HHMMSS` files for the ranking
@@ -108,6 +114,12 @@ class RecoveryCopies {
   std::optional<std::string> passCopyAtStart_;  // the pass copy as start-up left it
   std::vector<RecoveryCopy> carried_;           // copies start-up left alone in the pass copy
 };
+
+// The note of the copies ESC set aside, which the next start names once and removes.
+inline constexpr const char* kKeptAtEscNoteName = ".kavrel.kept";
+// For the game's start, holding the lock: a KeptAtEsc notice for each copy the note names that is
+// still there; the note is removed.
+void NameCopiesKeptAtEsc(std::vector<StartUpNotice>& notices, FileOps& ops = PosixFileOps());
 
 // RecoveryCopies::RestoreAndRead for a program that saves through its own means afterwards.
 StartUpReads RestoreAndReadDataFiles(GameState& state, std::vector<StartUpNotice>& notices,

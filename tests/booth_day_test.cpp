@@ -1,6 +1,6 @@
 // A booth's day that nothing may take away: one game per directory, recovery copies after every
-// pass that a crash leaves behind and the next start puts back, ESC that still forgets, a play log
-// that keeps every pass, and every failure told in a box.
+// pass that a crash leaves behind and the next start puts back, ESC that keeps them aside, a play
+// log that keeps every pass, and every failure told in a box.
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -74,11 +74,19 @@ const std::string kHighRanking = [] {
 struct Files {
   std::optional<std::string> record, ranking;
 };
-Files QuitAfterThePass() {
+Files QuitAfter(const std::string& script) {
   ScratchDir dir;
-  const ReplayRun run = Play(AfterThePass("tap 61000 Q 50\n"));
+  const ReplayRun run = Play(script);
   EXPECT_EQ(run.exitCode, 0);
   return {dir.Read(kRecordFileName), dir.Read(kRankingFileName)};
+}
+Files QuitAfterThePass() {
+  return QuitAfter(AfterThePass("tap 61000 Q 50\n"));
+}
+
+// The first two lines of a record file: the bests, without the challenger number.
+std::string Bests(const std::string& record) {
+  return record.substr(0, record.find('\n', record.find('\n') + 1) + 1);
 }
 
 // The boxes of a run after the start-up box, as UTF-8, the time in a kept-aside name as
@@ -135,6 +143,10 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
   UseJapanTime();
   const Files quit = QuitAfterThePass();
   ASSERT_TRUE(quit.record && quit.ranking);
+  const Files threeQuit = QuitAfter(ThreePassesScript());
+  ASSERT_TRUE(threeQuit.record && threeQuit.ranking);
+  std::string threeEsc = ThreePassesScript();
+  threeEsc.replace(threeEsc.rfind("tap"), std::string::npos, "down 207908 ESC\n");
   ASSERT_NE(quit.ranking->find("CHAMPION"), std::string::npos);
 
   struct Case {
@@ -196,19 +208,59 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
        true,
        nullptr,
        kOnePass},
-      {"ESC forgets the day and its copies",
+      // ESC saves nothing and loses nothing: the next start names the copies it kept aside, once,
+      // and merging them brings back the three visitors and the bests.
+      {"three passes, ESC, and the kept copies merged",
        nothing,
-       AfterThePass("down 61000 ESC\n"),
+       threeEsc,
        {},
        kQuitAtOnce,
+       [](const ScratchDir& dir) {
+         EXPECT_FALSE(dir.Exists(kRecordFileName));
+         EXPECT_FALSE(dir.Exists(kRankingFileName));
+         EXPECT_FALSE(CopiesLeft(dir));
+       },
+       {"kavrel.dat の控えを kavrel.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
+        "（ESC で終わったため保存されなかった結果です）\n"
+        "「kavrel-ranking merge kavrel.dat.kept-YYYYMMDD-HHMMSS」で加えられます\n",
+        "kv_rank.dat の控えを kv_rank.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
+        "（ESC で終わったため保存されなかった結果です）\n"
+        "「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で加えられます\n"},
+       0,
+       false,
+       [&threeQuit](const ScratchDir& dir) {
+         EXPECT_EQ(dir.Read(kRankingFileName), QuitAfter(kQuitAtOnce).ranking);
+         EXPECT_FALSE(dir.Exists(kKeptAtEscNoteName));
+         EXPECT_TRUE(LaterBoxes(Play(kQuitAtOnce)).empty());
+         const std::vector<std::string> record = NamesStartingWith(dir, "kavrel.dat.kept-");
+         const std::vector<std::string> ranking = NamesStartingWith(dir, "kv_rank.dat.kept-");
+         ASSERT_EQ(record.size(), 1u);
+         ASSERT_EQ(ranking.size(), 1u);
+         Captured out;
+         EXPECT_EQ(ranking::Run({"--data-dir", dir.Path(), "merge", ranking[0], record[0]}, out),
+                   ranking::kDone)
+             << out.lines;
+         EXPECT_EQ(dir.Read(kRankingFileName), threeQuit.ranking);
+         EXPECT_EQ(Bests(dir.Read(kRecordFileName).value_or("")), Bests(*threeQuit.record));
+       },
+       kLogHead + "1970-01-01,12:26:41,+09:00,1,1630.126344,696.375000,34,G,CHAMPION,1\r\n" +
+           "1970-01-01,12:27:51,+09:00,2,1398.376374,696.375000,28,H,'=SUM(A1),2\r\n" +
+           "1970-01-01,12:29:11,+09:00,3,1398.376374,696.375000,28,H,\"SAY,\"\"HI\"\"\",3\r\n"},
+      // An ESC with no finished pass leaves nothing behind.
+      {"ESC before any pass",
        nothing,
+       "down 100 ESC\n",
+       {},
+       kQuitAtOnce,
+       [](const ScratchDir& dir) {
+         EXPECT_EQ(NamesStartingWith(dir, "k"), std::vector<std::string>{"kavrel.bmp"});
+         EXPECT_FALSE(dir.Exists(kKeptAtEscNoteName));
+       },
        {},
        0,
        false,
-       [](const ScratchDir& dir) {
-         EXPECT_EQ(dir.Read(kRecordFileName), "0.000000\r\n0.000000\r\n2\r\n");
-       },
-       kOnePass},
+       nullptr,
+       std::nullopt},
       // The record's copy cannot be put back while a folder stands where its file is written
       // first; the game plays on with the copy's values, and Q saves the ranking alone.
       {"a copy that cannot be put back, and a half-failed Q",
@@ -341,8 +393,7 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
          ASSERT_EQ(record.size(), 1u);
          ASSERT_EQ(ranking.size(), 1u);
          // The pass's results and its visitor, over the backup's.
-         const std::string& r = *quit.record;
-         const std::string bests = r.substr(0, r.find('\n', r.find('\n') + 1) + 1);
+         const std::string bests = Bests(*quit.record);
          const std::string& q = *quit.ranking;
          const std::string champion = q.substr(0, q.find('\n', q.find('\n') + 1) + 1);
          std::string merged = champion + "1\r\nBACKUP__\r\n";

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 
@@ -215,6 +216,38 @@ TEST(Replay, EscEndsTheRunInTheFrameThatDrainsIt) {
   EXPECT_EQ(presented, std::vector<int>{0});
 }
 
+// Booth mode on the game's attract screen (a frame every 33 ms; a frame's messages are drained at
+// the next frame's start): ESC and Q act only once held 2,000 ms without a break.
+TEST(Replay, BoothModeActsOnlyOnKeysHeldTwoSeconds) {
+  const struct {
+    const char* script;
+    bool booth;
+    std::optional<int> exitCode;  // nothing: the script's end stopped it
+    int lastFrame;                // n of the last frame, which is not shown when the game ends
+  } cases[] = {
+      {"down 500 ESC\nend 5000\n", false, 1, 15},  // drained at 528
+      {"tap 500 ESC 100\nend 5000\n", true, std::nullopt, 151},
+      {"down 500 ESC\nend 5000\n", true, 1, 75},                               // drained at 2508
+      {"down 500 ESC\nup 2400 ESC\ndown 2450 ESC\nend 9000\n", true, 1, 134},  // 4455
+      {"down 500 ESC\ndown 900 ESC\nend 9000\n", true, 1, 87},  // the latest down: 2904
+      {"tap 500 Q 100\nend 5000\n", true, std::nullopt, 151},
+      {"tap 500 Q 1999\nend 5000\n", true, std::nullopt, 151},
+      {"down 500 Q\nend 5000\n", true, 0, 76},  // tested at 2508
+      {"down 500 Q\nup 1000 Q\ndown 1100 Q\nend 5000\n", true, 0, 94},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.script);
+    ScratchDir dir;
+    ReplayOptions options;
+    options.booth = c.booth;
+    const ReplayRun run = Play(c.script, options);
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    ASSERT_FALSE(run.frames.empty());
+    EXPECT_EQ(run.frames.back().n, c.lastFrame);
+    EXPECT_EQ(run.frames.back().shown, !c.exitCode);
+  }
+}
+
 TEST(Replay, CallbacksWithoutKeepingFrames) {
   ReplayOptions options;
   options.keepFrames = false;
@@ -370,6 +403,9 @@ TEST(ReplayTool, EscEndsWithOneAndQWithZero) {
   EXPECT_EQ(lines.back(), "{\"ev\":\"exit\",\"code\":0}");
   EXPECT_TRUE(dir.Exists("kavrel.dat"));
   EXPECT_TRUE(dir.Exists("kv_rank.dat"));
+
+  dir.Write("quick.txt", "tap 500 ESC 100\ntap 700 Q 100\nend 3000\n");
+  EXPECT_EQ(RunReplayTool("quick.txt --booth"), 3);
 }
 
 TEST(ReplayTool, BadCommandLinesAndScriptsGiveTwoAndOneLine) {

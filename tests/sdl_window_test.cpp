@@ -1,5 +1,8 @@
 // The SDL2 backend and the game binary on a real (virtual-framebuffer) X display: pixels on the
-// screen, keys from an X client, the start-up box, an orderly quit and a quit by ESC.
+// screen, keys from an X client, the start-up box, an orderly quit and a quit by ESC, and the
+// keyboard held in full screen.
+#define SDL_MAIN_HANDLED
+#include <SDL.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -25,6 +28,8 @@
 #include "platform/sdl/SdlSystem.h"
 #include "tests/support/XSession.h"
 #include "tools/replay/Replay.h"
+// Last: its macros (None, Bool, Status) would rename what the others declare.
+#include <X11/Xlib.h>
 
 using namespace std::chrono_literals;
 using xsession::Child;
@@ -112,6 +117,8 @@ long ChildWindowProc(plat::System& system, const plat::Message& msg) {
   plat::SdlSystem system;
   if (!system.CreateWindow(kWindowName, kWindowName, &ChildWindowProc)) _exit(2);
   system.ShowWindow();
+  // Keys reach an input method only while text input is on.
+  say(SDL_IsTextInputActive() ? "text input on" : "text input off");
   const std::vector<uint8_t> frame = TestPattern();
   bool inverted = false;
   const int keys[] = {plat::VK_SPACE,   plat::VK_RETURN, plat::VK_NUMPAD1,
@@ -210,6 +217,7 @@ TEST(SdlWindow, ShowsFramesTakesKeysAndQuitsOnEscape) {
   Child child(pid);
   LineReader lines(fds[0]);
   ASSERT_TRUE(lines.WaitForLine("shown", 10s)) << lines.Seen();
+  EXPECT_NE(lines.Seen().find("text input off"), std::string::npos) << lines.Seen();
 
   std::string problem;
   EXPECT_TRUE(WaitFor(
@@ -284,6 +292,56 @@ TEST(GameWindow, EscapeEndsTheGameWithoutWritingItsFiles) {
   EXPECT_EQ(game.WaitExit(), std::optional<int>(1)) << game.Log();
   EXPECT_FALSE(game.Exists("kavrel.dat"));
   EXPECT_FALSE(game.Exists("kv_rank.dat"));
+}
+
+// What a second X client gets when it asks for the keyboard: GrabSuccess or AlreadyGrabbed.
+int GrabKeyboardFromAnotherClient(const std::string& display) {
+  Display* dpy = XOpenDisplay(display.c_str());
+  if (!dpy) return -1;
+  const int result =
+      XGrabKeyboard(dpy, DefaultRootWindow(dpy), False, GrabModeAsync, GrabModeAsync, CurrentTime);
+  if (result == GrabSuccess) XUngrabKeyboard(dpy, CurrentTime);
+  XCloseDisplay(dpy);
+  return result;
+}
+
+// In full screen the game holds the keyboard while it has the focus: no other client (a window
+// manager's Alt+Tab, Super, Alt+F4) gets it; Alt+F4 does not close it; Q works as before. In a
+// window the desktop keeps its keyboard.
+TEST(GameWindow, HoldsTheKeyboardInFullScreenUntilItEnds) {
+  REQUIRE_WINDOW_TOOLS(true);
+  for (const bool inWindow : {false, true}) {
+    SCOPED_TRACE(inWindow ? "--window" : "full screen");
+    GameRun game;
+    if (inWindow) game.AddArgument("--window");
+    ASSERT_TRUE(game.Start()) << "the game's X server did not start";
+    ASSERT_TRUE(game.PassStartUpBox()) << game.Log();
+    game.TapKey("alt+F4");
+    EXPECT_FALSE(game.WaitExit(1s)) << game.Log();
+    EXPECT_EQ(GrabKeyboardFromAnotherClient(game.X().Display()),
+              inWindow ? GrabSuccess : AlreadyGrabbed);
+    game.HoldKey("q");
+    EXPECT_EQ(game.WaitExit(), std::optional<int>(0)) << game.Log();
+    EXPECT_EQ(GrabKeyboardFromAnotherClient(game.X().Display()), GrabSuccess);
+  }
+}
+
+// Booth mode: a short press of ESC or Q does nothing; held, each acts as before.
+TEST(GameWindow, BoothModeActsOnlyOnEscAndQHeld) {
+  REQUIRE_WINDOW_TOOLS(true);
+  for (const auto& [key, exitCode] : {std::pair{"Escape", 1}, std::pair{"q", 0}}) {
+    SCOPED_TRACE(key);
+    GameRun game;
+    game.AddArgument("--booth");
+    ASSERT_TRUE(game.Start()) << "the game's X server did not start";
+    ASSERT_TRUE(game.PassStartUpBox()) << game.Log();
+    game.HoldKey(key);
+    EXPECT_FALSE(game.WaitExit(1s)) << game.Log();
+    // Held until the game has ended, however slowly a loaded machine runs it.
+    game.X().Run(std::string("xdotool keydown ") + key);
+    EXPECT_EQ(game.WaitExit(15s), std::optional<int>(exitCode)) << game.Log();
+    game.X().Run(std::string("xdotool keyup ") + key);
+  }
 }
 
 namespace {

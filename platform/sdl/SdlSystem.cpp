@@ -13,6 +13,7 @@
 
 #include "platform/BoothChannel.h"
 #include "platform/ShiftJis.h"
+#include "platform/ShortcutKeys.h"
 #include "platform/sdl/BoothBox.h"
 #include "platform/sdl/EndSignals.h"
 #ifdef _WIN32
@@ -123,6 +124,18 @@ ControlBindings GamepadDefault(int deviceIndex) {
   SDL_GameControllerClose(pad);
   return bindings;
 }
+
+#ifdef _WIN32
+class WindowsAccessSettings : public AccessSettings {
+ public:
+  bool Get(AccessFeature feature, uint32_t& flags) override {
+    return win::GetAccessFlags(static_cast<int>(feature), flags);
+  }
+  bool Set(AccessFeature feature, uint32_t flags) override {
+    return win::SetAccessFlags(static_cast<int>(feature), flags);
+  }
+};
+#endif
 
 void ReportSdlError(const char* what) {
   std::fprintf(stderr, "%s: %s\n", what, SDL_GetError());
@@ -256,6 +269,18 @@ void SdlSystem::CloseController(int instanceId) {
   joysticks_.erase(it);
 }
 
+std::optional<uint32_t> SdlSystem::KeyDownTick(int vk) {
+  const int index = KeyIndexOfVk(vk);
+  if (index < 0 || !window_) return std::nullopt;
+  TakeEvents();
+  const Uint8* state = SDL_GetKeyboardState(nullptr);
+  const KeyBinding key = BindingOf(vk);
+  const bool down =
+      state[key.main] || (key.alternative != SDL_SCANCODE_UNKNOWN && state[key.alternative]);
+  if (!down) return std::nullopt;
+  return downTick_[index];
+}
+
 void SdlSystem::MessageBox(std::string_view text, std::string_view caption) {
   const std::string utf8Text = SjisToUtf8(text);
   const std::string utf8Caption = SjisToUtf8(caption);
@@ -264,6 +289,8 @@ void SdlSystem::MessageBox(std::string_view text, std::string_view caption) {
   MessageBoxUp boxUp;
   // Under the booth's supervisor a box is not a hang; every box but a first start's start-up
   // box answers itself, its text kept in the booth's log.
+  // The keyboard goes to the box while it is up, so that it can be answered.
+  KeyboardHeld(false);
   BoothChannel& line = BoothChannel::Get();
   const bool answersItself = line.Supervised() && (line.Restarted() || boxesShown_ > 0);
   ++boxesShown_;
@@ -277,6 +304,32 @@ void SdlSystem::MessageBox(std::string_view text, std::string_view caption) {
     std::fprintf(stderr, "%s: %s (%s)\n", utf8Caption.c_str(), utf8Text.c_str(), SDL_GetError());
   }
   line.Say({BoothSign::BoxDown, {}, 0});
+  KeyboardHeld(true);
+}
+
+void SdlSystem::KeyboardHeld(bool held) {
+  // Only in full screen, where the game is all the machine shows. SDL takes the keyboard while
+  // the window has the focus and again whenever it comes back; on Windows through a low-level
+  // hook that also takes the Windows keys, Alt+Tab and Ctrl+Esc.
+  if (mode_ != ScreenMode::FullScreen || !window_ || !shown_) return;
+  SDL_SetWindowKeyboardGrab(window_, held ? SDL_TRUE : SDL_FALSE);
+#ifdef _WIN32
+  if (!shortcutKeys_) {
+    const std::filesystem::path folder = win::UserSettingsFolder();
+    if (folder.empty()) return;
+    accessSettings_ = std::make_unique<WindowsAccessSettings>();
+    shortcutKeys_ = std::make_unique<ShortcutKeys>(*accessSettings_, folder / "shortcut-keys.txt");
+  }
+  if (held) {
+    shortcutKeys_->TurnOff();
+  } else {
+    shortcutKeys_->PutBack();
+  }
+#endif
+}
+
+bool SdlSystem::FilterKeysOn() {
+  return shortcutKeys_ && shortcutKeys_->FilterKeysFoundOn();
 }
 
 void SdlSystem::Present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) {
@@ -365,6 +418,17 @@ SDL_Surface* SdlSystem::WindowSurface() {
 bool SdlSystem::OpenWindow(const char* className, const char* title) {
   // A booth machine: a box popping up over the game must not minimise it.
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  if (mode_ == ScreenMode::FullScreen) {
+    // While the game holds the keyboard, Alt+Tab does not minimise it and Alt+F4 does not close
+    // it (on X11 the grab itself keeps the window manager's shortcuts away).
+    SDL_SetHint(SDL_HINT_ALLOW_ALT_TAB_WHILE_GRABBED, "0");
+    SDL_SetHint(SDL_HINT_WINDOWS_NO_CLOSE_ON_ALT_F4, "1");
+  }
+#ifdef _WIN32
+  // Before the first window or box: the input method's keys (半角/全角) change nothing, and every
+  // game key keeps reaching the game.
+  win::DisableInputMethod();
+#endif
   // Shutdown, a closed terminal and Ctrl+C end the game as Q does, not as a closed window.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   CatchEndSignals();
@@ -419,6 +483,9 @@ bool SdlSystem::OpenWindow(const char* className, const char* title) {
   surfaceFresh_ = true;
   fullScreenAsked_ = false;
   SDL_ShowCursor(SDL_DISABLE);
+  // SDL starts with text input on, which hands the keys to an input method once it is switched
+  // on; the game reads keys only.
+  SDL_StopTextInput();
   closePosted_ = false;
   pressedSincePoll_.fill(false);
 #ifdef _WIN32
@@ -442,7 +509,8 @@ void SdlSystem::PostSessionEnd() {
 
 void SdlSystem::OnSessionEnd(void* self) {
   // The session ends now, still inside the pump: the process may be ended as soon as this
-  // returns, so the game saves here if it has not yet.
+  // returns, so the game saves here if it has not yet, the shortcuts put back first.
+  static_cast<SdlSystem*>(self)->KeyboardHeld(false);
   static_cast<SdlSystem*>(self)->SaveForSessionEnd();
 }
 
@@ -476,6 +544,7 @@ void SdlSystem::ShowWindowNow() {
   SDL_ShowWindow(window_);
   SDL_RaiseWindow(window_);  // take the keyboard from the box that was just answered
   shown_ = true;
+  KeyboardHeld(true);
   // Black until the first frame arrives.
   surfaceFresh_ = true;
   if (WindowSurface()) {
@@ -489,6 +558,7 @@ void SdlSystem::PumpEvents() {
 }
 
 void SdlSystem::DestroyWindow() {
+  KeyboardHeld(false);
   if (staging_) SDL_FreeSurface(staging_);
   if (window_) SDL_DestroyWindow(window_);  // frees the window surface too
   staging_ = nullptr;
@@ -508,6 +578,8 @@ void SdlSystem::TakeEvents() {
         const int index = KeyIndexOfScancode(ev.key.keysym.scancode);
         if (index < 0) break;
         pressedSincePoll_[index] = true;
+        // When the key went down, on the game's clock: the event may have waited in the queue.
+        downTick_[index] = GetTickCount() - (SDL_GetTicks() - ev.key.timestamp);
         if (kGameKeys[index].vk == VK_ESCAPE) PostMessage({WM_KEYDOWN, VK_ESCAPE});
         break;
       }

@@ -6,10 +6,13 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string_view>
 
 #include "platform/ControllerInputs.h"
 #include "platform/Controls.h"
+#include "platform/ShortcutKeys.h"
 #include "platform/System.h"
 #include "platform/sdl/FrameChanges.h"
 #include "platform/sdl/FrameConvert.h"
@@ -47,6 +50,8 @@ class SdlSystem : public System {
   int16_t GetAsyncKeyState(int vk) override;
   void UseControls(const ControlMap& map) override;
   bool TakeControlPress(ControlPress& out) override;
+  std::optional<uint32_t> KeyDownTick(int vk) override;
+  bool FilterKeysOn() override;
   void MessageBox(std::string_view text, std::string_view caption) override;
   void Present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) override;
 
@@ -58,6 +63,9 @@ class SdlSystem : public System {
 
  private:
   void DestroyWindow();
+  // Full screen: the keyboard held by the window and, on Windows, the accessibility shortcuts off
+  // (both let go while a box is up, and at the end).
+  void KeyboardHeld(bool held);
   // The window's surface, painted black whenever it is new (first use, new size, exposed), so
   // that the borders around the frame need no work on the other frames.
   SDL_Surface* WindowSurface();
@@ -107,12 +115,15 @@ class SdlSystem : public System {
   std::array<bool, kGameKeyCount> pressedSincePoll_{};  // by index in kGameKeys
   ControlMap controls_;
   ControllerInputs controllers_;
-  std::map<int, Joystick> joysticks_;  // by SDL's instance id
+  std::map<int, Joystick> joysticks_;               // by SDL's instance id
+  std::array<uint32_t, kGameKeyCount> downTick_{};  // the latest key-down's tick, by index
   std::array<PaletteEntry, 256> palette_{};
   ColourTable colours_{};  // in the pixel format of tableFormat_
   uint32_t tableFormat_ = 0;
   bool coloursValid_ = false;
   int boxesShown_ = 0;
+  std::unique_ptr<AccessSettings> accessSettings_;  // Windows only
+  std::unique_ptr<ShortcutKeys> shortcutKeys_;
 };
 
 }  // namespace plat

@@ -7,7 +7,8 @@
 
 #include "platform/DirectoryLock.h"
 
-// Needs windows.h before it.
+// Need windows.h before them.
+#include <imm.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -90,6 +91,68 @@ void BeginTimerPeriod() {
 }
 void EndTimerPeriod() {
   timeEndPeriod(1);
+}
+
+void DisableInputMethod() {
+  ImmDisableIME(static_cast<DWORD>(-1));  // -1: every thread of the process
+}
+
+bool GetAccessFlags(int feature, uint32_t& flags) {
+  switch (feature) {
+    case 0: {
+      STICKYKEYS keys{sizeof keys, 0};
+      if (!SystemParametersInfoW(SPI_GETSTICKYKEYS, sizeof keys, &keys, 0)) return false;
+      flags = keys.dwFlags;
+      return true;
+    }
+    case 1: {
+      FILTERKEYS keys{sizeof keys, 0, 0, 0, 0, 0};
+      if (!SystemParametersInfoW(SPI_GETFILTERKEYS, sizeof keys, &keys, 0)) return false;
+      flags = keys.dwFlags;
+      return true;
+    }
+    case 2: {
+      TOGGLEKEYS keys{sizeof keys, 0};
+      if (!SystemParametersInfoW(SPI_GETTOGGLEKEYS, sizeof keys, &keys, 0)) return false;
+      flags = keys.dwFlags;
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+bool SetAccessFlags(int feature, uint32_t flags) {
+  // Each structure is read first, so that only its flags change. No SPIF_UPDATEINIFILE: the
+  // change lasts for this session only.
+  switch (feature) {
+    case 0: {
+      STICKYKEYS keys{sizeof keys, 0};
+      if (!SystemParametersInfoW(SPI_GETSTICKYKEYS, sizeof keys, &keys, 0)) return false;
+      keys.dwFlags = flags;
+      return SystemParametersInfoW(SPI_SETSTICKYKEYS, sizeof keys, &keys, 0) != 0;
+    }
+    case 1: {
+      FILTERKEYS keys{sizeof keys, 0, 0, 0, 0, 0};
+      if (!SystemParametersInfoW(SPI_GETFILTERKEYS, sizeof keys, &keys, 0)) return false;
+      keys.dwFlags = flags;
+      return SystemParametersInfoW(SPI_SETFILTERKEYS, sizeof keys, &keys, 0) != 0;
+    }
+    case 2: {
+      TOGGLEKEYS keys{sizeof keys, 0};
+      if (!SystemParametersInfoW(SPI_GETTOGGLEKEYS, sizeof keys, &keys, 0)) return false;
+      keys.dwFlags = flags;
+      return SystemParametersInfoW(SPI_SETTOGGLEKEYS, sizeof keys, &keys, 0) != 0;
+    }
+    default:
+      return false;
+  }
+}
+
+std::filesystem::path UserSettingsFolder() {
+  const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
+  if (!local || !*local) return {};
+  return std::filesystem::path(local) / L"Kavrel";
 }
 
 std::string ExecutableDirectory() {

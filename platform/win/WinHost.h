@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,16 @@ void NapBriefly();
 // A 1 ms system timer resolution while the game runs, so that sleeps end on time.
 void BeginTimerPeriod();
 void EndTimerPeriod();
+
+// The input method off for the whole process (ImmDisableIME), before its first window or box.
+void DisableInputMethod();
+
+// SystemParametersInfo's flags of Sticky Keys (0), Filter Keys (1) and Toggle Keys (2); a set is
+// for the session only, never written to the user's profile. False when the call failed.
+bool GetAccessFlags(int feature, uint32_t& flags);
+bool SetAccessFlags(int feature, uint32_t flags);
+// The game's folder in the user's own settings (%LOCALAPPDATA%\Kavrel); empty if unknown.
+std::filesystem::path UserSettingsFolder();
 
 // The folder of the running program, and the system's font folder, in UTF-8; empty if unknown.
 std::string ExecutableDirectory();

@@ -8,7 +8,8 @@
 #   3. kavrel.exe: its boxes (text, caption, owner) against the Linux replay's, the attract
 #      screen's static regions against the replay's picture (also when drawn in "MS Gothic" of a
 #      stand-in for the system's msgothic.ttc: system_font.sh), Q writing both files exactly as the
-#      Linux build does, ESC writing nothing, the picture filling a 1366 x 768 desktop sharply,
+#      Linux build does, Alt+F4 closing nothing, ESC writing nothing, the picture filling a
+#      1366 x 768 desktop sharply,
 #      a bad --scale refused in a box, a second game in the same folder refused, the end of the
 #      session saving as Q does, and hostile sprite sheets and data files.
 #   test.sh BUILD_DIR
@@ -424,6 +425,11 @@ source "$here/system_font.sh"
 pass_files_dir "$work/win-esc"
 (cd "$work/win-esc" && ls -l --time-style=full-iso >../esc-before)
 if start_game "$work/win-esc"; then
+  # Alt+F4 does not close the game in full screen (nor does it reach a window manager).
+  xdotool key alt+F4
+  sleep 1
+  [[ -s $work/win-esc/exit-code ]] && fail "game: Alt+F4 closed the game" ||
+    pass "game: Alt+F4 leaves the game running"
   press Escape
   code=$(wait_game "$work/win-esc")
   (cd "$work/win-esc" && rm -f wine.log exit-code && ls -l --time-style=full-iso >../esc-after)

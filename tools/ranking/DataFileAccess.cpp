@@ -99,6 +99,8 @@ int TellNotices(Output& out, const std::vector<StartUpNotice>& notices) {
                            "but kept as {}. \"kavrel-ranking merge {}\" adds it."}),
                       {notice.file, copy, notice.keptAs, notice.keptAs}));
         continue;
+      case StartUpNotice::KeptAtEsc:  // named by the game's next start only
+        continue;
       case StartUpNotice::CopyNotRemoved:
         out.Line(Fill(Say({"{} を {} に戻しましたが、控えを消せません({})。",
                            "{} was put back into {}, but cannot be removed ({})."}),

@@ -102,6 +102,7 @@ void DrawOpCollector::OnText(int x, int y, uint32_t colour, int size, std::strin
 ReplayRun RunReplay(const plat::VirtualScript& script, const ReplayOptions& options) {
   ReplayRun run;
   plat::VirtualSystem system(script);
+  if (options.booth) system.SetHoldToAct(plat::kBoothHoldMs);
   ReplayObserver observer(system, options, run);
 
   system.onMessageBox = [&](std::string_view text, std::string_view caption) {

@@ -66,6 +66,8 @@ struct ReplayOptions {
   // Stops the run before frame `frameLimit` would begin (0: no limit), so that a game that never
   // ends cannot run a test forever.
   int frameLimit = 0;
+  // Booth mode: ESC, and Q on the attract screen, act only once held for plat::kBoothHoldMs.
+  bool booth = false;
 };
 
 struct ReplayRun {

@@ -1,4 +1,4 @@
-// kavrel-replay SCRIPT [--trace FILE] [--png DIR] [--png-frames LIST]
+// kavrel-replay SCRIPT [--trace FILE] [--png DIR] [--png-frames LIST] [--booth]
 //
 // Plays the game headless from a script in the current directory. Exit status: the game's own
 // result, 3 when the script's end time stopped it, 6 when its crash time killed it, 2 for a bad
@@ -25,13 +25,14 @@ constexpr int kStoppedAtEnd = 3;
 constexpr int kOutputFailed = 4;
 constexpr int kCrashed = 6;
 constexpr const char* kUsage =
-    "usage: kavrel-replay SCRIPT [--trace FILE] [--png DIR] [--png-frames LIST]";
+    "usage: kavrel-replay SCRIPT [--trace FILE] [--png DIR] [--png-frames LIST] [--booth]";
 
 struct Arguments {
   std::string script;
   std::optional<std::string> trace;
   std::optional<std::string> pngDir;
   std::optional<std::string> pngFrames;
+  bool booth = false;
 };
 
 int Fail(int code, const std::string& line) {
@@ -49,7 +50,9 @@ std::optional<Arguments> ParseArguments(int argc, char** argv, std::string& erro
     if (arg == "--trace") option = &args.trace;
     if (arg == "--png") option = &args.pngDir;
     if (arg == "--png-frames") option = &args.pngFrames;
-    if (option) {
+    if (arg == "--booth") {
+      args.booth = true;
+    } else if (option) {
       if (i + 1 >= argc) {
         error = arg + " needs a value; " + kUsage;
         return std::nullopt;
@@ -126,6 +129,7 @@ int main(int argc, char** argv) {
 
   ReplayOptions options;
   options.keepFrames = false;
+  options.booth = args->booth;
   if (trace) {
     options.onFrame = [&](const FrameRecord& frame) { trace->Frame(frame); };
     options.onMessageBox = [&](const MessageBoxRecord& box) { trace->MessageBox(box); };
