@@ -8,6 +8,7 @@
 #include <ctime>
 #include <sstream>
 
+#include "store/Reasons.h"
 #include "store/RecoveryCopy.h"
 
 namespace {
@@ -47,12 +48,14 @@ bool Exists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 || errno != ENOENT;
 }
 
-// kv_rank.dat.kept-YYYYMMDD-HHMMSS in local time, with -2, -3... when that name is taken.
-std::string KeptAsideName(const char* file) {
+constexpr const char* kKeptAsideMark = ".kept-";
+
+// `path` + mark + YYYYMMDD-HHMMSS in local time, with -2, -3... when that name is taken.
+std::string AsideName(const std::string& path, const char* mark) {
   const std::time_t now = std::time(nullptr);
   char stamp[32];
   std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", std::localtime(&now));
-  const std::string base = std::string(file) + ".kept-" + stamp;
+  const std::string base = path + mark + stamp;
   std::string name = base;
   for (int n = 2; Exists(name); ++n) name = base + "-" + std::to_string(n);
   return name;
@@ -67,6 +70,26 @@ void Add(std::vector<StartUpNotice>& notices, const char* file, StartUpNotice::K
 
 std::string RecoveryPathFor(const char* dataFile) {
   return std::string(dataFile) + ".recovery";
+}
+
+bool IsKeptAsideName(const std::string& name) {
+  if (name.find_first_of("/\\:") != std::string::npos) return false;
+  for (const char* file : {kRecordFileName, kRankingFileName})
+    if (name.rfind(std::string(file) + kKeptAsideMark, 0) == 0) return true;
+  return false;
+}
+
+bool SetAsideCopy(const char* dataFile, std::string& setAsideAs, int& error, FileOps& ops) {
+  const std::string path = RecoveryPathFor(dataFile);
+  setAsideAs = AsideName(path, ".broken-");
+  errno = 0;
+  if (!ops.Rename(path, setAsideAs)) {
+    error = errno != 0 ? errno : EIO;
+    return false;
+  }
+  ops.SyncDirectory(DirectoryOf(path));
+  error = 0;
+  return true;
 }
 
 RecoveryCopies::RecoveryCopies(FileOps& ops) : ops_(ops) {
@@ -97,7 +120,7 @@ DataFileRead RecoveryCopies::Start(Copy& copy, std::string& text,
     // session's results for the file.
     copy.leftAlone = true;
     Add(notices, copy.file, StartUpNotice::CopyUnreadable,
-        read.kind == DataFileRead::Unreadable ? read.error : EIO);
+        read.kind == DataFileRead::Unreadable ? read.error : kContentDamaged);
     if (unreadableFile) Add(notices, copy.file, StartUpNotice::Unreadable, found.error);
     return found;
   }
@@ -120,7 +143,7 @@ DataFileRead RecoveryCopies::Start(Copy& copy, std::string& text,
   if (waiting->keepsBefore && waiting->before != copy.before) {
     // The file changed since the copy was made (a backup put back, an edit, a later save): the
     // crashed run's results are set aside for the ranking tool's merge, not put over it.
-    const std::string keptAs = KeptAsideName(copy.file);
+    const std::string keptAs = AsideName(copy.file, kKeptAsideMark);
     errno = 0;
     if (ops_.Rename(path, keptAs)) {
       ops_.SyncDirectory(DirectoryOf(path));

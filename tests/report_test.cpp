@@ -129,7 +129,8 @@ TEST(Report, TellsTheDayOfTheFixedLogBesideARunningGame) {
   Captured none;
   ASSERT_EQ(ranking::Run({"--data-dir", dir.Path(), "report", "--date", "2026-12-09"}, none), 0);
   EXPECT_EQ(none.lines,
-            "Kavrel: the day's report, 2026-12-09\nNo plays on 2026-12-09.\n"
+            "Kavrel: the day's report, 2026-12-09\nNo plays on 2026-12-09. Another day: --date "
+            "2026-12-08; all days: --all.\n"
             "3 line(s) of the log were skipped: cut off, or not as the game writes them.\n");
   ScratchDir empty(false);
   Captured nothing;

@@ -67,11 +67,16 @@ bool ReadLog(Output& out, PlayLog& log, bool& found) {
     std::string bytes;
     const DataFileRead read = ReadPlayLogFile(file, bytes);
     if (read.kind == DataFileRead::Unreadable) {
-      const std::string reason = read.error == EFBIG
-                                     ? Say({"256 MB より大きいファイルです", "larger than 256 MB"})
-                                     : Reason(read.error);
+      const bool large = read.error == EFBIG;
+      const std::string reason =
+          large ? Say({"256 MB より大きいファイルです", "larger than 256 MB"}) : Reason(read.error);
+      const std::string remedy =
+          large ? Say({"バックアップを取ってから、古い行を別のファイルに移してください。",
+                       "Back it up, then move its older lines into another file."})
+                : Remedy(read.error);
       out.Problem("kavrel-ranking: " +
-                  Fill(Say({"{} を読めません({})。", "{} cannot be read ({})."}), {file, reason}));
+                  Fill(Say({"{} を読めません（{}）。{}", "{} cannot be read ({}). {}"}),
+                       {file, reason, remedy}));
       return false;
     }
     if (read.kind == DataFileRead::Absent) continue;
@@ -105,9 +110,9 @@ int WritePage(Output& out, const fs::path& page, const std::string& name, const 
 #endif
   int error = 0;
   if (!ReplaceFile(ops, Utf8Of(page), html, &error)) {
-    out.Problem("kavrel-ranking: " +
-                Fill(Say({"ページ {} を書けません({})。", "The page {} cannot be written ({})."}),
-                     {name, Reason(error)}));
+    out.Problem("kavrel-ranking: " + Fill(Say({"ページ {} を書けません（{}）。{}",
+                                               "The page {} cannot be written ({}). {}"}),
+                                          {name, Reason(error), Remedy(error)}));
     return kRefused;
   }
   out.Line(Fill(Say({"ページを {} に書きました。", "Wrote the page to {}."}), {name}));

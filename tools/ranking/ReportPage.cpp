@@ -122,7 +122,7 @@ std::string Champion(const ReportFigures& figures) {
   return "<section class=\"champion\"><div class=\"label\">" +
          Html(Say(figures.date ? kChampionWord : kAllChampionWord)) + "</div><div class=\"name\">" +
          Html(VisibleName(champion.name)) + "</div><div class=\"result\">" +
-         Html(Fill(Say({"総合得点 {}  ランク {}  ({})", "total {}, grade {} ({})"}),
+         Html(Fill(Say({"総合得点 {}  ランク {}  （{}）", "total {}, grade {} ({})"}),
                    {std::to_string(champion.total), std::string(1, champion.grade),
                     WhenOf(figures, champion)})) +
          "</div></section>";

@@ -143,9 +143,8 @@ std::string Median(double value) {
 std::string ReportTitle(const ReportFigures& figures) {
   if (figures.date)
     return Fill(Say({"Kavrel {} のまとめ", "Kavrel: the day's report, {}"}), {*figures.date});
-  if (figures.plays.empty())
-    return Say({"Kavrel 記録全部のまとめ", "Kavrel: every day in the log"});
-  return Fill(Say({"Kavrel 記録全部のまとめ({} ～ {})", "Kavrel: every day in the log, {} to {}"}),
+  if (figures.plays.empty()) return Say({"Kavrel 全日のまとめ", "Kavrel: every day in the log"});
+  return Fill(Say({"Kavrel 全日のまとめ（{} ～ {}）", "Kavrel: every day in the log, {} to {}"}),
               {figures.firstDate, figures.lastDate});
 }
 
@@ -153,21 +152,23 @@ std::string PlaysLine(const ReportFigures& figures) {
   const std::string count = std::to_string(figures.plays.size());
   if (figures.date)
     return Fill(
-        Say({"遊んだ回数 {} 回(最初 {}、最後 {})", "{} plays, the first at {}, the last at {}."}),
+        Say({"遊んだ回数 {} 回（最初 {}、最後 {}）", "{} plays, the first at {}, the last at {}."}),
         {count, figures.firstTime, figures.lastTime});
-  return Fill(Say({"遊んだ回数 {} 回(最初 {} {}、最後 {} {})",
+  return Fill(Say({"遊んだ回数 {} 回（最初 {} {}、最後 {} {}）",
                    "{} plays, the first {} {}, the last {} {}."}),
               {count, figures.firstDate, figures.firstTime, figures.lastDate, figures.lastTime});
 }
 
 std::string NoPlaysLine(const ReportFigures& figures) {
   if (figures.date)
-    return Fill(Say({"{} に遊んだ記録はありません。", "No plays on {}."}), {*figures.date});
-  return Say({"記録に遊んだ回はまだありません。", "The log holds no plays yet."});
+    return Fill(Say({"{} のプレイはありません。--date か --all でほかの日を表示します。",
+                     "No plays on {}. Another day: --date 2026-12-08; all days: --all."}),
+                {*figures.date});
+  return Say({"プレイ記録に、遊んだ回はまだありません。", "The log holds no plays yet."});
 }
 
 std::string SkippedLine(size_t skipped) {
-  return Fill(Say({"記録のうち、途中で切れた行や形の違う行を {} 行、飛ばしました。",
+  return Fill(Say({"プレイ記録のうち、途中で切れた行や形の違う行を {} 行、飛ばしました。",
                    "{} line(s) of the log were skipped: cut off, or not as the game writes them."}),
               {std::to_string(skipped)});
 }

@@ -38,7 +38,8 @@ std::string AverageLine(const ReportFigures& figures);
 std::string WhenOf(const ReportFigures& figures, const Play& play);
 
 inline constexpr plat::Bilingual kPerHourWord = {"1 時間ごとの回数", "Plays per hour"};
-inline constexpr plat::Bilingual kSpreadWord = {"総合得点の分かれ方", "Spread of the totals"};
+inline constexpr plat::Bilingual kSpreadWord = {"総合得点の分布（20 点ごと）",
+                                                "Spread of the totals (by 20 points)"};
 inline constexpr plat::Bilingual kDayBestWord = {"この日のベストテン", "The day's best ten"};
 inline constexpr plat::Bilingual kAllBestWord = {"ベストテン", "The best ten"};
 inline constexpr plat::Bilingual kGradesWord = {"ランクごとの人数", "Grades"};
