@@ -109,11 +109,11 @@ void TellCopyFailures(plat::System& system, const std::vector<CopyFailure>& fail
            std::string(failure.file) + " は保存しました。控えでファイルが前に戻ることはありません",
            remedy);
     } else if (moment == CopyFailureMoment::AfterPass) {
-      Tell(system, "を書けません", copy, reason,
+      Tell(system, "を書き込めません", copy, reason,
            "控えなしで続けます。結果は Q で終えるときに保存します",
            remedy + "直せば、次の人から控えを書きます");
     } else {
-      Tell(system, "を書けませんでした", copy, reason, "控えはありません。結果はこれから保存します",
+      Tell(system, "を書き込めませんでした", copy, reason, "控えはありません。結果はこれから保存します",
            remedy);
     }
   }

@@ -403,10 +403,10 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
          fs::create_directory(dir.PathOf(TemporaryPathFor(RecoveryPathFor(kRankingFileName))));
        },
        AfterThePass("tap 61000 Q 50\n"),
-       {"kv_rank.dat.recovery を書けません\n（同じ名前のフォルダがあります）\n"
+       {"kv_rank.dat.recovery を書き込めません\n（同じ名前のフォルダがあります）\n"
         "控えなしで続けます。結果は Q で終えるときに保存します\n"
         "そのフォルダを別の場所に移してください。直せば、次の人から控えを書きます\n",
-        "kv_rank.dat.recovery を書けませんでした\n（同じ名前のフォルダがあります）\n"
+        "kv_rank.dat.recovery を書き込めませんでした\n（同じ名前のフォルダがあります）\n"
         "控えはありません。結果はこれから保存します\nそのフォルダを別の場所に移してください。\n"},
        kQuitAtOnce,
        [&quit](const ScratchDir& dir) {

@@ -110,7 +110,7 @@ int WritePage(Output& out, const fs::path& page, const std::string& name, const 
 #endif
   int error = 0;
   if (!ReplaceFile(ops, Utf8Of(page), html, &error)) {
-    out.Problem("kavrel-ranking: " + Fill(Say({"ページ {} を書けません（{}）。{}",
+    out.Problem("kavrel-ranking: " + Fill(Say({"ページ {} を書き込めません（{}）。{}",
                                                "The page {} cannot be written ({}). {}"}),
                                           {name, Reason(error), Remedy(error)}));
     return kRefused;
