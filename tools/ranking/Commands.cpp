@@ -55,7 +55,7 @@ int List(Output& out, ListLock lock) {
   std::string bytes;
   if (ReadBytes(kRecordFileName, bytes).kind == DataFileRead::Absent &&
       ReadBytes(kRankingFileName, bytes).kind == DataFileRead::Absent)
-    out.Line(Say({"(このフォルダにはデータのファイルがまだありません。ゲームの初めの値です。)",
+    out.Line(Say({"（このフォルダにはデータのファイルがまだありません。ゲームの初めの値です。）",
                   "(There are no data files in this folder yet: these are the game's first "
                   "values.)"}));
   if (lock != ListLock::Held) {
