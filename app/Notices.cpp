@@ -1,21 +1,35 @@
 #include "app/Notices.h"
 
+#include <sys/stat.h>
+
 #include <string>
 
 #include "platform/ShiftJis.h"
 #include "platform/System.h"
 #include "store/Reasons.h"
+#include "store/RecoveryCopy.h"
 
 namespace {
 
 // Every new box has this caption, which the game's error boxes already use.
 constexpr const char* kCaption = "Error";
 
-// A box of three lines: what happened to `file`, why, and what the game does about it.
+// Where the tool the boxes name is, as it is not on every PATH: the same words on every system,
+// as the replay's boxes are.
+const std::string kToolPlace =
+    "kavrel-ranking は、Windows では kavrel.exe と同じフォルダ、Debian では /usr/games にあります";
+
+// A box of four lines: what happened to `file`, why (one pair of brackets), what the game does
+// about it, and what the operator does next.
 void Tell(plat::System& system, const std::string& what, const std::string& file,
-          const std::string& reason, const std::string& then) {
-  const std::string text = file + " " + what + "\n（" + reason + "）\n" + then + "\n";
+          const std::string& reason, const std::string& then, const std::string& next) {
+  const std::string text = file + " " + what + "\n（" + reason + "）\n" + then + "\n" + next + "\n";
   system.MessageBox(Sjis(text), kCaption);
+}
+
+bool Exists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0;
 }
 
 }  // namespace
@@ -44,48 +58,58 @@ void TellNoLock(plat::System& system) {
 }
 
 void TellStartUpNotices(plat::System& system, const std::vector<StartUpNotice>& notices) {
-  // How to get back what this session would not keep.
-  const std::string mend = "ESC で終わり、ファイルを直してから始め直してください";
   for (const StartUpNotice& notice : notices) {
     const std::string file = notice.file;
     const std::string copy = notice.copy;
     const char* reason = JapaneseReason(notice.error);
+    const std::string remedy = JapaneseRemedy(notice.error);
     switch (notice.kind) {
       case StartUpNotice::Unreadable:
         Tell(system, "が読めません", file, reason,
-             "記録は空から始めます。ファイルはそのままで、今回の結果は残りません\n" + mend);
+             "内容は初めの値で始めます。ファイルはそのままで、今回の結果はこのファイルには残りませ"
+             "ん",
+             "ESC で閉じてください。" + remedy + "それから起動し直してください");
         break;
       case StartUpNotice::CopyKept:
         Tell(system, "に控えを戻せません", file, reason,
-             "控えの記録で続けます。ファイルはそのままです");
+             "控えの内容で続けます。ファイルはそのままで、結果は控えに残ります",
+             remedy + "直せば、Q で終えるときにファイルに保存します");
         break;
       case StartUpNotice::CopyKeptUnreadable:
         Tell(system, "に控えを戻せません", file, reason,
-             "控えの記録で続けます。ファイルと控えはそのままで、今回の結果は残りません\n" + mend);
+             "控えの内容で続けます。ファイルと控えはそのままで、今回の結果は残りません",
+             "ESC で閉じてください。" + remedy + "それから起動し直すと、控えをファイルに戻します");
         break;
       case StartUpNotice::CopyUnreadable:
         Tell(system, "が読めません", copy, reason,
-             file +
-                 " の記録で続けます。控えはそのままで、今回の結果は Q で終わったときだけ残ります");
+             file + " の内容で続けます。控えはそのままで、今回の結果は Q で終えたときだけ残ります",
+             "Q で終えてから「kavrel-ranking set-aside」で控えをよけると、次からはきれいに起動し"
+             "ます。" +
+                 kToolPlace);
         break;
       case StartUpNotice::KeptAside:
         Tell(system, "の控えを " + notice.keptAs + " として残しました", file,
-             "異常終了したときの結果ですが、そのあと " + file + " が変わっていたので戻していません",
-             "「kavrel-ranking merge " + notice.keptAs + "」で加えられます");
+             "落ちたときの結果ですが、そのあと " + file + " が変わっていたので戻していません",
+             file + " の内容で続けます",
+             "Q で終えてから「kavrel-ranking merge " + notice.keptAs + "」で加えられます。" +
+                 kToolPlace);
         break;
       case StartUpNotice::KeptAtEsc:
         Tell(system, "の控えを " + notice.keptAs + " として残しました", file,
-             "ESC で終わったため保存されなかった結果です",
-             "「kavrel-ranking merge " + notice.keptAs + "」で加えられます");
+             "ESC で終わったため保存されなかった結果です", file + " の内容で続けます",
+             "Q で終えてから「kavrel-ranking merge " + notice.keptAs + "」で加えられます。" +
+                 kToolPlace);
         break;
       case StartUpNotice::NotKeptAside:
         Tell(system, "を別の名前にできません", copy, reason,
              file + " が変わっていたので控えは戻しません。" + file +
-                 " の記録で続けます。控えはそのままで、今回の結果は Q で終わったときだけ残ります");
+                 " の内容で続けます。控えはそのままで、今回の結果は Q で終えたときだけ残ります",
+             remedy + "それから起動し直すと、控えを別の名前で残します");
         break;
       case StartUpNotice::CopyNotRemoved:
         Tell(system, "を消せません", copy, reason,
-             "控えは " + file + " に戻しました。控えでファイルが前に戻ることはありません");
+             "控えは " + file + " に戻しました。控えでファイルが前に戻ることはありません",
+             remedy + "このまま続けてかまいません");
         break;
     }
   }
@@ -96,15 +120,18 @@ void TellCopyFailures(plat::System& system, const std::vector<CopyFailure>& fail
   for (const CopyFailure& failure : failures) {
     const std::string copy = failure.copy;
     const char* reason = JapaneseReason(failure.error);
+    const std::string remedy = JapaneseRemedy(failure.error);
     if (failure.kind == CopyFailure::NotRemoved) {
       Tell(system, "を消せません", copy, reason,
-           std::string(failure.file) + " は保存しました。控えでファイルが前に戻ることはありません");
+           std::string(failure.file) + " は保存しました。控えでファイルが前に戻ることはありません",
+           remedy);
     } else if (moment == CopyFailureMoment::AfterPass) {
-      Tell(system, "を書けません", copy, reason,
-           "控えなしで続けます。結果は Q で終わるときに保存します");
+      Tell(system, "を書き込めません", copy, reason,
+           "控えなしで続けます。結果は Q で終えるときに保存します",
+           remedy + "直せば、次の人から控えを書きます");
     } else {
-      Tell(system, "を書けませんでした", copy, reason,
-           "控えはありません。結果はこれから保存します");
+      Tell(system, "を書き込めませんでした", copy, reason,
+           "控えはありません。結果はこれから保存します", remedy);
     }
   }
 }
@@ -116,41 +143,54 @@ void TellSaveFailures(plat::System& system, const DataFilesSave& save) {
   } files[] = {{kRecordFileName, save.record}, {kRankingFileName, save.ranking}};
   for (const auto& [file, result] : files) {
     if (result.saved) continue;
-    Tell(system, "を保存できませんでした", file,
-         result.unreadableAtStartUp ? "起動したときに読めませんでした"
-                                    : JapaneseReason(result.error),
-         "ファイルはそのままです");
+    if (result.unreadableAtStartUp) {
+      Tell(system, "を保存できませんでした", file, "起動したときに読めませんでした",
+           "ファイルはそのままで、今回の結果はこのファイルには残りません",
+           "起動したときのメッセージのとおりに直してから、起動し直してください");
+    } else if (Exists(kPassCopyFileName) || Exists(RecoveryPathFor(file))) {
+      Tell(system, "を保存できませんでした", file, JapaneseReason(result.error),
+           "ファイルはそのままです。結果は控えに残っています",
+           std::string(JapaneseRemedy(result.error)) +
+               "それから起動し直すと、控えをファイルに戻します");
+    } else {
+      Tell(system, "を保存できませんでした", file, JapaneseReason(result.error),
+           "ファイルはそのままです", JapaneseRemedy(result.error));
+    }
   }
 }
 
 void TellNoJapaneseFace(plat::System& system) {
-  system.MessageBox(Sjis("日本語のフォントが見つかりません\n文字は表示されません\n"), kCaption);
+  system.MessageBox(Sjis("日本語のフォントが見つかりません\n文字は表示されません\n"
+                         "ESC で閉じてください。Windows では zip の中の ipag.ttf を kavrel.exe "
+                         "と同じフォルダに置き、Debian では fonts-ipafont-gothic を入れてから、"
+                         "起動し直してください\n"),
+                    kCaption);
 }
 
 void TellPlayLogTrouble(plat::System& system, const PlayLog& log) {
   if (log.Place() == PlayLogPlace::Log && log.SideFileStuck() != 0) {
     Tell(system, "を消せません", kPlayLogSideFileName, JapaneseReason(log.SideFileStuck()),
-         std::string("記録は ") + kPlayLogFileName +
-             " に書いています。同じ記録を二度数えることはありません\n"
-             "開いているプログラムがあれば閉じてください。次に遊び終えたときにまた消します");
+         std::string("プレイ記録は ") + kPlayLogFileName +
+             " に書いています。同じ行を二度数えることはありません",
+         "開いているプログラムがあれば閉じてください。次に遊び終えたときにまた消します");
     return;
   }
   const std::string kept = log.Place() == PlayLogPlace::SideFile
-                               ? std::string("記録は ") + kPlayLogSideFileName +
-                                     " に残し、書き込めるようになったら移します"
+                               ? std::string("その間の行は ") + kPlayLogSideFileName +
+                                     " に書き、書き込めるようになったら移します"
                                : std::string(kPlayLogSideFileName) +
-                                     " にも書き込めません。記録はゲームが覚えていて、書き込めるよう"
-                                     "になったら書き込みます";
-  Tell(system, "に書き込めません", kPlayLogFileName, JapaneseReason(log.Error()),
-       "表計算ソフトで開いていれば閉じてください。ディスクがいっぱいなら空きを作ってください\n" +
-           kept);
+                                     " にも書き込めません。その間の行はゲームが覚えていて、書き込め"
+                                     "るようになったら書き込みます";
+  Tell(system, "に書き込めません", kPlayLogFileName, JapaneseReason(log.Error()), kept,
+       JapaneseRemedy(log.Error()));
 }
 
 void TellPlayLinesLost(plat::System& system, const PlayLog& log) {
   if (log.LinesInMemory() == 0) return;
   const std::string lost =
-      std::to_string(log.LinesInMemory()) + " 人の挑戦者の記録は、どのファイルにも残せませんでした";
-  Tell(system, "に書き込めませんでした", kPlayLogFileName, JapaneseReason(log.Error()), lost);
+      std::to_string(log.LinesInMemory()) + " 人分の行は、どのファイルにも書き込めませんでした";
+  Tell(system, "に書き込めませんでした", kPlayLogFileName, JapaneseReason(log.Error()), lost,
+       JapaneseRemedy(log.Error()));
 }
 
 void TellFilterKeysOn(plat::System& system) {

@@ -148,7 +148,7 @@ class CCDraw {
   Surface* TargetSurface(int target);    // -1: the back buffer
   void ShowBitmapError(std::string_view text, std::string_view caption);
 
-  // Fields in the order of the original object.
+  // The display object's state: the system, its surfaces and palettes, and the window it draws in.
   plat::System* directDraw;
   std::unique_ptr<Surface> primarySurface;
   std::unique_ptr<Surface> backBuffer;

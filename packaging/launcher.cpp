@@ -137,6 +137,13 @@ std::string Text(const plat::Bilingual& message, std::initializer_list<std::stri
 std::string Reason(int error) {
   return plat::Say(FileFailureReason(error));
 }
+std::string Remedy(int error) {
+  return plat::Say(FileFailureFor(error).remedy);
+}
+// The way out when a file the package installs is missing.
+constexpr plat::Bilingual kReinstall = {
+    "パッケージを入れ直してください（sudo apt install --reinstall kavrel）。",
+    "Reinstall the package (sudo apt install --reinstall kavrel)."};
 
 // Set once the X display has opened: from then on a failure is also shown in a box, since the
 // menu entry starts the game with no terminal to read.
@@ -280,23 +287,23 @@ void ProvideSheet(const fs::path& dir) {
   const std::vector<fs::path> places = Installed(KAVREL_SHEET_FROM_LAUNCHER, KAVREL_SHEET_BUILT);
   const std::optional<fs::path> sheet = FirstExisting(places);
   if (!sheet)
-    Fail(1, Text({"インストールされた絵のファイル kavrel.bmp がありません（探した場所: {}）",
-                  "the installed sprite sheet is missing (looked for {})"},
-                 {Joined(places)}));
+    Fail(1, Text({"インストールされた絵のファイル kavrel.bmp がありません（探した場所: {}）。{}",
+                  "the installed sprite sheet is missing (looked for {}). {}"},
+                 {Joined(places), plat::Say(kReinstall)}));
   const fs::path temporary = dir / (".kavrel.bmp." + std::to_string(getpid()));
   if (!fs::copy_file(*sheet, temporary, fs::copy_options::overwrite_existing, ec)) {
     fs::remove(temporary, ec);
-    Fail(1, Text({"絵のファイル kavrel.bmp を {} にコピーできません: {}",
-                  "cannot copy the sprite sheet into {}: {}"},
-                 {dir.string(), Reason(ec.value())}));
+    Fail(1, Text({"絵のファイル kavrel.bmp を {} にコピーできません（{}）。{}",
+                  "cannot copy the sprite sheet into {} ({}). {}"},
+                 {dir.string(), Reason(ec.value()), Remedy(ec.value())}));
   }
   const int linked = link(temporary.c_str(), target.c_str());
   const int error = errno;
   fs::remove(temporary, ec);
   if (linked != 0 && error != EEXIST)
-    Fail(1, Text({"絵のファイル kavrel.bmp を {} に置けません: {}",
-                  "cannot put the sprite sheet into {}: {}"},
-                 {dir.string(), Reason(error)}));
+    Fail(1, Text({"絵のファイル kavrel.bmp を {} に置けません（{}）。{}",
+                  "cannot put the sprite sheet into {} ({}). {}"},
+                 {dir.string(), Reason(error), Remedy(error)}));
 }
 
 // Booth mode: the game runs as a child and is started again after a crash or a hang; what
@@ -344,21 +351,22 @@ int main(int argc, char** argv) {
       Installed(KAVREL_PROGRAM_FROM_LAUNCHER, KAVREL_PROGRAM_BUILT);
   const std::optional<fs::path> program = FirstExisting(programs);
   if (!program)
-    Fail(1, Text({"ゲームの本体がありません（探した場所: {}）",
-                  "the game program is missing (looked for {})"},
-                 {Joined(programs)}));
+    Fail(1, Text({"ゲームの本体がありません（探した場所: {}）。{}",
+                  "the game program is missing (looked for {}). {}"},
+                 {Joined(programs), plat::Say(kReinstall)}));
 
   const fs::path dir = fs::absolute(options.dataDir.value_or(DefaultDataDir()));
   std::error_code ec;
   fs::create_directories(dir, ec);
   if (ec || !fs::is_directory(dir))
-    Fail(1, Text({"データのフォルダ {} を用意できません: {}",
-                  "cannot prepare the data directory {}: {}"},
-                 {dir.string(), ec ? Reason(ec.value())
-                                   : Text({"フォルダではありません", "it is not a directory"})}));
+    Fail(1, Text({"データのフォルダ {} を用意できません（{}）。{}",
+                  "cannot prepare the data directory {} ({}). {}"},
+                 {dir.string(), ec ? Reason(ec.value()) : Reason(ENOTDIR),
+                  Remedy(ec ? ec.value() : ENOTDIR)}));
   ProvideSheet(dir);
   if (chdir(dir.c_str()) != 0)
-    Fail(1, Text({"{} に入れません: {}", "cannot enter {}: {}"}, {dir.string(), Reason(errno)}));
+    Fail(1, Text({"{} に入れません（{}）。{}", "cannot enter {} ({}). {}"},
+                 {dir.string(), Reason(errno), Remedy(errno)}));
 
   if (options.booth) {
     std::vector<std::string> args{"kavrel", "--booth"};
@@ -375,6 +383,7 @@ int main(int argc, char** argv) {
   }
   args.push_back(nullptr);
   execv(program->c_str(), args.data());
-  Fail(1, Text({"{} を起動できません: {}", "cannot start {}: {}"},
-               {program->string(), Reason(errno)}));
+  const int error = errno;
+  Fail(1, Text({"{} を起動できません（{}）。{}", "cannot start {} ({}). {}"},
+               {program->string(), Reason(error), Remedy(error)}));
 }

@@ -11,6 +11,7 @@
 
 #include "platform/LocalTime.h"
 #include "store/PlayLog.h"
+#include "store/Reasons.h"
 #include "store/RecoveryCopy.h"
 
 namespace {
@@ -50,10 +51,11 @@ bool Exists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 || errno != ENOENT;
 }
 
-// kv_rank.dat.kept-YYYYMMDD-HHMMSS in local time, with -2, -3... when that name is taken.
-std::string KeptAsideName(const char* file) {
-  const std::string base =
-      std::string(file) + ".kept-" + StampText(ToLocalTime(std::time(nullptr)));
+constexpr const char* kKeptAsideMark = ".kept-";
+
+// `path` + mark + YYYYMMDD-HHMMSS in local time, with -2, -3... when that name is taken.
+std::string AsideName(const std::string& path, const char* mark) {
+  const std::string base = path + mark + StampText(ToLocalTime(std::time(nullptr)));
   std::string name = base;
   for (int n = 2; Exists(name); ++n) name = base + "-" + std::to_string(n);
   return name;
@@ -140,6 +142,25 @@ struct RecoveryCopies::Waiting {
   std::string path;                  // the file that holds it
 };
 
+bool IsKeptAsideName(const std::string& name) {
+  if (name.find_first_of("/\\:") != std::string::npos) return false;
+  for (const char* file : {kRecordFileName, kRankingFileName})
+    if (name.rfind(std::string(file) + kKeptAsideMark, 0) == 0) return true;
+  return false;
+}
+
+bool SetAsideCopy(const std::string& path, std::string& setAsideAs, int& error, FileOps& ops) {
+  setAsideAs = AsideName(path, ".broken-");
+  errno = 0;
+  if (!ops.Rename(path, setAsideAs)) {
+    error = errno != 0 ? errno : EIO;
+    return false;
+  }
+  ops.SyncDirectory(DirectoryOf(path));
+  error = 0;
+  return true;
+}
+
 RecoveryCopies::RecoveryCopies(FileOps& ops) : ops_(ops) {
   copies_[0].file = kRecordFileName;
   copies_[1].file = kRankingFileName;
@@ -168,7 +189,7 @@ DataFileRead RecoveryCopies::Start(Copy& copy, const Waiting& waitingCopy, std::
     // session's results for the file.
     copy.leftAlone = true;
     Add(notices, copy.file, StartUpNotice::CopyUnreadable,
-        read.kind == DataFileRead::Unreadable ? read.error : EIO, {}, path);
+        read.kind == DataFileRead::Unreadable ? read.error : kContentDamaged, {}, path);
     if (unreadableFile) Add(notices, copy.file, StartUpNotice::Unreadable, found.error);
     return found;
   }
@@ -196,7 +217,7 @@ DataFileRead RecoveryCopies::Start(Copy& copy, const Waiting& waitingCopy, std::
   if (waiting->keepsBefore && waiting->before != copy.before) {
     // The file changed since the copy was made (a backup put back, an edit, a later save): the
     // crashed run's results are set aside for the ranking tool's merge, not put over it.
-    const std::string keptAs = KeptAsideName(copy.file);
+    const std::string keptAs = AsideName(copy.file, kKeptAsideMark);
     errno = 0;
     const bool keptAside =
         waitingCopy.older
@@ -445,7 +466,7 @@ std::vector<std::string> RecoveryCopies::SetAside() {
     return names;
   }
   for (const RecoveryCopy& copy : pass->copies) {
-    const std::string name = KeptAsideName(copy.file.c_str());
+    const std::string name = AsideName(copy.file, kKeptAsideMark);
     int error = 0;
     if (ReplaceFile(ops_, name, EncodeRecoveryCopy(copy.file, copy.before, copy.after), &error)) {
       names.push_back(name);

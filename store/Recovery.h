@@ -22,6 +22,18 @@
 // The copy of earlier versions of the data file `dataFile` (kRecordFileName or kRankingFileName).
 std::string RecoveryPathFor(const char* dataFile);
 
+// Whether `name` (a bare file name, no folder) is one start-up gives a copy it kept aside:
+// kv_rank.dat.kept-YYYYMMDD-HHMMSS or kavrel.dat.kept-..., which the ranking tool finds in the
+// data folder.
+bool IsKeptAsideName(const std::string& name);
+
+// Renames the recovery copy at `path` that could not be read (kavrel.recovery, or an older
+// kv_rank.dat.recovery) to `path`.broken-YYYYMMDD-HHMMSS (local time), so that start-up no longer
+// finds it and nothing offers it to merge. The new name in `setAsideAs`; false with `error` set
+// when the rename failed.
+bool SetAsideCopy(const std::string& path, std::string& setAsideAs, int& error,
+                  FileOps& ops = PosixFileOps());
+
 // What start-up must tell the operator about one data file.
 struct StartUpNotice {
   const char* file;  // kRecordFileName or kRankingFileName

@@ -170,10 +170,29 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
   };
   const std::vector<std::string> kUnreadableRanking = {
       "kv_rank.dat が読めません\n（同じ名前のフォルダがあります）\n"
-      "記録は空から始めます。ファイルはそのままで、今回の結果は残りません\n"
-      "ESC で終わり、ファイルを直してから始め直してください\n",
+      "内容は初めの値で始めます。ファイルはそのままで、今回の結果はこのファイルには残りません\n"
+      "ESC で閉じてください。そのフォルダを別の場所に移してください。それから起動し直してくだ"
+      "さい\n",
       "kv_rank.dat を保存できませんでした\n（起動したときに読めませんでした）\n"
-      "ファイルはそのままです\n"};
+      "ファイルはそのままで、今回の結果はこのファイルには残りません\n"
+      "起動したときのメッセージのとおりに直してから、起動し直してください\n"};
+  const std::string kCopyKept =
+      "に控えを戻せません\n（同じ名前のフォルダがあります）\n"
+      "控えの内容で続けます。ファイルはそのままで、結果は控えに残ります\n"
+      "そのフォルダを別の場所に移してください。直せば、Q で終えるときにファイルに保存します\n";
+  const std::string kToolPlace =
+      "kavrel-ranking は、Windows では kavrel.exe と同じフォルダ、Debian では /usr/games "
+      "にあります\n";
+  const std::string kBrokenCopyBox =
+      "kv_rank.dat.recovery が読めません\n（内容が壊れています）\n"
+      "kv_rank.dat の内容で続けます。控えはそのままで、今回の結果は Q で終えたときだけ残ります\n"
+      "Q で終えてから「kavrel-ranking set-aside」で控えをよけると、次からはきれいに起動します。" +
+      kToolPlace;
+  const std::string kBrokenPassCopyBox =
+      "kavrel.recovery が読めません\n（内容が壊れています）\n"
+      "kavrel.dat の内容で続けます。控えはそのままで、今回の結果は Q で終えたときだけ残ります\n"
+      "Q で終えてから「kavrel-ranking set-aside」で控えをよけると、次からはきれいに起動します。" +
+      kToolPlace;
   const Case cases[] = {
       {"crash on the attract screen after the pass",
        nothing,
@@ -221,11 +240,13 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
          EXPECT_FALSE(CopiesLeft(dir));
        },
        {"kavrel.dat の控えを kavrel.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
-        "（ESC で終わったため保存されなかった結果です）\n"
-        "「kavrel-ranking merge kavrel.dat.kept-YYYYMMDD-HHMMSS」で加えられます\n",
+        "（ESC で終わったため保存されなかった結果です）\nkavrel.dat の内容で続けます\n"
+        "Q で終えてから「kavrel-ranking merge kavrel.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
+            kToolPlace,
         "kv_rank.dat の控えを kv_rank.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
-        "（ESC で終わったため保存されなかった結果です）\n"
-        "「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で加えられます\n"},
+        "（ESC で終わったため保存されなかった結果です）\nkv_rank.dat の内容で続けます\n"
+        "Q で終えてから「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
+            kToolPlace},
        0,
        false,
        [&threeQuit](const ScratchDir& dir) {
@@ -269,10 +290,11 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
        {},
        kQuitAtOnce,
        inTheWay,
-       {"kavrel.dat に控えを戻せません\n（同じ名前のフォルダがあります）\n"
-        "控えの記録で続けます。ファイルはそのままです\n",
+       {"kavrel.dat " + kCopyKept,
         "kavrel.dat を保存できませんでした\n（同じ名前のフォルダがあります）\n"
-        "ファイルはそのままです\n"},
+        "ファイルはそのままです。結果は控えに残っています\n"
+        "そのフォルダを別の場所に移してください。それから起動し直すと、控えをファイルに戻します"
+        "\n"},
        kDataNotSaved,
        false,
        [&quit](const ScratchDir& dir) {
@@ -328,8 +350,7 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
          *found = RankingCopyIn(dir.Read(kPassCopyFileName).value_or(""));
          fs::create_directory(dir.PathOf(TemporaryPathFor(kRankingFileName)));
        },
-       {"kv_rank.dat に控えを戻せません\n（同じ名前のフォルダがあります）\n"
-        "控えの記録で続けます。ファイルはそのままです\n"},
+       {"kv_rank.dat " + kCopyKept},
        1,
        false,
        [&quit, found](const ScratchDir& dir) {
@@ -354,9 +375,7 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
          found->resize(found->size() - 3);
          dir.Write(kPassCopyFileName, *found);
        },
-       {"kavrel.recovery が読めません\n（読み書きに失敗しました）\n"
-        "kavrel.dat の記録で続けます。控えはそのままで、今回の結果は Q "
-        "で終わったときだけ残ります\n"},
+       {kBrokenPassCopyBox},
        0,
        false,
        [&quit, found](const ScratchDir& dir) {
@@ -365,6 +384,43 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
          EXPECT_FALSE(dir.Exists(RecoveryPathFor(kRecordFileName)));
        },
        kOnePass + PassLine(1, "1")},
+      // A broken copy's way out: its box names the tool's set-aside, which list and backup do
+      // not need and every other command asks for; after it the game starts clean.
+      {"a broken copy set aside",
+       nothing,
+       AfterThePass("crash 61000\n"),
+       {},
+       kQuitAtOnce,
+       [](const ScratchDir& dir) {
+         std::string broken = dir.Read(kPassCopyFileName).value_or("");
+         broken.resize(broken.size() - 3);
+         dir.Write(kPassCopyFileName, broken);
+       },
+       {kBrokenPassCopyBox},
+       0,
+       false,
+       [](const ScratchDir& dir) {
+         const auto run = [&](std::vector<std::string> args) {
+           Captured out;
+           args.insert(args.begin(), {"--data-dir", dir.Path()});
+           const int code = ranking::Run(args, out);
+           return std::make_pair(code, out.lines);
+         };
+         for (const char* readOnly : {"list", "backup"}) {
+           const auto [code, lines] = run({readOnly});
+           EXPECT_EQ(code, ranking::kDone) << readOnly << ": " << lines;
+           EXPECT_NE(lines.find("set-aside"), std::string::npos) << lines;
+         }
+         const auto refused = run({"reset", "ranking"});
+         EXPECT_EQ(refused.first, ranking::kRefused);
+         EXPECT_NE(refused.second.find("set-aside"), std::string::npos) << refused.second;
+         EXPECT_EQ(run({"set-aside"}).first, ranking::kDone);
+         EXPECT_FALSE(dir.Exists(kPassCopyFileName));
+         EXPECT_EQ(NamesStartingWith(dir, "kavrel.recovery.broken-").size(), 1u);
+         EXPECT_EQ(LaterBoxes(Play(kQuitAtOnce)), std::vector<std::string>{});
+         EXPECT_EQ(run({"reset", "ranking"}).first, ranking::kDone);
+       },
+       kOnePass},
       // A backup put back after a crash is not undone: the copies are kept aside, and merging
       // them adds only the crashed run's visitor and results, once however often it is merged.
       {"a backup put back after a crash, and the kept copies merged twice",
@@ -377,11 +433,15 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
          dir.Write(kRankingFileName, kBackupRanking);
        },
        {"kavrel.dat の控えを kavrel.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
-        "（異常終了したときの結果ですが、そのあと kavrel.dat が変わっていたので戻していません）\n"
-        "「kavrel-ranking merge kavrel.dat.kept-YYYYMMDD-HHMMSS」で加えられます\n",
+        "（落ちたときの結果ですが、そのあと kavrel.dat が変わっていたので戻していません）\n"
+        "kavrel.dat の内容で続けます\n"
+        "Q で終えてから「kavrel-ranking merge kavrel.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
+            kToolPlace,
         "kv_rank.dat の控えを kv_rank.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
-        "（異常終了したときの結果ですが、そのあと kv_rank.dat が変わっていたので戻していません）\n"
-        "「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で加えられます\n"},
+        "（落ちたときの結果ですが、そのあと kv_rank.dat が変わっていたので戻していません）\n"
+        "kv_rank.dat の内容で続けます\n"
+        "Q で終えてから「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
+            kToolPlace},
        0,
        false,
        [&quit](const ScratchDir& dir) {
@@ -398,6 +458,8 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
          const std::string champion = q.substr(0, q.find('\n', q.find('\n') + 1) + 1);
          std::string merged = champion + "1\r\nBACKUP__\r\n";
          for (int i = 0; i < 3; ++i) merged += "0\r\nDEFAULT_\r\n";
+         // Typed as the box shows it, from another folder.
+         const ScratchDir elsewhere(false);
          for (int time = 0; time < 2; ++time) {
            Captured out;
            EXPECT_EQ(ranking::Run({"--data-dir", dir.Path(), "merge", ranking[0], record[0]}, out),
@@ -415,10 +477,11 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
          fs::create_directory(dir.PathOf(TemporaryPathFor(kPassCopyFileName)));
        },
        AfterThePass("tap 61000 Q 50\n"),
-       {"kavrel.recovery を書けません\n（同じ名前のフォルダがあります）\n"
-        "控えなしで続けます。結果は Q で終わるときに保存します\n",
-        "kavrel.recovery を書けませんでした\n（同じ名前のフォルダがあります）\n"
-        "控えはありません。結果はこれから保存します\n"},
+       {"kavrel.recovery を書き込めません\n（同じ名前のフォルダがあります）\n"
+        "控えなしで続けます。結果は Q で終えるときに保存します\n"
+        "そのフォルダを別の場所に移してください。直せば、次の人から控えを書きます\n",
+        "kavrel.recovery を書き込めませんでした\n（同じ名前のフォルダがあります）\n"
+        "控えはありません。結果はこれから保存します\nそのフォルダを別の場所に移してください。\n"},
        kQuitAtOnce,
        [&quit](const ScratchDir& dir) {
          EXPECT_EQ(dir.Read(kRecordFileName), quit.record);
@@ -466,8 +529,8 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
        },
        AfterThePass("tap 61000 Q 50\n"),
        {"kv_plays.csv に書き込めません\n（同じ名前のフォルダがあります）\n"
-        "表計算ソフトで開いていれば閉じてください。ディスクがいっぱいなら空きを作ってください\n"
-        "記録は kv_plays.csv.pending に残し、書き込めるようになったら移します\n"},
+        "その間の行は kv_plays.csv.pending に書き、書き込めるようになったら移します\n"
+        "そのフォルダを別の場所に移してください。\n"},
        AfterThePass("tap 61000 Q 50\n"),
        [](const ScratchDir& dir) {
          EXPECT_EQ(dir.Read(kPlayLogSideFileName), PassLine(1, ""));
@@ -490,10 +553,12 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
        kQuitAtOnce,
        [](const ScratchDir& dir) { fs::create_directory(dir.PathOf(kRankingFileName)); },
        {"kv_rank.dat に控えを戻せません\n（同じ名前のフォルダがあります）\n"
-        "控えの記録で続けます。ファイルと控えはそのままで、今回の結果は残りません\n"
-        "ESC で終わり、ファイルを直してから始め直してください\n",
+        "控えの内容で続けます。ファイルと控えはそのままで、今回の結果は残りません\n"
+        "ESC で閉じてください。そのフォルダを別の場所に移してください。それから起動し直すと、"
+        "控えをファイルに戻します\n",
         "kv_rank.dat を保存できませんでした\n（起動したときに読めませんでした）\n"
-        "ファイルはそのままです\n"},
+        "ファイルはそのままで、今回の結果はこのファイルには残りません\n"
+        "起動したときのメッセージのとおりに直してから、起動し直してください\n"},
        kDataNotSaved,
        false,
        [&quit](const ScratchDir& dir) {
@@ -550,17 +615,19 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
        },
        AfterThePass("tap 61000 Q 50\n"),
        {"kavrel.dat が読めません\n（ふつうのファイルではありません）\n"
-        "記録は空から始めます。ファイルはそのままで、今回の結果は残りません\n"
-        "ESC で終わり、ファイルを直してから始め直してください\n",
+        "内容は初めの値で始めます。ファイルはそのままで、今回の結果はこのファイルには残りません\n"
+        "ESC で閉じてください。同じ名前のリンクや特別なファイルを別の場所に移してください。"
+        "それから起動し直してください\n",
         "kv_plays.csv に書き込めません\n（ふつうのファイルではありません）\n"
-        "表計算ソフトで開いていれば閉じてください。ディスクがいっぱいなら空きを作ってください\n"
-        "kv_plays.csv.pending "
-        "にも書き込めません。記録はゲームが覚えていて、書き込めるようになったら"
-        "書き込みます\n",
+        "kv_plays.csv.pending にも書き込めません。その間の行はゲームが覚えていて、"
+        "書き込めるようになったら書き込みます\n"
+        "同じ名前のリンクや特別なファイルを別の場所に移してください。\n",
         "kavrel.dat を保存できませんでした\n（起動したときに読めませんでした）\n"
-        "ファイルはそのままです\n",
+        "ファイルはそのままで、今回の結果はこのファイルには残りません\n"
+        "起動したときのメッセージのとおりに直してから、起動し直してください\n",
         "kv_plays.csv に書き込めませんでした\n（ふつうのファイルではありません）\n"
-        "1 人の挑戦者の記録は、どのファイルにも残せませんでした\n"},
+        "1 人分の行は、どのファイルにも書き込めませんでした\n"
+        "同じ名前のリンクや特別なファイルを別の場所に移してください。\n"},
        kQuitAtOnce,
        [](const ScratchDir& dir) {
          EXPECT_EQ(dir.Read("elsewhere.csv"), "other");
@@ -583,12 +650,11 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
          fs::create_directory(dir.PathOf(kPlayLogSideFileName));
        },
        {"kv_plays.csv に書き込めません\n（同じ名前のフォルダがあります）\n"
-        "表計算ソフトで開いていれば閉じてください。ディスクがいっぱいなら空きを作ってください\n"
-        "kv_plays.csv.pending "
-        "にも書き込めません。記録はゲームが覚えていて、書き込めるようになったら"
-        "書き込みます\n",
+        "kv_plays.csv.pending にも書き込めません。その間の行はゲームが覚えていて、書き込めるよう"
+        "になったら書き込みます\nそのフォルダを別の場所に移してください。\n",
         "kv_plays.csv に書き込めませんでした\n（同じ名前のフォルダがあります）\n"
-        "1 人の挑戦者の記録は、どのファイルにも残せませんでした\n"},
+        "1 人分の行は、どのファイルにも書き込めませんでした\nそのフォルダを別の場所に移してくだ"
+        "さい。\n"},
        kDataNotSaved,
        false,
        [](const ScratchDir& dir) { EXPECT_TRUE(fs::is_directory(dir.PathOf(kPlayLogFileName))); },

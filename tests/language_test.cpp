@@ -130,7 +130,8 @@ TEST(OperatorLanguage, ToolHelpAndUsageFitEightyColumns) {
 // One table of words for a file failure, shared by the boxes, the tool and the launcher: each
 // cause has words of its own in both languages, and the tool says them in the operator's.
 TEST(OperatorLanguage, OneTableOfReasonsInBothLanguages) {
-  const int causes[] = {ENOENT, EACCES, EROFS, ENOSPC, EISDIR, ENOTDIR, EIO};
+  const int causes[] = {ENOENT,  EACCES, EROFS,           ENOSPC, EISDIR,
+                        ENOTDIR, ELOOP,  kContentDamaged, EIO};
   std::vector<std::string> seen;
   for (const int error : causes) {
     const plat::Bilingual reason = FileFailureReason(error);
@@ -140,9 +141,20 @@ TEST(OperatorLanguage, OneTableOfReasonsInBothLanguages) {
     EXPECT_STREQ(JapaneseReason(error), reason.ja);
   }
   EXPECT_STREQ(FileFailureReason(EPERM).ja, FileFailureReason(EACCES).ja);
-  EXPECT_STREQ(FileFailureReason(EACCES).ja,
-               "使えません（ほかのソフトで開いているか、権限がありません）");
   EXPECT_STREQ(FileFailureReason(ENOENT).ja, "ファイルかフォルダが見つかりません");
+  // Every row: a reason a box can put in its one pair of brackets, and a remedy in whole
+  // sentences in both languages.
+  EXPECT_EQ(AllFileFailures().size(), std::size(causes));
+  for (const FileFailure* row : AllFileFailures()) {
+    const std::string reason = row->reason.ja, remedy = row->remedy.ja, en = row->remedy.en;
+    for (const char* bracket : {"（", "）", "(", ")"})
+      EXPECT_EQ(reason.find(bracket), std::string::npos) << reason;
+    ASSERT_GT(remedy.size(), 3u);
+    EXPECT_EQ(remedy.substr(remedy.size() - 3), "。") << remedy;
+    ASSERT_FALSE(en.empty());
+    EXPECT_EQ(en.back(), '.') << en;
+    for (const char c : en) EXPECT_GT(c, 0) << en;
+  }
 
   ScratchDir dir;
   std::filesystem::create_directory(dir.PathOf("kv_rank.dat"));

@@ -9,7 +9,18 @@
 namespace ranking {
 
 struct CommandLine {
-  enum Kind { Help, Version, List, Remove, Rename, Reset, Merge, Backup, Report } kind = Help;
+  enum Kind {
+    Help,
+    Version,
+    List,
+    Remove,
+    Rename,
+    Reset,
+    Merge,
+    SetAside,
+    Backup,
+    Report
+  } kind = Help;
   std::optional<std::string> dataDir;  // UTF-8
   bool noLock = false;                 // a folder that cannot be locked is changed all the same
   std::vector<std::string> arguments;  // the command's own, checked for their number only

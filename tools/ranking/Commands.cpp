@@ -1,6 +1,7 @@
 #include "tools/ranking/Commands.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
 
@@ -8,6 +9,7 @@
 #include "platform/LocalTime.h"
 #include "store/BoothLog.h"
 #include "store/PlayLogFormat.h"
+#include "store/Reasons.h"
 #include "store/RecoveryCopy.h"
 #include "store/SafeFile.h"
 #include "tools/ranking/DataFileAccess.h"
@@ -55,7 +57,7 @@ int List(Output& out, ListLock lock) {
   std::string bytes;
   if (ReadBytes(kRecordFileName, bytes).kind == DataFileRead::Absent &&
       ReadBytes(kRankingFileName, bytes).kind == DataFileRead::Absent)
-    out.Line(Say({"(このフォルダにはデータのファイルがまだありません。ゲームの初めの値です。)",
+    out.Line(Say({"（このフォルダにはデータのファイルがまだありません。ゲームの初めの値です。）",
                   "(There are no data files in this folder yet: these are the game's first "
                   "values.)"}));
   if (lock != ListLock::Held) {
@@ -68,11 +70,19 @@ int List(Output& out, ListLock lock) {
       std::string bytes;
       if (ReadBytes(copy, bytes).kind == DataFileRead::Absent) continue;
       out.Line(Fill(lock == ListLock::GameRunning
-                        ? Say({"ゲームが動いています。{} に、{} にまだ入っていない結果があります。",
-                               "The game is running. {} holds results not yet in {}."})
-                        : Say({"このフォルダはロックできないので、{} を {} に戻していません。",
-                               "This folder cannot be locked, so {} was not put into {}."}),
-                    {copy, file}));
+                        ? Say({"ゲームが動いています。{} に、{} にまだ入っていない結果があります。"
+                               "ゲームを Q で終えると、{} に保存します。",
+                               "The game is running. {} holds results not yet in {}; quitting "
+                               "the game with Q saves them into {}."})
+                        : Say({"このフォルダはロックできないので、ゲームが動いているかどうか"
+                               "分かりません。そのため {} を {} に戻していません。上の値は {} "
+                               "の内容です。ゲームが動いていないことを確かめてから、--no-lock "
+                               "を付けて list を打つと戻します。",
+                               "This folder cannot be locked, so whether a game runs there "
+                               "cannot be told, and {} was not put into {}: the values above "
+                               "are those of {}. Make sure no game runs there, then type list "
+                               "with --no-lock to put it back."}),
+                    {copy, file, file}));
     }
   }
   return kDone;
@@ -80,9 +90,14 @@ int List(Output& out, ListLock lock) {
 
 int Backup(Output& out, const fs::path& base) {
   std::error_code ec;
+  if (!fs::exists(base, ec))
+    return Refuse(out, Fill(Say({"{} が見つかりません。", "{} was not found."}), {Utf8Of(base)}),
+                  Say(FileFailureFor(ENOENT).remedy));
   if (!fs::is_directory(base, ec))
     return Refuse(
-        out, Fill(Say({"{} はフォルダではありません。", "{} is not a folder."}), {Utf8Of(base)}));
+        out, Fill(Say({"{} はフォルダではありません。", "{} is not a folder."}), {Utf8Of(base)}),
+        Say({"バックアップするフォルダを書いてください（例: backup E:\\）。",
+             "Give the folder to back up into (for example: backup /media/usb)."}));
   struct Copy {
     const char* file;
     std::string bytes;
@@ -95,34 +110,39 @@ int Backup(Output& out, const fs::path& base) {
     const bool data = file == kRecordFileName || file == kRankingFileName;
     DataFileRead read = ReadBytes(file, bytes, data ? kMaxDataFileBytes : kMaxPlayLogBytes + 1);
     if (!data && bytes.size() > kMaxPlayLogBytes) read = {DataFileRead::Unreadable, EFBIG};
-    if (read.kind == DataFileRead::Unreadable)
-      return Refuse(out, Fill(Say({"{} を読めません({})。", "{} cannot be read ({})."}),
-                              {file, Reason(read.error)}));
+    if (read.kind == DataFileRead::Unreadable) return RefuseUnreadable(out, file, read.error);
     if (read.kind == DataFileRead::Read) copies.push_back({file, std::move(bytes)});
   }
   if (copies.empty())
-    return Refuse(out, Say({"データのファイルがまだありません。", "There are no data files yet."}));
+    return Refuse(out, Say({"データのファイルがまだありません。", "There are no data files yet."}),
+                  Say({"ゲームを一度 Q で終えると、できます。",
+                       "Quitting the game once with Q makes them."}));
 
   const fs::path target = base / ("kavrel-backup-" + StampText(ToLocalTime(std::time(nullptr))));
   if (!fs::create_directory(target, ec)) {
     if (!ec)
       return Refuse(out,
-                    Fill(Say({"{} はもうあります。", "{} is there already."}), {Utf8Of(target)}));
-    return Refuse(out, Fill(Say({"{} を作れません({})。", "{} cannot be made ({})."}),
-                            {Utf8Of(target), Reason(ec)}));
+                    Fill(Say({"{} はもうあります。", "{} is there already."}), {Utf8Of(target)}),
+                    Say({"一秒待ってから、もう一度打ってください。",
+                         "Wait a second, then type this again."}));
+    return Refuse(out,
+                  Fill(Say({"{} を作れません（{}）。", "{} cannot be made ({})."}),
+                       {Utf8Of(target), Reason(ec)}),
+                  Remedy(ec));
   }
   // Into the new folder by name, so that the safe save needs no path on any system.
   InDirectory inTarget(target);
   if (!inTarget.entered())
-    return Refuse(out, Fill(Say({"{} に入れません({})。", "{} cannot be entered ({})."}),
+    return Refuse(out, Fill(Say({"{} に入れません（{}）。", "{} cannot be entered ({})."}),
                             {Utf8Of(target), inTarget.error()}));
   std::string names;
   for (const Copy& copy : copies) {
     int error = 0;
     if (!ReplaceFile(PosixFileOps(), copy.file, copy.bytes, &error)) {
-      out.Problem("kavrel-ranking: " + Fill(Say({"{} を {} にコピーできません({})。",
-                                                 "{} cannot be copied into {} ({})."}),
-                                            {copy.file, Utf8Of(target), Reason(error)}));
+      out.Problem("kavrel-ranking: " +
+                  Fill(Say({"{} を {} にコピーできません（{}）。{}",
+                            "{} cannot be copied into {} ({}). {}"}),
+                       {copy.file, Utf8Of(target), Reason(error), Remedy(error)}));
       return kRefused;
     }
     names += (names.empty() ? "" : Say({"、", ", "})) + std::string(copy.file);
@@ -152,17 +172,19 @@ int MergeFiles(Output& out, const std::vector<fs::path>& files) {
     std::string bytes;
     const DataFileRead read = ReadBytes(name, bytes, kMaxRecoveryCopyBytes);
     if (read.kind == DataFileRead::Absent)
-      return Refuse(out, Fill(Say({"{} が見つかりません。", "{} was not found."}), {name}));
-    if (read.kind == DataFileRead::Unreadable)
-      return Refuse(out, Fill(Say({"{} を読めません({})。", "{} cannot be read ({})."}),
-                              {name, Reason(read.error)}));
+      return Refuse(
+          out, Fill(Say({"{} が見つかりません。", "{} was not found."}), {name}),
+          Say({"ファイルの名前と場所を確かめてください。", "Check the file's name and folder."}));
+    if (read.kind == DataFileRead::Unreadable) return RefuseUnreadable(out, name, read.error);
     // A copy a crashed game left (kept aside): only what that run added is merged.
     std::optional<RecoveryCopy> copy;
     if (IsRecoveryCopy(bytes)) {
       copy = DecodeRecoveryCopy(bytes);
       if (!copy || !copy->keepsBefore)
         return Refuse(
-            out, Fill(Say({"{} は控えですが、壊れています。", "{} is a damaged copy."}), {name}));
+            out,
+            Fill(Say({"{} は控えですが、内容が壊れています。", "{} is a damaged copy."}), {name}),
+            Say({"このファイルは加えられません。", "It cannot be merged."}));
       if (copy->merged) {
         out.Line(Fill(Say({"{} はもう合わせてあります。何も変えません。",
                            "{} was merged already; nothing of it is added again."}),
@@ -184,9 +206,12 @@ int MergeFiles(Output& out, const std::vector<fs::path>& files) {
     const std::optional<int> line =
         isRecord ? RecordFileMismatch(bytes) : RankingFileMismatch(bytes);
     if (line || (copy && !isRecord && copy->file != kRankingFileName))
-      return Refuse(out, Fill(Say({"{} はランキングのファイルではありません({} 行目)。",
-                                   "{} is not a ranking file (line {})."}),
-                              {name, std::to_string(line.value_or(1))}));
+      return Refuse(out,
+                    Fill(Say({"{} はランキングファイルではありません（{} 行目）。",
+                              "{} is not a ranking file (line {})."}),
+                         {name, std::to_string(line.value_or(1))}),
+                    Say({"ほかのブースの kv_rank.dat か、*.kept-... の控えを渡してください。",
+                         "Give another booth's kv_rank.dat or a *.kept-... copy."}));
     if (isRecord) {
       if (!record) record = CheckedRecord(out);
       if (!record) return kRefused;
@@ -221,6 +246,34 @@ int MergeFiles(Output& out, const std::vector<fs::path>& files) {
                     "{} cannot be marked as merged ({}); do not merge it again."}),
                {m.name, Reason(error)}));
   }
+  return result;
+}
+
+int SetAsideCopies(Output& out, const std::vector<StartUpNotice>& notices) {
+  int result = kDone;
+  bool any = false;
+  std::vector<std::string> done;  // one copy file may hold both data files' copies
+  for (const StartUpNotice& notice : notices) {
+    if (notice.kind != StartUpNotice::CopyUnreadable) continue;
+    if (std::find(done.begin(), done.end(), notice.copy) != done.end()) continue;
+    done.push_back(notice.copy);
+    any = true;
+    std::string name;
+    int error = 0;
+    if (SetAsideCopy(notice.copy, name, error)) {
+      out.Line(Fill(Say({"{} を {} としてよけました。次の起動からは使いません。",
+                         "Set {} aside as {}; the game's next start does not use it."}),
+                    {notice.copy, name}));
+    } else {
+      result = Refuse(out,
+                      Fill(Say({"{} をよけられません（{}）。", "{} cannot be set aside ({})."}),
+                           {notice.copy, Reason(error)}),
+                      Remedy(error));
+    }
+  }
+  if (!any)
+    out.Line(Say({"読めない控えはありません。よけるものはありません。",
+                  "No recovery copy is unreadable: there is nothing to set aside."}));
   return result;
 }
 

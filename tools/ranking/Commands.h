@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "store/Recovery.h"
 #include "tools/ranking/Run.h"
 
 namespace ranking {
@@ -21,6 +22,10 @@ int Backup(Output& out, const std::filesystem::path& base);
 
 // The ranking here merged with the ranking files `files`.
 int MergeFiles(Output& out, const std::vector<std::filesystem::path>& files);
+
+// Renames each recovery copy start-up could not read (told in `notices`) to *.broken-..., so that
+// the game's next start is clean.
+int SetAsideCopies(Output& out, const std::vector<StartUpNotice>& notices);
 
 // "place N" in the operator's language.
 std::string PlaceWord(int place);

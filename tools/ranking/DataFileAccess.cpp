@@ -29,24 +29,25 @@ std::optional<std::string> CheckedBytes(Output& out, const char* file,
   std::string bytes;
   const DataFileRead read = ReadBytes(file, bytes);
   if (read.kind == DataFileRead::Unreadable) {
-    Refuse(out, Fill(Say({"{} を読めません({})。", "{} cannot be read ({})."}),
-                     {file, Reason(read.error)}));
+    RefuseUnreadable(out, file, read.error);
     return std::nullopt;
   }
   if (read.kind == DataFileRead::Read) {
     if (const std::optional<int> line = mismatch(bytes)) {
       // A reset wipes the day: a backup comes first.
       const bool ranking = file == std::string(kRankingFileName);
-      Refuse(out, Fill(Say({"{} の {} 行目が、ゲームが書く形式になっていません。"
-                            "バックアップがあれば、それを戻してください。ないときは、"
-                            "ファイルを直すか、\"kavrel-ranking reset {}\" で初めからに"
-                            "してください（{}はすべて消えます）。",
-                            "{} line {} is not as the game writes it. Restore a backup if "
-                            "there is one; if not, mend the file, or start afresh with "
-                            "\"kavrel-ranking reset {}\" (which wipes the {})."}),
-                       {file, std::to_string(*line), ranking ? "ranking" : "record",
-                        ranking ? Say({"ランキング", "ranking"})
-                                : Say({"最高記録と挑戦者の番号", "best results and the count"})}));
+      Refuse(out,
+             Fill(Say({"{} の {} 行目が、ゲームが書く形式になっていません。",
+                       "{} line {} is not as the game writes it."}),
+                  {file, std::to_string(*line)}),
+             Fill(Say({"バックアップがあれば、それを戻してください。ないときは、"
+                       "ファイルを直すか、「kavrel-ranking reset {}」で初めからに"
+                       "してください。{}はすべて消えます。",
+                       "Restore a backup if there is one; if not, mend the file, or start "
+                       "afresh with \"kavrel-ranking reset {}\", which wipes the {}."}),
+                  {ranking ? "ranking" : "record",
+                   ranking ? Say({"ランキング", "ranking"})
+                           : Say({"最高記録と挑戦者の番号", "best results and the count"})}));
       return std::nullopt;
     }
   }
@@ -65,9 +66,24 @@ std::string Reason(const std::error_code& error) {
   return Reason(error.default_error_condition().value());
 }
 
-int Refuse(Output& out, const std::string& what) {
-  out.Problem("kavrel-ranking: " + what + Say({"", " "}) + Say(kNothingChanged));
+std::string Remedy(int error) {
+  return Say(FileFailureFor(error).remedy);
+}
+
+std::string Remedy(const std::error_code& error) {
+  return Remedy(error.default_error_condition().value());
+}
+
+int Refuse(Output& out, const std::string& what, const std::string& next) {
+  out.Problem("kavrel-ranking: " + what + Say({"", " "}) + Say(kNothingChanged) +
+              (next.empty() ? "" : Say({"", " "}) + next));
   return kRefused;
+}
+
+int RefuseUnreadable(Output& out, const std::string& file, int error) {
+  return Refuse(
+      out, Fill(Say({"{} を読めません（{}）。", "{} cannot be read ({})."}), {file, Reason(error)}),
+      Remedy(error));
 }
 
 DataFileRead ReadBytes(const std::string& path, std::string& bytes, size_t limit) {
@@ -87,14 +103,14 @@ std::optional<GameState> CheckedRecord(Output& out) {
   return RecordFrom(*bytes);
 }
 
-int TellNotices(Output& out, const std::vector<StartUpNotice>& notices) {
+int TellNotices(Output& out, const std::vector<StartUpNotice>& notices, bool readOnly) {
   int result = kDone;
   for (const StartUpNotice& notice : notices) {
     const std::string copy = notice.copy;
     switch (notice.kind) {
       case StartUpNotice::KeptAside:
         out.Line(Fill(Say({"{} が変わっていたので、控え {} を戻さず {} として残しました。"
-                           "\"kavrel-ranking merge {}\" で加えられます。",
+                           "「kavrel-ranking merge {}」で加えられます。",
                            "{} changed since its copy {} was made: the copy was not put back "
                            "but kept as {}. \"kavrel-ranking merge {}\" adds it."}),
                       {notice.file, copy, notice.keptAs, notice.keptAs}));
@@ -102,24 +118,37 @@ int TellNotices(Output& out, const std::vector<StartUpNotice>& notices) {
       case StartUpNotice::KeptAtEsc:  // named by the game's next start only
         continue;
       case StartUpNotice::CopyNotRemoved:
-        out.Line(Fill(Say({"{} を {} に戻しましたが、控えを消せません({})。",
-                           "{} was put back into {}, but cannot be removed ({})."}),
-                      {copy, notice.file, Reason(notice.error)}));
+        out.Line(Fill(Say({"{} を {} に戻しましたが、控えを消せません（{}）。{}",
+                           "{} was put back into {}, but cannot be removed ({}). {}"}),
+                      {copy, notice.file, Reason(notice.error), Remedy(notice.error)}));
         continue;
       case StartUpNotice::Unreadable:
       case StartUpNotice::CopyKeptUnreadable:
-        Refuse(out, Fill(Say({"{} を読めません({})。", "{} cannot be read ({})."}),
-                         {notice.file, Reason(notice.error)}));
+        RefuseUnreadable(out, notice.file, notice.error);
         break;
-      case StartUpNotice::CopyUnreadable:
-        Refuse(out, Fill(Say({"{} を読めません({})。", "{} cannot be read ({})."}),
-                         {copy, Reason(notice.error)}));
+      case StartUpNotice::CopyUnreadable: {
+        const std::string what =
+            Fill(Say({"控え {} を読めません（{}）。", "The copy {} cannot be read ({})."}),
+                 {copy, Reason(notice.error)});
+        const char* setAside = Say({"「kavrel-ranking set-aside」でよけられます。",
+                                    "\"kavrel-ranking set-aside\" sets it aside."});
+        if (readOnly) {
+          out.Line(what + Say({"", " "}) + setAside);
+          continue;
+        }
+        Refuse(out, what,
+               Say({"先に「kavrel-ranking set-aside」で控えをよけてから、もう一度打ってください。",
+                    "Set it aside first with \"kavrel-ranking set-aside\", then type this "
+                    "again."}));
         break;
+      }
       case StartUpNotice::CopyKept:
       case StartUpNotice::NotKeptAside:
         Refuse(out,
-               Fill(Say({"{} を {} に戻せません({})。", "{} cannot be put back into {} ({})."}),
-                    {copy, notice.file, Reason(notice.error)}));
+               Fill(Say({"{} を {} に戻せません（{}）。", "{} cannot be put back into {} ({})."}),
+                    {copy, notice.file, Reason(notice.error)}),
+               Remedy(notice.error) +
+                   Say({"それから、もう一度打ってください。", " Then type this again."}));
         break;
     }
     result = kRefused;
@@ -138,14 +167,14 @@ int WriteFiles(Output& out, const GameState* record, const RankingTable* ranking
   if (ranking) files.push_back({kRankingFileName, FormatRankingFile(*ranking)});
   FileOps& ops = PosixFileOps();
   auto cannotWrite = [&](const char* file, int error) {
-    return Fill(Say({"{} に書けません({})。", "{} cannot be written ({})."}),
+    return Fill(Say({"{} に書き込めません（{}）。", "{} cannot be written ({})."}),
                 {file, Reason(error)});
   };
   for (size_t i = 0; i < files.size(); ++i) {
     int error = 0;
     if (!PrepareReplacement(ops, files[i].file, files[i].bytes, &error)) {
       for (size_t j = 0; j < i; ++j) ops.Remove(TemporaryPathFor(files[j].file));
-      return Refuse(out, cannotWrite(files[i].file, error));
+      return Refuse(out, cannotWrite(files[i].file, error), Remedy(error));
     }
   }
   DataFilesSave save;
@@ -157,9 +186,11 @@ int WriteFiles(Output& out, const GameState* record, const RankingTable* ranking
     for (size_t j = i + 1; j < files.size(); ++j) ops.Remove(TemporaryPathFor(files[j].file));
     ops.SyncDirectory(".");
     RemoveSavedCopies(save);
-    if (i == 0) return Refuse(out, cannotWrite(files[i].file, error));
+    if (i == 0) return Refuse(out, cannotWrite(files[i].file, error), Remedy(error));
     out.Problem("kavrel-ranking: " + cannotWrite(files[i].file, error) +
-                Fill(Say({"{} だけ書きました。", " Only {} was written."}), {files[0].file}));
+                Fill(Say({"{} だけ書きました。", " Only {} was written. "}), {files[0].file}) +
+                Remedy(error) +
+                Say({"それから、もう一度打ってください。", " Then type this again."}));
     return kRefused;
   }
   ops.SyncDirectory(".");
@@ -192,6 +223,7 @@ InDirectory::InDirectory(const fs::path& dir) {
   if (!ec) fs::current_path(dir, ec);
   entered_ = !ec;
   error_ = Reason(ec);
+  remedy_ = Remedy(ec);
 }
 
 InDirectory::~InDirectory() {

@@ -15,12 +15,16 @@
 
 namespace ranking {
 
-// Why a file could not be read or written, in the operator's language.
+// Why a file could not be read or written, in the operator's language, and what to do about it.
 std::string Reason(int error);
 std::string Reason(const std::error_code& error);
+std::string Remedy(int error);
+std::string Remedy(const std::error_code& error);
 
-// Tells what is wrong and that nothing was changed; kRefused.
-int Refuse(Output& out, const std::string& what);
+// Tells what is wrong, that nothing was changed, and what to do next; kRefused.
+int Refuse(Output& out, const std::string& what, const std::string& next = "");
+// "{file} cannot be read (reason)." and its remedy, told as a refusal; kRefused.
+int RefuseUnreadable(Output& out, const std::string& file, int error);
 
 // The bytes of a file in the current directory or at a path in UTF-8, shared with a game that
 // replaces the file meanwhile.
@@ -33,8 +37,9 @@ std::optional<RankingTable> CheckedRanking(Output& out);
 std::optional<GameState> CheckedRecord(Output& out);
 
 // What start-up found, as one line per file: kRefused when the command must not go on, else
-// kDone (a copy kept aside, or put back but not removed).
-int TellNotices(Output& out, const std::vector<StartUpNotice>& notices);
+// kDone (a copy kept aside, or put back but not removed). A copy that cannot be read holds back
+// only the commands that change a data file: `readOnly` for list and backup, which go on.
+int TellNotices(Output& out, const std::vector<StartUpNotice>& notices, bool readOnly);
 
 // Writes the files given (either may be null) through the game's safe save and says `done`.
 // Both new files are complete on disk before either replaces its old one, so that a file that
@@ -57,11 +62,13 @@ class InDirectory {
   InDirectory& operator=(const InDirectory&) = delete;
   bool entered() const { return entered_; }
   const std::string& error() const { return error_; }
+  const std::string& remedy() const { return remedy_; }
 
  private:
   std::filesystem::path previous_;
   bool entered_ = false;
   std::string error_;
+  std::string remedy_;
 };
 
 }  // namespace ranking

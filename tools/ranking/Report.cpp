@@ -73,8 +73,13 @@ bool ReadLog(Output& out, PlayRecords& log, bool& found) {
   const std::string reason = read.error == EFBIG
                                  ? Say({"256 MB より大きいファイルです", "larger than 256 MB"})
                                  : Reason(read.error);
-  out.Problem("kavrel-ranking: " + Fill(Say({"{} を読めません({})。", "{} cannot be read ({})."}),
-                                        {read.failedFile, reason}));
+  const std::string remedy =
+      read.error == EFBIG ? Say({"バックアップを取ってから、古い行を別のファイルに移してください。",
+                                 "Back it up, then move its older lines into another file."})
+                          : Remedy(read.error);
+  out.Problem("kavrel-ranking: " +
+              Fill(Say({"{} を読めません（{}）。{}", "{} cannot be read ({}). {}"}),
+                   {read.failedFile, reason, remedy}));
   return false;
 }
 
@@ -104,9 +109,9 @@ int WritePage(Output& out, const fs::path& page, const std::string& name, const 
 #endif
   int error = 0;
   if (!ReplaceFile(ops, Utf8Of(page), html, &error)) {
-    out.Problem("kavrel-ranking: " +
-                Fill(Say({"ページ {} を書けません({})。", "The page {} cannot be written ({})."}),
-                     {name, Reason(error)}));
+    out.Problem("kavrel-ranking: " + Fill(Say({"ページ {} を書き込めません（{}）。{}",
+                                               "The page {} cannot be written ({}). {}"}),
+                                          {name, Reason(error), Remedy(error)}));
     return kRefused;
   }
   out.Line(Fill(Say({"ページを {} に書きました。", "Wrote the page to {}."}), {name}));

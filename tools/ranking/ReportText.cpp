@@ -115,9 +115,8 @@ const char* Say(Word word) {
 std::string ReportTitle(const ReportFigures& figures) {
   if (figures.date)
     return Fill(Say({"Kavrel {} のまとめ", "Kavrel: the day's report, {}"}), {*figures.date});
-  if (figures.plays.empty())
-    return Say({"Kavrel 記録全部のまとめ", "Kavrel: every day in the log"});
-  return Fill(Say({"Kavrel 記録全部のまとめ({} ～ {})", "Kavrel: every day in the log, {} to {}"}),
+  if (figures.plays.empty()) return Say({"Kavrel 全日のまとめ", "Kavrel: every day in the log"});
+  return Fill(Say({"Kavrel 全日のまとめ（{} ～ {}）", "Kavrel: every day in the log, {} to {}"}),
               {figures.firstDate, figures.lastDate});
 }
 
@@ -176,12 +175,14 @@ std::string NoPlaysLine(const ReportFigures& figures) {
                      "No plays on {}; the last day with plays is {}."}),
                 {*figures.date, figures.lastDayWithPlays});
   if (figures.date)
-    return Fill(Say({"{} に遊んだ記録はありません。", "No plays on {}."}), {*figures.date});
-  return Say({"記録に遊んだ回はまだありません。", "The log holds no plays yet."});
+    return Fill(Say({"{} のプレイはありません。--date か --all でほかの日を表示します。",
+                     "No plays on {}. Another day: --date YYYY-MM-DD; all days: --all."}),
+                {*figures.date});
+  return Say({"プレイ記録に、遊んだ回はまだありません。", "The log holds no plays yet."});
 }
 
 std::string SkippedLine(size_t skipped) {
-  return Fill(Say({"記録のうち、途中で切れた行や形の違う行を {} 行、飛ばしました。",
+  return Fill(Say({"プレイ記録のうち、途中で切れた行や形の違う行を {} 行、飛ばしました。",
                    "{} line(s) of the log were skipped: cut off, or not as the game writes them."}),
               {std::to_string(skipped)});
 }

@@ -32,6 +32,7 @@ struct Request {
   int place = 0;
   Name name{};
   bool resetRecord = false, resetRanking = false;
+  std::vector<std::string> typedFiles;  // merge's files as typed, found once the folder is known
   std::vector<fs::path> files;
   std::optional<fs::path> backupBase;
   ReportRequest report;
@@ -56,8 +57,8 @@ std::optional<Request> Check(Output& out, const CommandLine& line) {
     const std::optional<Name> name = NameFromTyped(args[1], problem);
     if (!name) {
       if (problem.kind == NameProblem::TooLong) {
-        Refuse(out, Fill(Say({"名前は 8 文字までです: \"{}\"。",
-                              "A name has 8 characters at most: \"{}\"."}),
+        Refuse(out, Fill(Say({"\"{}\" は長すぎます。名前は 8 文字までです。",
+                              "\"{}\" is too long: a name has 8 characters at most."}),
                          {args[1]}));
       } else {
         Refuse(out, Fill(Say({"\"{}\" はネーム　エントリーで選べません。半角の英字、数字、"
@@ -74,18 +75,17 @@ std::optional<Request> Check(Output& out, const CommandLine& line) {
     request.resetRecord = args[0] == "record" || args[0] == "all";
     request.resetRanking = args[0] == "ranking" || args[0] == "all";
     if (!request.resetRecord && !request.resetRanking) {
-      Refuse(out, Fill(Say({"reset の後は ranking、record、all のどれかです: \"{}\"。",
+      Refuse(out, Fill(Say({"reset の後は ranking、record、all のどれかです（\"{}\" は違います）。",
                             "reset takes ranking, record or all, not \"{}\"."}),
                        {args[0]}));
       return std::nullopt;
     }
   }
-  if (line.kind == CommandLine::Merge)
-    for (const std::string& file : args) request.files.push_back(Absolute(file));
+  if (line.kind == CommandLine::Merge) request.typedFiles = args;
   if (line.kind == CommandLine::Backup && !args.empty()) request.backupBase = Absolute(args[0]);
   if (line.kind == CommandLine::Report) {
     if (line.date && !IsLogDate(*line.date)) {
-      Refuse(out, Fill(Say({"日付は 2026-12-08 のように書きます: \"{}\"。",
+      Refuse(out, Fill(Say({"日付は 2026-12-08 のように書きます（\"{}\" は違います）。",
                             "A date is written as 2026-12-08, not \"{}\"."}),
                        {*line.date}));
       return std::nullopt;
@@ -97,7 +97,17 @@ std::optional<Request> Check(Output& out, const CommandLine& line) {
   return request;
 }
 
-int RunLocked(Output& out, const Request& request) {
+// A merge file as typed: a kept-aside copy's bare name, as start-up's box shows it, is the one in
+// the data folder, wherever the command is typed; any other name is from where it is typed.
+fs::path MergeFile(const std::string& typed, const fs::path& dir) {
+  std::error_code ec;
+  if (IsKeptAsideName(typed) && !fs::exists(PathFromUtf8(typed), ec) &&
+      fs::exists(dir / PathFromUtf8(typed), ec))
+    return dir / PathFromUtf8(typed);
+  return Absolute(typed);
+}
+
+int RunLocked(Output& out, const Request& request, const std::vector<StartUpNotice>& notices) {
   switch (request.kind) {
     case CommandLine::List:
       return List(out, ListLock::Held);
@@ -131,6 +141,8 @@ int RunLocked(Output& out, const Request& request) {
     }
     case CommandLine::Merge:
       return MergeFiles(out, request.files);
+    case CommandLine::SetAside:
+      return SetAsideCopies(out, notices);
     case CommandLine::Backup:
       return Backup(out, request.backupBase.value_or(fs::current_path()));
     default:
@@ -163,16 +175,23 @@ int Run(const std::vector<std::string>& args, Output& out) {
       line->dataDir ? line->dataDir : DefaultDataDirectory(dirError);
   if (!dirText) return Refuse(out, dirError);
   const fs::path dir = Absolute(*dirText);
+  Request resolved = *request;
+  for (const std::string& typed : request->typedFiles)
+    resolved.files.push_back(MergeFile(typed, dir));
   std::error_code ec;
   if (!fs::is_directory(dir, ec))
     return Refuse(
         out,
         Fill(Say({"データのフォルダ {} が見つかりません。", "The data folder {} was not found."}),
-             {Utf8Of(dir)}));
+             {Utf8Of(dir)}),
+        Say({"--data-dir で、ゲームのファイルがあるフォルダを指定してください。",
+             "Give the folder that holds the game's files with --data-dir."}));
   const InDirectory inData(dir);
   if (!inData.entered())
-    return Refuse(out, Fill(Say({"{} に入れません({})。", "{} cannot be entered ({})."}),
-                            {Utf8Of(dir), inData.error()}));
+    return Refuse(out,
+                  Fill(Say({"{} に入れません（{}）。", "{} cannot be entered ({})."}),
+                       {Utf8Of(dir), inData.error()}),
+                  inData.remedy());
 
   // report only reads: beside a game, without the lock, and it puts no recovery copy back.
   if (request->kind == CommandLine::Report) return Report(out, request->report, dir);
@@ -181,17 +200,19 @@ int Run(const std::vector<std::string>& args, Output& out) {
   if (lock.outcome() == plat::DirectoryLock::Outcome::HeldElsewhere) {
     if (request->kind == CommandLine::List) return List(out, ListLock::GameRunning);
     out.Problem("kavrel-ranking: " +
-                Fill(Say({"ゲーム(または別のツール)が {} を使っています。先に終了してください。"
-                          "何も変更していません。",
-                          "A game (or another tool) is using {}. Quit it first. Nothing was "
-                          "changed."}),
+                Fill(Say({"ゲーム（または別のツール）が {} を使っています。何も変更していません。"
+                          "ESC で閉じると最後に Q で終えたあとの結果が消えるので、ゲームは"
+                          "タイトル画面の Q で終えてから、もう一度打ってください。",
+                          "A game (or another tool) is using {}. Nothing was changed. ESC would "
+                          "throw away every result since the last Q: quit the game with Q on its "
+                          "attract screen, then type this again."}),
                      {Utf8Of(dir)}) +
                 (lock.lockFileOwner().empty()
                      ? std::string()
-                     : Fill(Say({"(ロックファイル .kavrel.lock は {} のもので、書き込めません。"
-                                 "ほかのゲームが動いていないことを確かめてから消してください。)",
-                                 " (The lock file .kavrel.lock belongs to {} and cannot be "
-                                 "written: make sure no other game runs, then remove it.)"}),
+                     : Fill(Say({"ロックファイル .kavrel.lock は {} のもので、書き込めません。"
+                                 "ほかのゲームが動いていないことを確かめてから消してください。",
+                                 " The lock file .kavrel.lock belongs to {} and cannot be "
+                                 "written: make sure no other game runs, then remove it."}),
                             {lock.lockFileOwner()})));
     return kDirectoryBusy;
   }
@@ -214,8 +235,11 @@ int Run(const std::vector<std::string>& args, Output& out) {
   GameState restored;
   std::vector<StartUpNotice> notices;
   RestoreAndReadDataFiles(restored, notices);
-  if (TellNotices(out, notices) != kDone) return kRefused;
-  return RunLocked(out, *request);
+  const bool readOnly = request->kind == CommandLine::List ||
+                        request->kind == CommandLine::Backup ||
+                        request->kind == CommandLine::SetAside;
+  if (TellNotices(out, notices, readOnly) != kDone) return kRefused;
+  return RunLocked(out, resolved, notices);
 }
 
 }  // namespace ranking
