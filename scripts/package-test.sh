@@ -179,7 +179,8 @@ grep -q '^Exec=/usr/games/kavrel --booth$' /usr/share/applications/kavrel-booth.
 echo "package-test: the menu entry's command under Xvfb"
 home=$tmp/home
 mkdir "$home"
-command=$(sed -n 's/^Exec=//p' /usr/share/applications/kavrel.desktop)
+# The entry's own command, not its actions' (--controls, --booth).
+command=$(sed -n '/^\[Desktop Entry\]/,/^\[/s/^Exec=//p' /usr/share/applications/kavrel.desktop)
 play_and_quit env -u XDG_DATA_HOME HOME="$home" $command
 expect_data "$home/.local/share/kavrel"
 [ "$window_size" = 1400x1000 ] || fail "full screen gave a $window_size window on a 1400x1000 screen"
