@@ -257,6 +257,19 @@ DataFileRead RecoveryCopies::Start(Copy& copy, const Waiting& waitingCopy, std::
   return found;
 }
 
+void RecoveryCopies::CheckOlderCopy(Copy& copy, std::vector<StartUpNotice>& notices) {
+  // An older copy beside the pass copy: one that can be read was made before the pass copy, which
+  // went on from it; one that cannot be read is told and never removed, like any such copy.
+  const std::string path = RecoveryPathFor(copy.file);
+  std::string bytes;
+  const DataFileRead read = ReadDataFile(path.c_str(), bytes, kMaxRecoveryCopyBytes);
+  if (read.kind == DataFileRead::Absent) return;
+  if (read.kind == DataFileRead::Read && DecodeRecoveryCopy(bytes)) return;
+  copy.olderLeftAlone = true;
+  Add(notices, copy.file, StartUpNotice::CopyUnreadable,
+      read.kind == DataFileRead::Unreadable ? read.error : kContentDamaged, {}, path);
+}
+
 StartUpReads RecoveryCopies::RestoreAndRead(GameState& state, std::vector<StartUpNotice>& notices) {
   PlayLog log(ops_);
   return RestoreAndRead(state, notices, log);
@@ -310,6 +323,7 @@ StartUpReads RecoveryCopies::RestoreAndRead(GameState& state, std::vector<StartU
       // Never touched, so every pass copy of this run carries it as it is.
       if (copy.leftAlone) carried_.push_back(*section);
     }
+    if (!waiting.older) CheckOlderCopy(copy, notices);
     std::istringstream in(text);
     kDataFiles[i].read(in, state);
   }
@@ -414,6 +428,7 @@ std::vector<CopyFailure> RecoveryCopies::RemoveSaved(const DataFilesSave& save) 
     const bool saved = i == 0 ? save.record.saved : save.ranking.saved;
     if (!saved || copy.leftAlone) continue;
     drop[i] = true;
+    if (copy.olderLeftAlone) continue;
     int error = 0;
     if (RemoveCopy(ops_, copy.file, error)) anyRemoved = true;
     if (error != 0)

@@ -421,6 +421,38 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
          EXPECT_EQ(run({"reset", "ranking"}).first, ranking::kDone);
        },
        kOnePass},
+      // A broken copy of the older kind beside a pass copy is told and kept, and the pass copy
+      // is still put back; with the pass copy broken too, both are told and both kept.
+      {"a broken older copy beside the pass copy",
+       nothing,
+       AfterThePass("crash 61000\n"),
+       {},
+       kQuitAtOnce,
+       [](const ScratchDir& dir) {
+         dir.Write(RecoveryPathFor(kRankingFileName),
+                   "kavrel recovery copy of kv_rank.dat\nbefore 9");
+       },
+       {kBrokenCopyBox},
+       0,
+       false,
+       [&quit, &kBrokenCopyBox, &kBrokenPassCopyBox](const ScratchDir& dir) {
+         EXPECT_EQ(dir.Read(kRecordFileName), quit.record);
+         EXPECT_EQ(dir.Read(kRankingFileName), quit.ranking);
+         EXPECT_FALSE(dir.Exists(kPassCopyFileName));
+         EXPECT_EQ(dir.Read(RecoveryPathFor(kRankingFileName)),
+                   "kavrel recovery copy of kv_rank.dat\nbefore 9");
+         dir.Write(kPassCopyFileName, "kavrel recovery of a pass\ncopy 9");
+         EXPECT_EQ(LaterBoxes(Play(kQuitAtOnce)),
+                   (std::vector<std::string>{kBrokenPassCopyBox, kBrokenCopyBox}));
+         EXPECT_TRUE(dir.Exists(kPassCopyFileName));
+         EXPECT_TRUE(dir.Exists(RecoveryPathFor(kRankingFileName)));
+         Captured out;
+         EXPECT_EQ(ranking::Run({"--data-dir", dir.Path(), "set-aside"}, out), ranking::kDone)
+             << out.lines;
+         EXPECT_FALSE(CopiesLeft(dir));
+         EXPECT_EQ(LaterBoxes(Play(kQuitAtOnce)), std::vector<std::string>{});
+       },
+       kOnePass},
       // A backup put back after a crash is not undone: the copies are kept aside, and merging
       // them adds only the crashed run's visitor and results, once however often it is merged.
       {"a backup put back after a crash, and the kept copies merged twice",
