@@ -101,6 +101,8 @@ class RecoveryCopies {
   std::vector<std::string> SetAside();
 
  private:
+  // SetAside's first half: the kept files written, nothing removed; none when one failed.
+  std::vector<std::string> WriteKeptCopies();
   struct Copy {
     const char* file = nullptr;
     bool make = false;            // copies are made for this file

@@ -134,6 +134,16 @@ std::string RankingCopyIn(const std::string& passCopy) {
   return {};
 }
 
+// Both copies of the pass copy written as kept-aside files, as a start or an ESC killed before
+// the pass copy went would leave them.
+void KeptAsAKilledRunLeftThem(const ScratchDir& dir) {
+  const std::optional<PassCopy> pass = DecodePassCopy(dir.Read(kPassCopyFileName).value_or(""));
+  ASSERT_TRUE(pass);
+  for (const RecoveryCopy& copy : pass->copies)
+    dir.Write(copy.file + ".kept-20261208-101500",
+              EncodeRecoveryCopy(copy.file, copy.before, copy.after));
+}
+
 bool CopiesLeft(const ScratchDir& dir) {
   return dir.Exists(kPassCopyFileName) || dir.Exists(RecoveryPathFor(kRecordFileName)) ||
          dir.Exists(RecoveryPathFor(kRankingFileName));
@@ -193,6 +203,17 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
       "kavrel.dat の内容で続けます。控えはそのままで、今回の結果は Q で終えたときだけ残ります\n"
       "Q で終えてから「kavrel-ranking set-aside」で控えをよけると、次からはきれいに起動します。" +
       kToolPlace;
+  const std::vector<std::string> kKeptAfterABackup = {
+      "kavrel.dat の控えを kavrel.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
+      "（落ちたときの結果ですが、そのあと kavrel.dat が変わっていたので戻していません）\n"
+      "kavrel.dat の内容で続けます\n"
+      "Q で終えてから「kavrel-ranking merge kavrel.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
+          kToolPlace,
+      "kv_rank.dat の控えを kv_rank.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
+      "（落ちたときの結果ですが、そのあと kv_rank.dat が変わっていたので戻していません）\n"
+      "kv_rank.dat の内容で続けます\n"
+      "Q で終えてから「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
+          kToolPlace};
   const Case cases[] = {
       {"crash on the attract screen after the pass",
        nothing,
@@ -464,16 +485,7 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
          dir.Write(kRecordFileName, kBackupRecord);
          dir.Write(kRankingFileName, kBackupRanking);
        },
-       {"kavrel.dat の控えを kavrel.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
-        "（落ちたときの結果ですが、そのあと kavrel.dat が変わっていたので戻していません）\n"
-        "kavrel.dat の内容で続けます\n"
-        "Q で終えてから「kavrel-ranking merge kavrel.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
-            kToolPlace,
-        "kv_rank.dat の控えを kv_rank.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
-        "（落ちたときの結果ですが、そのあと kv_rank.dat が変わっていたので戻していません）\n"
-        "kv_rank.dat の内容で続けます\n"
-        "Q で終えてから「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
-            kToolPlace},
+       kKeptAfterABackup,
        0,
        false,
        [&quit](const ScratchDir& dir) {
@@ -500,6 +512,50 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
            EXPECT_EQ(dir.Read(kRecordFileName), bests + "8\r\n");
            EXPECT_EQ(dir.Read(kRankingFileName), merged);
          }
+       },
+       kOnePass},
+      // A start killed after keeping the copies aside, before the pass copy went: the next start
+      // names the same kept files and writes no second one, which a merge would add again.
+      {"a start killed after keeping the copies aside",
+       nothing,
+       AfterThePass("crash 61000\n"),
+       {},
+       kQuitAtOnce,
+       [](const ScratchDir& dir) {
+         KeptAsAKilledRunLeftThem(dir);
+         dir.Write(kRecordFileName, kBackupRecord);
+         dir.Write(kRankingFileName, kBackupRanking);
+       },
+       kKeptAfterABackup,
+       0,
+       false,
+       [](const ScratchDir& dir) {
+         EXPECT_FALSE(CopiesLeft(dir));
+         EXPECT_EQ(NamesStartingWith(dir, "kavrel.dat.kept-"),
+                   std::vector<std::string>{"kavrel.dat.kept-20261208-101500"});
+         EXPECT_EQ(NamesStartingWith(dir, "kv_rank.dat.kept-"),
+                   std::vector<std::string>{"kv_rank.dat.kept-20261208-101500"});
+       },
+       kOnePass},
+      // An ESC killed after keeping the copies aside and noting them: the pass copy is put back,
+      // and the kept files, which a merge would add again, go unnamed.
+      {"an ESC killed after keeping the copies aside",
+       nothing,
+       AfterThePass("crash 61000\n"),
+       {},
+       kQuitAtOnce,
+       [](const ScratchDir& dir) {
+         KeptAsAKilledRunLeftThem(dir);
+         dir.Write(kKeptAtEscNoteName,
+                   "kavrel.dat.kept-20261208-101500\nkv_rank.dat.kept-20261208-101500\n");
+       },
+       {},
+       0,
+       true,
+       [](const ScratchDir& dir) {
+         EXPECT_TRUE(NamesStartingWith(dir, "kavrel.dat.kept-").empty());
+         EXPECT_TRUE(NamesStartingWith(dir, "kv_rank.dat.kept-").empty());
+         EXPECT_FALSE(dir.Exists(kKeptAtEscNoteName));
        },
        kOnePass},
       // A full disk, or a folder in the way: told after the pass, once, and again at Q, which
