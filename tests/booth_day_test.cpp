@@ -3,7 +3,13 @@
 // log that keeps every pass, and every failure told in a box.
 #include <gtest/gtest.h>
 #ifndef _WIN32
+#include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #endif
 
 #include <algorithm>
@@ -829,6 +835,53 @@ size_t Count(const std::string& text, const std::string& part) {
   size_t n = 0;
   for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
   return n;
+}
+
+// A full file system tears the pass's line in the log: what was written of it is taken off again,
+// and once there is room the next start adds the line from the pass copy, once.
+TEST(BoothDay, ALineTornByAFullFileSystemIsInTheLogOnce) {
+  UseJapanTime();
+  ScratchDir dir;
+  fs::create_directory("small");
+  const std::string small = dir.PathOf("small");
+  if (mount("tmpfs", small.c_str(), "tmpfs", 0, "size=128k") != 0)
+    GTEST_SKIP() << "a small tmpfs cannot be mounted here (" << std::strerror(errno)
+                 << "); the injected half write of the play log's test stands for it";
+  struct Unmount {
+    std::string path;
+    ~Unmount() {
+      fs::current_path(fs::path(path).parent_path());
+      umount2(path.c_str(), MNT_DETACH);
+    }
+  } unmount{small};
+  fs::copy_file("kavrel.bmp", "small/kavrel.bmp");
+  fs::current_path(small);
+  // The line's first 30 bytes fit in the log's last page; the one page left free takes the pass
+  // copy.
+  const std::string log = kLogHead + std::string(4096 - 30 - 2 - kLogHead.size(), 'x') + "\r\n";
+  dir.Write("small/" + std::string(kPlayLogFileName), log);
+  const std::string page(4096, 'f');
+  int pages = 0;
+  for (;; ++pages) {
+    const std::string name = "fill" + std::to_string(pages);
+    const int fd = open(name.c_str(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    const ssize_t written = write(fd, page.data(), page.size());
+    close(fd);
+    if (written != static_cast<ssize_t>(page.size())) {
+      fs::remove(name);
+      break;
+    }
+  }
+  ASSERT_GT(pages, 0);
+  fs::remove("fill0");
+  Play(AfterThePass("crash 61000\n"));
+  EXPECT_EQ(dir.Read("small/" + std::string(kPlayLogFileName)), log);
+  ASSERT_TRUE(dir.Exists("small/" + std::string(kPassCopyFileName)));
+  for (int n = 1; n < pages; ++n) fs::remove("fill" + std::to_string(n));
+  EXPECT_EQ(Play(kQuitAtOnce).exitCode, 0);
+  EXPECT_EQ(dir.Read("small/" + std::string(kPlayLogFileName)), log + PassLine(1, "1"));
+  EXPECT_FALSE(dir.Exists("small/" + std::string(kPlayLogSideFileName)));
 }
 
 // The game killed at every write, sync, rename and removal from the end of a pass to the next
