@@ -2,7 +2,13 @@
 // pass that a crash leaves behind and the next start puts back, ESC that keeps them aside, a play
 // log that keeps every pass, and every failure told in a box.
 #include <gtest/gtest.h>
-#ifndef _WIN32
+#ifdef _WIN32
+// Without <windows.h>, whose macros clash with the game's own names.
+extern "C" __declspec(dllimport) unsigned char __stdcall CreateSymbolicLinkW(const wchar_t* link,
+                                                                             const wchar_t* target,
+                                                                             unsigned long flags);
+extern "C" __declspec(dllimport) unsigned long __stdcall GetLastError();
+#else
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -815,6 +821,26 @@ TEST(BoothDay, TheReplayToolDiesAtItsCrashTimeLeavingTheCopies) {
   EXPECT_FALSE(dir.Exists(kRecordFileName));
   EXPECT_TRUE(CopiesLeft(dir));
 }
+
+#ifdef _WIN32
+// Symbolic links under the data files' and the log's names are not followed: the game plays on
+// as with files it cannot use, and writes nothing through them.
+TEST(BoothDay, LinksUnderTheGamesNamesAreNotFollowed) {
+  ScratchDir dir;
+  dir.Write("elsewhere.csv", "other");
+  dir.Write("elsewhere.dat", kBackupRecord);
+  constexpr unsigned long kUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+  if (!CreateSymbolicLinkW(L"kv_plays.csv", L"elsewhere.csv", kUnprivileged) ||
+      !CreateSymbolicLinkW(L"kavrel.dat", L"elsewhere.dat", kUnprivileged))
+    GTEST_SKIP() << "no symbolic link can be made here (error " << GetLastError() << ")";
+  const std::vector<std::string> boxes = LaterBoxes(Play(AfterThePass("tap 61000 Q 50\n")));
+  EXPECT_EQ(dir.Read("elsewhere.csv"), "other");
+  EXPECT_EQ(dir.Read("elsewhere.dat"), kBackupRecord);
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes[0].rfind("kavrel.dat が読めません\n（ふつうのファイルではありません）", 0), 0u)
+      << boxes[0];
+}
+#endif
 
 #ifndef _WIN32
 // How often each call in `calls` (comma-separated) was made in the run `args`, by strace.
