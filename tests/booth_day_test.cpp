@@ -833,6 +833,9 @@ TEST(BoothDay, LinksUnderTheGamesNamesAreNotFollowed) {
   if (!CreateSymbolicLinkW(L"kv_plays.csv", L"elsewhere.csv", kUnprivileged) ||
       !CreateSymbolicLinkW(L"kavrel.dat", L"elsewhere.dat", kUnprivileged))
     GTEST_SKIP() << "no symbolic link can be made here (error " << GetLastError() << ")";
+  // Wine answers yes and makes nothing.
+  if (!dir.Exists(kPlayLogFileName) || !dir.Exists(kRecordFileName))
+    GTEST_SKIP() << "the system said the links were made, but they are not there";
   const std::vector<std::string> boxes = LaterBoxes(Play(AfterThePass("tap 61000 Q 50\n")));
   EXPECT_EQ(dir.Read("elsewhere.csv"), "other");
   EXPECT_EQ(dir.Read("elsewhere.dat"), kBackupRecord);
