@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <sstream>
 
 #include "platform/LocalTime.h"
@@ -59,6 +60,37 @@ std::string AsideName(const std::string& path, const char* mark) {
   std::string name = base;
   for (int n = 2; Exists(name); ++n) name = base + "-" + std::to_string(n);
   return name;
+}
+
+// The kept-aside copies of `copy`'s data file that hold what `copy` holds (merged since or not):
+// written by a start or an ESC that was killed before the pass copy was rewritten or removed. Two
+// runs never leave the same values made from the same bytes, so such a file is this copy.
+std::vector<std::string> KeptCopiesOf(const RecoveryCopy& copy) {
+  namespace fs = std::filesystem;
+  std::vector<std::string> names;
+  const std::string directory = DirectoryOf(copy.file);
+  // Compared in the system's own characters, so that no other name has to be converted.
+  const fs::path::string_type prefix =
+      fs::path(fs::path(copy.file).filename().string() + kKeptAsideMark).native();
+  std::error_code ec;
+  for (fs::directory_iterator it(directory, ec), end; !ec && it != end; it.increment(ec)) {
+    const fs::path::string_type name = it->path().filename().native();
+    if (name.compare(0, prefix.size(), prefix) != 0 ||
+        std::any_of(name.begin(), name.end(),
+                    [](auto c) { return static_cast<unsigned long>(c) > 127; }))
+      continue;  // the game's own names are ASCII
+    const std::string path =
+        (directory == "." ? "" : directory + "/") + it->path().filename().string();
+    std::string bytes;
+    if (ReadDataFile(path.c_str(), bytes, kMaxRecoveryCopyBytes).kind != DataFileRead::Read)
+      continue;
+    const std::optional<RecoveryCopy> kept = DecodeRecoveryCopy(bytes);
+    if (kept && kept->keepsBefore && kept->file == copy.file && kept->before == copy.before &&
+        kept->after == copy.after)
+      names.push_back(path);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 void Add(std::vector<StartUpNotice>& notices, const char* file, StartUpNotice::Kind kind, int error,
@@ -217,13 +249,18 @@ DataFileRead RecoveryCopies::Start(Copy& copy, const Waiting& waitingCopy, std::
   if (waiting->keepsBefore && waiting->before != copy.before) {
     // The file changed since the copy was made (a backup put back, an edit, a later save): the
     // crashed run's results are set aside for the ranking tool's merge, not put over it.
-    const std::string keptAs = AsideName(copy.file, kKeptAsideMark);
+    // Kept already by a start killed before it could rewrite the pass copy: not kept twice.
+    const std::vector<std::string> keptBefore =
+        waitingCopy.older ? std::vector<std::string>{} : KeptCopiesOf(*waiting);
+    const std::string keptAs =
+        keptBefore.empty() ? AsideName(copy.file, kKeptAsideMark) : keptBefore.front();
     errno = 0;
     const bool keptAside =
-        waitingCopy.older
-            ? ops_.Rename(path, keptAs)
-            : ReplaceFile(ops_, keptAs,
-                          EncodeRecoveryCopy(copy.file, waiting->before, waiting->after), &error);
+        !keptBefore.empty() ||
+        (waitingCopy.older
+             ? ops_.Rename(path, keptAs)
+             : ReplaceFile(ops_, keptAs,
+                           EncodeRecoveryCopy(copy.file, waiting->before, waiting->after), &error));
     if (keptAside) {
       if (waitingCopy.older) ops_.SyncDirectory(DirectoryOf(path));
       copy.make = true;
@@ -245,6 +282,13 @@ DataFileRead RecoveryCopies::Start(Copy& copy, const Waiting& waitingCopy, std::
     found = {DataFileRead::Read, 0};
     copy.before = waiting->after;
     outcome = Outcome::Gone;
+    // Kept aside by an ESC killed before its pass copy went: the file holds its values now, and
+    // a merge would add them twice.
+    if (!waitingCopy.older && waiting->keepsBefore) {
+      bool anyRemoved = false;
+      for (const std::string& kept : KeptCopiesOf(*waiting)) anyRemoved |= ops_.Remove(kept);
+      if (anyRemoved) ops_.SyncDirectory(DirectoryOf(copy.file));
+    }
     if (waitingCopy.older && !RemoveCopy(ops_, copy.file, error) && error != 0)
       Add(notices, copy.file, StartUpNotice::CopyNotRemoved, error, {}, path);
   } else {
@@ -255,6 +299,19 @@ DataFileRead RecoveryCopies::Start(Copy& copy, const Waiting& waitingCopy, std::
   }
   text = waiting->after;
   return found;
+}
+
+void RecoveryCopies::CheckOlderCopy(Copy& copy, std::vector<StartUpNotice>& notices) {
+  // An older copy beside the pass copy: one that can be read was made before the pass copy, which
+  // went on from it; one that cannot be read is told and never removed, like any such copy.
+  const std::string path = RecoveryPathFor(copy.file);
+  std::string bytes;
+  const DataFileRead read = ReadDataFile(path.c_str(), bytes, kMaxRecoveryCopyBytes);
+  if (read.kind == DataFileRead::Absent) return;
+  if (read.kind == DataFileRead::Read && DecodeRecoveryCopy(bytes)) return;
+  copy.olderLeftAlone = true;
+  Add(notices, copy.file, StartUpNotice::CopyUnreadable,
+      read.kind == DataFileRead::Unreadable ? read.error : kContentDamaged, {}, path);
 }
 
 StartUpReads RecoveryCopies::RestoreAndRead(GameState& state, std::vector<StartUpNotice>& notices) {
@@ -310,6 +367,7 @@ StartUpReads RecoveryCopies::RestoreAndRead(GameState& state, std::vector<StartU
       // Never touched, so every pass copy of this run carries it as it is.
       if (copy.leftAlone) carried_.push_back(*section);
     }
+    if (!waiting.older) CheckOlderCopy(copy, notices);
     std::istringstream in(text);
     kDataFiles[i].read(in, state);
   }
@@ -414,6 +472,7 @@ std::vector<CopyFailure> RecoveryCopies::RemoveSaved(const DataFilesSave& save) 
     const bool saved = i == 0 ? save.record.saved : save.ranking.saved;
     if (!saved || copy.leftAlone) continue;
     drop[i] = true;
+    if (copy.olderLeftAlone) continue;
     int error = 0;
     if (RemoveCopy(ops_, copy.file, error)) anyRemoved = true;
     if (error != 0)
@@ -452,6 +511,12 @@ void RecoveryCopies::Forget() {
 }
 
 std::vector<std::string> RecoveryCopies::SetAside() {
+  std::vector<std::string> names = WriteKeptCopies();
+  if (!names.empty()) Forget();
+  return names;
+}
+
+std::vector<std::string> RecoveryCopies::WriteKeptCopies() {
   std::vector<std::string> names;
   std::string bytes;
   std::optional<PassCopy> pass;
@@ -478,12 +543,13 @@ std::vector<std::string> RecoveryCopies::SetAside() {
       return {};
     }
   }
-  Forget();
   return names;
 }
 
 void RecoveryCopies::KeepAside() {
-  const std::vector<std::string> kept = SetAside();
+  // The note before the pass copy goes: a kill between the two leaves copies that the next start
+  // puts back and whose kept files it then removes, and no kept file that nothing names.
+  const std::vector<std::string> kept = WriteKeptCopies();
   if (kept.empty()) return;
   std::string note;
   // A note that no start has read yet keeps its names.
@@ -493,6 +559,7 @@ void RecoveryCopies::KeepAside() {
   if (!ReplaceFile(ops_, kKeptAtEscNoteName, note, &error))
     std::fprintf(stderr, "kavrel: %s not written: %s\n", kKeptAtEscNoteName, std::strerror(error));
   ops_.SyncDirectory(DirectoryOf(kRecordFileName));
+  Forget();
 }
 
 void NameCopiesKeptAtEsc(std::vector<StartUpNotice>& notices, FileOps& ops) {

@@ -101,11 +101,14 @@ class RecoveryCopies {
   std::vector<std::string> SetAside();
 
  private:
+  // SetAside's first half: the kept files written, nothing removed; none when one failed.
+  std::vector<std::string> WriteKeptCopies();
   struct Copy {
     const char* file = nullptr;
-    bool make = false;       // copies are made for this file
-    bool leftAlone = false;  // a copy start-up could not read or put anywhere: never touched
-    bool made = false;       // this run wrote a copy
+    bool make = false;            // copies are made for this file
+    bool leftAlone = false;       // a copy start-up could not read or put anywhere: never touched
+    bool olderLeftAlone = false;  // an older copy beside the pass copy that could not be read
+    bool made = false;            // this run wrote a copy
     std::optional<std::string> foundAtStart;  // an older copy found and not put back, as it was
     bool olderCopyGone = false;               // ... and removed since a pass copy holds it
     std::optional<std::string> before;        // the file's bytes the values were taken from
@@ -117,6 +120,7 @@ class RecoveryCopies {
   enum class Outcome { Gone, Stays };
   DataFileRead Start(Copy& copy, const Waiting& waiting, std::string& text,
                      std::vector<StartUpNotice>& notices, Outcome& outcome);
+  void CheckOlderCopy(Copy& copy, std::vector<StartUpNotice>& notices);
 
   FileOps& ops_;
   Copy copies_[2];

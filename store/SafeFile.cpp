@@ -24,8 +24,11 @@ namespace {
 class Windows : public FileOps {
  public:
   std::FILE* Open(const std::string& path) override {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) errno = ErrorOrFolderInTheWay(path, errno);
+    // Not through a link or junction planted in place of the temporary file.
+    const int fd = plat::win::OpenPlainFile(path, _O_WRONLY | _O_CREAT | _O_TRUNC);
+    std::FILE* file = fd >= 0 ? _fdopen(fd, "wb") : nullptr;
+    if (fd >= 0 && !file) ::_close(fd);
+    if (!file && errno != ELOOP) errno = ErrorOrFolderInTheWay(path, errno);
     return file;
   }
   bool Write(std::FILE* file, std::string_view bytes) override {
@@ -108,6 +111,7 @@ int ErrorOrFolderInTheWay(const std::string& path, int error) {
 
 namespace {
 
+#ifndef _WIN32
 // A descriptor of something that is not a plain file is closed, with errno ELOOP (EISDIR for a
 // folder), so that it is told like a file that cannot be used.
 int OnlyPlain(int fd) {
@@ -120,9 +124,6 @@ int OnlyPlain(int fd) {
   return -1;
 }
 
-#ifdef _WIN32
-constexpr int kNoFollow = 0;
-#else
 // Not through a link, and never waiting on a pipe planted under the name.
 constexpr int kNoFollow = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
 #endif
@@ -131,7 +132,7 @@ constexpr int kNoFollow = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
 
 int OpenPlainFileToRead(const std::string& path) {
 #ifdef _WIN32
-  const int fd = OnlyPlain(::open(path.c_str(), O_RDONLY | O_BINARY));
+  const int fd = plat::win::OpenPlainFile(path, _O_RDONLY);
 #else
   const int fd = OnlyPlain(::open(path.c_str(), O_RDONLY | kNoFollow));
 #endif
@@ -141,17 +142,10 @@ int OpenPlainFileToRead(const std::string& path) {
 
 std::FILE* FileOps::OpenToAppend(const std::string& path) {
 #ifdef _WIN32
-  // Shared for reading and writing, as fopen opens: a spreadsheet may open the log meanwhile.
-  std::FILE* file = std::fopen(path.c_str(), "a+b");
-  const int copy = file ? OnlyPlain(::dup(::fileno(file))) : -1;
-  if (copy >= 0) {
-    ::close(copy);
-  } else if (file) {
-    const int error = errno;
-    std::fclose(file);
-    file = nullptr;
-    errno = error;
-  }
+  // Shared for reading and writing: a spreadsheet may open the log meanwhile.
+  const int fd = plat::win::OpenPlainFile(path, _O_RDWR | _O_CREAT | _O_APPEND);
+  std::FILE* file = fd >= 0 ? _fdopen(fd, "a+b") : nullptr;
+  if (fd >= 0 && !file) ::_close(fd);
 #else
   std::FILE* file = nullptr;
   const int fd = OnlyPlain(::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | kNoFollow, 0666));
@@ -166,7 +160,7 @@ std::FILE* FileOps::OpenToAppend(const std::string& path) {
 
 bool FileOps::CutBack(const std::string& path, long long size) {
 #ifdef _WIN32
-  const int fd = OnlyPlain(::open(path.c_str(), O_WRONLY | O_BINARY));
+  const int fd = plat::win::OpenPlainFile(path, _O_WRONLY);
   if (fd < 0) return false;
   const bool done = ::_chsize_s(fd, size) == 0 && ::_commit(fd) == 0;
 #else

@@ -2,8 +2,20 @@
 // pass that a crash leaves behind and the next start puts back, ESC that keeps them aside, a play
 // log that keeps every pass, and every failure told in a box.
 #include <gtest/gtest.h>
-#ifndef _WIN32
+#ifdef _WIN32
+// Without <windows.h>, whose macros clash with the game's own names.
+extern "C" __declspec(dllimport) unsigned char __stdcall CreateSymbolicLinkW(const wchar_t* link,
+                                                                             const wchar_t* target,
+                                                                             unsigned long flags);
+extern "C" __declspec(dllimport) unsigned long __stdcall GetLastError();
+#else
+#include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #endif
 
 #include <algorithm>
@@ -134,6 +146,16 @@ std::string RankingCopyIn(const std::string& passCopy) {
   return {};
 }
 
+// Both copies of the pass copy written as kept-aside files, as a start or an ESC killed before
+// the pass copy went would leave them.
+void KeptAsAKilledRunLeftThem(const ScratchDir& dir) {
+  const std::optional<PassCopy> pass = DecodePassCopy(dir.Read(kPassCopyFileName).value_or(""));
+  ASSERT_TRUE(pass);
+  for (const RecoveryCopy& copy : pass->copies)
+    dir.Write(copy.file + ".kept-20261208-101500",
+              EncodeRecoveryCopy(copy.file, copy.before, copy.after));
+}
+
 bool CopiesLeft(const ScratchDir& dir) {
   return dir.Exists(kPassCopyFileName) || dir.Exists(RecoveryPathFor(kRecordFileName)) ||
          dir.Exists(RecoveryPathFor(kRankingFileName));
@@ -193,6 +215,17 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
       "kavrel.dat の内容で続けます。控えはそのままで、今回の結果は Q で終えたときだけ残ります\n"
       "Q で終えてから「kavrel-ranking set-aside」で控えをよけると、次からはきれいに起動します。" +
       kToolPlace;
+  const std::vector<std::string> kKeptAfterABackup = {
+      "kavrel.dat の控えを kavrel.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
+      "（落ちたときの結果ですが、そのあと kavrel.dat が変わっていたので戻していません）\n"
+      "kavrel.dat の内容で続けます\n"
+      "Q で終えてから「kavrel-ranking merge kavrel.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
+          kToolPlace,
+      "kv_rank.dat の控えを kv_rank.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
+      "（落ちたときの結果ですが、そのあと kv_rank.dat が変わっていたので戻していません）\n"
+      "kv_rank.dat の内容で続けます\n"
+      "Q で終えてから「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
+          kToolPlace};
   const Case cases[] = {
       {"crash on the attract screen after the pass",
        nothing,
@@ -421,6 +454,38 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
          EXPECT_EQ(run({"reset", "ranking"}).first, ranking::kDone);
        },
        kOnePass},
+      // A broken copy of the older kind beside a pass copy is told and kept, and the pass copy
+      // is still put back; with the pass copy broken too, both are told and both kept.
+      {"a broken older copy beside the pass copy",
+       nothing,
+       AfterThePass("crash 61000\n"),
+       {},
+       kQuitAtOnce,
+       [](const ScratchDir& dir) {
+         dir.Write(RecoveryPathFor(kRankingFileName),
+                   "kavrel recovery copy of kv_rank.dat\nbefore 9");
+       },
+       {kBrokenCopyBox},
+       0,
+       false,
+       [&quit, &kBrokenCopyBox, &kBrokenPassCopyBox](const ScratchDir& dir) {
+         EXPECT_EQ(dir.Read(kRecordFileName), quit.record);
+         EXPECT_EQ(dir.Read(kRankingFileName), quit.ranking);
+         EXPECT_FALSE(dir.Exists(kPassCopyFileName));
+         EXPECT_EQ(dir.Read(RecoveryPathFor(kRankingFileName)),
+                   "kavrel recovery copy of kv_rank.dat\nbefore 9");
+         dir.Write(kPassCopyFileName, "kavrel recovery of a pass\ncopy 9");
+         EXPECT_EQ(LaterBoxes(Play(kQuitAtOnce)),
+                   (std::vector<std::string>{kBrokenPassCopyBox, kBrokenCopyBox}));
+         EXPECT_TRUE(dir.Exists(kPassCopyFileName));
+         EXPECT_TRUE(dir.Exists(RecoveryPathFor(kRankingFileName)));
+         Captured out;
+         EXPECT_EQ(ranking::Run({"--data-dir", dir.Path(), "set-aside"}, out), ranking::kDone)
+             << out.lines;
+         EXPECT_FALSE(CopiesLeft(dir));
+         EXPECT_EQ(LaterBoxes(Play(kQuitAtOnce)), std::vector<std::string>{});
+       },
+       kOnePass},
       // A backup put back after a crash is not undone: the copies are kept aside, and merging
       // them adds only the crashed run's visitor and results, once however often it is merged.
       {"a backup put back after a crash, and the kept copies merged twice",
@@ -432,16 +497,7 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
          dir.Write(kRecordFileName, kBackupRecord);
          dir.Write(kRankingFileName, kBackupRanking);
        },
-       {"kavrel.dat の控えを kavrel.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
-        "（落ちたときの結果ですが、そのあと kavrel.dat が変わっていたので戻していません）\n"
-        "kavrel.dat の内容で続けます\n"
-        "Q で終えてから「kavrel-ranking merge kavrel.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
-            kToolPlace,
-        "kv_rank.dat の控えを kv_rank.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
-        "（落ちたときの結果ですが、そのあと kv_rank.dat が変わっていたので戻していません）\n"
-        "kv_rank.dat の内容で続けます\n"
-        "Q で終えてから「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
-            kToolPlace},
+       kKeptAfterABackup,
        0,
        false,
        [&quit](const ScratchDir& dir) {
@@ -468,6 +524,50 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
            EXPECT_EQ(dir.Read(kRecordFileName), bests + "8\r\n");
            EXPECT_EQ(dir.Read(kRankingFileName), merged);
          }
+       },
+       kOnePass},
+      // A start killed after keeping the copies aside, before the pass copy went: the next start
+      // names the same kept files and writes no second one, which a merge would add again.
+      {"a start killed after keeping the copies aside",
+       nothing,
+       AfterThePass("crash 61000\n"),
+       {},
+       kQuitAtOnce,
+       [](const ScratchDir& dir) {
+         KeptAsAKilledRunLeftThem(dir);
+         dir.Write(kRecordFileName, kBackupRecord);
+         dir.Write(kRankingFileName, kBackupRanking);
+       },
+       kKeptAfterABackup,
+       0,
+       false,
+       [](const ScratchDir& dir) {
+         EXPECT_FALSE(CopiesLeft(dir));
+         EXPECT_EQ(NamesStartingWith(dir, "kavrel.dat.kept-"),
+                   std::vector<std::string>{"kavrel.dat.kept-20261208-101500"});
+         EXPECT_EQ(NamesStartingWith(dir, "kv_rank.dat.kept-"),
+                   std::vector<std::string>{"kv_rank.dat.kept-20261208-101500"});
+       },
+       kOnePass},
+      // An ESC killed after keeping the copies aside and noting them: the pass copy is put back,
+      // and the kept files, which a merge would add again, go unnamed.
+      {"an ESC killed after keeping the copies aside",
+       nothing,
+       AfterThePass("crash 61000\n"),
+       {},
+       kQuitAtOnce,
+       [](const ScratchDir& dir) {
+         KeptAsAKilledRunLeftThem(dir);
+         dir.Write(kKeptAtEscNoteName,
+                   "kavrel.dat.kept-20261208-101500\nkv_rank.dat.kept-20261208-101500\n");
+       },
+       {},
+       0,
+       true,
+       [](const ScratchDir& dir) {
+         EXPECT_TRUE(NamesStartingWith(dir, "kavrel.dat.kept-").empty());
+         EXPECT_TRUE(NamesStartingWith(dir, "kv_rank.dat.kept-").empty());
+         EXPECT_FALSE(dir.Exists(kKeptAtEscNoteName));
        },
        kOnePass},
       // A full disk, or a folder in the way: told after the pass, once, and again at Q, which
@@ -722,6 +822,29 @@ TEST(BoothDay, TheReplayToolDiesAtItsCrashTimeLeavingTheCopies) {
   EXPECT_TRUE(CopiesLeft(dir));
 }
 
+#ifdef _WIN32
+// Symbolic links under the data files' and the log's names are not followed: the game plays on
+// as with files it cannot use, and writes nothing through them.
+TEST(BoothDay, LinksUnderTheGamesNamesAreNotFollowed) {
+  ScratchDir dir;
+  dir.Write("elsewhere.csv", "other");
+  dir.Write("elsewhere.dat", kBackupRecord);
+  constexpr unsigned long kUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+  if (!CreateSymbolicLinkW(L"kv_plays.csv", L"elsewhere.csv", kUnprivileged) ||
+      !CreateSymbolicLinkW(L"kavrel.dat", L"elsewhere.dat", kUnprivileged))
+    GTEST_SKIP() << "no symbolic link can be made here (error " << GetLastError() << ")";
+  // Wine answers yes and makes nothing.
+  if (!dir.Exists(kPlayLogFileName) || !dir.Exists(kRecordFileName))
+    GTEST_SKIP() << "the system said the links were made, but they are not there";
+  const std::vector<std::string> boxes = LaterBoxes(Play(AfterThePass("tap 61000 Q 50\n")));
+  EXPECT_EQ(dir.Read("elsewhere.csv"), "other");
+  EXPECT_EQ(dir.Read("elsewhere.dat"), kBackupRecord);
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes[0].rfind("kavrel.dat が読めません\n（ふつうのファイルではありません）", 0), 0u)
+      << boxes[0];
+}
+#endif
+
 #ifndef _WIN32
 // How often each call in `calls` (comma-separated) was made in the run `args`, by strace.
 std::map<std::string, int> CallsMade(const ScratchDir& dir, const std::string& args,
@@ -741,6 +864,53 @@ size_t Count(const std::string& text, const std::string& part) {
   size_t n = 0;
   for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
   return n;
+}
+
+// A full file system tears the pass's line in the log: what was written of it is taken off again,
+// and once there is room the next start adds the line from the pass copy, once.
+TEST(BoothDay, ALineTornByAFullFileSystemIsInTheLogOnce) {
+  UseJapanTime();
+  ScratchDir dir;
+  fs::create_directory("small");
+  const std::string small = dir.PathOf("small");
+  if (mount("tmpfs", small.c_str(), "tmpfs", 0, "size=128k") != 0)
+    GTEST_SKIP() << "a small tmpfs cannot be mounted here (" << std::strerror(errno)
+                 << "); the injected half write of the play log's test stands for it";
+  struct Unmount {
+    std::string path;
+    ~Unmount() {
+      fs::current_path(fs::path(path).parent_path());
+      umount2(path.c_str(), MNT_DETACH);
+    }
+  } unmount{small};
+  fs::copy_file("kavrel.bmp", "small/kavrel.bmp");
+  fs::current_path(small);
+  // The line's first 30 bytes fit in the log's last page; the one page left free takes the pass
+  // copy.
+  const std::string log = kLogHead + std::string(4096 - 30 - 2 - kLogHead.size(), 'x') + "\r\n";
+  dir.Write("small/" + std::string(kPlayLogFileName), log);
+  const std::string page(4096, 'f');
+  int pages = 0;
+  for (;; ++pages) {
+    const std::string name = "fill" + std::to_string(pages);
+    const int fd = open(name.c_str(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    const ssize_t written = write(fd, page.data(), page.size());
+    close(fd);
+    if (written != static_cast<ssize_t>(page.size())) {
+      fs::remove(name);
+      break;
+    }
+  }
+  ASSERT_GT(pages, 0);
+  fs::remove("fill0");
+  Play(AfterThePass("crash 61000\n"));
+  EXPECT_EQ(dir.Read("small/" + std::string(kPlayLogFileName)), log);
+  ASSERT_TRUE(dir.Exists("small/" + std::string(kPassCopyFileName)));
+  for (int n = 1; n < pages; ++n) fs::remove("fill" + std::to_string(n));
+  EXPECT_EQ(Play(kQuitAtOnce).exitCode, 0);
+  EXPECT_EQ(dir.Read("small/" + std::string(kPlayLogFileName)), log + PassLine(1, "1"));
+  EXPECT_FALSE(dir.Exists("small/" + std::string(kPlayLogSideFileName)));
 }
 
 // The game killed at every write, sync, rename and removal from the end of a pass to the next

@@ -381,6 +381,29 @@ TEST(RankingTool, WaitsForTheGameThenRestoresItsCopyBeforeTheEdit) {
   EXPECT_EQ(outside.Read("booth/kavrel.dat"), kRecord);
 }
 
+#ifndef _WIN32
+// A copy goes only once its file is saved: the crashed game's copy, put back but not removed at the
+// tool's start, stays when the edit's save then fails (the first removal and the third rename
+// fail).
+TEST(RankingTool, AFailedSaveLeavesTheCopyOfItsFile) {
+  if (std::system("strace -V > /dev/null 2>&1") != 0) GTEST_SKIP() << "strace is not installed";
+  ScratchDir dir;
+  Play(WholePassScript() + "crash 61000\n");
+  const std::optional<std::string> copy = dir.Read(kPassCopyFileName);
+  ASSERT_TRUE(copy);
+  std::string output;
+  EXPECT_EQ(RunTool("--data-dir . remove 1", output,
+                    "strace -f -qq -o /dev/null -e inject=unlink,unlinkat:error=EBUSY:when=1 "
+                    "-e inject=rename,renameat,renameat2:error=EIO:when=3"),
+            ranking::kRefused)
+      << output;
+  EXPECT_EQ(dir.Read(kPassCopyFileName), copy) << output;
+  EXPECT_NE(dir.Read(kRankingFileName).value_or("").find("CHAMPION"), std::string::npos);
+  EXPECT_EQ(RunTool("--data-dir . remove 1", output), ranking::kDone) << output;
+  EXPECT_FALSE(dir.Exists(kPassCopyFileName));
+}
+#endif
+
 #ifndef _WIN32  // modes and user ids; Windows keeps a lock of its own
 // Another program that holds `directory`'s lock as `user` until it is destroyed.
 class HeldElsewhere {

@@ -226,6 +226,69 @@ bool CommitToDisk(std::FILE* file) {
   return _commit(_fileno(file)) == 0;
 }
 
+namespace {
+
+// 0 when `file` is a plain file on a disk, else the errno to tell: a reparse point opened as
+// itself, a device or a pipe counts as a link does elsewhere.
+int NotPlainReason(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info)) return ELOOP;
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return ELOOP;
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return EISDIR;
+  return 0;
+}
+
+int ErrnoOfOpen(DWORD error, const std::wstring& path) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return ENOENT;
+    case ERROR_ACCESS_DENIED: {
+      const DWORD attributes = GetFileAttributesW(path.c_str());
+      return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)
+                 ? EISDIR
+                 : EACCES;
+    }
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return EACCES;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    default:
+      return EIO;
+  }
+}
+
+}  // namespace
+
+int OpenPlainFile(const std::string& path, int flags) {
+  const std::wstring wide = Wide(path);
+  const int mode = flags & (_O_RDONLY | _O_WRONLY | _O_RDWR);
+  const DWORD access = mode == _O_WRONLY ? GENERIC_WRITE
+                       : mode == _O_RDWR ? GENERIC_READ | GENERIC_WRITE
+                                         : GENERIC_READ;
+  const HANDLE file =
+      CreateFileW(wide.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, (flags & _O_CREAT) ? OPEN_ALWAYS : OPEN_EXISTING,
+                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    errno = ErrnoOfOpen(GetLastError(), wide);
+    return -1;
+  }
+  int error = NotPlainReason(file);
+  // Emptied only once it is known to be a plain file.
+  if (error == 0 && (flags & _O_TRUNC) && !SetEndOfFile(file)) error = EIO;
+  const int fd = error == 0 ? _open_osfhandle(reinterpret_cast<intptr_t>(file),
+                                              flags & (_O_APPEND | _O_RDONLY))
+                            : -1;
+  if (fd < 0) {
+    CloseHandle(file);
+    errno = error != 0 ? error : EMFILE;
+  }
+  return fd;
+}
+
 LockResult LockDirectory(const std::string& directory, long long& handle) {
   const std::wstring path = Wide(directory + "\\" + kLockFileName);
   for (int attempt = 0;; ++attempt) {
@@ -233,6 +296,11 @@ LockResult LockDirectory(const std::string& directory, long long& handle) {
         CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                     FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
+      // A link or junction under the lock file's name locks nothing of this folder.
+      if (NotPlainReason(file) != 0) {
+        CloseHandle(file);
+        return LockResult::Failed;
+      }
       handle = reinterpret_cast<long long>(file);
       return LockResult::Locked;
     }
@@ -267,14 +335,18 @@ int ReadSharing(const std::string& path, size_t limit, std::string& bytes) {
   const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
     return EISDIR;
-  const HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file = CreateFileW(
+      wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ENOENT : EACCES;
   }
-  int result = 0;
+  int result = NotPlainReason(file);
+  if (result != 0) {
+    CloseHandle(file);
+    return result;
+  }
   char chunk[4096];
   while (bytes.size() < limit) {
     DWORD n = 0;

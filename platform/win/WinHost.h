@@ -43,6 +43,13 @@ void SetStandardStreamsBinary();
 bool MoveReplacing(const std::string& from, const std::string& to);
 bool CommitToDisk(std::FILE* file);
 
+// A file of the data folder at `path` (UTF-8), opened without following a reparse point (a
+// symbolic link, a junction), shared for reading, writing and deletion. `flags` as for _open:
+// _O_RDONLY, _O_WRONLY or _O_RDWR, with _O_CREAT, _O_TRUNC, _O_APPEND. A descriptor of a plain
+// file, or -1 with errno: ELOOP for a reparse point or anything that is not a plain file, EISDIR
+// for a folder, ENOENT, EACCES.
+int OpenPlainFile(const std::string& path, int flags);
+
 // The lock of a data directory: a file in it opened without sharing, deleted by the system when
 // the last handle closes (also after a kill). A lock still held is tried again for about a second,
 // since Windows may give up a killed program's handle a moment late.
