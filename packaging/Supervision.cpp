@@ -11,6 +11,16 @@ std::string HangCause(unsigned limitMs) {
   return "hang " + std::to_string(limitMs / 1000) + " s";
 }
 
+void MessageLines::Take(std::string_view bytes, std::vector<plat::BoothMessage>& said) {
+  pending_.append(bytes);
+  size_t start = 0, end;
+  while ((end = pending_.find('\n', start)) != std::string::npos) {
+    said.push_back(plat::ParseBoothMessage(std::string_view(pending_).substr(start, end - start)));
+    start = end + 1;
+  }
+  pending_.erase(0, start);
+}
+
 void LogFile::Record(BoothEvent event, const std::string& detail) {
   const BoothLine line{ToLocalTime(static_cast<int64_t>(std::time(nullptr))), event, detail};
   int error = 0;

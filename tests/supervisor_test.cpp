@@ -217,6 +217,17 @@ TEST(Supervisor, MessagesAndLogLinesReadBackAsWritten) {
   }
   EXPECT_EQ(plat::ParseBoothMessage("end x").sign, BoothSign::Unknown);
   EXPECT_EQ(plat::ParseBoothMessage("hello").sign, BoothSign::Unknown);
+  // Read in pieces as the pipe gives them: a message cut anywhere comes out whole, once.
+  const std::string said = plat::FormatBoothMessage({BoothSign::Alive, {}, 0}) +
+                           plat::FormatBoothMessage({BoothSign::Answered, "箱", 0});
+  for (size_t cut = 0; cut <= said.size(); ++cut) {
+    booth::MessageLines lines;
+    std::vector<plat::BoothMessage> got;
+    lines.Take(std::string_view(said).substr(0, cut), got);
+    lines.Take(std::string_view(said).substr(cut), got);
+    ASSERT_EQ(got.size(), 2u) << cut;
+    EXPECT_EQ(got[1].text, "箱") << cut;
+  }
 
   const BoothLine line{{2026, 11, 3, 10, 31, 2, -150}, BoothEvent::Box, "a, \"b\"\nc"};
   const std::string bytes = FormatBoothLine(line);
