@@ -93,6 +93,8 @@ struct Outcome {
 
 // The cause written for a game killed because it stopped giving signs.
 std::string HangCause(unsigned limitMs);
+// The cause written for a game that spoke on the line, then exited without saying why.
+std::string SilentExitCause(int exitCode);
 
 class Supervisor {
  public:
