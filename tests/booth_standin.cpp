@@ -20,6 +20,9 @@
 #include <thread>
 
 #include "platform/BoothChannel.h"
+#ifdef _WIN32
+#include "platform/win/CrashDialogs.h"
+#endif
 
 namespace {
 
@@ -63,6 +66,9 @@ int main(int argc, char** argv) {
   const int number = argc > 2 ? std::atoi(argv[2]) : 0;
   plat::BoothChannel& line = plat::BoothChannel::Get();
   if (!line.Supervised()) return 3;
+#ifdef _WIN32
+  plat::win::TurnOffCrashDialogs();  // as the game does under the supervisor
+#endif
   if (mode == "mute") return number;
   Alive(200);
   if (mode == "exit") return End(number);
