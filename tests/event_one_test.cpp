@@ -2,9 +2,9 @@
 
 #include <cmath>
 
+#include "tests/support/ScreenRig.h"
 #include "screens/Screens.h"
 #include "tests/support/Scenario.h"
-#include "tests/support/ScreenRig.h"
 
 using plat::VK_NUMPAD1;
 using plat::VK_NUMPAD2;

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <memory>
 
+#include "tests/support/ScreenRig.h"
 #include "screens/Screens.h"
 #include "tests/support/Scenario.h"
-#include "tests/support/ScreenRig.h"
 
 using plat::VK_RETURN;
 using plat::VK_SPACE;
