@@ -7,24 +7,15 @@
 #include <string>
 
 #include "packaging/Autostart.h"
+#include "packaging/OperatorText.h"
 #include "platform/Language.h"
+#include "platform/win/WinHost.h"
 
 namespace booth {
 namespace {
 
-std::wstring Wide(const std::string& utf8) {
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-  std::wstring out(n > 0 ? n - 1 : 0, L'\0');
-  if (n > 1) MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, out.data(), n);
-  return out;
-}
-
-std::string Utf8(const std::wstring& wide) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string out(n > 0 ? n - 1 : 0, '\0');
-  if (n > 1) WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, out.data(), n, nullptr, nullptr);
-  return out;
-}
+using plat::win::Utf8;
+using plat::win::Wide;
 
 // The shortcut in the user's Startup folder; empty when the folder is not known.
 std::wstring ShortcutPath() {
@@ -34,21 +25,14 @@ std::wstring ShortcutPath() {
   return std::wstring(folder) + L"\\Kavrel booth.lnk";
 }
 
-std::string Replace(std::string text, const std::string& part) {
-  const size_t at = text.find("{}");
-  if (at != std::string::npos) text.replace(at, 2, part);
-  return text;
-}
-
 std::string Failure(const std::wstring& path, HRESULT result) {
   char code[16];
   std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result));
-  return Replace(plat::Say({"スタートアップのショートカット {} を置けません（エラー ",
-                            "cannot put the Startup shortcut {} in place (error "}),
-                 Utf8(path)) +
-         code +
-         plat::Say({"）。スタートアップのフォルダに書けるか確かめてください",
-                    "); check that the Startup folder may be written"});
+  return OperatorText({"スタートアップのショートカット {} を置けません（エラー {}）。"
+                       "スタートアップのフォルダに書けるか確かめてください",
+                       "cannot put the Startup shortcut {} in place (error {}); check that the "
+                       "Startup folder may be written"},
+                      {Utf8(path), code});
 }
 
 }  // namespace
@@ -85,11 +69,11 @@ bool InstallAutostart(const std::vector<std::string>& args, std::string& said) {
     said = Failure(path, result);
     return false;
   }
-  said = Replace(plat::Say({"ログインしたときにブースのモードで始まるよう、{} を置きました"
-                            "（やめるには kavrel-booth --autostart off）",
-                            "the booth starts in booth mode when the session begins: {} is in "
-                            "place (kavrel-booth --autostart off takes it away)"}),
-                 Utf8(path));
+  said = OperatorText({"ログインしたときにブースのモードで始まるよう、{} を置きました"
+                       "（やめるには kavrel-booth --autostart off）",
+                       "the booth starts in booth mode when the session begins: {} is in "
+                       "place (kavrel-booth --autostart off takes it away)"},
+                      {Utf8(path)});
   return true;
 }
 
@@ -99,10 +83,9 @@ bool RemoveAutostart(std::string& said) {
     said = Failure(path, HRESULT_FROM_WIN32(GetLastError()));
     return false;
   }
-  said =
-      Replace(plat::Say({"ログインしたときにゲームが始まることはもうありません（{} はありません）",
-                         "the booth no longer starts when the session begins ({} is gone)"}),
-              Utf8(path));
+  said = OperatorText({"ログインしたときにゲームが始まることはもうありません（{} はありません）",
+                       "the booth no longer starts when the session begins ({} is gone)"},
+                      {Utf8(path)});
   return true;
 }
 

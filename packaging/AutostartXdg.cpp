@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "packaging/Autostart.h"
+#include "packaging/OperatorText.h"
 #include "platform/Language.h"
 #include "store/Reasons.h"
 
@@ -49,12 +50,6 @@ std::string ExecArgument(const std::string& arg) {
   return quote ? "\"" + out + "\"" : out;
 }
 
-std::string Replace(std::string text, const std::string& part) {
-  const size_t at = text.find("{}");
-  if (at != std::string::npos) text.replace(at, 2, part);
-  return text;
-}
-
 }  // namespace
 
 bool InstallAutostart(const std::vector<std::string>& args, std::string& said) {
@@ -86,17 +81,17 @@ bool InstallAutostart(const std::vector<std::string>& args, std::string& said) {
   if (!ec) fs::rename(temporary, file, ec);
   if (ec) {
     fs::remove(temporary, ec);
-    said = Replace(plat::Say({"自動起動の設定 {} を書けません: ",
-                              "cannot write the autostart entry {}: "}),
-                   file.string()) +
-           plat::Say(FileFailureReason(ec.value() ? ec.value() : EIO));
+    said =
+        OperatorText({"自動起動の設定 {} を書けません: ", "cannot write the autostart entry {}: "},
+                     {file.string()}) +
+        plat::Say(FileFailureReason(ec.value() ? ec.value() : EIO));
     return false;
   }
-  said = Replace(plat::Say({"ログインしたときにブースのモードで始まるよう、{} を置きました"
-                            "（やめるには kavrel --autostart off）",
-                            "the booth starts in booth mode when the session begins: {} is in "
-                            "place (kavrel --autostart off takes it away)"}),
-                 file.string());
+  said = OperatorText({"ログインしたときにブースのモードで始まるよう、{} を置きました"
+                       "（やめるには kavrel --autostart off）",
+                       "the booth starts in booth mode when the session begins: {} is in "
+                       "place (kavrel --autostart off takes it away)"},
+                      {file.string()});
   return true;
 }
 
@@ -105,16 +100,15 @@ bool RemoveAutostart(std::string& said) {
   std::error_code ec;
   fs::remove(file, ec);
   if (ec) {
-    said = Replace(plat::Say({"自動起動の設定 {} を消せません: ",
-                              "cannot remove the autostart entry {}: "}),
-                   file.string()) +
-           plat::Say(FileFailureReason(ec.value()));
+    said =
+        OperatorText({"自動起動の設定 {} を消せません: ", "cannot remove the autostart entry {}: "},
+                     {file.string()}) +
+        plat::Say(FileFailureReason(ec.value()));
     return false;
   }
-  said =
-      Replace(plat::Say({"ログインしたときにゲームが始まることはもうありません（{} はありません）",
-                         "the booth no longer starts when the session begins ({} is gone)"}),
-              file.string());
+  said = OperatorText({"ログインしたときにゲームが始まることはもうありません（{} はありません）",
+                       "the booth no longer starts when the session begins ({} is gone)"},
+                      {file.string()});
   return true;
 }
 

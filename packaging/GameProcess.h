@@ -10,6 +10,16 @@
 
 namespace booth {
 
+// What the game process holds on every machine: how it is started, and what it has said so far.
+class ChildGame : public GameProcess {
+ protected:
+  ChildGame(std::string program, std::vector<std::string> args)
+      : program_(std::move(program)), args_(std::move(args)) {}
+  std::string program_;
+  std::vector<std::string> args_;
+  MessageLines lines_;
+};
+
 // `program` with `args` (the first is the name the game is started under).
 std::unique_ptr<GameProcess> NewGameProcess(const std::string& program,
                                             const std::vector<std::string>& args);

@@ -32,10 +32,10 @@ std::string SignalCause(int sig) {
   return "signal " + std::to_string(sig) + (name ? std::string(" SIG") + name : std::string());
 }
 
-class PosixGame : public GameProcess {
+class PosixGame : public ChildGame {
  public:
   PosixGame(std::string program, std::vector<std::string> args)
-      : program_(std::move(program)), args_(std::move(args)) {}
+      : ChildGame(std::move(program), std::move(args)) {}
   ~PosixGame() override {
     if (pid_ > 0) {
       kill(pid_, SIGKILL);
@@ -88,7 +88,7 @@ class PosixGame : public GameProcess {
     line_ = ends[0];
     fcntl(line_, F_SETFL, O_NONBLOCK);
     pid_ = pid;
-    pending_.clear();
+    lines_.Clear();
     return true;
   }
 
@@ -142,31 +142,21 @@ class PosixGame : public GameProcess {
     for (;;) {
       const ssize_t n = read(line_, buffer, sizeof buffer);
       if (n > 0) {
-        pending_.append(buffer, static_cast<size_t>(n));
+        lines_.Take(std::string_view(buffer, static_cast<size_t>(n)), said);
         continue;
       }
       if (n < 0 && errno == EINTR) continue;
       if (n == 0) CloseLine();
       break;
     }
-    size_t start = 0, end;
-    while ((end = pending_.find('\n', start)) != std::string::npos) {
-      said.push_back(
-          plat::ParseBoothMessage(std::string_view(pending_).substr(start, end - start)));
-      start = end + 1;
-    }
-    pending_.erase(0, start);
   }
   void CloseLine() {
     if (line_ >= 0) close(line_);
     line_ = -1;
   }
 
-  std::string program_;
-  std::vector<std::string> args_;
   pid_t pid_ = -1;
   int line_ = -1;
-  std::string pending_;
 };
 
 }  // namespace

@@ -4,22 +4,18 @@
 #include <cstdio>
 
 #include "packaging/GameProcess.h"
+#include "platform/win/WinHost.h"
 
 namespace booth {
 namespace {
+
+using plat::win::Wide;
 
 volatile LONG endAsked = 0;
 
 BOOL WINAPI OnConsoleEnd(DWORD) {
   InterlockedExchange(&endAsked, 1);
   return TRUE;
-}
-
-std::wstring Wide(const std::string& utf8) {
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-  std::wstring out(n > 0 ? n - 1 : 0, L'\0');
-  if (n > 1) MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, out.data(), n);
-  return out;
 }
 
 // One argument as the C runtime splits a command line.
@@ -57,10 +53,10 @@ ProcessEnd EndOfCode(DWORD code) {
   return end;
 }
 
-class WindowsGame : public GameProcess {
+class WindowsGame : public ChildGame {
  public:
   WindowsGame(std::string program, std::vector<std::string> args)
-      : program_(std::move(program)), args_(std::move(args)) {}
+      : ChildGame(std::move(program), std::move(args)) {}
   ~WindowsGame() override {
     if (process_) {
       TerminateProcess(process_, 1);
@@ -98,7 +94,7 @@ class WindowsGame : public GameProcess {
     CloseHandle(info.hThread);
     process_ = info.hProcess;
     line_ = read;
-    pending_.clear();
+    lines_.Clear();
     return true;
   }
 
@@ -154,26 +150,16 @@ class WindowsGame : public GameProcess {
       if (!ReadFile(line_, buffer, std::min<DWORD>(available, sizeof buffer), &got, nullptr) ||
           got == 0)
         break;
-      pending_.append(buffer, got);
+      lines_.Take(std::string_view(buffer, got), said);
     }
-    size_t start = 0, end;
-    while ((end = pending_.find('\n', start)) != std::string::npos) {
-      said.push_back(
-          plat::ParseBoothMessage(std::string_view(pending_).substr(start, end - start)));
-      start = end + 1;
-    }
-    pending_.erase(0, start);
   }
   void CloseLine() {
     if (line_) CloseHandle(line_);
     line_ = nullptr;
   }
 
-  std::string program_;
-  std::vector<std::string> args_;
   HANDLE process_ = nullptr;
   HANDLE line_ = nullptr;
-  std::string pending_;
 };
 
 }  // namespace

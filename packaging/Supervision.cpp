@@ -11,6 +11,20 @@ std::string HangCause(unsigned limitMs) {
   return "hang " + std::to_string(limitMs / 1000) + " s";
 }
 
+std::string SilentExitCause(int exitCode) {
+  return "exit " + std::to_string(exitCode) + " unsaid";
+}
+
+void MessageLines::Take(std::string_view bytes, std::vector<plat::BoothMessage>& said) {
+  pending_.append(bytes);
+  size_t start = 0, end;
+  while ((end = pending_.find('\n', start)) != std::string::npos) {
+    said.push_back(plat::ParseBoothMessage(std::string_view(pending_).substr(start, end - start)));
+    start = end + 1;
+  }
+  pending_.erase(0, start);
+}
+
 void LogFile::Record(BoothEvent event, const std::string& detail) {
   const BoothLine line{ToLocalTime(static_cast<int64_t>(std::time(nullptr))), event, detail};
   int error = 0;
@@ -34,6 +48,7 @@ ProcessEnd Supervisor::Watch() {
   bool endSaid = false;
   int saidCode = 0;
   bool killed = false;
+  bool spoke = false;
   for (;;) {
     const int ending = process_.SupervisorEnding();
     if (ending && !passedOn_) {
@@ -43,7 +58,10 @@ ProcessEnd Supervisor::Watch() {
     std::vector<plat::BoothMessage> said;
     ProcessEnd end;
     const bool gone = process_.Wait(timings_.pollMs, said, end);
-    if (!said.empty()) lastSign = process_.NowMs();
+    if (!said.empty()) {
+      lastSign = process_.NowMs();
+      spoke = true;
+    }
     for (const plat::BoothMessage& m : said) {
       if (m.sign == plat::BoothSign::BoxUp) boxUp = true;
       if (m.sign == plat::BoothSign::BoxDown) boxUp = false;
@@ -58,6 +76,10 @@ ProcessEnd Supervisor::Watch() {
       if (endSaid) return {true, saidCode, {}};
       if (passedOn_ && !end.orderly) return {true, 1, {}};
       if (killed) return {false, 0, HangCause(timings_.hangLimitMs)};
+      // A game that speaks says why it ends: an exit without that word was not its choice (on
+      // Windows a process ended from outside, as by Task Manager, exits with a plain code).
+      if (spoke && end.orderly && end.cause.empty())
+        return {false, 0, SilentExitCause(end.exitCode)};
       return end;
     }
     if (!killed && !boxUp && process_.NowMs() - lastSign >= timings_.hangLimitMs) {

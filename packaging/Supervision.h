@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/BoothChannel.h"
@@ -33,6 +34,17 @@ struct ProcessEnd {
   bool orderly = false;  // what the ending alone says, when the game said nothing
   int exitCode = 0;      // for an orderly end
   std::string cause;     // for an abnormal one: "signal 11 SIGSEGV", "exception 0xC0000005"
+};
+
+// What the game says over its line, cut into whole messages as the bytes come in.
+class MessageLines {
+ public:
+  // Adds `bytes`; each line now complete goes into `said`.
+  void Take(std::string_view bytes, std::vector<plat::BoothMessage>& said);
+  void Clear() { pending_.clear(); }
+
+ private:
+  std::string pending_;
 };
 
 // One game process at a time, on the machine at hand.
@@ -81,6 +93,8 @@ struct Outcome {
 
 // The cause written for a game killed because it stopped giving signs.
 std::string HangCause(unsigned limitMs);
+// The cause written for a game that spoke on the line, then exited without saying why.
+std::string SilentExitCause(int exitCode);
 
 class Supervisor {
  public:

@@ -9,6 +9,7 @@
 
 #include "packaging/Autostart.h"
 #include "packaging/GameProcess.h"
+#include "packaging/OperatorText.h"
 #include "packaging/Supervision.h"
 #include "platform/Language.h"
 #include "platform/win/CrashDialogs.h"
@@ -17,23 +18,8 @@
 
 namespace {
 
-std::wstring Wide(const std::string& utf8) {
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-  std::wstring out(n > 0 ? n - 1 : 0, L'\0');
-  if (n > 1) MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, out.data(), n);
-  return out;
-}
-
-std::string Replaced(std::string text, std::initializer_list<std::string> parts) {
-  size_t at = 0;
-  for (const std::string& part : parts) {
-    at = text.find("{}", at);
-    if (at == std::string::npos) break;
-    text.replace(at, 2, part);
-    at += part.size();
-  }
-  return text;
-}
+using booth::OperatorText;
+using plat::win::Wide;
 
 // A double-clicked program has no console: the operator reads a box.
 int Tell(int exitCode, const std::string& text) {
@@ -68,21 +54,20 @@ int main() {
   booth::Supervisor supervisor(*process, log);
   const booth::Outcome outcome = supervisor.Run();
   if (outcome.startFailed)
-    return Tell(1,
-                Replaced(plat::Say({"{} を起動できません（{}）。kavrel-booth.exe と同じフォルダに"
-                                    "kavrel.exe があるか確かめてください",
-                                    "cannot start {} ({}); check that kavrel.exe is in the "
-                                    "folder of kavrel-booth.exe"}),
-                         {program, outcome.lastCause}));
+    return Tell(1, OperatorText({"{} を起動できません（{}）。kavrel-booth.exe と同じフォルダに"
+                                 "kavrel.exe があるか確かめてください",
+                                 "cannot start {} ({}); check that kavrel.exe is in the "
+                                 "folder of kavrel-booth.exe"},
+                                {program, outcome.lastCause}));
   if (outcome.gaveUp)
-    return Tell(1, Replaced(plat::Say({"ゲームが 10 分のうちに何度も落ちたので、起動し直すのを"
-                                       "やめました（最後の終わり方: {}）。起きたことは {} に"
-                                       "あります。原因を取り除いてから、kavrel-booth.exe で"
-                                       "起動し直してください",
-                                       "the game fell over again and again within 10 minutes, "
-                                       "so it is not started again (its last end: {}). What "
-                                       "happened is in {}. Start it again with kavrel-booth.exe "
-                                       "once the cause is mended"}),
-                            {outcome.lastCause, kBoothLogFileName}));
+    return Tell(1, OperatorText({"ゲームが 10 分のうちに何度も落ちたので、起動し直すのを"
+                                 "やめました（最後の終わり方: {}）。起きたことは {} に"
+                                 "あります。原因を取り除いてから、kavrel-booth.exe で"
+                                 "起動し直してください",
+                                 "the game fell over again and again within 10 minutes, "
+                                 "so it is not started again (its last end: {}). What "
+                                 "happened is in {}. Start it again with kavrel-booth.exe "
+                                 "once the cause is mended"},
+                                {outcome.lastCause, kBoothLogFileName}));
   return outcome.exitCode;
 }

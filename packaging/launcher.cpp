@@ -21,6 +21,7 @@
 
 #include "packaging/Autostart.h"
 #include "packaging/GameProcess.h"
+#include "packaging/OperatorText.h"
 #include "packaging/Supervision.h"
 #include "platform/Language.h"
 #include "store/BoothLog.h"
@@ -120,18 +121,7 @@ struct Options {
   std::optional<fs::path> dataDir;
 };
 
-// The operator's half of `message`, each "{}" replaced by the next of `parts`.
-std::string Text(const plat::Bilingual& message, std::initializer_list<std::string> parts = {}) {
-  std::string text = plat::Say(message);
-  std::size_t at = 0;
-  for (const std::string& part : parts) {
-    at = text.find("{}", at);
-    if (at == std::string::npos) break;
-    text.replace(at, 2, part);
-    at += part.size();
-  }
-  return text;
-}
+using booth::OperatorText;
 
 // Why a file operation failed, in the words the game's boxes and the ranking tool use.
 std::string Reason(int error) {
@@ -156,7 +146,7 @@ bool canShowBox = false;
 }
 
 [[noreturn]] void BadCommandLine(const std::string& message) {
-  Fail(2, message + Text({"（使い方は kavrel --help）", " (try --help)"}));
+  Fail(2, message + OperatorText({"（使い方は kavrel --help）", " (try --help)"}));
 }
 
 constexpr plat::Bilingual kScaleNeedsChoice = {
@@ -185,8 +175,8 @@ Options ParseOptions(int argc, char** argv) {
     } else if (arg == "--autostart") {
       const std::string_view choice = i + 1 < argc ? argv[++i] : "";
       if (choice != "on" && choice != "off")
-        BadCommandLine(
-            Text({"--autostart には on か off を指定します", "--autostart takes on or off"}));
+        BadCommandLine(OperatorText(
+            {"--autostart には on か off を指定します", "--autostart takes on or off"}));
       options.autostart = choice;
     } else if (arg == "--scale" || arg.starts_with("--scale=")) {
       std::string_view scale;
@@ -196,24 +186,24 @@ Options ParseOptions(int argc, char** argv) {
         scale = arg.substr(std::string_view("--scale=").size());
       }
       if (scale.empty())
-        BadCommandLine(
-            Text({"--scale には fill か whole を指定します", "--scale takes fill or whole"}));
+        BadCommandLine(OperatorText(
+            {"--scale には fill か whole を指定します", "--scale takes fill or whole"}));
       if (scale != "fill" && scale != "whole")
-        BadCommandLine(Text(kScaleNeedsChoice, {std::string(scale)}));
+        BadCommandLine(OperatorText(kScaleNeedsChoice, {std::string(scale)}));
       options.scale = scale;
     } else if (arg == "--data-dir" || arg.starts_with("--data-dir=")) {
       std::string_view dir;
       if (arg == "--data-dir") {
-        if (i + 1 >= argc) BadCommandLine(Text(kDataDirNeedsDir));
+        if (i + 1 >= argc) BadCommandLine(OperatorText(kDataDirNeedsDir));
         dir = argv[++i];
       } else {
         dir = arg.substr(std::string_view("--data-dir=").size());
       }
-      if (dir.empty()) BadCommandLine(Text(kDataDirNeedsDir));
+      if (dir.empty()) BadCommandLine(OperatorText(kDataDirNeedsDir));
       options.dataDir = fs::path(dir);
     } else {
       BadCommandLine(
-          Text({"知らないオプションです: {}", "unknown option '{}'"}, {std::string(arg)}));
+          OperatorText({"知らないオプションです: {}", "unknown option '{}'"}, {std::string(arg)}));
     }
   }
   return options;
@@ -227,8 +217,8 @@ fs::path DefaultDataDir() {
   if (!home || !home[0]) {
     const passwd* user = getpwuid(getuid());
     if (!user || !user->pw_dir)
-      Fail(1, Text({"ゲームのファイルを置くホームフォルダがありません",
-                    "no home directory to keep the game's files in"}));
+      Fail(1, OperatorText({"ゲームのファイルを置くホームフォルダがありません",
+                            "no home directory to keep the game's files in"}));
     home = user->pw_dir;
   }
   return fs::path(home) / ".local/share/kavrel";
@@ -270,11 +260,11 @@ void CheckDisplay() {
   }
   const char* name = std::getenv("DISPLAY");
   if (name && name[0])
-    Fail(1, Text({"ゲームには X ディスプレイが要りますが、ディスプレイ {} を開けません",
-                  "the game needs an X display, and the display '{}' cannot be opened"},
-                 {name}));
-  Fail(1, Text({"ゲームには X ディスプレイが要りますが、DISPLAY が設定されていません",
-                "the game needs an X display, and DISPLAY is not set"}));
+    Fail(1, OperatorText({"ゲームには X ディスプレイが要りますが、ディスプレイ {} を開けません",
+                          "the game needs an X display, and the display '{}' cannot be opened"},
+                         {name}));
+  Fail(1, OperatorText({"ゲームには X ディスプレイが要りますが、DISPLAY が設定されていません",
+                        "the game needs an X display, and DISPLAY is not set"}));
 }
 
 // Puts the installed sheet into the data directory unless something named kavrel.bmp is there
@@ -287,23 +277,24 @@ void ProvideSheet(const fs::path& dir) {
   const std::vector<fs::path> places = Installed(KAVREL_SHEET_FROM_LAUNCHER, KAVREL_SHEET_BUILT);
   const std::optional<fs::path> sheet = FirstExisting(places);
   if (!sheet)
-    Fail(1, Text({"インストールされた絵のファイル kavrel.bmp がありません（探した場所: {}）。{}",
-                  "the installed sprite sheet is missing (looked for {}). {}"},
-                 {Joined(places), plat::Say(kReinstall)}));
+    Fail(1, OperatorText(
+                {"インストールされた絵のファイル kavrel.bmp がありません（探した場所: {}）。{}",
+                 "the installed sprite sheet is missing (looked for {}). {}"},
+                {Joined(places), plat::Say(kReinstall)}));
   const fs::path temporary = dir / (".kavrel.bmp." + std::to_string(getpid()));
   if (!fs::copy_file(*sheet, temporary, fs::copy_options::overwrite_existing, ec)) {
     fs::remove(temporary, ec);
-    Fail(1, Text({"絵のファイル kavrel.bmp を {} にコピーできません（{}）。{}",
-                  "cannot copy the sprite sheet into {} ({}). {}"},
-                 {dir.string(), Reason(ec.value()), Remedy(ec.value())}));
+    Fail(1, OperatorText({"絵のファイル kavrel.bmp を {} にコピーできません（{}）。{}",
+                          "cannot copy the sprite sheet into {} ({}). {}"},
+                         {dir.string(), Reason(ec.value()), Remedy(ec.value())}));
   }
   const int linked = link(temporary.c_str(), target.c_str());
   const int error = errno;
   fs::remove(temporary, ec);
   if (linked != 0 && error != EEXIST)
-    Fail(1, Text({"絵のファイル kavrel.bmp を {} に置けません（{}）。{}",
-                  "cannot put the sprite sheet into {} ({}). {}"},
-                 {dir.string(), Reason(error), Remedy(error)}));
+    Fail(1, OperatorText({"絵のファイル kavrel.bmp を {} に置けません（{}）。{}",
+                          "cannot put the sprite sheet into {} ({}). {}"},
+                         {dir.string(), Reason(error), Remedy(error)}));
 }
 
 // Booth mode: the game runs as a child and is started again after a crash or a hang; what
@@ -316,17 +307,18 @@ void ProvideSheet(const fs::path& dir) {
   booth::Supervisor supervisor(*process, log);
   const booth::Outcome outcome = supervisor.Run();
   if (outcome.startFailed)
-    Fail(1, Text({"{} を起動できません: {}", "cannot start {}: {}"},
-                 {program.string(), outcome.lastCause}));
+    Fail(1, OperatorText({"{} を起動できません: {}", "cannot start {}: {}"},
+                         {program.string(), outcome.lastCause}));
   if (outcome.gaveUp)
     // In lines, as the box does not wrap them.
-    Fail(1, Text({"ゲームが 10 分のうちに何度も落ちたので、起動し直すのをやめました"
-                  "（最後の終わり方: {}）。\n起きたことは {} にあります。\n"
-                  "原因を取り除いてから、kavrel --booth で起動し直してください",
-                  "the game fell over again and again within 10 minutes,\nso it is not started "
-                  "again (its last end: {}).\nWhat happened is in {}.\nStart it again with "
-                  "kavrel --booth once the cause is mended"},
-                 {outcome.lastCause, (dir / kBoothLogFileName).string()}));
+    Fail(1, OperatorText(
+                {"ゲームが 10 分のうちに何度も落ちたので、起動し直すのをやめました"
+                 "（最後の終わり方: {}）。\n起きたことは {} にあります。\n"
+                 "原因を取り除いてから、kavrel --booth で起動し直してください",
+                 "the game fell over again and again within 10 minutes,\nso it is not started "
+                 "again (its last end: {}).\nWhat happened is in {}.\nStart it again with "
+                 "kavrel --booth once the cause is mended"},
+                {outcome.lastCause, (dir / kBoothLogFileName).string()}));
   std::exit(outcome.exitCode);
 }
 
@@ -351,22 +343,22 @@ int main(int argc, char** argv) {
       Installed(KAVREL_PROGRAM_FROM_LAUNCHER, KAVREL_PROGRAM_BUILT);
   const std::optional<fs::path> program = FirstExisting(programs);
   if (!program)
-    Fail(1, Text({"ゲームの本体がありません（探した場所: {}）。{}",
-                  "the game program is missing (looked for {}). {}"},
-                 {Joined(programs), plat::Say(kReinstall)}));
+    Fail(1, OperatorText({"ゲームの本体がありません（探した場所: {}）。{}",
+                          "the game program is missing (looked for {}). {}"},
+                         {Joined(programs), plat::Say(kReinstall)}));
 
   const fs::path dir = fs::absolute(options.dataDir.value_or(DefaultDataDir()));
   std::error_code ec;
   fs::create_directories(dir, ec);
   if (ec || !fs::is_directory(dir))
-    Fail(1, Text({"データのフォルダ {} を用意できません（{}）。{}",
-                  "cannot prepare the data directory {} ({}). {}"},
-                 {dir.string(), ec ? Reason(ec.value()) : Reason(ENOTDIR),
-                  Remedy(ec ? ec.value() : ENOTDIR)}));
+    Fail(1, OperatorText({"データのフォルダ {} を用意できません（{}）。{}",
+                          "cannot prepare the data directory {} ({}). {}"},
+                         {dir.string(), ec ? Reason(ec.value()) : Reason(ENOTDIR),
+                          Remedy(ec ? ec.value() : ENOTDIR)}));
   ProvideSheet(dir);
   if (chdir(dir.c_str()) != 0)
-    Fail(1, Text({"{} に入れません（{}）。{}", "cannot enter {} ({}). {}"},
-                 {dir.string(), Reason(errno), Remedy(errno)}));
+    Fail(1, OperatorText({"{} に入れません（{}）。{}", "cannot enter {} ({}). {}"},
+                         {dir.string(), Reason(errno), Remedy(errno)}));
 
   if (options.booth) {
     std::vector<std::string> args{"kavrel", "--booth"};
@@ -384,6 +376,6 @@ int main(int argc, char** argv) {
   args.push_back(nullptr);
   execv(program->c_str(), args.data());
   const int error = errno;
-  Fail(1, Text({"{} を起動できません（{}）。{}", "cannot start {} ({}). {}"},
-               {program->string(), Reason(error), Remedy(error)}));
+  Fail(1, OperatorText({"{} を起動できません（{}）。{}", "cannot start {} ({}). {}"},
+                       {program->string(), Reason(error), Remedy(error)}));
 }

@@ -175,11 +175,16 @@ grep -q '^Name\[ja\]=' /usr/share/applications/kavrel.desktop || fail "the menu 
 desktop-file-validate /usr/share/applications/kavrel-booth.desktop || fail "the booth mode's menu entry is not valid"
 grep -q '^Exec=/usr/games/kavrel --booth$' /usr/share/applications/kavrel-booth.desktop ||
   fail "the booth mode's menu entry does not start the game with --booth"
+# One entry for booth mode, named in the words of the documents and the Windows shortcut.
+[ "$(grep -l -- '--booth' /usr/share/applications/kavrel*.desktop)" = /usr/share/applications/kavrel-booth.desktop ] ||
+  fail "booth mode has more than one menu entry: $(grep -- '--booth' /usr/share/applications/kavrel*.desktop)"
+grep -qx 'Name\[ja\]=Kavrel（ブースのモード）' /usr/share/applications/kavrel-booth.desktop ||
+  fail "the booth mode's menu entry is not named Kavrel（ブースのモード）"
 
 echo "package-test: the menu entry's command under Xvfb"
 home=$tmp/home
 mkdir "$home"
-# The entry's own command, not its actions' (--controls, --booth).
+# The entry's own command, not its action's (--controls).
 command=$(sed -n '/^\[Desktop Entry\]/,/^\[/s/^Exec=//p' /usr/share/applications/kavrel.desktop)
 play_and_quit env -u XDG_DATA_HOME HOME="$home" $command
 expect_data "$home/.local/share/kavrel"

@@ -1,7 +1,9 @@
 // A stand-in for the game under the booth's supervisor: says what the game says on the booth's
 // line, then ends the way its one argument names.
 //   exit N        alive for a moment, says it ends with N, exits N
-//   silent N      alive for a moment, exits N without a word
+//   silent N      alive for a moment, exits N without a word on its first run (counted in the
+//                 file "runs"), as a game ended from outside on Windows does; then ends with 0
+//   mute N        exits N at once, before any word
 //   abort         alive for a moment, aborts
 //   fault-once    writes through a null pointer on its first run (counted in the file "runs" of
 //                 the working directory), then ends with 0
@@ -18,6 +20,9 @@
 #include <thread>
 
 #include "platform/BoothChannel.h"
+#ifdef _WIN32
+#include "platform/win/CrashDialogs.h"
+#endif
 
 namespace {
 
@@ -61,9 +66,13 @@ int main(int argc, char** argv) {
   const int number = argc > 2 ? std::atoi(argv[2]) : 0;
   plat::BoothChannel& line = plat::BoothChannel::Get();
   if (!line.Supervised()) return 3;
+#ifdef _WIN32
+  plat::win::TurnOffCrashDialogs();  // as the game does under the supervisor
+#endif
+  if (mode == "mute") return number;
   Alive(200);
   if (mode == "exit") return End(number);
-  if (mode == "silent") return number;
+  if (mode == "silent") return RunsSoFar() == 0 ? number : End(0);
   if (mode == "abort") std::abort();
   if (mode == "hang") {
     if (line.Restarted()) return End(0);

@@ -1,6 +1,7 @@
 // Booth mode on a real window: the installed command with --booth starts the game again, with no
-// click, after it is killed (kill -9) and after it stops (kill -STOP: no sign for 15 s), and writes
-// what happened to kv_booth.log; its own end is passed on and ends the day in order.
+// click, after it is killed (kill -9, after a pass: the pass is back) and after it stops
+// (kill -STOP: no sign for 15 s), and writes what happened to kv_booth.log; its own end is passed
+// on and ends the day in order, with the pass in the files.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -10,6 +11,7 @@
 #include <fstream>
 #include <string>
 
+#include "tests/support/WindowPass.h"
 #include "tests/support/XSession.h"
 
 namespace fs = std::filesystem;
@@ -68,14 +70,19 @@ TEST(BoothWindow, AKilledOrStoppedGameIsStartedAgainWithoutAClick) {
   ASSERT_TRUE(run.PassStartUpBox()) << run.Log();
   ASSERT_TRUE(run.WaitForPicture()) << "the screen stayed black";
 
+  // A pass, then a kill on the attract screen it ends at: nothing saved yet but its copies.
+  ASSERT_EQ(xsession::PlayWholePass(run), "") << run.Log();
   const pid_t first = GameOf(run.Pid());
   ASSERT_GT(first, 0);
   auto sent = std::chrono::steady_clock::now();
   kill(first, SIGKILL);
   ASSERT_TRUE(BackAgain(run, first)) << run.Log();
-  // The restarted start-up box answers itself after 10 s; then the attract screen.
+  // The restarted start-up box answers itself after 10 s; then the attract screen, where the
+  // pass's challenger is the previous player.
   EXPECT_TRUE(WaitFor([&] { return run.X().FindWindow("INFORMATION").empty(); }, 60s));
+  EXPECT_TRUE(WaitFor([&] { return xsession::AttractShown(run.X().Screenshot()); }, 30s));
   std::printf("kill -9: the game was back without a click %.1f s later\n", SecondsSince(sent));
+  run.SaveScreenshot("booth-restarted.png");
 
   const pid_t second = GameOf(run.Pid());
   sent = std::chrono::steady_clock::now();
@@ -95,4 +102,7 @@ TEST(BoothWindow, AKilledOrStoppedGameIsStartedAgainWithoutAClick) {
     EXPECT_NE(log.find(line), std::string::npos) << line << " in\n" << log;
   // The restarted start-up boxes answered themselves, and say so.
   EXPECT_NE(log.find(",box,Ｃｌｉｃｋ Ｔｏ Ｓｔａｒｔ"), std::string::npos) << log;
+  // The pass before the kill was put back, and saved at the end of the day.
+  EXPECT_NE(run.ReadFile("kv_rank.dat").find("\r\nAAAAAAAA\r\n"), std::string::npos)
+      << run.ReadFile("kv_rank.dat");
 }

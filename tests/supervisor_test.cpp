@@ -106,9 +106,17 @@ TEST(Supervisor, RestartsAbnormalEndsOnlyAndGivesUpOnACrashLoop) {
       {"exits 0", {"exit", "0"}, 0, {"start:first", "end:0"}, 0, false, 0},
       // A failed save is an orderly end that the operator must see.
       {"exits 255", {"exit", "255"}, 0, {"start:first", "end:255"}, 255, false, 0},
-      // Without a word, the exit code decides: an exit is orderly (on Windows, but for an
-      // exception's code or abort's 3).
-      {"exits 4 silently", {"silent", "4"}, 0, {"start:first", "end:4"}, 4, false, 0},
+      // A game that never spoke: its exit code decides, and an exit is orderly (on Windows, but
+      // for an exception's code or abort's 3).
+      {"exits 4 before a word", {"mute", "4"}, 0, {"start:first", "end:4"}, 4, false, 0},
+      // One that spoke and exits without saying why was ended from outside (Task Manager).
+      {"exits 1 without saying why",
+       {"silent", "1"},
+       0,
+       Joined({{"start:first", "abnormal-end:exit 1 unsaid"}, Restart(1), {"end:0"}}),
+       0,
+       false,
+       300},
       // A folder locked at a first start is another game's: not retried.
       {"finds its folder locked", {"exit", "5"}, 0, {"start:first", "end:5"}, 5, false, 0},
       {"faults once",
@@ -217,6 +225,17 @@ TEST(Supervisor, MessagesAndLogLinesReadBackAsWritten) {
   }
   EXPECT_EQ(plat::ParseBoothMessage("end x").sign, BoothSign::Unknown);
   EXPECT_EQ(plat::ParseBoothMessage("hello").sign, BoothSign::Unknown);
+  // Read in pieces as the pipe gives them: a message cut anywhere comes out whole, once.
+  const std::string said = plat::FormatBoothMessage({BoothSign::Alive, {}, 0}) +
+                           plat::FormatBoothMessage({BoothSign::Answered, "箱", 0});
+  for (size_t cut = 0; cut <= said.size(); ++cut) {
+    booth::MessageLines lines;
+    std::vector<plat::BoothMessage> got;
+    lines.Take(std::string_view(said).substr(0, cut), got);
+    lines.Take(std::string_view(said).substr(cut), got);
+    ASSERT_EQ(got.size(), 2u) << cut;
+    EXPECT_EQ(got[1].text, "箱") << cut;
+  }
 
   const BoothLine line{{2026, 11, 3, 10, 31, 2, -150}, BoothEvent::Box, "a, \"b\"\nc"};
   const std::string bytes = FormatBoothLine(line);

@@ -2,22 +2,21 @@
 
 #include <SDL.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
+#include <thread>
 
 #if defined(_WIN32)
 #include <windows.h>
 
-#include <atomic>
-#include <thread>
+#include "platform/win/WinHost.h"
 #else
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
 #include <vector>
 #endif
 
@@ -48,45 +47,17 @@ BOOL CALLBACK FindBox(HWND window, LPARAM param) {
   return FALSE;
 }
 
-std::wstring Wide(const std::string& utf8) {
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-  std::wstring out(n > 0 ? n - 1 : 0, L'\0');
-  if (n > 1) MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, out.data(), n);
-  return out;
+// Asks this process's box titled `caption` to close, as its close button does. True when one was
+// found.
+bool AskToClose(const std::string& caption) {
+  const std::wstring title = win::Wide(caption);
+  Search search{GetCurrentProcessId(), &title, nullptr};
+  EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&search));
+  if (search.found) PostMessageW(search.found, WM_CLOSE, 0, 0);
+  return search.found != nullptr;
 }
 
 }  // namespace
-
-// The box runs its own message loop in this thread; a second thread closes it when time is up.
-bool ShowBoxAnsweringItself(const std::string& caption, const std::string& text, SDL_Window* owner,
-                            unsigned ms) {
-  std::atomic<bool> answered{false};
-  std::atomic<bool> closedByTimer{false};
-  const std::wstring title = Wide(caption);
-  std::thread timer([&] {
-    const ULONGLONG until = GetTickCount64() + ms;
-    while (!answered) {
-      if (GetTickCount64() >= until) {
-        Search search{GetCurrentProcessId(), &title, nullptr};
-        EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
-          closedByTimer = true;
-          PostMessageW(search.found, WM_CLOSE, 0, 0);
-        }
-      }
-      Sleep(100);
-    }
-  });
-  const int shown =
-      SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption.c_str(), text.c_str(), owner);
-  answered = true;
-  timer.join();
-  if (shown != 0) {
-    std::fprintf(stderr, "%s: %s (%s)\n", caption.c_str(), text.c_str(), SDL_GetError());
-    return false;
-  }
-  return closedByTimer;
-}
 
 #else
 
@@ -147,6 +118,8 @@ bool AskToClose(const std::string& title) {
 
 }  // namespace
 
+#endif
+
 // The box runs its own loop in this thread; a second thread asks it to close when time is up,
 // and again every half second until it has gone.
 bool ShowBoxAnsweringItself(const std::string& caption, const std::string& text, SDL_Window* owner,
@@ -180,7 +153,5 @@ bool ShowBoxAnsweringItself(const std::string& caption, const std::string& text,
   }
   return closedByTimer;
 }
-
-#endif
 
 }  // namespace plat

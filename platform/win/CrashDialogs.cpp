@@ -14,6 +14,19 @@ Call Find(const char* module, const char* name) {
                 : nullptr;
 }
 
+LPTOP_LEVEL_EXCEPTION_FILTER previousFilter = nullptr;
+
+// A fault that nothing handles ends the process at once, with the fault's code as its exit code.
+// Wine starts its debugger (and its crash dialog) whatever the error mode says; this filter comes
+// before that.
+LONG WINAPI EndAtOnce(EXCEPTION_POINTERS* fault) {
+  if (previousFilter) {
+    const LONG action = previousFilter(fault);
+    if (action != EXCEPTION_CONTINUE_SEARCH) return action;
+  }
+  return EXCEPTION_EXECUTE_HANDLER;
+}
+
 }  // namespace
 
 void TurnOffCrashDialogs() {
@@ -22,6 +35,8 @@ void TurnOffCrashDialogs() {
   using WerSetFlagsCall = HRESULT(WINAPI*)(DWORD);
   if (const auto werSetFlags = Find<WerSetFlagsCall>("kernel32.dll", "WerSetFlags"))
     werSetFlags(0x00000020 /* WER_FAULT_REPORTING_NO_UI */);
+  // The C runtime's own filter (signal()'s handlers) is asked first.
+  if (!previousFilter) previousFilter = SetUnhandledExceptionFilter(&EndAtOnce);
   // The C runtime's messages (abort's among them) to standard error instead of a box; the
   // runtimes that have it are also told not to report an abort as a fault.
   _set_error_mode(_OUT_TO_STDERR);

@@ -5,8 +5,8 @@
 namespace plat::win {
 
 // Turns the system's crash and critical-error dialogs off for this process and the processes it
-// starts, and the C runtime's abort and error boxes for this one. Calls that the system does not
-// have are passed over.
+// starts, and for this one the C runtime's abort and error boxes and any debugger started on a
+// fault nothing handles. Calls that the system does not have are passed over.
 void TurnOffCrashDialogs();
 
 }  // namespace plat::win

@@ -65,6 +65,10 @@ bool UserInterfaceIsJapanese();
 // (ENOENT when there is no such file, EISDIR for a folder).
 int ReadSharing(const std::string& path, size_t limit, std::string& bytes);
 
+// UTF-8 to the wide text the system's W calls take, and back.
+std::wstring Wide(const std::string& utf8);
+std::string Utf8(const std::wstring& wide);
+
 // The program's arguments in UTF-8, from the wide command line (argv holds them in the ANSI code
 // page, which cannot hold every name).
 std::vector<std::string> Utf8Arguments();

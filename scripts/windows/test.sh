@@ -11,7 +11,9 @@
 #      Linux build does, Alt+F4 closing nothing, ESC writing nothing, the picture filling a
 #      1366 x 768 desktop sharply,
 #      a bad --scale refused in a box, a second game in the same folder refused, the end of the
-#      session saving as Q does, and hostile sprite sheets and data files.
+#      session saving as Q does, and hostile sprite sheets and data files;
+#   4. booth mode: kavrel-booth.exe starting a killed game again, its boxes answering themselves,
+#      no crash dialog (booth.sh).
 #   test.sh BUILD_DIR
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -298,11 +300,19 @@ fi
 # 3. The game in a window. Wine's desktop process must start anew, on the X display.
 started=$SECONDS
 timeout 20 wineserver -k 2>/dev/null || true
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1280x960x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
+# The X server takes the first free display and says which (a number picked at random may be
+# taken by another test).
+start_xvfb() { # SIZE: starts Xvfb of that screen size; sets xvfb_display and last_xvfb
+  rm -f "$work/xvfb-display"
+  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$work/xvfb-display" >/dev/null 2>&1 &
+  last_xvfb=$!
+  for _ in $(seq 100); do [[ -s $work/xvfb-display ]] && break; sleep 0.1; done
+  xvfb_display=:$(head -1 "$work/xvfb-display")
+}
+start_xvfb 1280x960x24
+xvfb_pid=$last_xvfb
+display=$xvfb_display
 export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 find_box() { # waits up to 60 s for a message box (the first start of Wine is slow); prints its id
   local id
@@ -447,10 +457,9 @@ timeout 20 wineserver -k 2>/dev/null || true
 # The picture fills a 1366 x 768 screen: 1024 x 768 in the middle, black beside it, and read back
 # at 640 x 480 it agrees with the replay's picture (fill_check.py). A desktop of that size of its
 # own (explorer /desktop), on an X server of that size, so that the prefix's stays as it is.
-fill_display=:$((90 + RANDOM % 100))
-[[ $fill_display == "$display" ]] && fill_display=:$((${display#:} + 1))
-Xvfb "$fill_display" -screen 0 1366x768x24 -nolisten tcp >/dev/null 2>&1 &
-fill_xvfb=$!
+start_xvfb 1366x768x24
+fill_display=$xvfb_display
+fill_xvfb=$last_xvfb
 pass_files_dir "$work/win-fill"
 fill_result="no start-up box appeared, or the check did not run"
 (
@@ -609,6 +618,7 @@ for sheet in missing empty wide; do
   timeout 20 wineserver -k 2>/dev/null || true
 done
 echo "windows: game runs under Wine and Xvfb took $((SECONDS - started)) s"
+source "$here/booth.sh"
 
 if ((failures)); then
   echo "windows: $failures Windows test(s) failed" >&2
