@@ -101,7 +101,12 @@ same_files() { # DIR_A DIR_B FILES...: what is there, and its bytes, agree
   local a=$1 b=$2 f ok=0
   shift 2
   for f in "$@"; do
-    if [[ -e $a/$f || -e $b/$f ]] && ! cmp -s "$a/$f" "$b/$f"; then ok=1; fi
+    if [[ -e $a/$f || -e $b/$f ]] && ! cmp -s "$a/$f" "$b/$f"; then
+      ok=1
+      echo "  differs: $f (${a##*/} and ${b##*/})" >&2
+      # A differing text file's first differing lines say why, should it happen only now and then.
+      [[ -f $a/$f && -f $b/$f ]] && diff "$a/$f" "$b/$f" 2>/dev/null | head -6 >&2
+    fi
   done
   return $ok
 }
@@ -187,7 +192,10 @@ log_row() { # DIR WHAT STEP...
       linux_code=$?
     (cd "$work/win-$dir" && w "$build/kavrel-replay.exe" "$(winepath -w "$step")" \
       --trace trace.jsonl 2>/dev/null) || win_code=$?
-    [[ $linux_code == "$win_code" ]] || ok=1
+    if [[ $linux_code != "$win_code" ]]; then
+      ok=1
+      echo "  exit $linux_code (Linux) and $win_code (Wine) after ${step##*/}" >&2
+    fi
     files=()
     for file in trace.jsonl kavrel.dat kv_rank.dat kv_plays.csv kv_plays.csv.pending; do
       [[ -d $work/linux-$dir/$file && -d $work/win-$dir/$file ]] || files+=("$file")
