@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <optional>
 
+#include "platform/TextLines.h"
+
 namespace plat {
 namespace {
 
@@ -21,16 +23,6 @@ constexpr HatWord kHatWords[] = {{"left", Control::HatLeft},
 
 const char* const kKeyNames[] = {"SPACE", "NUMPAD1", "NUMPAD2", "RETURN", "LEFT", "RIGHT", "DOWN"};
 static_assert(std::size(kKeyNames) == std::size(kControllerKeys));
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
 
 // Reads a control's words, with blanks free between them: a word, a number, a sign.
 class WordScan {
@@ -151,17 +143,11 @@ ControlsRead ParseControls(std::string_view text) {
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   ControlBindings* into = nullptr;  // the section being read; null before the first
   ControlBindings unnamed;          // the lines under a bad section line, left out with it
-  int number = 0;
-  size_t pos = 0;
-  while (pos < text.size()) {
-    ++number;
-    size_t eol = text.find('\n', pos);
-    if (eol == std::string_view::npos) eol = text.size();
-    std::string_view line = text.substr(pos, eol - pos);
-    pos = eol + 1;
-    const size_t hash = line.find('#');
-    if (hash != std::string_view::npos) line = line.substr(0, hash);
-    line = Trim(line);
+  CommentedLines lines(text);
+  std::string_view line;
+  while (lines.Next(line)) {
+    const int number = static_cast<int>(lines.Number());
+    line = TrimBlanks(line);
     if (line.empty()) continue;
 
     if (line.front() == '[') {
@@ -182,8 +168,9 @@ ControlsRead ParseControls(std::string_view text) {
       continue;
     }
     const size_t equals = line.find('=');
-    const std::optional<int> key =
-        equals == std::string_view::npos ? std::nullopt : ParseKey(Trim(line.substr(0, equals)));
+    const std::optional<int> key = equals == std::string_view::npos
+                                       ? std::nullopt
+                                       : ParseKey(TrimBlanks(line.substr(0, equals)));
     const std::optional<Control> control =
         key ? ParseControl(line.substr(equals + 1)) : std::nullopt;
     if (!control) {

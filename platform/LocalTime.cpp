@@ -59,6 +59,12 @@ std::string DateText(const LocalTime& t) {
   return text;
 }
 
+std::string TimeText(const LocalTime& t) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d", t.hour, t.minute, t.second);
+  return text;
+}
+
 std::string DateAndMinuteText(const LocalTime& t) {
   char text[32];
   std::snprintf(text, sizeof text, " %02d:%02d", t.hour, t.minute);

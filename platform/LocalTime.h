@@ -19,8 +19,9 @@ struct LocalTime {
 // is given in UTC, and one it cannot convert at all as 1970-01-01 00:00:00 UTC.
 LocalTime ToLocalTime(int64_t seconds);
 
-// The moment as text: "2026-12-08", "2026-12-08 14:03", and "20261208-140305" for the names of
-// files made at that moment.
+// The moment as text: "2026-12-08", "14:03:05", "2026-12-08 14:03", and "20261208-140305" for the
+// names of files made at that moment.
 std::string DateText(const LocalTime& t);
+std::string TimeText(const LocalTime& t);
 std::string DateAndMinuteText(const LocalTime& t);
 std::string StampText(const LocalTime& t);

@@ -137,22 +137,8 @@ bool AppendBoothLine(FileOps& ops, const std::string& directory, const BoothLine
     error = ErrorOrFolderInTheWay(path, errno != 0 ? errno : EIO);
     return false;
   }
-  std::string bytes;
-  const bool isNew = std::fseek(file, 0, SEEK_END) == 0 && std::ftell(file) == 0;
-  if (isNew) bytes = kBoothLogHead;
+  const long long size = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1;
+  std::string bytes(size == 0 ? kBoothLogHead : "");
   bytes += FormatBoothLine(line);
-  errno = 0;
-  bool done = ops.Write(file, bytes) && ops.Flush(file) && ops.Sync(file);
-  error = errno;
-  if (!ops.Close(file) && done) {
-    done = false;
-    error = errno;
-  }
-  if (!done) {
-    if (error == 0) error = EIO;
-    return false;
-  }
-  error = 0;
-  if (isNew) ops.SyncDirectory(directory);
-  return true;
+  return AppendDurably(ops, file, path, size, bytes, error);
 }

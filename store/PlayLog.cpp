@@ -78,27 +78,6 @@ bool Look(std::FILE* file, long long from, Holding& holding) {
   return SeekTo(file, 0, SEEK_END) == 0;
 }
 
-// Appends `bytes` after what `holding` found, made durable: written, flushed, synced and closed
-// (closed whatever happened). A new file's name is made durable too.
-bool AppendDurably(FileOps& ops, std::FILE* file, const Holding& holding, std::string_view bytes,
-                   const std::string& path, int& error) {
-  errno = 0;
-  bool done = ops.Write(file, bytes) && ops.Flush(file) && ops.Sync(file);
-  error = errno;
-  if (!ops.Close(file) && done) {
-    done = false;
-    error = errno;
-  }
-  if (!done) {
-    if (error == 0) error = EIO;
-    // What was written of it comes off again, so that the next try writes every line once.
-    ops.CutBack(path, holding.size);
-    return false;
-  }
-  if (holding.size == 0) ops.SyncDirectory(DirectoryOf(path));
-  return true;
-}
-
 }  // namespace
 
 PlayRecord PassRecord(const LocalTime& t, const Name& name) {
@@ -239,7 +218,7 @@ bool PlayLog::WriteLog() {
   std::string bytes(start);
   for (size_t i = moved; i < lines.size(); ++i) bytes += lines[i];
   for (const std::string& line : waiting_) bytes += line;
-  if (!AppendDurably(ops_, file, holding, bytes, kPlayLogFileName, error_)) return false;
+  if (!AppendDurably(ops_, file, kPlayLogFileName, holding.size, bytes, error_)) return false;
   waiting_.clear();
   sideStuck_ = 0;
   if (sideThere || !lines.empty() || moving) {
@@ -268,7 +247,7 @@ bool PlayLog::WriteSideFile() {
   std::string bytes(holding.size == 0 || holding.endsLine ? "" : kLineEnd);
   for (const std::string& line : waiting_) bytes += line;
   int error = 0;
-  if (!AppendDurably(ops_, file, holding, bytes, kPlayLogSideFileName, error)) return false;
+  if (!AppendDurably(ops_, file, kPlayLogSideFileName, holding.size, bytes, error)) return false;
   waiting_.clear();
   return true;
 }

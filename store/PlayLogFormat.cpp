@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <cstdio>
 #include <cstdlib>
+
+#include "store/TextScan.h"
 
 namespace {
 
@@ -14,13 +15,6 @@ constexpr std::string_view kLineEnd = "\r\n";
 constexpr size_t kLongestLine = 1024;
 
 using Fields = std::array<std::string, kPlayLogColumnCount>;
-
-// As %f writes it, with no padding: the form of the record file.
-std::string Fixed(double value) {
-  char text[512];
-  std::snprintf(text, sizeof text, "%f", value);
-  return text;
-}
 
 std::string NameField(std::string text) {
   if (!text.empty() && kFormulaStarts.find(text.front()) != std::string_view::npos)
@@ -161,8 +155,8 @@ std::string FormatPlayRecord(const PlayRecord& r) {
   out += ',' + r.Time() + ',' + std::string(r.offset.data(), r.offset.size()) + ',';
   out += std::to_string(r.challenger) + ',';
   const int known = r.cutShort ? r.known : 5;
-  out += (known >= 1 ? Fixed(r.distance) : "") + ',';
-  out += (known >= 2 ? Fixed(r.bounce) : "") + ',';
+  out += (known >= 1 ? FixedSix(r.distance) : "") + ',';
+  out += (known >= 2 ? FixedSix(r.bounce) : "") + ',';
   out += (known >= 3 ? std::to_string(r.total) : "") + ',';
   if (r.cutShort)
     out += kCutShortMark;

@@ -1,20 +1,7 @@
-#include <cstdio>
 #include <sstream>
 
 #include "store/DataFiles.h"
 #include "store/TextScan.h"
-
-namespace {
-
-// "%f" of any double, however long (1e308 has 309 digits before the point).
-std::string FixedSix(double value) {
-  const int n = std::snprintf(nullptr, 0, "%f", value);
-  std::string out(static_cast<size_t>(n), '\0');
-  std::snprintf(out.data(), out.size() + 1, "%f", value);
-  return out;
-}
-
-}  // namespace
 
 void ReadRecordFrom(std::istream& in, GameState& state) {
   const std::string text = ReadAllBounded(in);

@@ -259,6 +259,30 @@ bool Fail(int* error, int reason) {
 
 }  // namespace
 
+bool WriteDurablyAndClose(FileOps& ops, std::FILE* file, std::string_view bytes, int& error) {
+  errno = 0;
+  bool done = ops.Write(file, bytes) && ops.Flush(file) && ops.Sync(file);
+  error = errno;
+  if (!ops.Close(file) && done) {
+    done = false;
+    error = errno;
+  }
+  if (done) return true;
+  if (error == 0) error = EIO;
+  return false;
+}
+
+bool AppendDurably(FileOps& ops, std::FILE* file, const std::string& path, long long sizeBefore,
+                   std::string_view bytes, int& error) {
+  if (!WriteDurablyAndClose(ops, file, bytes, error)) {
+    if (sizeBefore >= 0) ops.CutBack(path, sizeBefore);
+    return false;
+  }
+  error = 0;
+  if (sizeBefore == 0) ops.SyncDirectory(DirectoryOf(path));
+  return true;
+}
+
 bool PrepareReplacement(FileOps& ops, const std::string& path, std::string_view bytes, int* error) {
   // The rename needs only the directory to be writable: a file made read-only (by its owner, or
   // one that belongs to someone else) would be replaced behind the user's back.
@@ -274,16 +298,9 @@ bool PrepareReplacement(FileOps& ops, const std::string& path, std::string_view 
   errno = 0;
   std::FILE* file = ops.Open(temporary);
   if (!file) return Fail(error, errno);
-  // Every step must hold before the old file is given up; the close is done whatever happened.
-  errno = 0;
-  bool done = ops.Write(file, bytes) && ops.Flush(file) && ops.Sync(file);
-  int reason = errno;
-  const bool closed = ops.Close(file);
-  if (done && !closed) {
-    done = false;
-    reason = errno;
-  }
-  if (done) return true;
+  // Every step must hold before the old file is given up.
+  int reason = 0;
+  if (WriteDurablyAndClose(ops, file, bytes, reason)) return true;
   ops.Remove(temporary);
   return Fail(error, reason);
 }

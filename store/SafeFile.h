@@ -66,6 +66,18 @@ bool ReplaceFile(FileOps& ops, const std::string& path, std::string_view bytes,
 bool PrepareReplacement(FileOps& ops, const std::string& path, std::string_view bytes,
                         int* error = nullptr);
 bool CommitReplacement(FileOps& ops, const std::string& path, int* error = nullptr);
+// Writes `bytes` to `file`, flushed and synced to the disk, then closes it whatever happened.
+// False, with the errno of the step that failed (EIO when it tells none) in `error`, when a step
+// failed.
+bool WriteDurablyAndClose(FileOps& ops, std::FILE* file, std::string_view bytes, int& error);
+
+// Appends `bytes` to `file`, which OpenToAppend opened at `path` when it held `sizeBefore` bytes
+// (-1 when that could not be told), made durable: WriteDurablyAndClose, and a new file's name
+// made durable too. On failure what was written of it comes off again, so that the next try
+// writes every line once; `error` holds the errno of the failure, 0 on success.
+bool AppendDurably(FileOps& ops, std::FILE* file, const std::string& path, long long sizeBefore,
+                   std::string_view bytes, int& error);
+
 // `error`, or EISDIR when a folder stands at `path`: Windows says "access denied" there, and the
 // game tells the operator the same reason on every system.
 int ErrorOrFolderInTheWay(const std::string& path, int error);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 namespace {
@@ -15,6 +16,13 @@ bool IsDigit(char c) {
 }
 
 }  // namespace
+
+std::string FixedSix(double value) {
+  const int n = std::snprintf(nullptr, 0, "%f", value);
+  std::string out(static_cast<size_t>(n), '\0');
+  std::snprintf(out.data(), out.size() + 1, "%f", value);
+  return out;
+}
 
 std::string ReadAllBounded(std::istream& in) {
   std::string text;

@@ -1,5 +1,6 @@
 // Reading numbers out of the data files the way the formatted input of the C library does: white
 // space is skipped, then the longest number is taken. Text that is not a number stops the reading.
+// And the one way the game writes and shows a distance or a bounce score.
 #pragma once
 
 #include <cstddef>
@@ -14,6 +15,10 @@ inline constexpr size_t kMaxDataFileBytes = 1 << 20;
 
 // Up to kMaxDataFileBytes of the stream.
 std::string ReadAllBounded(std::istream& in);
+
+// "%f" of any double, however long (1e308 has 309 digits before the point): six decimals, as
+// kavrel.dat, the play log and the results screen give them.
+std::string FixedSix(double value);
 
 class TextScan {
  public:

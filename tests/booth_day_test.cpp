@@ -190,6 +190,14 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
   const auto inTheWay = [](const ScratchDir& dir) {
     fs::create_directory(dir.PathOf(TemporaryPathFor(kRecordFileName)));
   };
+  // Once the way to `file` is clear again, Q puts the kept copy back and nothing is rolled back.
+  const auto clearAndQuit = [&quit](const ScratchDir& dir, const char* file) {
+    fs::remove(dir.PathOf(TemporaryPathFor(file)));
+    EXPECT_EQ(Play(kQuitAtOnce).exitCode, 0);
+    EXPECT_EQ(dir.Read(kRecordFileName), quit.record);
+    EXPECT_EQ(dir.Read(kRankingFileName), quit.ranking);
+    EXPECT_FALSE(CopiesLeft(dir));
+  };
   const std::vector<std::string> kUnreadableRanking = {
       "kv_rank.dat が読めません\n（同じ名前のフォルダがあります）\n"
       "内容は初めの値で始めます。ファイルはそのままで、今回の結果はこのファイルには残りません\n"
@@ -330,17 +338,12 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
         "\n"},
        kDataNotSaved,
        false,
-       [&quit](const ScratchDir& dir) {
+       [&quit, clearAndQuit](const ScratchDir& dir) {
          EXPECT_FALSE(dir.Exists(kRecordFileName));
          EXPECT_TRUE(dir.Exists(kPassCopyFileName));
          EXPECT_EQ(dir.Read(kRankingFileName), quit.ranking);
          EXPECT_FALSE(dir.Exists(RecoveryPathFor(kRankingFileName)));
-         // Once the way is clear, the kept copy comes back and nothing is rolled back.
-         fs::remove(dir.PathOf(TemporaryPathFor(kRecordFileName)));
-         EXPECT_EQ(Play(kQuitAtOnce).exitCode, 0);
-         EXPECT_EQ(dir.Read(kRecordFileName), quit.record);
-         EXPECT_EQ(dir.Read(kRankingFileName), quit.ranking);
-         EXPECT_FALSE(CopiesLeft(dir));
+         clearAndQuit(dir, kRecordFileName);
        },
        kOnePass},
       {"a data file that cannot be read",
@@ -386,14 +389,10 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
        {"kv_rank.dat " + kCopyKept},
        1,
        false,
-       [&quit, found](const ScratchDir& dir) {
+       [found, clearAndQuit](const ScratchDir& dir) {
          EXPECT_EQ(RankingCopyIn(dir.Read(kPassCopyFileName).value_or("")), *found);
          EXPECT_FALSE(dir.Exists(RecoveryPathFor(kRecordFileName)));
-         fs::remove(dir.PathOf(TemporaryPathFor(kRankingFileName)));
-         EXPECT_EQ(Play(kQuitAtOnce).exitCode, 0);
-         EXPECT_EQ(dir.Read(kRecordFileName), quit.record);
-         EXPECT_EQ(dir.Read(kRankingFileName), quit.ranking);
-         EXPECT_FALSE(CopiesLeft(dir));
+         clearAndQuit(dir, kRankingFileName);
        },
        kOnePass + PassLine(2, "2")},
       // Copies damaged on the disk are neither put back, rewritten after the pass, nor removed at

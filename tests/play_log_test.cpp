@@ -3,24 +3,28 @@
 // was gone. Neither loses nor repeats a line.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
+#include <vector>
 
+#include "store/BoothLog.h"
 #include "store/PlayLog.h"
 #include "tests/support/Scenario.h"
 
 namespace {
 
-// The real file steps, except that a write to the log stops half-way (a full disk), or that the
-// side file cannot be removed (a kill just before it).
+// The real file steps, except that a write to the log (or to `appended`) stops half-way (a full
+// disk), or that the side file cannot be removed (a kill just before it).
 class CutShort : public FileOps {
  public:
   enum Cut { kHalfWrite, kNoRemoval } cut;
-  explicit CutShort(Cut c) : cut(c) {}
+  explicit CutShort(Cut c, std::string appended = kPlayLogFileName)
+      : cut(c), appended_(std::move(appended)) {}
 
   std::FILE* Open(const std::string& path) override { return real_.Open(path); }
   std::FILE* OpenToAppend(const std::string& path) override {
     std::FILE* f = real_.OpenToAppend(path);
-    if (path == kPlayLogFileName) log_ = f;
+    if (path == appended_) log_ = f;
     return f;
   }
   bool Write(std::FILE* f, std::string_view bytes) override {
@@ -44,6 +48,7 @@ class CutShort : public FileOps {
 
  private:
   FileOps& real_ = PosixFileOps();
+  std::string appended_;
   std::FILE* log_ = nullptr;
 };
 
@@ -78,6 +83,24 @@ TEST(PlayLog, AMoveCutShortIsFinishedWithoutLosingOrRepeatingALine) {
     EXPECT_FALSE(dir.Exists(kPlayLogSideFileName));
     EXPECT_FALSE(dir.Exists(kPlayLogMoveFileName));
   }
+}
+
+// The booth's log is appended to the same way: a line cut short comes off again, so that the next
+// line is read whole.
+TEST(PlayLog, TheBoothsLogTakesOffALineCutShort) {
+  ScratchDir dir(false);
+  std::vector<BoothLine> lines;
+  for (const int minute : {0, 5, 9})
+    lines.push_back({{2026, 12, 8, 9, minute, 0, 540}, BoothEvent::Start, "first"});
+  CutShort cut(CutShort::kHalfWrite, std::string("./") + kBoothLogFileName);
+  int error = 0;
+  EXPECT_TRUE(AppendBoothLine(PosixFileOps(), ".", lines[0], error));
+  EXPECT_FALSE(AppendBoothLine(cut, ".", lines[1], error));
+  EXPECT_EQ(error, EIO);
+  EXPECT_TRUE(AppendBoothLine(PosixFileOps(), ".", lines[2], error));
+  EXPECT_EQ(error, 0);
+  EXPECT_EQ(dir.Read(kBoothLogFileName),
+            std::string(kBoothLogHead) + FormatBoothLine(lines[0]) + FormatBoothLine(lines[2]));
 }
 
 // A side file whose lines went into the log but which could not be removed (a kill, or Windows

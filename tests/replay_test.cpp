@@ -55,6 +55,9 @@ TEST(ScriptParser, BadLinesNameTheLineAndTheFault) {
       {"pad 5 axis3+ 10", "script line 1: unknown control 'axis3+'"},
       {"pad 5 hat left 10", "script line 1: extra value '10' after pad"},
       {"pad 5 axis1 10", "script line 1: unknown control 'axis1'"},
+      {"pad 18446744073709551615 button1 1",
+       "script line 1: pad ends out of range (time + duration overflows)"},
+      {"pad 5 button1 -1", "script line 1: negative duration '-1'"},
   };
   for (const auto& c : cases) EXPECT_EQ(ParseError(c.text), c.error) << c.text;
   // The message stays one line, whatever the bytes.

@@ -98,9 +98,9 @@ constexpr const char* kDay =
     "   10  12:10:15  AB\xE2\x90\x9F"
     "CD___     68  D\n"
     "\n"
-    "Best distance 2837.0 (<b>&amp;, 10:05:20).\n"
-    "Best bounce score 2650.2 (<b>&amp;, 10:05:20).\n"
-    "All-time records: distance 3125.0, bounce score 2866.2.\n"
+    "Best distance 2837.000000 (<b>&amp;, 10:05:20).\n"
+    "Best bounce score 2650.250000 (<b>&amp;, 10:05:20).\n"
+    "All-time records: distance 3125.000000, bounce score 2866.250000.\n"
     "Entered the all-time top five:\n"
     "  place 1  <b>&amp;  total 108 (10:05:20)\n"
     "  place 3  カブレル  total 88 (11:03:30)\n"
@@ -197,17 +197,18 @@ TEST(Report, TellsTheBoothsIncidentsOfTheDay) {
   EXPECT_EQ(none.lines.find("Booth"), std::string::npos);
 }
 
-// What each kind of day says, and what it must not: joint champions, every day at once, a day
-// without a bad line, a day without plays.
+// What each kind of day says, and what it must not: joint champions, every day at once, a day of
+// one pass, a day without a bad line, a day without plays.
 TEST(Report, TellsEachKindOfDayHonestly) {
   if (plat::OperatorReadsJapanese()) GTEST_SKIP() << "the expected text is the English one";
   const std::string tie = PlayLogHead() +
                           "2026-12-10,10:00:00,+09:00,1,1.000000,2.000000,100,S,SORA____,1\r\n"
                           "2026-12-10,11:00:00,+09:00,2,1.000000,2.000000,90,A,MIO_____,\r\n"
-                          "2026-12-10,12:00:00,+09:00,3,1.000000,2.000000,100,S,YUKI____,2\r\n";
+                          "2026-12-10,12:00:00,+09:00,3,1.000000,2.000000,100,S,YUKI____,2\r\n"
+                          "2026-12-11,09:00:00,+09:00,4,1.000000,2.000000,50,E,ONCE____,\r\n";
   struct Case {
     const char* what;
-    bool fixture;  // else the tie above
+    bool fixture;  // else the small log above
     std::vector<std::string> args;
     std::vector<const char*> said, unsaid;
   };
@@ -229,6 +230,12 @@ TEST(Report, TellsEachKindOfDayHonestly) {
         "2026-12-08     18  09:02:11  16:55:30   108  <b>&amp;\n",
         "3 line(s) of the log were skipped"},
        {}},
+      {"a day of one pass",
+       false,
+       {"--date", "2026-12-11"},
+       {"1 play, the first at 09:00:00, the last at 09:00:00.\n",
+        "Busiest hour: 9:00-9:59, 1 play.\n"},
+       {"1 plays"}},
       {"a day without a bad line", true, {"--date", "2026-12-07"}, {"3 plays,"}, {"skipped"}},
       {"a day without plays",
        true,

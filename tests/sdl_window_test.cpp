@@ -20,6 +20,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/Window.h"
@@ -236,18 +237,21 @@ TEST(SdlWindow, ShowsFramesTakesKeysAndQuitsOnEscape) {
       [&] { return (problem = CheckPattern(x.Screenshot(), TestPalette(true))).empty(); }, 8s))
       << problem;
 
-  // The keypad by its physical keys (NumLock is off here), and its Enter as RETURN.
-  x.Run("xdotool key KP_End");
-  EXPECT_TRUE(lines.WaitForLine("pressed 97", 5s)) << lines.Seen();
-  x.Run("xdotool key KP_Down");
-  EXPECT_TRUE(lines.WaitForLine("pressed 98", 5s)) << lines.Seen();
-  x.Run("xdotool key KP_Enter");
-  EXPECT_TRUE(lines.WaitForLine("pressed 13", 5s)) << lines.Seen();
-  // The main keyboard's 1 and 2 count as the keypad's, for a keyboard without a keypad.
-  x.Run("xdotool key 1");
-  EXPECT_TRUE(lines.WaitForLine("pressed 97", 5s)) << lines.Seen();
-  x.Run("xdotool key 2");
-  EXPECT_TRUE(lines.WaitForLine("pressed 98", 5s)) << lines.Seen();
+  // The virtual key each key stands for.
+  const std::pair<const char*, int> keys[] = {
+      // The keypad by its physical keys (NumLock is off here), and its Enter as RETURN.
+      {"KP_End", 97},
+      {"KP_Down", 98},
+      {"KP_Enter", 13},
+      // The main keyboard's 1 and 2 count as the keypad's, for a keyboard without a keypad.
+      {"1", 97},
+      {"2", 98},
+  };
+  for (const auto& [key, vk] : keys) {
+    x.Run(std::string("xdotool key ") + key);
+    EXPECT_TRUE(lines.WaitForLine("pressed " + std::to_string(vk), 5s))
+        << key << ": " << lines.Seen();
+  }
 
   // Held keys are down now; key-repeat while held does not count as new presses.
   x.Run("xdotool keydown Left");

@@ -12,6 +12,7 @@
 #include "store/Reasons.h"
 #include "store/RecoveryCopy.h"
 #include "store/SafeFile.h"
+#include "store/TextScan.h"
 #include "tools/ranking/DataFileAccess.h"
 #include "tools/ranking/Edits.h"
 #include "tools/ranking/Text.h"
@@ -35,9 +36,9 @@ void ListTables(Output& out, const GameState& record, const RankingTable& table)
   }
   // Named as the game and the documents name the two events.
   out.Line(Fill(Say({"ダンボランの最高記録: {}", "best distance: {}"}),
-                {std::to_string(record.bestDistance)}));
+                {FixedSix(record.bestDistance)}));
   out.Line(Fill(Say({"ＢｏｕｎＺｏの最高記録: {}", "best bounce score: {}"}),
-                {std::to_string(record.bestBounce)}));
+                {FixedSix(record.bestBounce)}));
   out.Line(Fill(Say({"次の挑戦者の番号: {}", "next challenger number: {}"}),
                 {std::to_string(record.challengerNumber)}));
 }

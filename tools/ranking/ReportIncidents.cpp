@@ -1,7 +1,5 @@
 #include "tools/ranking/ReportIncidents.h"
 
-#include <cstdio>
-
 #include "platform/Language.h"
 #include "tools/ranking/ReportPage.h"
 #include "tools/ranking/Text.h"
@@ -11,31 +9,24 @@ namespace {
 
 using plat::Say;
 
-std::string DateOf(const LocalTime& t) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", t.year, t.month, t.day);
-  return text;
-}
+// The booth's log's events that are incidents, with the word the report gives them and what
+// they count to; starts and orderly ends are none.
+struct IncidentKind {
+  BoothEvent event;
+  plat::Bilingual word;
+  int Incidents::*count;
+};
+constexpr IncidentKind kIncidentKinds[] = {
+    {BoothEvent::AbnormalEnd, {"落ちた・止まった", "fell over"}, &Incidents::falls},
+    {BoothEvent::Restart, {"起動し直した", "started again"}, &Incidents::restarts},
+    {BoothEvent::GiveUp, {"起動し直すのをやめた", "gave up restarting"}, &Incidents::givenUp},
+    {BoothEvent::Box, {"ひとりでに閉じたメッセージ", "box answered by itself"}, &Incidents::boxes},
+};
 
-std::string TimeOf(const LocalTime& t) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%02d:%02d:%02d", t.hour, t.minute, t.second);
-  return text;
-}
-
-plat::Bilingual EventWord(BoothEvent event) {
-  switch (event) {
-    case BoothEvent::AbnormalEnd:
-      return {"落ちた・止まった", "fell over"};
-    case BoothEvent::Restart:
-      return {"起動し直した", "started again"};
-    case BoothEvent::GiveUp:
-      return {"起動し直すのをやめた", "gave up restarting"};
-    case BoothEvent::Box:
-      return {"ひとりでに閉じたメッセージ", "box answered by itself"};
-    default:
-      return {"", ""};
-  }
+const IncidentKind* KindOf(BoothEvent event) {
+  for (const IncidentKind& kind : kIncidentKinds)
+    if (kind.event == event) return &kind;
+  return nullptr;
 }
 
 }  // namespace
@@ -44,23 +35,9 @@ Incidents IncidentsOf(std::string_view bytes, const std::optional<std::string>& 
   Incidents incidents;
   incidents.logFound = true;
   for (BoothLine& line : ParseBoothLog(bytes)) {
-    if (date && DateOf(line.when) != *date) continue;
-    switch (line.event) {
-      case BoothEvent::AbnormalEnd:
-        ++incidents.falls;
-        break;
-      case BoothEvent::Restart:
-        ++incidents.restarts;
-        break;
-      case BoothEvent::GiveUp:
-        ++incidents.givenUp;
-        break;
-      case BoothEvent::Box:
-        ++incidents.boxes;
-        break;
-      default:
-        continue;  // starts and orderly ends are no incidents
-    }
+    const IncidentKind* kind = KindOf(line.event);
+    if (!kind || (date && DateText(line.when) != *date)) continue;
+    ++(incidents.*kind->count);
     incidents.lines.push_back(std::move(line));
   }
   return incidents;
@@ -89,8 +66,8 @@ std::string WithIncidents(std::string page, const Incidents& incidents) {
       Html(Say({"出来事", "What happened"})) + "</th><th>" + Html(Say({"詳細", "Details"})) +
       "</th></tr>";
   for (const BoothLine& line : incidents.lines) {
-    table += "<tr><td>" + Html(DateOf(line.when) + " " + TimeOf(line.when)) + "</td><td>" +
-             Html(Say(EventWord(line.event))) + "</td><td>" + Html(line.detail) + "</td></tr>";
+    table += "<tr><td>" + Html(DateText(line.when) + " " + TimeText(line.when)) + "</td><td>" +
+             Html(Say(KindOf(line.event)->word)) + "</td><td>" + Html(line.detail) + "</td></tr>";
   }
   table += "</table>\n";
   const size_t end = page.rfind("</body>");

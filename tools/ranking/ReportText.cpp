@@ -7,6 +7,7 @@
 
 #include "platform/LocalTime.h"
 #include "platform/Utf8.h"
+#include "store/TextScan.h"
 #include "tools/ranking/Commands.h"
 #include "tools/ranking/Text.h"
 
@@ -40,6 +41,11 @@ bool In(const Range (&ranges)[N], char32_t c) {
   for (const Range& range : ranges)
     if (c >= range.first && c <= range.last) return true;
   return false;
+}
+
+// An English noun after the count `n`: "1 play", "2 plays".
+std::string Counted(size_t n, const std::string& noun) {
+  return n == 1 ? noun : noun + "s";
 }
 
 }  // namespace
@@ -122,12 +128,14 @@ std::string ReportTitle(const ReportFigures& figures) {
 
 std::string PlaysLine(const ReportFigures& figures) {
   const std::string count = std::to_string(figures.plays.size());
+  const std::string plays = Counted(figures.plays.size(), "play");
   if (figures.date)
-    return Fill(
-        Say({"遊んだ回数 {} 回（最初 {}、最後 {}）", "{} plays, the first at {}, the last at {}."}),
-        {count, figures.firstTime, figures.lastTime});
-  return Fill(Say({"遊んだ回数 {} 回（{} 日間、最初 {} {}、最後 {} {}）",
-                   "{} plays on {} days, the first {} {}, the last {} {}."}),
+    return Fill(Say({"遊んだ回数 {} 回（最初 {}、最後 {}）",
+                     ("{} " + plays + ", the first at {}, the last at {}.").c_str()}),
+                {count, figures.firstTime, figures.lastTime});
+  const std::string en = "{} " + plays + " on {} " + Counted(figures.days, "day") +
+                         ", the first {} {}, the last {} {}.";
+  return Fill(Say({"遊んだ回数 {} 回（{} 日間、最初 {} {}、最後 {} {}）", en.c_str()}),
               {count, std::to_string(figures.days), figures.firstDate, figures.firstTime,
                figures.lastDate, figures.lastTime});
 }
@@ -143,13 +151,15 @@ std::string BusiestHour(const ReportFigures& figures) {
 }
 
 std::string BusiestHourPlays(const ReportFigures& figures) {
-  const std::string count = std::to_string(figures.perHour[Busiest(figures)]);
+  const int n = figures.perHour[Busiest(figures)];
+  const std::string count = std::to_string(n);
+  const std::string plays = "{} " + Counted(static_cast<size_t>(n), "play");
   if (figures.days > 1)
-    return Fill(Say({"{} 日間の合計 {} 回", "{} plays summed over {} days"}),
+    return Fill(Say({"{} 日間の合計 {} 回", (plays + " summed over {} days").c_str()}),
                 plat::OperatorReadsJapanese()
                     ? std::initializer_list<std::string>{std::to_string(figures.days), count}
                     : std::initializer_list<std::string>{count, std::to_string(figures.days)});
-  return Fill(Say({"{} 回", count == "1" ? "{} play" : "{} plays"}), {count});
+  return Fill(Say({"{} 回", plays.c_str()}), {count});
 }
 
 std::string BusiestHourLine(const ReportFigures& figures) {
@@ -203,14 +213,13 @@ std::string BestDistanceLine(const ReportFigures& figures) {
   const PlayRecord& play = figures.plays[figures.bestDistance];
   return Fill(
       Say({"最高のダンボラン {}（{}、{}）", "Best distance {} ({}, {})."}),
-      {OneDecimal(play.distance), VisibleName(SpelledName(play.name)), WhenOf(figures, play)});
+      {FixedSix(play.distance), VisibleName(SpelledName(play.name)), WhenOf(figures, play)});
 }
 
 std::string BestBounceLine(const ReportFigures& figures) {
   const PlayRecord& play = figures.plays[figures.bestBounce];
-  return Fill(
-      Say({"最高のＢｏｕｎＺｏ {}（{}、{}）", "Best bounce score {} ({}, {})."}),
-      {OneDecimal(play.bounce), VisibleName(SpelledName(play.name)), WhenOf(figures, play)});
+  return Fill(Say({"最高のＢｏｕｎＺｏ {}（{}、{}）", "Best bounce score {} ({}, {})."}),
+              {FixedSix(play.bounce), VisibleName(SpelledName(play.name)), WhenOf(figures, play)});
 }
 
 std::string TopFiveLine(const ReportFigures& figures, const PlayRecord& play) {
@@ -225,7 +234,7 @@ std::string RecordsLine(const ReportFigures& figures) {
                 "The all-time records (kavrel.dat) could not be read."});
   return Fill(Say({"歴代の記録: ダンボラン {}、ＢｏｕｎＺｏ {}",
                    "All-time records: distance {}, bounce score {}."}),
-              {OneDecimal(*figures.recordDistance), OneDecimal(*figures.recordBounce)});
+              {FixedSix(*figures.recordDistance), FixedSix(*figures.recordBounce)});
 }
 
 std::string PerHourTitle(const ReportFigures& figures) {

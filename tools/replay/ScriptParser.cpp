@@ -6,11 +6,11 @@
 #include <limits>
 #include <vector>
 
+#include "platform/TextLines.h"
+
 namespace {
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
+using plat::IsBlank;
 
 std::vector<std::string_view> SplitWords(std::string_view line) {
   std::vector<std::string_view> words;
@@ -60,6 +60,20 @@ std::optional<std::string> ReadNumber(std::string_view word, const char* what, T
   return std::nullopt;
 }
 
+// A tap of a key or a press of a pad's control: down at `t`, up the duration `word` later. The
+// fault of the line, if it has one.
+template <typename Event, typename What>
+std::optional<std::string> AddPress(std::vector<Event>& events, uint64_t t, const What& what,
+                                    std::string_view word, std::string_view directive) {
+  uint64_t d = 0;
+  if (auto bad = ReadNumber(word, "duration", d)) return bad;
+  if (d > std::numeric_limits<uint64_t>::max() - t)
+    return std::string(directive) + " ends out of range (time + duration overflows)";
+  events.push_back({t, what, true});
+  events.push_back({t + d, what, false});
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<int> ScriptKeyCode(std::string_view name) {
@@ -105,23 +119,15 @@ std::optional<plat::Control> ScriptPadControl(std::string_view name) {
 
 std::optional<plat::VirtualScript> ParseScript(std::string_view text, std::string& error) {
   plat::VirtualScript script;
-  size_t lineNumber = 0;
-  size_t pos = 0;
+  plat::CommentedLines lines(text);
 
   const auto fail = [&](const std::string& what) {
-    error = "script line " + std::to_string(lineNumber) + ": " + what;
+    error = "script line " + std::to_string(lines.Number()) + ": " + what;
     return std::nullopt;
   };
 
-  while (pos < text.size()) {
-    ++lineNumber;
-    size_t eol = text.find('\n', pos);
-    if (eol == std::string_view::npos) eol = text.size();
-    std::string_view line = text.substr(pos, eol - pos);
-    pos = eol + 1;
-
-    const size_t hash = line.find('#');
-    if (hash != std::string_view::npos) line = line.substr(0, hash);
+  std::string_view line;
+  while (lines.Next(line)) {
     const std::vector<std::string_view> words = SplitWords(line);
     if (words.empty()) continue;
 
@@ -173,31 +179,19 @@ std::optional<plat::VirtualScript> ParseScript(std::string_view text, std::strin
       script.stalls.push_back({t, d});
     } else if (directive == "pad") {
       uint64_t t = 0;
-      uint64_t d = 0;
       if (auto bad = ReadNumber(words[1], "time", t)) return fail(*bad);
       const std::optional<plat::Control> control = ScriptPadControl(words[2]);
       if (!control) return fail("unknown control " + Quoted(words[2]));
-      if (auto bad = ReadNumber(words[3], "duration", d)) return fail(*bad);
-      if (d > std::numeric_limits<uint64_t>::max() - t) {
-        return fail("pad ends out of range (time + duration overflows)");
-      }
-      script.pads.push_back({t, *control, true});
-      script.pads.push_back({t + d, *control, false});
+      if (auto bad = AddPress(script.pads, t, *control, words[3], directive)) return fail(*bad);
     } else {
       uint64_t t = 0;
       if (auto bad = ReadNumber(words[1], "time", t)) return fail(*bad);
       const std::optional<int> vk = ScriptKeyCode(words[2]);
       if (!vk) return fail("unknown key " + Quoted(words[2]));
-      if (directive == "tap") {
-        uint64_t d = 0;
-        if (auto bad = ReadNumber(words[3], "duration", d)) return fail(*bad);
-        if (d > std::numeric_limits<uint64_t>::max() - t) {
-          return fail("tap ends out of range (time + duration overflows)");
-        }
-        script.keys.push_back({t, *vk, true});
-        script.keys.push_back({t + d, *vk, false});
-      } else {
+      if (directive != "tap") {
         script.keys.push_back({t, *vk, directive == "down"});
+      } else if (auto bad = AddPress(script.keys, t, *vk, words[3], directive)) {
+        return fail(*bad);
       }
     }
   }
