@@ -50,6 +50,12 @@ std::string ExecArgument(const std::string& arg) {
   return quote ? "\"" + out + "\"" : out;
 }
 
+// A failure to the operator: the file, why (the game's own words) and what to do about it.
+std::string Failed(const plat::Bilingual& text, const fs::path& file, int error) {
+  const FileFailure& failure = FileFailureFor(error);
+  return OperatorText(text, {file.string(), plat::Say(failure.reason), plat::Say(failure.remedy)});
+}
+
 }  // namespace
 
 bool InstallAutostart(const std::vector<std::string>& args, std::string& said) {
@@ -81,10 +87,9 @@ bool InstallAutostart(const std::vector<std::string>& args, std::string& said) {
   if (!ec) fs::rename(temporary, file, ec);
   if (ec) {
     fs::remove(temporary, ec);
-    said =
-        OperatorText({"自動起動の設定 {} を書けません: ", "cannot write the autostart entry {}: "},
-                     {file.string()}) +
-        plat::Say(FileFailureReason(ec.value() ? ec.value() : EIO));
+    said = Failed({"自動起動の設定 {} を書けません（{}）。{}",
+                   "cannot write the autostart entry {} ({}). {}"},
+                  file, ec.value() ? ec.value() : EIO);
     return false;
   }
   said = OperatorText({"ログインしたときにブースのモードで始まるよう、{} を置きました"
@@ -100,10 +105,9 @@ bool RemoveAutostart(std::string& said) {
   std::error_code ec;
   fs::remove(file, ec);
   if (ec) {
-    said =
-        OperatorText({"自動起動の設定 {} を消せません: ", "cannot remove the autostart entry {}: "},
-                     {file.string()}) +
-        plat::Say(FileFailureReason(ec.value()));
+    said = Failed({"自動起動の設定 {} を消せません（{}）。{}",
+                   "cannot remove the autostart entry {} ({}). {}"},
+                  file, ec.value());
     return false;
   }
   said = OperatorText({"ログインしたときにゲームが始まることはもうありません（{} はありません）",

@@ -11,6 +11,7 @@
 #include "packaging/Autostart.h"
 #include "packaging/GameProcess.h"
 #include "packaging/Supervision.h"
+#include "store/Reasons.h"
 #include "support/Scenario.h"
 #ifdef _WIN32
 #include "platform/win/WinHost.h"
@@ -265,6 +266,14 @@ TEST(Autostart, AnEntryStartsBoothModeWithTheOptionsAsTyped) {
   EXPECT_TRUE(booth::RemoveAutostart(said)) << said;
   EXPECT_FALSE(dir.Exists("autostart/kavrel-booth.desktop"));
   EXPECT_TRUE(booth::RemoveAutostart(said)) << said;
+  // A folder that cannot be made: the failure ends with what to do about it.
+  dir.Write("plain", "not a folder");
+  setenv("XDG_CONFIG_HOME", (dir.Path() + "/plain").c_str(), 1);
+  EXPECT_FALSE(booth::InstallAutostart({}, said));
+  bool remedied = false;
+  for (const FileFailure* failure : AllFileFailures())
+    remedied = remedied || said.find(plat::Say(failure->remedy)) != std::string::npos;
+  EXPECT_TRUE(remedied) << said;
   if (before) {
     setenv("XDG_CONFIG_HOME", kept.c_str(), 1);
   } else {
