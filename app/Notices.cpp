@@ -145,7 +145,7 @@ void TellCopyFailures(plat::System& system, const std::vector<CopyFailure>& fail
            remedy);
     } else if (moment == CopyFailureMoment::AfterPass) {
       Tell(system, "を書き込めません", copy, reason,
-           "控えなしで続けます。結果は Q で終えるときに保存します",
+           "控えなしで続けます。結果とプレイ記録の行は Q で終えるときに保存します",
            remedy + "直せば、次の人から控えを書きます");
     } else {
       Tell(system, "を書き込めませんでした", copy, reason,

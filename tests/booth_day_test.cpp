@@ -155,6 +155,15 @@ void KeptAsAKilledRunLeftThem(const ScratchDir& dir) {
     dir.Write(copy.file + ".kept-20261208-101500", EncodeRecoveryCopy(copy));
 }
 
+size_t Count(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+// A run that ends at its script's crash has no exit code.
+constexpr std::optional<int> kCrashed;
+
 bool CopiesLeft(const ScratchDir& dir) {
   return dir.Exists(kPassCopyFileName) || dir.Exists(RecoveryPathFor(kRecordFileName)) ||
          dir.Exists(RecoveryPathFor(kRankingFileName));
@@ -178,8 +187,8 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
     std::string secondRun;                          // played next, after `between`
     std::function<void(const ScratchDir&)> between;
     std::vector<std::string> secondBoxes;
-    int secondExit;
-    bool filesAsAfterTheQuit;  // else: checked by `after`
+    std::optional<int> secondExit;  // nothing: the run crashed
+    bool filesAsAfterTheQuit;       // else: checked by `after`
     std::function<void(const ScratchDir&)> after;
     std::optional<std::string> log;  // kv_plays.csv at the end
   };
@@ -233,6 +242,38 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
       "kv_rank.dat の内容で続けます\n"
       "Q で終えてから「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
           kToolPlace};
+  std::string threeCrash = ThreePassesScript();
+  threeCrash.replace(threeCrash.rfind("tap"), std::string::npos, "crash 207908\n");
+  const auto backup = std::make_shared<Files>();
+  const auto logUnwritable = [](const ScratchDir& dir) {
+    fs::create_directory(dir.PathOf(kPlayLogFileName));
+    fs::create_directory(dir.PathOf(kPlayLogSideFileName));
+  };
+  const auto clearLog = [](const ScratchDir& dir) {
+    fs::remove(dir.PathOf(kPlayLogFileName));
+    fs::remove(dir.PathOf(kPlayLogSideFileName));
+  };
+  const std::string kLogUnwritableBox =
+      "kv_plays.csv に書き込めません\n（同じ名前のフォルダがあります）\n"
+      "kv_plays.csv.pending にも書き込めません。その間の行はゲームが覚えていて、書き込めるよう"
+      "になったら書き込みます\nそのフォルダを別の場所に移してください。\n";
+  const std::string kCopyNotWrittenBox =
+      "kavrel.recovery を書き込めません\n（同じ名前のフォルダがあります）\n"
+      "控えなしで続けます。結果とプレイ記録の行は Q で終えるときに保存します\n"
+      "そのフォルダを別の場所に移してください。直せば、次の人から控えを書きます\n";
+  const std::vector<std::string> kKeptAtEscBoxes = {
+      "kavrel.dat の控えを kavrel.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
+      "（ESC で終わったため保存されなかった結果です）\nkavrel.dat の内容で続けます\n"
+      "Q で終えてから「kavrel-ranking merge kavrel.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
+          kToolPlace,
+      "kv_rank.dat の控えを kv_rank.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
+      "（ESC で終わったため保存されなかった結果です）\nkv_rank.dat の内容で続けます\n"
+      "Q で終えてから「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
+          kToolPlace};
+  const std::string kThreeLines =
+      kLogHead + "1970-01-01,12:26:34,+09:00,1,1630.126344,696.375000,34,G,CHAMPION,1\r\n" +
+      "1970-01-01,12:27:44,+09:00,2,1398.376374,696.375000,28,H,'=SUM(A1),2\r\n" +
+      "1970-01-01,12:29:05,+09:00,3,1398.376374,696.375000,28,H,\"SAY,\"\"HI\"\"\",3\r\n";
   const Case cases[] = {
       {"crash on the attract screen after the pass",
        nothing,
@@ -578,7 +619,7 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
        },
        AfterThePass("tap 61000 Q 50\n"),
        {"kavrel.recovery を書き込めません\n（同じ名前のフォルダがあります）\n"
-        "控えなしで続けます。結果は Q で終えるときに保存します\n"
+        "控えなしで続けます。結果とプレイ記録の行は Q で終えるときに保存します\n"
         "そのフォルダを別の場所に移してください。直せば、次の人から控えを書きます\n",
         "kavrel.recovery を書き込めませんでした\n（同じ名前のフォルダがあります）\n"
         "控えはありません。結果はこれから保存します\nそのフォルダを別の場所に移してください。\n"},
@@ -593,6 +634,150 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
        false,
        nullptr,
        kOnePass},
+      // The pass is durable before the visitor sees their place.
+      {"a crash on the ranking screen",
+       nothing,
+       WholePassScript() + "crash 58000\n",
+       {},
+       kQuitAtOnce,
+       nothing,
+       {},
+       0,
+       true,
+       nullptr,
+       kOnePass},
+      // Its line is not in the log before its values are durable: a crash leaves neither.
+      {"a copy that cannot be written, and a crash",
+       [](const ScratchDir& dir) {
+         fs::create_directory(dir.PathOf(TemporaryPathFor(kPassCopyFileName)));
+       },
+       AfterThePass("crash 61000\n"),
+       {kCopyNotWrittenBox},
+       kQuitAtOnce,
+       [](const ScratchDir& dir) { fs::remove(dir.PathOf(TemporaryPathFor(kPassCopyFileName))); },
+       {},
+       0,
+       false,
+       [](const ScratchDir& dir) {
+         EXPECT_EQ(dir.Read(kRankingFileName).value_or("").find("CHAMPION"), std::string::npos);
+       },
+       std::nullopt},
+      // Lines that no file takes ride with every pass copy, not just the last.
+      {"three passes with the log and its side file unwritable, and a crash",
+       logUnwritable,
+       threeCrash,
+       {kLogUnwritableBox},
+       kQuitAtOnce,
+       clearLog,
+       {},
+       0,
+       false,
+       [&threeQuit](const ScratchDir& dir) {
+         EXPECT_EQ(dir.Read(kRankingFileName), threeQuit.ranking);
+       },
+       kThreeLines},
+      // ... and ESC keeps them with the kept copies, for merge to add.
+      {"three passes with the log unwritable, ESC, and the kept copies merged",
+       logUnwritable,
+       threeEsc,
+       {kLogUnwritableBox},
+       kQuitAtOnce,
+       clearLog,
+       kKeptAtEscBoxes,
+       0,
+       false,
+       [&threeQuit](const ScratchDir& dir) {
+         Captured out;
+         EXPECT_EQ(ranking::Run({"--data-dir", dir.Path(), "merge",
+                                 NamesStartingWith(dir, "kv_rank.dat.kept-").at(0),
+                                 NamesStartingWith(dir, "kavrel.dat.kept-").at(0)},
+                                out),
+                   ranking::kDone)
+             << out.lines;
+         EXPECT_NE(out.lines.find("Added 3 play-log line(s)"), std::string::npos) << out.lines;
+         EXPECT_EQ(dir.Read(kRankingFileName), threeQuit.ranking);
+       },
+       kThreeLines},
+      // A start that finds the line still unwritable keeps the pass copy for it: a crash then
+      // loses nothing.
+      {"a line still waiting after a restart, and a crash",
+       logUnwritable,
+       AfterThePass("crash 61000\n"),
+       {kLogUnwritableBox},
+       "crash 1000\n",
+       nothing,
+       {},
+       kCrashed,
+       false,
+       [clearLog](const ScratchDir& dir) {
+         clearLog(dir);
+         EXPECT_EQ(Play(kQuitAtOnce).exitCode, 0);
+       },
+       kOnePass},
+      // A line torn where the pass copy says it went is cut back and written whole once.
+      {"a pass's line torn in the log",
+       nothing,
+       AfterThePass("crash 61000\n"),
+       {},
+       kQuitAtOnce,
+       [](const ScratchDir& dir) {
+         dir.Write(kPlayLogFileName, kLogHead + PassLine(1, "1").substr(0, 20));
+       },
+       {},
+       0,
+       true,
+       nullptr,
+       kOnePass},
+      // A backup of both files put back after a crash: the ranking's copy is kept aside too,
+      // though the backup holds a CHAMPION of its own, and merging brings the third one back.
+      {"a backup put back by hand after a third pass",
+       [backup](const ScratchDir& dir) {
+         Play(AfterThePass("tap 61000 Q 50\n"));
+         *backup = {dir.Read(kRecordFileName), dir.Read(kRankingFileName)};
+         Play(AfterThePass("tap 61000 Q 50\n"));
+       },
+       AfterThePass("crash 61000\n"),
+       {},
+       kQuitAtOnce,
+       [backup](const ScratchDir& dir) {
+         dir.Write(kRecordFileName, *backup->record);
+         dir.Write(kRankingFileName, *backup->ranking);
+       },
+       kKeptAfterABackup,
+       0,
+       false,
+       [](const ScratchDir& dir) {
+         Captured out;
+         EXPECT_EQ(ranking::Run({"--data-dir", dir.Path(), "merge",
+                                 NamesStartingWith(dir, "kv_rank.dat.kept-").at(0)},
+                                out),
+                   ranking::kDone)
+             << out.lines;
+         EXPECT_EQ(Count(dir.Read(kRankingFileName).value_or(""), "CHAMPION"), 2u);
+       },
+       kLogHead + PassLine(1, "1") + PassLine(3, "2") + PassLine(5, "3")},
+      // Two passes with equal values: the crashed one put back never takes the ESC'd one's
+      // kept copies with it.
+      {"an ESC'd pass, then an identical pass and a crash",
+       nothing,
+       AfterThePass("down 61000 ESC\n"),
+       {},
+       AfterThePass("crash 61000\n"),
+       nothing,
+       kKeptAtEscBoxes,
+       kCrashed,
+       false,
+       [](const ScratchDir& dir) {
+         EXPECT_EQ(Play(kQuitAtOnce).exitCode, 0);
+         Captured out;
+         EXPECT_EQ(ranking::Run({"--data-dir", dir.Path(), "merge",
+                                 NamesStartingWith(dir, "kv_rank.dat.kept-").at(0)},
+                                out),
+                   ranking::kDone)
+             << out.lines;
+         EXPECT_EQ(Count(dir.Read(kRankingFileName).value_or(""), "CHAMPION"), 2u);
+       },
+       kLogHead + PassLine(1, "1") + PassLine(1, "1")},
       // The log's lines: the wall clock moves with the passes; the names as spelled, one kept
       // text for a spreadsheet, one quoted.
       {"three passes and their names",
@@ -858,12 +1043,6 @@ std::map<std::string, int> CallsMade(const ScratchDir& dir, const std::string& a
     if (std::regex_search(line, m, call)) ++counts[m[1]];
   fs::remove(dir.PathOf("calls.txt"));
   return counts;
-}
-
-size_t Count(const std::string& text, const std::string& part) {
-  size_t n = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-  return n;
 }
 
 // A full file system tears the pass's line in the log: what was written of it is taken off again,
