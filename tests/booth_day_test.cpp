@@ -769,12 +769,19 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
        false,
        [](const ScratchDir& dir) {
          EXPECT_EQ(Play(kQuitAtOnce).exitCode, 0);
+         // Named twice, merged once; a copy of it from elsewhere adds nothing again.
+         const std::string kept = NamesStartingWith(dir, "kv_rank.dat.kept-").at(0);
          Captured out;
-         EXPECT_EQ(ranking::Run({"--data-dir", dir.Path(), "merge",
-                                 NamesStartingWith(dir, "kv_rank.dat.kept-").at(0)},
-                                out),
+         EXPECT_EQ(ranking::Run({"--data-dir", dir.Path(), "merge", kept, kept}, out),
                    ranking::kDone)
              << out.lines;
+         EXPECT_EQ(Count(dir.Read(kRankingFileName).value_or(""), "CHAMPION"), 2u);
+         fs::create_directory("stick");
+         dir.Write("stick/copy.dat",
+                   dir.Read(kept).value_or("").substr(0, dir.Read(kept)->rfind("merged\n")));
+         EXPECT_EQ(ranking::Run({"--data-dir", dir.Path(), "merge", "stick/copy.dat"}, out),
+                   ranking::kDone);
+         EXPECT_NE(out.lines.find("merged already"), std::string::npos) << out.lines;
          EXPECT_EQ(Count(dir.Read(kRankingFileName).value_or(""), "CHAMPION"), 2u);
        },
        kLogHead + PassLine(1, "1") + PassLine(1, "1")},
@@ -1150,6 +1157,97 @@ TEST(BoothDay, AKillAtAnyStepOfAPassEndKeepsTheWholePassOrNone) {
     }
   }
   EXPECT_GT(points, 20);
+}
+
+// The game's ESC after a pass, a start that puts a crashed pass back, and the ranking tool's merge
+// of an ESC's kept copies, each killed at every write, sync, rename and removal, then the game
+// started again (and the merge typed again): the pass is in the ranking as often as its line is in
+// the log, and once wherever the kill fell after the pass was durable.
+TEST(BoothDay, AKillInAnEscAStartOrAMergeCountsThePassOnce) {
+  if (std::system("strace -V > /dev/null 2>&1") != 0) GTEST_SKIP() << "strace is not installed";
+  UseJapanTime();
+  const std::string calls =
+      "write,fsync,fdatasync,rename,renameat,renameat2,unlink,unlinkat,ftruncate";
+  const std::string line = PassLine(1, "1");
+  const std::string tool = std::string("'") + KAVREL_BINARY_DIR + "/kavrel-ranking' --data-dir . ";
+  const auto keptNames = [](const ScratchDir& dir) {
+    std::string names;
+    for (const char* file : {"kv_rank.dat.kept-", "kavrel.dat.kept-"})
+      for (const std::string& name : NamesStartingWith(dir, file)) names += " " + name;
+    return names;
+  };
+  const auto mergeAll = [&](const ScratchDir& dir) {
+    const std::string names = keptNames(dir);
+    if (!names.empty()) std::system((tool + "merge" + names + " > /dev/null 2>&1").c_str());
+  };
+  struct Step {
+    const char* name;
+    std::function<void(const ScratchDir&)> prepare;
+    std::function<std::string(const ScratchDir&)> command;  // run under strace
+    bool alwaysKept;  // the pass was durable before the command began
+  };
+  const Step steps[] = {
+      {"ESC after a pass",
+       [](const ScratchDir& dir) { dir.Write("s.txt", AfterThePass("down 61000 ESC\n")); },
+       [](const ScratchDir&) { return std::string("s.txt"); }, false},
+      {"a start that puts a crashed pass back",
+       [](const ScratchDir&) { Play(AfterThePass("crash 61000\n")); },
+       [](const ScratchDir&) { return std::string("q.txt"); }, true},
+      {"merge of an ESC's kept copies",
+       [](const ScratchDir&) {
+         Play(AfterThePass("down 61000 ESC\n"));
+         Play(kQuitAtOnce);
+       },
+       [&](const ScratchDir& dir) { return tool + "merge" + keptNames(dir); }, true},
+  };
+  int points = 0;
+  for (const Step& step : steps) {
+    const auto run = [&](const ScratchDir& dir, const std::string& strace) {
+      const std::string command = step.command(dir);
+      if (command.rfind("'", 0) == 0)
+        std::system((strace + " " + command + " > /dev/null 2>&1").c_str());
+      else
+        RunReplayTool(command, nullptr, strace);
+    };
+    const auto prepare = [&](const ScratchDir& dir) {
+      dir.Write("q.txt", kQuitAtOnce);
+      step.prepare(dir);
+    };
+    std::map<std::string, int> counts;
+    {
+      ScratchDir dir;
+      prepare(dir);
+      run(dir, "strace -f -qq -o calls.txt -e trace=" + calls);
+      std::istringstream in(dir.Read("calls.txt").value_or(""));
+      static const std::regex call("^(?:[0-9]+ +)?([a-z0-9_]+)\\(");
+      std::smatch m;
+      for (std::string text; std::getline(in, text);)
+        if (std::regex_search(text, m, call)) ++counts[m[1]];
+    }
+    ASSERT_GT(counts["rename"], 0) << step.name;
+    for (const auto& [name, count] : counts) {
+      for (int n = 1; n <= count; ++n) {
+        SCOPED_TRACE(std::string(step.name) + ": " + name + " " + std::to_string(n));
+        ScratchDir dir;
+        prepare(dir);
+        run(dir, "strace -f -qq -o /dev/null -e trace=" + name + " -e inject=" + name +
+                     ":signal=KILL:when=" + std::to_string(n));
+        ++points;
+        ASSERT_EQ(RunReplayTool("q.txt"), 0);
+        mergeAll(dir);
+        mergeAll(dir);  // typed again: adds nothing
+        const size_t passes = Count(dir.Read(kRankingFileName).value_or(""), "CHAMPION");
+        const size_t lines = Count(dir.Read(kPlayLogFileName).value_or(""), line);
+        EXPECT_EQ(passes, lines);
+        EXPECT_LE(passes, 1u);
+        if (step.alwaysKept) {
+          EXPECT_EQ(passes, 1u);
+        }
+        EXPECT_FALSE(dir.Exists(kPassCopyFileName));
+      }
+    }
+  }
+  EXPECT_GT(points, 30);
 }
 #endif
 
