@@ -1000,6 +1000,30 @@ TEST(BoothDay, ASecondProgramInTheDirectoryTouchesNothing) {
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names,
             (std::vector<std::string>{".kavrel.lock", "kavrel.bmp", "kavrel.dat", "kv_rank.dat"}));
+#ifndef _WIN32
+  // A lock file that is not a plain file is refused, never passed over for the directory's lock:
+  // another user's program may be locking what a link leads to.
+  const std::string ranking = dir.Read(kRankingFileName).value_or("");
+  dir.Write("elsewhere", "");
+  const std::function<void()> plant[] = {
+      [&] { fs::create_symlink("elsewhere", dir.PathOf(plat::kLockFileName)); },
+      [&] { ASSERT_EQ(mkfifo(dir.PathOf(plat::kLockFileName).c_str(), 0666), 0); },
+      [&] { fs::create_directory(dir.PathOf(plat::kLockFileName)); }};
+  for (const auto& put : plant) {
+    fs::remove(dir.PathOf(plat::kLockFileName));
+    put();
+    const ReplayRun run = Play(kQuitAtOnce);
+    EXPECT_EQ(run.exitCode, 5);
+    ASSERT_EQ(run.messageBoxes.size(), 1u);
+    EXPECT_NE(SjisToUtf8(run.messageBoxes[0].text).find("ふつうのファイルではありません"),
+              std::string::npos);
+    Captured out;
+    EXPECT_EQ(ranking::Run({"--data-dir", dir.Path(), "remove", "1"}, out),
+              ranking::kDirectoryBusy);
+    EXPECT_EQ(dir.Read(kRankingFileName), ranking);
+  }
+  fs::remove(dir.PathOf(plat::kLockFileName));
+#endif
 }
 
 TEST(BoothDay, TheReplayToolDiesAtItsCrashTimeLeavingTheCopies) {
