@@ -124,6 +124,14 @@ void TellStartUpNotices(plat::System& system, const std::vector<StartUpNotice>& 
                  " の内容で続けます。控えはそのままで、今回の結果は Q で終えたときだけ残ります",
              remedy + "それから起動し直すと、控えを別の名前で残します");
         break;
+      case StartUpNotice::Untrusted:
+        Tell(system, "を使いませんでした", copy,
+             notice.owner + " のファイルか、ほかのユーザーも書き込めるファイルです",
+             file +
+                 " の内容で続けます。そのファイルはそのままで、今回の結果は Q で終えたときだけ"
+                 "残ります",
+             "自分で置いたものでなければ、Q で終えてから別の場所に移してください");
+        break;
       case StartUpNotice::CopyNotRemoved:
         Tell(system, "を消せません", copy, reason,
              "控えは " + file + " に戻しました。控えでファイルが前に戻ることはありません",

@@ -1026,6 +1026,44 @@ TEST(BoothDay, ASecondProgramInTheDirectoryTouchesNothing) {
 #endif
 }
 
+// Copies that another user could have put in the folder (another user's, or writable by others)
+// are never put back, kept aside, removed or named as kept: each is told, and left as it is.
+TEST(BoothDay, CopiesAnotherUserCouldHaveWrittenAreLeftAlone) {
+  UseJapanTime();
+  ScratchDir dir;
+  Play(AfterThePass("tap 61000 Q 50\n"));
+  const std::optional<std::string> ranking = dir.Read(kRankingFileName);
+  const std::optional<std::string> log = dir.Read(kPlayLogFileName);
+  ASSERT_TRUE(ranking && log);
+  std::string hacker;
+  for (int i = 0; i < 5; ++i) hacker += "999\r\nHACKER__\r\n";
+  RecoveryCopy forged;
+  forged.file = kRankingFileName;
+  forged.keepsBefore = true;
+  forged.before = ranking;
+  forged.after = hacker;
+  forged.from = "1-2-3 1";
+  const std::pair<std::string, std::string> planted[] = {
+      {kPassCopyFileName,
+       EncodePassCopy({{forged}, PassLineCopy{-1, -1, "1970-01-01,HACKER__\r\n"}})},
+      {RecoveryPathFor(kRankingFileName), hacker},
+      {"kv_rank.dat.kept-20261208-101500", EncodeRecoveryCopy(forged)},
+      {kKeptAtEscNoteName, "kv_rank.dat.kept-20261208-101500\n"}};
+  for (const auto& [name, bytes] : planted) {
+    dir.Write(name, bytes);
+    fs::permissions(dir.PathOf(name), fs::perms::others_write, fs::perm_options::add);
+  }
+  const ReplayRun run = Play(kQuitAtOnce);
+  EXPECT_EQ(run.exitCode, 0);
+  const std::vector<std::string> boxes = LaterBoxes(run);
+  ASSERT_EQ(boxes.size(), 3u);
+  for (const std::string& box : boxes)
+    EXPECT_NE(box.find("を使いませんでした\n（"), std::string::npos) << box;
+  EXPECT_EQ(dir.Read(kRankingFileName), ranking);
+  EXPECT_EQ(dir.Read(kPlayLogFileName), log);
+  for (const auto& [name, bytes] : planted) EXPECT_EQ(dir.Read(name), bytes) << name;
+}
+
 TEST(BoothDay, TheReplayToolDiesAtItsCrashTimeLeavingTheCopies) {
   ScratchDir dir;
   const std::string script = AfterThePass("crash 61000\nend 61000\n");
