@@ -298,6 +298,7 @@ TEST(DataFileWriting, StaleTemporaryFromACrashIsReplaced) {
   EXPECT_EQ(dir.Read(kRecordFileName), FormatRecordFile(state));
 }
 
+#ifndef _WIN32
 // A link, a hard link or a pipe under a temporary's name is never written through or waited on:
 // the save goes under another name and the thing stays as it was. A file appended to must have
 // one name.
@@ -322,6 +323,7 @@ TEST(DataFileWriting, NothingUnderATemporarysNameIsWrittenThrough) {
   EXPECT_EQ(errno, ELOOP);
   EXPECT_EQ(dir.Read("elsewhere"), "theirs");
 }
+#endif
 
 // A model of a power cut: what was not synced is lost. A file's bytes last once synced; a name
 // given by a rename or taken by a removal, once its folder is synced.
