@@ -50,6 +50,24 @@ void TellAlreadyRunning(plat::System& system, const std::string& lockFileOwner) 
                     kCaption);
 }
 
+void TellNotPlainLockFile(plat::System& system) {
+  system.MessageBox(
+      Sjis("このフォルダのロックファイル .kavrel.lock がふつうのファイルではありません\n"
+           "（リンク、パイプ、フォルダのどれかです）\n"
+           "ゲームは始めません。ほかのゲームが動いていないことを確かめてから .kavrel.lock を"
+           "別の場所に移して、起動し直してください\n"),
+      kCaption);
+}
+
+void TellReadOnlyFolder(plat::System& system) {
+  system.MessageBox(
+      Sjis("このフォルダ（またはロックファイル .kavrel.lock）に書き込めません\n"
+           "ゲームは動きますが、結果はこのフォルダに残りません\n"
+           "ESC で閉じてください。フォルダとファイルを書き込めるようにするか、--data-dir で"
+           "書き込めるフォルダを指定して、起動し直してください\n"),
+      kCaption);
+}
+
 void TellNoLock(plat::System& system) {
   system.MessageBox(
       Sjis("このフォルダをロックできません\n"
@@ -106,6 +124,14 @@ void TellStartUpNotices(plat::System& system, const std::vector<StartUpNotice>& 
                  " の内容で続けます。控えはそのままで、今回の結果は Q で終えたときだけ残ります",
              remedy + "それから起動し直すと、控えを別の名前で残します");
         break;
+      case StartUpNotice::Untrusted:
+        Tell(system, "を使いませんでした", copy,
+             notice.owner + " のファイルか、ほかのユーザーも書き込めるファイルです",
+             file +
+                 " の内容で続けます。そのファイルはそのままで、今回の結果は Q で終えたときだけ"
+                 "残ります",
+             "自分で置いたものでなければ、Q で終えてから別の場所に移してください");
+        break;
       case StartUpNotice::CopyNotRemoved:
         Tell(system, "を消せません", copy, reason,
              "控えは " + file + " に戻しました。控えでファイルが前に戻ることはありません",
@@ -127,7 +153,7 @@ void TellCopyFailures(plat::System& system, const std::vector<CopyFailure>& fail
            remedy);
     } else if (moment == CopyFailureMoment::AfterPass) {
       Tell(system, "を書き込めません", copy, reason,
-           "控えなしで続けます。結果は Q で終えるときに保存します",
+           "控えなしで続けます。結果とプレイ記録の行は Q で終えるときに保存します",
            remedy + "直せば、次の人から控えを書きます");
     } else {
       Tell(system, "を書き込めませんでした", copy, reason,

@@ -13,6 +13,9 @@ ScreenResult BallScreen(Game& game);     // event two: the bouncing ball
 ScreenResult ResultsScreen(Game& game);
 ScreenResult NameEntryScreen(Game& game);
 void InsertRankingEntry(Game& game);
+// The ranking and the visitor's place as the ranking screen's first frame leaves them, given the
+// state InsertRankingEntry left: the pass's final results, before the screen shows them.
+GameState RankingAsShown(const GameState& state);
 ScreenResult RankingScreen(Game& game);
 ScreenResult FarewellScreen(Game& game);
 

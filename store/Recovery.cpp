@@ -1,13 +1,20 @@
 #include "store/Recovery.h"
 
 #include <sys/stat.h>
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <random>
 #include <sstream>
 
 #include "platform/LocalTime.h"
@@ -62,12 +69,13 @@ std::string AsideName(const std::string& path, const char* mark) {
   return name;
 }
 
-// The kept-aside copies of `copy`'s data file that hold what `copy` holds (merged since or not):
-// written by a start or an ESC that was killed before the pass copy was rewritten or removed. Two
-// runs never leave the same values made from the same bytes, so such a file is this copy.
+// The kept-aside copies made from the very copy `copy` (merged since or not): written by a start
+// or an ESC that was killed before the pass copy was rewritten or removed. Told by the run and
+// the pass that made them, never by their values: two passes may leave equal values.
 std::vector<std::string> KeptCopiesOf(const RecoveryCopy& copy) {
   namespace fs = std::filesystem;
   std::vector<std::string> names;
+  if (copy.from.empty()) return names;
   const std::string directory = DirectoryOf(copy.file);
   // Compared in the system's own characters, so that no other name has to be converted.
   const fs::path::string_type prefix =
@@ -82,25 +90,58 @@ std::vector<std::string> KeptCopiesOf(const RecoveryCopy& copy) {
     const std::string path =
         (directory == "." ? "" : directory + "/") + it->path().filename().string();
     std::string bytes;
-    if (ReadDataFile(path.c_str(), bytes, kMaxRecoveryCopyBytes).kind != DataFileRead::Read)
-      continue;
+    if (!UntrustedOwner(path).empty() ||
+        ReadDataFile(path.c_str(), bytes, kMaxRecoveryCopyBytes).kind != DataFileRead::Read)
+      continue;  // another user's is never taken for this run's, nor removed
     const std::optional<RecoveryCopy> kept = DecodeRecoveryCopy(bytes);
-    if (kept && kept->keepsBefore && kept->file == copy.file && kept->before == copy.before &&
-        kept->after == copy.after)
+    if (kept && kept->keepsBefore && kept->file == copy.file && kept->from == copy.from)
       names.push_back(path);
   }
   std::sort(names.begin(), names.end());
   return names;
 }
 
+// Removes the kept-aside copies made from `copy`, whose values are in its file now: a merge would
+// add them twice.
+void RemoveKeptCopiesOf(FileOps& ops, const RecoveryCopy& copy) {
+  bool anyRemoved = false;
+  for (const std::string& kept : KeptCopiesOf(copy)) anyRemoved |= ops.Remove(kept);
+  if (anyRemoved) ops.SyncDirectory(DirectoryOf(copy.file));
+}
+
+// Marks the kept copies that a merge's pass copy names as merged, now that their values are in
+// place: a second merge of any of them adds nothing.
+void ApplyMarks(FileOps& ops, const PassCopy& pass) {
+  for (const std::string& mark : pass.marks) {
+    std::string bytes;
+    if (ReadDataFile(mark.c_str(), bytes, kMaxRecoveryCopyBytes).kind != DataFileRead::Read)
+      continue;
+    std::optional<RecoveryCopy> copy = DecodeRecoveryCopy(bytes);
+    if (!copy || !copy->keepsBefore || copy->merged) continue;
+    copy->merged = true;
+    int error = 0;
+    if (!ReplaceFile(ops, mark, EncodeRecoveryCopy(*copy), &error))
+      std::fprintf(stderr, "kavrel: %s not marked as merged: %s\n", mark.c_str(),
+                   std::strerror(error));
+  }
+}
+
+// What a copy kept aside holds: the copy as it was made, never marked merged.
+std::string KeptCopyBytes(RecoveryCopy copy, std::string lines = {}) {
+  copy.merged = false;
+  copy.lines = std::move(lines);
+  return EncodeRecoveryCopy(copy);
+}
+
 void Add(std::vector<StartUpNotice>& notices, const char* file, StartUpNotice::Kind kind, int error,
          std::string keptAs = {}, std::string copy = {}) {
   if (copy.empty()) copy = kPassCopyFileName;
-  notices.push_back({file, kind, error, std::move(keptAs), std::move(copy)});
+  notices.push_back({file, kind, error, std::move(keptAs), std::move(copy), {}});
 }
 
-// True when the file's values already hold everything the copy would add to them (a kill during
-// an orderly end's save, after the file was saved): nothing of it is lost when it goes quietly.
+// True when the file's values already hold everything the copy would put there (a kill during
+// an orderly end's saves, after the file was saved): nothing of it is lost when it goes quietly.
+// For the ranking, every entry of the copy as many times as the copy holds it.
 bool CopyAddsNothing(int file, const std::string& text, const RecoveryCopy& copy) {
   if (file == 0) {
     GameState now, then;
@@ -110,25 +151,19 @@ bool CopyAddsNothing(int file, const std::string& text, const RecoveryCopy& copy
     return now.bestDistance >= then.bestDistance && now.bestBounce >= then.bestBounce &&
            now.challengerNumber >= then.challengerNumber;
   }
-  RankingTable now{}, before{}, after{};
-  std::istringstream inNow(text), inAfter(copy.after), inBefore(copy.before.value_or(""));
+  RankingTable now{}, after{};
+  std::istringstream inNow(text), inAfter(copy.after);
   ReadRankingFrom(inNow, now);
   ReadRankingFrom(inAfter, after);
-  if (copy.before) ReadRankingFrom(inBefore, before);
-  // Each entry the run added (one of `after` that no entry of `before` accounts for, counted one
-  // by one) must be in the file.
-  std::vector<bool> beforeUsed(before.size(), false), nowUsed(now.size(), false);
-  const auto take = [](const RankingTable& table, std::vector<bool>& used,
-                       const RankingEntry& entry) {
-    for (size_t i = 0; i < table.size(); ++i) {
-      if (used[i] || table[i].score != entry.score || table[i].name != entry.name) continue;
-      used[i] = true;
-      return true;
+  std::vector<bool> used(now.size(), false);
+  for (const RankingEntry& entry : after) {
+    bool held = false;
+    for (size_t i = 0; i < now.size() && !held; ++i) {
+      if (used[i] || now[i].score != entry.score || now[i].name != entry.name) continue;
+      used[i] = held = true;
     }
-    return false;
-  };
-  for (const RankingEntry& entry : after)
-    if (!take(before, beforeUsed, entry) && !take(now, nowUsed, entry)) return false;
+    if (!held) return false;
+  }
   return true;
 }
 
@@ -148,6 +183,7 @@ int DropFromPassCopy(FileOps& ops, const bool drop[2]) {
   if (pass->copies.size() == had) return 0;
   int error = 0;
   if (pass->copies.empty()) {
+    ApplyMarks(ops, *pass);
     errno = 0;
     if (ops.Remove(kPassCopyFileName) || errno == ENOENT) {
       ops.SyncDirectory(DirectoryOf(kPassCopyFileName));
@@ -160,7 +196,45 @@ int DropFromPassCopy(FileOps& ops, const bool drop[2]) {
   return error;
 }
 
+// A name for this run that no other run has: its start time, process id and a random number.
+std::string RunIdentity() {
+  std::random_device random;
+#ifdef _WIN32
+  const long long pid = _getpid();
+#else
+  const long long pid = ::getpid();
+#endif
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  char text[80];
+  std::snprintf(
+      text, sizeof text, "%lld-%lld-%08x",
+      static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(now).count()),
+      pid, static_cast<unsigned>(random()));
+  return text;
+}
+
+// True, with the operator told, when the copy at `path` may not be trusted: it is left as it is.
+bool Distrusted(std::vector<StartUpNotice>& notices, const char* file, const std::string& path) {
+  std::string owner = UntrustedOwner(path);
+  if (owner.empty()) return false;
+  std::fprintf(stderr, "kavrel: %s not used: it is %s's, or others may write it\n", path.c_str(),
+               owner.c_str());
+  notices.push_back({file, StartUpNotice::Untrusted, 0, {}, path, std::move(owner)});
+  return true;
+}
+
 }  // namespace
+
+bool MergedAlready(const RecoveryCopy& copy) {
+  for (const std::string& name : KeptCopiesOf(copy)) {
+    std::string bytes;
+    if (ReadDataFile(name.c_str(), bytes, kMaxRecoveryCopyBytes).kind != DataFileRead::Read)
+      continue;
+    const std::optional<RecoveryCopy> kept = DecodeRecoveryCopy(bytes);
+    if (kept && kept->merged) return true;
+  }
+  return false;
+}
 
 std::string RecoveryPathFor(const char* dataFile) {
   return std::string(dataFile) + ".recovery";
@@ -193,7 +267,7 @@ bool SetAsideCopy(const std::string& path, std::string& setAsideAs, int& error, 
   return true;
 }
 
-RecoveryCopies::RecoveryCopies(FileOps& ops) : ops_(ops) {
+RecoveryCopies::RecoveryCopies(FileOps& ops) : ops_(ops), runId_(RunIdentity()) {
   copies_[0].file = kRecordFileName;
   copies_[1].file = kRankingFileName;
 }
@@ -242,6 +316,9 @@ DataFileRead RecoveryCopies::Start(Copy& copy, const Waiting& waitingCopy, std::
     // middle of an orderly end's saves.
     copy.make = true;
     outcome = Outcome::Gone;
+    // Kept aside from this very copy by an ESC or a start killed before the copy went: its
+    // values are in the file.
+    if (!waitingCopy.older) RemoveKeptCopiesOf(ops_, *waiting);
     if (waitingCopy.older && !RemoveCopy(ops_, copy.file, error) && error != 0)
       Add(notices, copy.file, StartUpNotice::CopyNotRemoved, error, {}, path);
     return found;
@@ -257,10 +334,8 @@ DataFileRead RecoveryCopies::Start(Copy& copy, const Waiting& waitingCopy, std::
     errno = 0;
     const bool keptAside =
         !keptBefore.empty() ||
-        (waitingCopy.older
-             ? ops_.Rename(path, keptAs)
-             : ReplaceFile(ops_, keptAs,
-                           EncodeRecoveryCopy(copy.file, waiting->before, waiting->after), &error));
+        (waitingCopy.older ? ops_.Rename(path, keptAs)
+                           : ReplaceFile(ops_, keptAs, KeptCopyBytes(*waiting), &error));
     if (keptAside) {
       if (waitingCopy.older) ops_.SyncDirectory(DirectoryOf(path));
       copy.make = true;
@@ -284,11 +359,7 @@ DataFileRead RecoveryCopies::Start(Copy& copy, const Waiting& waitingCopy, std::
     outcome = Outcome::Gone;
     // Kept aside by an ESC killed before its pass copy went: the file holds its values now, and
     // a merge would add them twice.
-    if (!waitingCopy.older && waiting->keepsBefore) {
-      bool anyRemoved = false;
-      for (const std::string& kept : KeptCopiesOf(*waiting)) anyRemoved |= ops_.Remove(kept);
-      if (anyRemoved) ops_.SyncDirectory(DirectoryOf(copy.file));
-    }
+    if (!waitingCopy.older && waiting->keepsBefore) RemoveKeptCopiesOf(ops_, *waiting);
     if (waitingCopy.older && !RemoveCopy(ops_, copy.file, error) && error != 0)
       Add(notices, copy.file, StartUpNotice::CopyNotRemoved, error, {}, path);
   } else {
@@ -305,6 +376,10 @@ void RecoveryCopies::CheckOlderCopy(Copy& copy, std::vector<StartUpNotice>& noti
   // An older copy beside the pass copy: one that can be read was made before the pass copy, which
   // went on from it; one that cannot be read is told and never removed, like any such copy.
   const std::string path = RecoveryPathFor(copy.file);
+  if (Distrusted(notices, copy.file, path)) {
+    copy.olderLeftAlone = true;
+    return;
+  }
   std::string bytes;
   const DataFileRead read = ReadDataFile(path.c_str(), bytes, kMaxRecoveryCopyBytes);
   if (read.kind == DataFileRead::Absent) return;
@@ -322,10 +397,15 @@ StartUpReads RecoveryCopies::RestoreAndRead(GameState& state, std::vector<StartU
 StartUpReads RecoveryCopies::RestoreAndRead(GameState& state, std::vector<StartUpNotice>& notices,
                                             PlayLog& log) {
   std::string passBytes;
-  const DataFileRead passRead = ReadDataFile(kPassCopyFileName, passBytes, kMaxPassCopyBytes);
+  // A pass copy another user could have written is neither put back nor replaced: no copies are
+  // made this run, and the operator is told whose it is.
+  const bool passDistrusted = Distrusted(notices, kRecordFileName, kPassCopyFileName);
+  const DataFileRead passRead = passDistrusted
+                                    ? DataFileRead{DataFileRead::Absent, 0}
+                                    : ReadDataFile(kPassCopyFileName, passBytes, kMaxPassCopyBytes);
   std::optional<PassCopy> pass =
       passRead.kind == DataFileRead::Read ? DecodePassCopy(passBytes) : std::nullopt;
-  passCopyLeftAlone_ = passRead.kind != DataFileRead::Absent && !pass;
+  passCopyLeftAlone_ = passDistrusted || (passRead.kind != DataFileRead::Absent && !pass);
 
   StartUpReads reads;
   std::vector<RecoveryCopy> staying;
@@ -347,7 +427,12 @@ StartUpReads RecoveryCopies::RestoreAndRead(GameState& state, std::vector<StartU
     } else {
       waiting.path = RecoveryPathFor(copy.file);
       waiting.older = true;
-      waiting.read = ReadDataFile(waiting.path.c_str(), waiting.bytes, kMaxRecoveryCopyBytes);
+      if (Distrusted(notices, copy.file, waiting.path)) {
+        waiting.read = {DataFileRead::Absent, 0};
+        copy.olderLeftAlone = true;
+      } else {
+        waiting.read = ReadDataFile(waiting.path.c_str(), waiting.bytes, kMaxRecoveryCopyBytes);
+      }
       if (waiting.read.kind == DataFileRead::Read) waiting.copy = DecodeRecoveryCopy(waiting.bytes);
     }
     std::string text;
@@ -379,6 +464,7 @@ StartUpReads RecoveryCopies::RestoreAndRead(GameState& state, std::vector<StartU
   const bool lineWaits = pass->line && log.LinesInMemory() > 0;
   int error = 0;
   if (staying.empty() && !lineWaits) {
+    ApplyMarks(ops_, *pass);
     errno = 0;
     if (ops_.Remove(kPassCopyFileName)) {
       ops_.SyncDirectory(DirectoryOf(kPassCopyFileName));
@@ -408,6 +494,7 @@ std::vector<CopyFailure> RecoveryCopies::Write(const GameState& state, PlayLog& 
   // Between two visitors: everything the pass leaves, in one file made durable by one rename, so
   // that a kill or a power cut leaves the whole pass or none of it.
   PassCopy pass;
+  ++rounds_;
   for (int i = 0; i < 2; ++i) {
     Copy& copy = copies_[i];
     if (!copy.make) continue;
@@ -417,17 +504,23 @@ std::vector<CopyFailure> RecoveryCopies::Write(const GameState& state, PlayLog& 
     c.keepsBefore = true;
     c.before = copy.before;
     c.after = kDataFiles[i].format(state);
+    c.from = runId_ + " " + std::to_string(rounds_);
     pass.copies.push_back(std::move(c));
   }
   const bool anyMade = !pass.copies.empty();
   pass.copies.insert(pass.copies.end(), carried_.begin(), carried_.end());
+  bool written = true;
   if (anyMade && !passCopyLeftAlone_) {
-    if (!line.empty()) {
+    // With every line still waiting in memory: they are in no file, and the log takes them with
+    // this one, in one append from the same place.
+    const std::string lines = log.LinesWaiting() + line;
+    if (!lines.empty()) {
       const PlayLogSizes sizes = log.Sizes();
-      pass.line = PassLineCopy{sizes.log, sizes.side, line};
+      pass.line = PassLineCopy{sizes.log, sizes.side, lines};
     }
     int error = 0;
-    if (ReplaceFile(ops_, kPassCopyFileName, EncodePassCopy(pass), &error)) {
+    written = ReplaceFile(ops_, kPassCopyFileName, EncodePassCopy(pass), &error);
+    if (written) {
       passCopyMade_ = true;
       for (Copy& copy : copies_) {
         if (!copy.make) continue;
@@ -443,7 +536,14 @@ std::vector<CopyFailure> RecoveryCopies::Write(const GameState& state, PlayLog& 
         if (copy.make) copy.unwritten = error;
     }
   }
-  if (!line.empty()) log.Add(std::move(line));
+  // Only after its values are durable: a crash must never leave a line without its pass. Else it
+  // waits in memory with them, for the next round of copies or Q.
+  if (!line.empty()) {
+    if (written)
+      log.Add(std::move(line));
+    else
+      log.Hold(std::move(line));
+  }
 
   const std::vector<CopyFailure> failures = Unwritten();
   for (const CopyFailure& failure : failures)
@@ -511,12 +611,12 @@ void RecoveryCopies::Forget() {
 }
 
 std::vector<std::string> RecoveryCopies::SetAside() {
-  std::vector<std::string> names = WriteKeptCopies();
+  std::vector<std::string> names = WriteKeptCopies({});
   if (!names.empty()) Forget();
   return names;
 }
 
-std::vector<std::string> RecoveryCopies::WriteKeptCopies() {
+std::vector<std::string> RecoveryCopies::WriteKeptCopies(const std::string& lines) {
   std::vector<std::string> names;
   std::string bytes;
   std::optional<PassCopy> pass;
@@ -533,7 +633,9 @@ std::vector<std::string> RecoveryCopies::WriteKeptCopies() {
   for (const RecoveryCopy& copy : pass->copies) {
     const std::string name = AsideName(copy.file, kKeptAsideMark);
     int error = 0;
-    if (ReplaceFile(ops_, name, EncodeRecoveryCopy(copy.file, copy.before, copy.after), &error)) {
+    // The lines no file took go with the first kept file, once, for the ranking tool's merge.
+    if (ReplaceFile(ops_, name, KeptCopyBytes(copy, names.empty() ? lines : std::string()),
+                    &error)) {
       names.push_back(name);
     } else {
       // All left in the pass copy, which then stays: the next start puts it back or sets it
@@ -546,10 +648,10 @@ std::vector<std::string> RecoveryCopies::WriteKeptCopies() {
   return names;
 }
 
-void RecoveryCopies::KeepAside() {
+void RecoveryCopies::KeepAside(const std::string& linesWaiting) {
   // The note before the pass copy goes: a kill between the two leaves copies that the next start
   // puts back and whose kept files it then removes, and no kept file that nothing names.
-  const std::vector<std::string> kept = WriteKeptCopies();
+  const std::vector<std::string> kept = WriteKeptCopies(linesWaiting);
   if (kept.empty()) return;
   std::string note;
   // A note that no start has read yet keeps its names.
@@ -564,11 +666,15 @@ void RecoveryCopies::KeepAside() {
 
 void NameCopiesKeptAtEsc(std::vector<StartUpNotice>& notices, FileOps& ops) {
   std::string note;
-  if (ReadDataFile(kKeptAtEscNoteName, note).kind != DataFileRead::Read) return;
+  if (Distrusted(notices, kRankingFileName, kKeptAtEscNoteName) ||
+      ReadDataFile(kKeptAtEscNoteName, note).kind != DataFileRead::Read)
+    return;
   std::istringstream lines(note);
   for (std::string name; std::getline(lines, name);) {
-    if (name.empty() || !Exists(name)) continue;
+    // Only the kept copies' own names, in this folder.
+    if (name.empty() || !IsKeptAsideName(name) || !Exists(name)) continue;
     const bool ranking = name.rfind(kRankingFileName, 0) == 0;
+    if (Distrusted(notices, ranking ? kRankingFileName : kRecordFileName, name)) continue;
     Add(notices, ranking ? kRankingFileName : kRecordFileName, StartUpNotice::KeptAtEsc, 0, name);
   }
   errno = 0;
@@ -580,6 +686,25 @@ StartUpReads RestoreAndReadDataFiles(GameState& state, std::vector<StartUpNotice
                                      FileOps& ops) {
   RecoveryCopies copies(ops);
   return copies.RestoreAndRead(state, notices);
+}
+
+bool ApplyPassCopy(PassCopy pass, GameState& state, std::vector<StartUpNotice>& notices, int& error,
+                   FileOps& ops) {
+  const std::string from = RunIdentity() + " 1";
+  for (RecoveryCopy& copy : pass.copies) {
+    copy.keepsBefore = true;
+    if (copy.from.empty()) copy.from = from;
+  }
+  if (pass.line) {
+    const PlayLogSizes sizes = PlayLog(ops).Sizes();
+    pass.line->logAt = sizes.log;
+    pass.line->sideAt = sizes.side;
+  }
+  error = 0;
+  if (!ReplaceFile(ops, kPassCopyFileName, EncodePassCopy(pass), &error)) return false;
+  RecoveryCopies copies(ops);
+  copies.RestoreAndRead(state, notices);
+  return true;
 }
 
 void RemoveSavedCopies(const DataFilesSave& save, FileOps& ops) {

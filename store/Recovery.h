@@ -27,6 +27,10 @@ std::string RecoveryPathFor(const char* dataFile);
 // data folder.
 bool IsKeptAsideName(const std::string& name);
 
+// Whether a kept copy in the data folder made from the same run and pass as `copy` (a copy of it
+// brought from elsewhere, or the file itself) has been merged already.
+bool MergedAlready(const RecoveryCopy& copy);
+
 // Renames the recovery copy at `path` that could not be read (kavrel.recovery, or an older
 // kv_rank.dat.recovery) to `path`.broken-YYYYMMDD-HHMMSS (local time), so that start-up no longer
 // finds it and nothing offers it to merge. The new name in `setAsideAs`; false with `error` set
@@ -46,10 +50,12 @@ struct StartUpNotice {
     NotKeptAside,        // ... and could not be renamed: the file's values, kept only by Q
     CopyNotRemoved,      // put back, but the copy could not be removed
     KeptAtEsc,           // ESC ended the last run: its copy was set aside as `keptAs`
+    Untrusted,           // `copy` is `owner`'s, or others may write it: not used, left as it is
   } kind;
   int error = 0;       // errno of what failed
   std::string keptAs;  // KeptAside, KeptAtEsc: the copy's new name
   std::string copy;    // the file that held the copy
+  std::string owner;   // Untrusted: whose the file is
 };
 
 // A copy that failed later in the day.
@@ -86,10 +92,11 @@ class RecoveryCopies {
   // alone) and returns the removals that failed.
   std::vector<CopyFailure> RemoveSaved(const DataFilesSave& save);
 
-  // After ESC or a closed window: the copies this run made are set aside under kept-aside names
-  // and noted for the next start (NameCopiesKeptAtEsc); a copy it found and could not put back is
-  // set back to what it held at start-up.
-  void KeepAside();
+  // After ESC or a closed window: the copies this run made are set aside under kept-aside names,
+  // with the play-log lines that no file took (`linesWaiting`), and noted for the next start
+  // (NameCopiesKeptAtEsc); a copy it found and could not put back is set back to what it held at
+  // start-up.
+  void KeepAside(const std::string& linesWaiting = {});
 
   // Removes the copies this run made; a copy it found and could not put back is set back to what
   // it held at start-up.
@@ -102,7 +109,7 @@ class RecoveryCopies {
 
  private:
   // SetAside's first half: the kept files written, nothing removed; none when one failed.
-  std::vector<std::string> WriteKeptCopies();
+  std::vector<std::string> WriteKeptCopies(const std::string& lines);
   struct Copy {
     const char* file = nullptr;
     bool make = false;            // copies are made for this file
@@ -123,6 +130,8 @@ class RecoveryCopies {
   void CheckOlderCopy(Copy& copy, std::vector<StartUpNotice>& notices);
 
   FileOps& ops_;
+  std::string runId_;  // with the round, names the copies this run makes
+  int rounds_ = 0;
   Copy copies_[2];
   bool failureTold_ = false;
   bool passCopyLeftAlone_ = false;              // a pass copy that could not be read: never touched
@@ -140,5 +149,13 @@ void NameCopiesKeptAtEsc(std::vector<StartUpNotice>& notices, FileOps& ops = Pos
 // RecoveryCopies::RestoreAndRead for a program that saves through its own means afterwards.
 StartUpReads RestoreAndReadDataFiles(GameState& state, std::vector<StartUpNotice>& notices,
                                      FileOps& ops = PosixFileOps());
+// Changes the data files (and adds lines to the log, and marks kept copies merged) in one durable
+// step, as a start after a crash puts a pass back: `pass` (each copy's `before` the bytes its file
+// holds now) is written as the pass copy, then put in place and removed at once. A kill at any
+// instant leaves all of it for the next start to finish, or none of it. False, with `error`, when
+// the pass copy could not be written (nothing changed); else what the putting back met is in
+// `notices` and the files' values in `state`.
+bool ApplyPassCopy(PassCopy pass, GameState& state, std::vector<StartUpNotice>& notices, int& error,
+                   FileOps& ops = PosixFileOps());
 // After such a program saved: removes the copy of each file `save` saved.
 void RemoveSavedCopies(const DataFilesSave& save, FileOps& ops = PosixFileOps());

@@ -490,19 +490,50 @@ TEST(RankingTool, AFolderThatMayNotBeReadIsLockedThroughAFile) {
   // A lock file this user may not write (another user's, of an earlier version) counts as held,
   // and the box names its owner.
   fs::permissions(dir.PathOf(plat::kLockFileName), fs::perms::owner_read);
-  EXPECT_EQ(RunTool("--data-dir . remove 1", output, user->runAs), ranking::kDirectoryBusy);
-  EXPECT_NE(output.find(".kavrel.lock"), std::string::npos) << output;
+  if (geteuid() == 0) {
+    ASSERT_EQ(chown(dir.PathOf(plat::kLockFileName).c_str(), 0, 0), 0);
+    EXPECT_EQ(RunTool("--data-dir . remove 1", output, user->runAs), ranking::kDirectoryBusy);
+    EXPECT_NE(output.find(".kavrel.lock"), std::string::npos) << output;
+    unchanged();
+    ASSERT_EQ(RunReplayTool("q.txt --trace t.jsonl", nullptr, user->runAs), 5);
+    EXPECT_NE(TraceLines(dir)[0].find(".kavrel.lock は root のもの"), std::string::npos);
+    unchanged();
+  }
+  // This user's own, made read-only, is no game: the folder or the file cannot be written.
+  ASSERT_EQ(chown(dir.PathOf(plat::kLockFileName).c_str(), user->uid, user->gid), 0);
+  EXPECT_EQ(RunTool("--data-dir . remove 1", output, user->runAs), ranking::kRefused);
+  EXPECT_NE(output.find("cannot be written"), std::string::npos) << output;
   unchanged();
-  ASSERT_EQ(RunReplayTool("q.txt --trace t.jsonl", nullptr, user->runAs), 5);
-  EXPECT_NE(TraceLines(dir)[0].find(".kavrel.lock"), std::string::npos);
-  unchanged();
-  // With no lock file to be had at all (a folder this user may not write), the game plays on
-  // after one box, and the tool changes nothing unless told that no game runs there.
+  // With no lock file to be had at all (a folder of this user's that it may not write), the game
+  // plays on after one box, and the tool says that the folder cannot be written.
   fs::remove(dir.PathOf(plat::kLockFileName));
   fs::permissions(dir.Path(), fs::perms::owner_exec);
-  EXPECT_EQ(RunTool("--data-dir . remove 1", output, user->runAs), ranking::kDirectoryBusy);
-  EXPECT_NE(output.find("--no-lock"), std::string::npos) << output;
+  EXPECT_EQ(RunTool("--data-dir . remove 1", output, user->runAs), ranking::kRefused);
+  EXPECT_NE(output.find("cannot be written"), std::string::npos) << output;
   EXPECT_EQ(RunReplayTool("q.txt", nullptr, user->runAs), 255);
+  // A folder of this user's own made read-only, its files too: told as what it is, and the game
+  // plays on keeping nothing.
+  fs::permissions(dir.Path(), fs::perms::owner_all);
+  dir.Write(plat::kLockFileName, "");
+  for (const auto& entry : fs::directory_iterator(dir.Path())) {
+    ASSERT_EQ(chown(entry.path().c_str(), user->uid, user->gid), 0);
+    fs::permissions(entry.path(), fs::perms::owner_read);
+  }
+  fs::permissions(dir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
+  const std::string trace =
+      (fs::temp_directory_path() / ("kavrel-ro-" + std::to_string(getpid()) + ".jsonl")).string();
+  EXPECT_NE(RunReplayTool("q.txt --trace " + trace, nullptr, user->runAs), 5);
+  {
+    std::ifstream in(trace, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    output = bytes.str();
+  }
+  fs::remove(trace);
+  EXPECT_EQ(output.find("すでにゲームが動いています"), std::string::npos) << output;
+  EXPECT_NE(output.find("このフォルダ（またはロックファイル .kavrel.lock）に書き込めません"),
+            std::string::npos)
+      << output;
   fs::permissions(dir.Path(), fs::perms::owner_all);  // for the clean-up
 }
 
@@ -532,7 +563,7 @@ TEST(RankingTool, TwoUsersNeverRunTwoProgramsInOneFolder) {
 }
 #endif
 
-TEST(RankingTool, BackupCopiesBothFilesAndThePlayLogIntoANewFolder) {
+TEST(RankingTool, BackupCopiesEveryFileOfTheDayIntoANewFolder) {
   ScratchDir dir(false);
   dir.Write(kRankingFileName, kHere);
   dir.Write(kRecordFileName, kRecord);
@@ -541,6 +572,17 @@ TEST(RankingTool, BackupCopiesBothFilesAndThePlayLogIntoANewFolder) {
   dir.Write(kPlayLogSideFileName, "torn");
   dir.Write(kPlayLogMoveFileName, "120");  // a move cut short: put back without it, it repeats
   dir.Write("kv_booth.log", "booth");
+  // Every copy that holds results, as it is, whatever its state: a pass copy waiting (never put
+  // back first), a broken one, kept ones, the note of an ESC.
+  const std::vector<std::pair<std::string, std::string>> copies = {
+      {"kavrel.recovery", "kavrel recovery of a pass\nbroken"},
+      {"kv_rank.dat.recovery", "older"},
+      {"kv_rank.dat.kept-20261208-101500", "kept"},
+      {"kavrel.dat.kept-20261208-101500", "kept too"},
+      {"kavrel.recovery.broken-20261208-090000", "set aside"},
+      {".kavrel.kept", "kv_rank.dat.kept-20261208-101500\n"}};
+  for (const auto& [file, bytes] : copies) dir.Write(file, bytes);
+  dir.Write("notes.txt", "not the game's");
   Captured out;
   ASSERT_EQ(ranking::Run({"--data-dir", dir.Path(), "backup"}, out), 0) << out.problems[0];
   std::vector<fs::path> made;
@@ -555,7 +597,9 @@ TEST(RankingTool, BackupCopiesBothFilesAndThePlayLogIntoANewFolder) {
   EXPECT_EQ(dir.Read(name + "/kv_plays.csv.pending"), "torn");
   EXPECT_EQ(dir.Read(name + "/kv_plays.csv.moving"), "120");
   EXPECT_EQ(dir.Read(name + "/kv_booth.log"), "booth");
-  EXPECT_EQ(std::distance(fs::directory_iterator(made[0]), fs::directory_iterator()), 6);
+  for (const auto& [file, bytes] : copies) EXPECT_EQ(dir.Read(name + "/" + file), bytes) << file;
+  EXPECT_EQ(dir.Read(kRankingFileName), kHere);
+  EXPECT_EQ(std::distance(fs::directory_iterator(made[0]), fs::directory_iterator()), 12);
 }
 
 #ifdef _WIN32

@@ -117,6 +117,14 @@ int TellNotices(Output& out, const std::vector<StartUpNotice>& notices, bool rea
         continue;
       case StartUpNotice::KeptAtEsc:  // named by the game's next start only
         continue;
+      case StartUpNotice::Untrusted:
+        out.Line(Fill(Say({"{} は {} のファイルか、ほかのユーザーも書き込めるファイルなので、"
+                           "使わずにそのままにしました。自分で置いたものでなければ、別の場所に"
+                           "移してください。",
+                           "{} is {}'s, or other users may write it: it was not used and is left "
+                           "as it is. Unless you put it there, move it somewhere else."}),
+                      {copy, notice.owner}));
+        continue;
       case StartUpNotice::CopyNotRemoved:
         out.Line(Fill(Say({"{} を {} に戻しましたが、控えを消せません（{}）。{}",
                            "{} was put back into {}, but cannot be removed ({}). {}"}),
@@ -173,7 +181,7 @@ int WriteFiles(Output& out, const GameState* record, const RankingTable* ranking
   for (size_t i = 0; i < files.size(); ++i) {
     int error = 0;
     if (!PrepareReplacement(ops, files[i].file, files[i].bytes, &error)) {
-      for (size_t j = 0; j < i; ++j) ops.Remove(TemporaryPathFor(files[j].file));
+      for (size_t j = 0; j < i; ++j) AbandonReplacement(ops, files[j].file);
       return Refuse(out, cannotWrite(files[i].file, error), Remedy(error));
     }
   }
@@ -183,7 +191,7 @@ int WriteFiles(Output& out, const GameState* record, const RankingTable* ranking
     const bool saved = CommitReplacement(ops, files[i].file, &error);
     (files[i].file == kRecordFileName ? save.record : save.ranking).saved = saved;
     if (saved) continue;
-    for (size_t j = i + 1; j < files.size(); ++j) ops.Remove(TemporaryPathFor(files[j].file));
+    for (size_t j = i + 1; j < files.size(); ++j) AbandonReplacement(ops, files[j].file);
     ops.SyncDirectory(".");
     RemoveSavedCopies(save);
     if (i == 0) return Refuse(out, cannotWrite(files[i].file, error), Remedy(error));
