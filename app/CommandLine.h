@@ -3,6 +3,7 @@
 // line, and the program ends with 2 before any window opens.
 #pragma once
 
+#include <optional>
 #include <string>
 
 enum class PictureMode { FullScreen, Window };
@@ -13,6 +14,7 @@ struct CommandLine {
   PictureMode mode = PictureMode::FullScreen;
   PictureScale scale = PictureScale::Fill;
   bool booth = false;   // Q and ESC act only when held: passed on to the game
+  std::optional<bool> sound;  // --sound on|off: over the settings file, for this run
   std::string problem;  // Bad: the one line to show, in the operator's language
 };
 
