@@ -8,7 +8,8 @@
 namespace {
 
 constexpr plat::Bilingual kHelp = {
-    "使い方: kavrel [--window] [--scale fill|whole] [--booth] [--sound on|off] [--controls]\n"
+    "使い方: kavrel [--window] [--scale fill|whole] [--booth] [--sound on|off]\n"
+    "               [--controls]\n"
     "文化祭の出し物のゲームを、画面いっぱいに始めます。\n"
     "\n"
     "  --window          ウィンドウの中で遊びます\n"
@@ -20,7 +21,8 @@ constexpr plat::Bilingual kHelp = {
     "  --controls        ゲームの代わりに、コントローラーのボタンを割り当てる画面を\n"
     "                    開きます。割り当ては kv_controls.txt に保存します\n"
     "  --help            この説明を表示して終わります\n",
-    "Usage: kavrel [--window] [--scale fill|whole] [--booth] [--sound on|off] [--controls]\n"
+    "Usage: kavrel [--window] [--scale fill|whole] [--booth] [--sound on|off]\n"
+    "              [--controls]\n"
     "Starts the festival booth game, full screen.\n"
     "\n"
     "  --window        play in a window\n"
