@@ -117,8 +117,8 @@ plat::SoundBank SynthesiseSounds() {
                            {0, 120, W::Noise, 0, 0, 15, 1}});
   at(Sfx::Release) = Make({{0, 160, W::Sine, 1300, 500, 45, 3}});
   at(Sfx::Bounce) = Make({{0, 150, W::Sine, 190, 55, 95, 0}, {0, 25, W::Noise, 0, 0, 30, 0}});
-  at(Sfx::BallStop) = Make({{60, 90, W::Triangle, 330, 330, 45, 2},
-                            {160, 260, W::Triangle, 220, 220, 50, 2}});
+  at(Sfx::BallStop) =
+      Make({{60, 90, W::Triangle, 330, 330, 45, 2}, {160, 260, W::Triangle, 220, 220, 50, 2}});
   at(Sfx::Reveal) = Make({{0, 70, W::Square, C6, C6, 20, 1}});
   at(Sfx::Grade) = Make({{0, 800, W::Sine, C5, C5, 30, 3},
                          {0, 800, W::Sine, E5, E5, 30, 3},

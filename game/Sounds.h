@@ -30,8 +30,8 @@ enum class Sfx : uint8_t {
 };
 inline constexpr int kSfxCount = 15;
 inline constexpr std::array<std::string_view, kSfxCount> kSfxNames = {
-    "wind",   "launch", "motor",  "carstop", "release",  "bounce",   "ballstop", "reveal",
-    "grade",  "step",   "choose", "fanfare", "champion", "farewell", "call",
+    "wind",  "launch", "motor",  "carstop", "release",  "bounce",   "ballstop", "reveal",
+    "grade", "step",   "choose", "fanfare", "champion", "farewell", "call",
 };
 
 // Every sound, made by the game's own code: the same samples on every machine.

@@ -13,7 +13,7 @@ namespace plat {
 
 inline constexpr int kSoundRate = 48000;  // samples a second
 inline constexpr int kVoices = 16;
-inline constexpr int kUnityGain = 256;       // a cue's gain: 256 plays the clip as it is
+inline constexpr int kUnityGain = 256;         // a cue's gain: 256 plays the clip as it is
 inline constexpr uint32_t kPlainRate = 65536;  // a cue's rate: 65536 plays the clip at its pitch
 inline constexpr int kMaxVolume = 10;
 inline constexpr int kDefaultVolume = 6;

@@ -22,8 +22,7 @@ bool ReadSwitch(std::string_view value, bool& out) {
 bool ReadVolume(std::string_view value, int& out) {
   int v = 0;
   const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), v);
-  if (error != std::errc() || end != value.data() + value.size() || v < 0 ||
-      v > plat::kMaxVolume)
+  if (error != std::errc() || end != value.data() + value.size() || v < 0 || v > plat::kMaxVolume)
     return false;
   out = v;
   return true;

@@ -21,8 +21,8 @@ struct Settings {
 };
 
 struct SettingsRead {
-  DataFileRead file;        // Absent: the defaults
-  Settings settings;        // each value the file does not give well keeps its default
+  DataFileRead file;          // Absent: the defaults
+  Settings settings;          // each value the file does not give well keeps its default
   std::vector<int> badLines;  // lines left out, numbered from 1
 };
 

@@ -74,8 +74,8 @@ TEST(Sound, PressesAndBouncesAreHeardFromTheirFrameAndTheAttractScreenIsSilent) 
 std::vector<int16_t> Samples(const std::string& wav) {
   std::vector<int16_t> samples;
   for (size_t i = 44; i + 1 < wav.size(); i += 2)
-    samples.push_back(static_cast<int16_t>(static_cast<uint8_t>(wav[i]) |
-                                           static_cast<uint8_t>(wav[i + 1]) << 8));
+    samples.push_back(
+        static_cast<int16_t>(static_cast<uint8_t>(wav[i]) | static_cast<uint8_t>(wav[i + 1]) << 8));
   return samples;
 }
 
