@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <memory>
 #include <vector>
 
 #include "app/ChallengerLoop.h"
@@ -71,7 +70,7 @@ int kavrel::WinMain(plat::System& system, FrameObserver* observer) {
   if (!FontFace::Shared()) TellNoJapaneseFace(system);
   UseControlsFile(system);
   // Sound: its settings, the operator's own sounds, the output (no output is no fault).
-  const std::unique_ptr<SoundSettings> sound = StartSound(system, session.sound);
+  StartSound(system, session.sound);
   session.random.Seed(static_cast<uint32_t>(system.CurrentTimeSeconds()));
 
   // Where a backend must save at once when the session ends (Windows may end the process as soon

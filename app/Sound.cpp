@@ -9,6 +9,7 @@
 #include "platform/System.h"
 #include "store/BoothLog.h"
 #include "store/Reasons.h"
+#include "store/SettingsFile.h"
 #include "store/SoundFiles.h"
 
 namespace {
@@ -59,7 +60,7 @@ void TellSoundFileTrouble(plat::System& system, const std::vector<SoundFileProbl
 
 }  // namespace
 
-std::unique_ptr<SoundSettings> StartSound(plat::System& system, SoundBoard& board) {
+void StartSound(plat::System& system, SoundBoard& board) {
   const SettingsRead read = ReadSettingsFile();
   TellSettingsTrouble(system, read);
   plat::SoundBank bank = SynthesiseSounds();
@@ -74,5 +75,8 @@ std::unique_ptr<SoundSettings> StartSound(plat::System& system, SoundBoard& boar
     int error = 0;
     AppendBoothLine(PosixFileOps(), ".", line, error);
   };
-  return std::make_unique<SoundSettings>(system, board, read.settings, system.soundOverride);
+  board.save = [](const SoundSettings& settings, int& error) {
+    return SaveSettingsFile(settings, error);
+  };
+  board.Begin(system, read.settings, system.soundOverride);
 }

@@ -4,8 +4,10 @@
 // on silently, and in booth mode kv_booth.log notes it once.
 #pragma once
 
-#include <memory>
+class SoundBoard;
+namespace plat {
+class System;
+}
 
-#include "store/SoundSettings.h"
-
-std::unique_ptr<SoundSettings> StartSound(plat::System& system, SoundBoard& board);
+// Leaves `board` (the game's) applying the settings and able to save them.
+void StartSound(plat::System& system, SoundBoard& board);

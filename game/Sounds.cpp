@@ -36,8 +36,39 @@ void HoldSfx(Game& game, Sfx sfx, int gain, uint32_t rate) {
                          static_cast<uint16_t>(gain < 0 ? 0 : gain), rate});
 }
 
+void SoundBoard::Begin(plat::System& system, const SoundSettings& settings,
+                       std::optional<bool> soundOverride) {
+  system_ = &system;
+  settings_ = settings;
+  SetVolume(settings.volume);
+  on_ = soundOverride.value_or(settings.sound);
+  if (on_) system.StartSound();
+}
+
+void SoundBoard::SetVolume(int volume) {
+  settings_.volume = volume < 0 ? 0 : volume > plat::kMaxVolume ? plat::kMaxVolume : volume;
+  if (system_)
+    system_->PlaySound({plat::SoundCue::Volume, 0, static_cast<uint16_t>(settings_.volume)});
+}
+
+void SoundBoard::SetSoundOn(bool on) {
+  settings_.sound = on;
+  if (on == on_ || !system_) return;
+  on_ = on;
+  if (on) {
+    system_->StartSound();
+  } else {
+    system_->StopSound();
+  }
+}
+
+bool SoundBoard::Save(int& error) const {
+  error = 0;
+  return save && save(settings_, error);
+}
+
 void SoundBoard::AttractFrame(Game& game) {
-  if (!call_ || !game.system.BoothMode()) return;
+  if (!settings_.call || !on_ || !game.system.BoothMode()) return;
   const uint32_t now = game.system.GetTickCount();
   if (now - callFrom_ < kCallEveryMs) return;
   callFrom_ = now;

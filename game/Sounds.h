@@ -5,11 +5,16 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string_view>
 
 #include "platform/Mixer.h"
 
 struct Game;
+namespace plat {
+class System;
+}
 
 enum class Sfx : uint8_t {
   Wind,      // a winding press; higher as the car is pulled further back
@@ -45,18 +50,45 @@ void PlaySfx(Game& game, Sfx sfx, int gain = plat::kUnityGain, uint32_t rate = p
 // A held sound: started, or its gain and rate changed; gain 0 fades it out.
 void HoldSfx(Game& game, Sfx sfx, int gain, uint32_t rate = plat::kPlainRate);
 
-// Booth mode's call: played every kCallEveryMs on the attract screen, when turned on.
+// What the operator sets (kept in kv_settings.txt, store/SettingsFile.h).
+struct SoundSettings {
+  int volume = plat::kDefaultVolume;  // 0 to plat::kMaxVolume
+  bool sound = true;
+  bool call = false;  // booth mode: a short call every kCallEveryMs on the attract screen
+};
 inline constexpr uint32_t kCallEveryMs = 180000;
+
+// The sound as the operator sets it, applied to the output at once: the settings file's values
+// with the command line's `--sound on|off` for this run on top. The operator's screen reads and
+// changes them here (Game::sound) and keeps them with Save.
 class SoundBoard {
  public:
-  void SetCall(bool on) { call_ = on; }
-  // From each attract frame: the call, when it is due.
+  // Applies `settings` to `system`'s output, which opens unless the sound is off.
+  void Begin(plat::System& system, const SoundSettings& settings,
+             std::optional<bool> soundOverride);
+
+  // As the operator set them: what Save keeps (an override of the command line is not kept,
+  // unless the sound is switched here).
+  const SoundSettings& Settings() const { return settings_; }
+  bool SoundOn() const { return on_; }  // heard in this run
+  // Heard at once: the volume (clamped to 0 to 10); the output opened or closed; the call.
+  void SetVolume(int volume);
+  void SetSoundOn(bool on);
+  void SetCall(bool on) { settings_.call = on; }
+  // Writes the settings file (the program gives the board its writer); false with the errno in
+  // `error` when it could not.
+  bool Save(int& error) const;
+  std::function<bool(const SoundSettings&, int& error)> save;
+
+  // From each attract frame: booth mode's call, when it is due.
   void AttractFrame(Game& game);
   // The attract screen begins: the next call is kCallEveryMs away.
   void AttractBegins(uint32_t tick) { callFrom_ = tick; }
 
  private:
-  bool call_ = false;
+  plat::System* system_ = nullptr;
+  SoundSettings settings_;
+  bool on_ = false;
   uint32_t callFrom_ = 0;
 };
 void AttractCall(Game& game);

@@ -172,9 +172,9 @@ void VirtualSystem::MixUntilNow() {
   if (soundOn_ && mixer_) mixer_->Mix(recorded_.data() + from, static_cast<int>(until - from));
 }
 
-std::vector<int16_t> VirtualSystem::TakeRecording() {
+const std::vector<int16_t>& VirtualSystem::Recording() {
   MixUntilNow();
-  return std::move(recorded_);
+  return recorded_;
 }
 
 }  // namespace plat

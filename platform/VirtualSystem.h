@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Controls.h"
@@ -75,7 +76,11 @@ class VirtualSystem : public System {
   void PlaySound(const SoundCue& cue) override;
   void RecordSound() { recording_ = true; }
   // What was recorded from T = 0 to now (zeros while the output was closed).
-  std::vector<int16_t> TakeRecording();
+  const std::vector<int16_t>& Recording();
+  std::vector<int16_t> TakeRecording() {
+    Recording();
+    return std::move(recorded_);
+  }
 
   // Virtual milliseconds since start.
   uint64_t Now() const { return now_; }

@@ -43,7 +43,7 @@ SettingsRead ParseSettings(std::string_view text) {
         plat::TrimBlanks(line.substr(0, equals == std::string_view::npos ? 0 : equals));
     const std::string_view value =
         equals == std::string_view::npos ? "" : plat::TrimBlanks(line.substr(equals + 1));
-    Settings& s = read.settings;
+    SoundSettings& s = read.settings;
     const bool good = (name == "volume" && ReadVolume(value, s.volume)) ||
                       (name == "sound" && ReadSwitch(value, s.sound)) ||
                       (name == "call" && ReadSwitch(value, s.call));
@@ -52,7 +52,7 @@ SettingsRead ParseSettings(std::string_view text) {
   return read;
 }
 
-std::string FormatSettings(const Settings& s) {
+std::string FormatSettings(const SoundSettings& s) {
   return "# kavrel settings (kv_settings.txt)\n"
          "# volume: 0 (silent) to 10; sound: on or off; call: on or off (booth mode: a short\n"
          "# call on the attract screen every few minutes)\n"
@@ -69,7 +69,7 @@ SettingsRead ReadSettingsFile() {
   return read;
 }
 
-bool SaveSettingsFile(const Settings& settings, int& error, FileOps& ops) {
+bool SaveSettingsFile(const SoundSettings& settings, int& error, FileOps& ops) {
   error = 0;
   return ReplaceFile(ops, kSettingsFileName, FormatSettings(settings), &error);
 }

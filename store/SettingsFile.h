@@ -8,29 +8,23 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/Mixer.h"
+#include "game/Sounds.h"
 #include "store/DataFiles.h"
 #include "store/SafeFile.h"
 
 inline constexpr const char* kSettingsFileName = "kv_settings.txt";
 
-struct Settings {
-  int volume = plat::kDefaultVolume;  // 0 to plat::kMaxVolume
-  bool sound = true;
-  bool call = false;  // booth mode: a short call every few minutes on the attract screen
-};
-
 struct SettingsRead {
   DataFileRead file;          // Absent: the defaults
-  Settings settings;          // each value the file does not give well keeps its default
+  SoundSettings settings;     // each value the file does not give well keeps its default
   std::vector<int> badLines;  // lines left out, numbered from 1
 };
 
 // The settings of `text`, and the numbers of the lines that are none.
 SettingsRead ParseSettings(std::string_view text);
 // The file's bytes for `settings`, which ParseSettings reads back the same.
-std::string FormatSettings(const Settings& settings);
+std::string FormatSettings(const SoundSettings& settings);
 
 SettingsRead ReadSettingsFile();
 // Replaces the file; false with the errno in `error` when it could not.
-bool SaveSettingsFile(const Settings& settings, int& error, FileOps& ops = PosixFileOps());
+bool SaveSettingsFile(const SoundSettings& settings, int& error, FileOps& ops = PosixFileOps());

@@ -1,6 +1,8 @@
 // The game's sound as the replay mixes it: every winding press and every bounce heard from the
 // frame that saw it, the attract screen silent, `--sound off` silent with the same trace; the
 // operator's settings file and replacement sounds.
+#include "app/Sound.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +13,7 @@
 
 #include "game/Sounds.h"
 #include "platform/ShiftJis.h"
+#include "platform/VirtualSystem.h"
 #include "platform/WavFile.h"
 #include "store/SettingsFile.h"
 #include "tests/support/Scenario.h"
@@ -147,12 +150,45 @@ TEST(Sound, TheSettingsFileAndTheCommandLine) {
     EXPECT_EQ(dir.Exists(kSettingsFileName), c.file != nullptr);
   }
   // The one format: what is written reads back the same.
-  const Settings s{3, false, true};
+  const SoundSettings s{3, false, true};
   const SettingsRead back = ParseSettings(FormatSettings(s));
   EXPECT_TRUE(back.badLines.empty());
   EXPECT_EQ(back.settings.volume, 3);
   EXPECT_FALSE(back.settings.sound);
   EXPECT_TRUE(back.settings.call);
+}
+
+// What the operator's screen calls: heard at once, and kept in the settings file only on Save.
+TEST(Sound, TheOperatorsChangesAreHeardAtOnceAndSaved) {
+  ScratchDir dir;
+  plat::VirtualSystem system{plat::VirtualScript{}};
+  system.RecordSound();
+  SoundBoard board;
+  StartSound(system, board);
+  const auto bounceFor100Ms = [&] {
+    const size_t from = system.Now() * kPerMs;
+    system.PlaySound({plat::SoundCue::Play, static_cast<uint8_t>(Sfx::Bounce)});
+    system.Advance(100);
+    return Peak(system.Recording(), from, system.Now() * kPerMs);
+  };
+  const int atSix = bounceFor100Ms();
+  board.SetVolume(10);
+  EXPECT_GT(bounceFor100Ms(), atSix * 2);
+  board.SetSoundOn(false);
+  EXPECT_EQ(bounceFor100Ms(), 0);
+  board.SetSoundOn(true);
+  EXPECT_GT(bounceFor100Ms(), 0);
+  EXPECT_FALSE(dir.Exists(kSettingsFileName));
+  board.SetVolume(12);
+  board.SetCall(true);
+  int error = -1;
+  ASSERT_TRUE(board.Save(error));
+  EXPECT_EQ(error, 0);
+  const SettingsRead saved = ParseSettings(dir.Read(kSettingsFileName).value_or(""));
+  EXPECT_TRUE(saved.badLines.empty());
+  EXPECT_EQ(saved.settings.volume, 10);
+  EXPECT_TRUE(saved.settings.sound);
+  EXPECT_TRUE(saved.settings.call);
 }
 
 TEST(Sound, AReplacementFileIsPlayedAndABrokenOneToldOnce) {
