@@ -149,6 +149,18 @@ TEST(Sound, TheSettingsFileAndTheCommandLine) {
     // The game reads the file; it never writes it by itself.
     EXPECT_EQ(dir.Exists(kSettingsFileName), c.file != nullptr);
   }
+  // Booth mode's call, when turned on: every three minutes on the attract screen; never without
+  // booth mode.
+  for (const bool booth : {true, false}) {
+    ScratchDir dir;
+    dir.Write(kSettingsFileName, "call = on\n");
+    ReplayOptions options;
+    options.recordSound = true;
+    options.booth = booth;
+    const ReplayRun run = Play("end 200000\n", options);
+    EXPECT_EQ(Peak(run.sound, 0, kCallEveryMs * kPerMs), 0);
+    EXPECT_EQ(Peak(run.sound, kCallEveryMs * kPerMs, run.sound.size()) > 0, booth);
+  }
   // The one format: what is written reads back the same.
   const SoundSettings s{3, false, true};
   const SettingsRead back = ParseSettings(FormatSettings(s));
