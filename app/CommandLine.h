@@ -3,6 +3,7 @@
 // line, and the program ends with 2 before any window opens.
 #pragma once
 
+#include <optional>
 #include <string>
 
 enum class PictureMode { FullScreen, Window };
@@ -12,8 +13,9 @@ struct CommandLine {
   enum Action { Play, MapControls, Help, Bad } action = Play;
   PictureMode mode = PictureMode::FullScreen;
   PictureScale scale = PictureScale::Fill;
-  bool booth = false;   // Q and ESC act only when held: passed on to the game
-  std::string problem;  // Bad: the one line to show, in the operator's language
+  bool booth = false;         // Q and ESC act only when held: passed on to the game
+  std::optional<bool> sound;  // --sound on|off: over the settings file, for this run
+  std::string problem;        // Bad: the one line to show, in the operator's language
 };
 
 CommandLine ParseCommandLine(int argc, const char* const* argv);

@@ -10,6 +10,7 @@
 #include "app/ChallengerLoop.h"
 #include "app/Controllers.h"
 #include "app/Notices.h"
+#include "app/Sound.h"
 #include "app/Window.h"
 #include "display/FontFace.h"
 #include "game/Session.h"
@@ -75,6 +76,8 @@ int kavrel::WinMain(plat::System& system, FrameObserver* observer) {
   if (system.FilterKeysOn()) TellFilterKeysOn(system);
   if (!FontFace::Shared()) TellNoJapaneseFace(system);
   UseControlsFile(system);
+  // Sound: its settings, the operator's own sounds, the output (no output is no fault).
+  StartSound(system, session.sound);
   session.random.Seed(static_cast<uint32_t>(system.CurrentTimeSeconds()));
 
   // Where a backend must save at once when the session ends (Windows may end the process as soon

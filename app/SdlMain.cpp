@@ -35,6 +35,7 @@ int main(int argc, char** argv) {
   // Booth mode: ESC, and Q on the attract screen, act only once held down for two seconds, for a
   // booth where visitors may press any key.
   if (line.booth) system.SetHoldToAct(plat::kBoothHoldMs);
+  system.soundOverride = line.sound;
   // An end the game chose: the booth's supervisor does not start it again.
   const int exitCode = line.action == CommandLine::MapControls ? kavrel::MapControls(system)
                                                                : kavrel::WinMain(system);

@@ -7,6 +7,7 @@
 #include "game/TextBuffer.h"
 
 class CCDraw;
+class SoundBoard;
 namespace plat {
 class System;
 }
@@ -29,4 +30,5 @@ struct Game {
   Random& random;
   TextBuffer& text;
   FrameObserver* observer = nullptr;
+  SoundBoard* sound = nullptr;  // none: silent
 };

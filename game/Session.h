@@ -7,6 +7,7 @@
 #include "game/Game.h"
 #include "game/GameState.h"
 #include "game/Random.h"
+#include "game/Sounds.h"
 #include "game/Sprites.h"
 
 namespace plat {
@@ -28,5 +29,6 @@ class Session {
   GameState state;
   Random random;
   TextBuffer text;
+  SoundBoard sound;
   Game game;
 };

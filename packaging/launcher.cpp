@@ -40,7 +40,7 @@ constexpr const char* kSheetName = "kavrel.bmp";
 // Both help texts keep to 80 columns; a Japanese character takes two.
 constexpr plat::Bilingual kHelp = {
     "使い方: kavrel [--window] [--scale fill|whole] [--controls] [--booth]\n"
-    "               [--data-dir フォルダ]\n"
+    "               [--sound on|off] [--data-dir フォルダ]\n"
     "文化祭の出し物のゲームを、画面いっぱいに始めます。\n"
     "\n"
     "  --window          ウィンドウの中で遊びます（640 x 480 を、画面に収まる\n"
@@ -52,6 +52,8 @@ constexpr plat::Bilingual kHelp = {
     "                    同じ大きさの正方形にします。画面が 1280 x 960 より\n"
     "                    小さいと 640 x 480 のままです。遠くからも見える大きな\n"
     "                    絵には fill、ドットのそろった絵には whole を選びます\n"
+    "  --sound off       今回は音を出しません（音の出口も開きません）。on は\n"
+    "                    kv_settings.txt で切ってあっても今回は音を出します\n"
     "  --controls        ゲームの代わりに、コントローラーのボタンを割り当てる画面を\n"
     "                    開きます（kv_controls.txt に保存します）\n"
     "  --data-dir フォルダ\n"
@@ -77,7 +79,7 @@ constexpr plat::Bilingual kHelp = {
     "一つのフォルダで動くゲームは一つだけです。ランキングの表示・修正・\n"
     "バックアップは kavrel-ranking で行います（man kavrel-ranking）。\n",
     "Usage: kavrel [--window] [--scale fill|whole] [--controls] [--booth]\n"
-    "              [--data-dir DIR]\n"
+    "              [--sound on|off] [--data-dir DIR]\n"
     "Starts the festival booth game, full screen.\n"
     "\n"
     "  --window        play in a window: 640 x 480 enlarged by the largest whole\n"
@@ -90,6 +92,8 @@ constexpr plat::Bilingual kHelp = {
     "                  exact square; a screen smaller than 1280 x 960 shows\n"
     "                  640 x 480. Choose fill for a large picture seen from afar,\n"
     "                  whole for pixels all of one size\n"
+    "  --sound off     no sound for this run (no sound device is opened); on plays\n"
+    "                  sound even where kv_settings.txt turns it off\n"
     "  --controls      instead of the game, open the screen that maps a controller's\n"
     "                  buttons to the game's keys (saved in kv_controls.txt)\n"
     "  --data-dir DIR  keep the game's files in DIR (created if missing) instead of\n"
@@ -122,6 +126,7 @@ struct Options {
   bool booth = false;
   std::string autostart;  // "on" or "off": install or remove the autostart entry, and end
   std::string scale;      // "fill" or "whole", passed on; empty for the game's default
+  std::string sound;      // "on" or "off", passed on; empty for the settings file's
   std::optional<fs::path> dataDir;
 };
 
@@ -182,6 +187,12 @@ Options ParseOptions(int argc, char** argv) {
         BadCommandLine(OperatorText(
             {"--autostart には on か off を指定します", "--autostart takes on or off"}));
       options.autostart = choice;
+    } else if (arg == "--sound") {
+      const std::string_view choice = i + 1 < argc ? argv[++i] : "";
+      if (choice != "on" && choice != "off")
+        BadCommandLine(
+            OperatorText({"--sound には on か off を指定します", "--sound takes on or off"}));
+      options.sound = choice;
     } else if (arg == "--scale" || arg.starts_with("--scale=")) {
       std::string_view scale;
       if (arg == "--scale") {
@@ -370,6 +381,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> args;
     if (options.window) args.push_back("--window");
     if (!options.scale.empty()) args.insert(args.end(), {"--scale", options.scale});
+    if (!options.sound.empty()) args.insert(args.end(), {"--sound", options.sound});
     if (options.dataDir) args.insert(args.end(), {"--data-dir", fs::absolute(*options.dataDir)});
     std::string said;
     const bool done = options.autostart == "on" ? booth::InstallAutostart(args, said)
@@ -404,6 +416,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> args{"kavrel", "--booth"};
     if (options.window) args.push_back("--window");
     if (!options.scale.empty()) args.insert(args.end(), {"--scale", options.scale});
+    if (!options.sound.empty()) args.insert(args.end(), {"--sound", options.sound});
     Supervise(*program, args, dir);
   }
   std::vector<char*> args{const_cast<char*>("kavrel")};
@@ -412,6 +425,10 @@ int main(int argc, char** argv) {
   if (!options.scale.empty()) {
     args.push_back(const_cast<char*>("--scale"));
     args.push_back(const_cast<char*>(options.scale.c_str()));
+  }
+  if (!options.sound.empty()) {
+    args.push_back(const_cast<char*>("--sound"));
+    args.push_back(const_cast<char*>(options.sound.c_str()));
   }
   args.push_back(nullptr);
   execv(program->c_str(), args.data());

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/Mixer.h"
+
 namespace plat {
 
 // The frame the game presents: 640 x 480 palette indices.
@@ -114,6 +116,24 @@ class System {
   void SetHoldToAct(uint32_t ms) { holdToAct_ = ms; }
   // True when `vk` has been down without a break for the hold time; always outside booth mode.
   bool HeldLongEnough(int vk);
+
+  // Sound. The game's clips are handed over once, at start-up, before StartSound opens the
+  // machine's output (false when it has none: the game plays on silently); StopSound closes it.
+  // PlaySound queues a cue for the mixer from the game's thread, without waiting; with the output
+  // closed only a volume counts, kept for when it opens.
+  virtual void SetSounds(SoundBank /*bank*/) {}
+  virtual bool StartSound() { return false; }
+  virtual void StopSound() {}
+  virtual void PlaySound(const SoundCue& /*cue*/) {}
+  // Set by the game: called on its thread whenever the output could not be opened or was lost (a
+  // device unplugged). A device plugged in again is used again where the backend is told of it.
+  std::function<void()> onSoundLost;
+
+  // The command line's `--sound on|off` for this run, over the operator's setting.
+  std::optional<bool> soundOverride;
+
+  // Booth mode, as SetHoldToAct set it.
+  bool BoothMode() const { return holdToAct_ != 0; }
 
   // A modal box with one OK button; text and caption are the game's Shift-JIS bytes, which the
   // backend converts for the machine (platform/ShiftJis.h). Returns when answered.

@@ -133,4 +133,48 @@ void VirtualSystem::PumpEvents() {
   }
 }
 
+void VirtualSystem::SetSounds(SoundBank bank) {
+  MixUntilNow();
+  mixer_.reset();
+  sounds_ = std::move(bank);
+  mixer_ = std::make_unique<Mixer>(sounds_);
+  mixer_->Reset(volume_);
+}
+
+bool VirtualSystem::StartSound() {
+  MixUntilNow();
+  if (!soundOn_ && mixer_) mixer_->Reset(volume_);
+  soundOn_ = true;
+  return true;
+}
+
+void VirtualSystem::StopSound() {
+  MixUntilNow();
+  soundOn_ = false;
+}
+
+void VirtualSystem::PlaySound(const SoundCue& cue) {
+  if (cue.kind == SoundCue::Volume) volume_ = cue.gain;
+  if (!recording_ || !soundOn_ || !mixer_) return;
+  MixUntilNow();
+  if (!mixer_->Push(cue)) {
+    mixer_->Mix(nullptr, 0);  // takes what waits, mixing nothing
+    mixer_->Push(cue);
+  }
+}
+
+void VirtualSystem::MixUntilNow() {
+  if (!recording_) return;
+  const uint64_t until = now_ * kSoundRate / 1000;
+  if (until <= recorded_.size()) return;
+  const size_t from = recorded_.size();
+  recorded_.resize(until, 0);
+  if (soundOn_ && mixer_) mixer_->Mix(recorded_.data() + from, static_cast<int>(until - from));
+}
+
+const std::vector<int16_t>& VirtualSystem::Recording() {
+  MixUntilNow();
+  return recorded_;
+}
+
 }  // namespace plat

@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Controls.h"
@@ -66,6 +68,20 @@ class VirtualSystem : public System {
   void MessageBox(std::string_view text, std::string_view caption) override;
   void Present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) override;
 
+  // Sound: an output that is always there. Mixed only when recorded (the replay's --wav), against
+  // the virtual clock: sample k is the output at k / 48 ms.
+  void SetSounds(SoundBank bank) override;
+  bool StartSound() override;
+  void StopSound() override;
+  void PlaySound(const SoundCue& cue) override;
+  void RecordSound() { recording_ = true; }
+  // What was recorded from T = 0 to now (zeros while the output was closed).
+  const std::vector<int16_t>& Recording();
+  std::vector<int16_t> TakeRecording() {
+    Recording();
+    return std::move(recorded_);
+  }
+
   // Virtual milliseconds since start.
   uint64_t Now() const { return now_; }
   void Advance(uint64_t ms) { now_ += ms; }
@@ -116,6 +132,14 @@ class VirtualSystem : public System {
   std::vector<uint64_t> escDowns_;  // times of ESC key-downs, in order
   size_t escPosted_ = 0;
   bool termPosted_ = false;
+
+  void MixUntilNow();
+  SoundBank sounds_;
+  std::unique_ptr<Mixer> mixer_;
+  bool recording_ = false;
+  bool soundOn_ = false;
+  int volume_ = kDefaultVolume;
+  std::vector<int16_t> recorded_;
 };
 
 }  // namespace plat

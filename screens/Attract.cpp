@@ -4,6 +4,7 @@
 #include "display/CCDraw.h"
 #include "game/Keys.h"
 #include "game/SharedElements.h"
+#include "game/Sounds.h"
 #include "platform/System.h"
 #include "screens/Screens.h"
 #include "screens/WordOfTheDay.h"
@@ -41,6 +42,8 @@ FrameOutcome AttractFrame(Game& game) {
                                  S("人目の挑戦者です。").c_str()),
                 100, 450, kWhite, 12);
 
+  AttractCall(game);
+
   // SPACE is tested first, so SPACE and Q together start a game.
   if (KeyDown(game, plat::VK_SPACE)) return FrameOutcome::Leave;
   if (KeyDown(game, plat::VK_Q) && game.system.HeldLongEnough(plat::VK_Q)) {
@@ -53,5 +56,6 @@ FrameOutcome AttractFrame(Game& game) {
 }  // namespace
 
 ScreenResult AttractScreen(Game& game) {
+  AttractCallFrom(game, game.system.GetTickCount());
   return RunFrames(game, kAttractTiming, [&game] { return AttractFrame(game); });
 }

@@ -9,6 +9,13 @@ namespace {
 constexpr double kGroundY = 335.0;  // the ball's y when it rests on the ground
 constexpr double kStopSpeed = 6.5;  // an impact this slow or slower ends the bounces
 
+// As loud as the impact: the first fall's 27 pixels a frame and more at full gain, a stopping
+// bounce at about half.
+void BounceSound(Game& game, double impact) {
+  const int gain = impact >= 27 ? plat::kUnityGain : 96 + static_cast<int>(impact * 160 / 27);
+  PlaySfx(game, Sfx::Bounce, gain > 0 ? gain : 0);
+}
+
 void Bounce(Game& game) {
   BallEvent& ball = game.state.ball;
   if (NewPress(game, plat::VK_SPACE, game.state.prevSpaceState)) {
@@ -17,9 +24,11 @@ void Bounce(Game& game) {
     ball.e_old = ball.e;
   }
   game.draw.DrawText(game.text.Format("hit=%8f", ball.v), 0, 40);
+  BounceSound(game, ball.v);
   if (!(ball.v > kStopSpeed)) {
     ball.v = 0.0;
     ball.gravity = 0.0;
+    PlaySfx(game, Sfx::BallStop);
   }
   game.draw.DrawText(game.text.Format("e=%8f", ball.e), 0, 100);
   ball.v = -ball.v * ball.e;
@@ -81,5 +90,6 @@ FrameOutcome BallFrame(Game& game) {
 }  // namespace
 
 ScreenResult BallScreen(Game& game) {
+  PlaySfx(game, Sfx::Release);
   return RunFrames(game, kBallTiming, [&] { return BallFrame(game); });
 }

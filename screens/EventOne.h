@@ -4,6 +4,7 @@
 #include "display/CCDraw.h"
 #include "game/Keys.h"
 #include "game/SharedElements.h"
+#include "game/Sounds.h"
 
 // The strip of ground under the event screens: one sheet column repeated 40 times from y 350,
 // clipped by the bottom of the screen.

@@ -4,6 +4,7 @@
 #include "game/FrameLoop.h"
 #include "game/Keys.h"
 #include "game/SharedElements.h"
+#include "game/Sounds.h"
 #include "platform/System.h"
 #include "screens/Screens.h"
 
@@ -35,5 +36,6 @@ FrameOutcome FarewellFrame(Game& game) {
 
 ScreenResult FarewellScreen(Game& game) {
   game.state.phaseStartTick = game.system.GetTickCount();
+  PlaySfx(game, Sfx::Farewell);
   return RunFrames(game, kFarewellTiming, [&] { return FarewellFrame(game); });
 }

@@ -9,6 +9,7 @@
 #include "game/FrameLoop.h"
 #include "game/Keys.h"
 #include "game/SharedElements.h"
+#include "game/Sounds.h"
 #include "platform/System.h"
 #include "screens/Screens.h"
 
@@ -71,10 +72,14 @@ FrameOutcome NameEntryFrame(Game& game) {
   if (n.wheelOffset < 0) n.wheelOffset += 8;
 
   if (NewPress(game, plat::VK_RETURN, n.prevReturnState)) {
+    // The accepted name sounds higher than a chosen character.
+    PlaySfx(game, Sfx::Choose, plat::kUnityGain,
+            n.nameCursor == kNameLength ? RateOfCents(500) : plat::kPlainRate);
     if (n.nameCursor == kNameLength) return FrameOutcome::Leave;
     ++n.nameCursor;
   }
   if (NewPress(game, plat::VK_DOWN, n.prevDownState)) {
+    PlaySfx(game, Sfx::Step, plat::kUnityGain, RateOfCents(-1200));
     if (n.nameCursor < kNameLength) s.playerName[n.nameCursor] = '_';
     if (n.nameCursor > 0) --n.nameCursor;
   }
@@ -83,10 +88,12 @@ FrameOutcome NameEntryFrame(Game& game) {
   if (n.wheelOffset == 0 && KeyDown(game, plat::VK_LEFT)) {
     n.wheelOffset = kSlotWidth;
     ++n.wheelBase;
+    PlaySfx(game, Sfx::Step);
   }
   if (n.wheelOffset == 0 && KeyDown(game, plat::VK_RIGHT)) {
     n.wheelOffset = -kSlotWidth;
     --n.wheelBase;
+    PlaySfx(game, Sfx::Step, plat::kUnityGain, RateOfCents(-200));
   }
   // A key held for four frames settles the slide faster.
   if ((KeyDown(game, plat::VK_LEFT) && n.leftHistory[3] < 0) ||

@@ -9,6 +9,7 @@
 #include "game/FrameLoop.h"
 #include "game/Keys.h"
 #include "game/SharedElements.h"
+#include "game/Sounds.h"
 #include "platform/System.h"
 #include "screens/Screens.h"
 
@@ -68,8 +69,12 @@ FrameOutcome RankingFrame(Game& game) {
   GameState& s = game.state;
   DrawTremblingTitle(game, S("～歴代ランキング～"), 50, 50, 5, kRed, 30);
   DrawCountdown(game, 15, Elapsed(game, s.phaseStartTick), 500, 30);
-  // Runs its passes in the first frame; they leave swapFlag at 0 for the frames after.
-  if (s.rankedIn == 1) SortRanking(s);
+  // Runs its passes in the first frame; they leave swapFlag at 0 for the frames after. The new
+  // place is known then, and its fanfare plays: the longer one for first place.
+  if (s.rankedIn == 1 && s.swapFlag == 1) {
+    SortRanking(s);
+    PlaySfx(game, s.rankPlace == 1 ? Sfx::Champion : Sfx::Fanfare);
+  }
   for (int z = 0; z < 5; ++z) DrawRow(game, z);
   DrawMessageLine(game);
   if (Elapsed(game, s.phaseStartTick) > 15000 || KeyDown(game, plat::VK_SPACE)) {

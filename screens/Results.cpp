@@ -6,13 +6,33 @@
 #include "game/FrameLoop.h"
 #include "game/Keys.h"
 #include "game/SharedElements.h"
+#include "game/Sounds.h"
 #include "platform/System.h"
 #include "screens/Scoring.h"
 #include "screens/Screens.h"
 
 namespace {
 
-FrameOutcome ResultsFrame(Game& game) {
+// The moments (ms into the screen) at which a line, the flickering letter and the grade appear.
+constexpr uint32_t kRevealsAt[] = {1000, 2000, 3500, 4500, 5500, 6000};
+constexpr uint32_t kGradeAt = 7000;
+
+// What appeared since the last frame is heard once: a blip for the lines (one for several at
+// once, as after SPACE), and the grade, brighter and louder for a better one (K lowest, S highest).
+void RevealSounds(Game& game, uint32_t& heardUntil) {
+  const uint32_t now = Elapsed(game, game.state.phaseStartTick);
+  bool revealed = false;
+  for (const uint32_t at : kRevealsAt) revealed = revealed || (heardUntil <= at && now > at);
+  if (revealed) PlaySfx(game, Sfx::Reveal);
+  if (heardUntil <= kGradeAt && now > kGradeAt) {
+    const int letter = GradeLetter(game.state.totalScore);
+    const int steps = letter == 'S' ? 11 : 'K' - letter;  // K 0, J 1, ... A 10, S 11
+    PlaySfx(game, Sfx::Grade, 160 + steps * 8, RateOfCents((steps - 5) * 100));
+  }
+  heardUntil = now;
+}
+
+FrameOutcome ResultsFrame(Game& game, uint32_t& heardUntil) {
   GameState& s = game.state;
   CCDraw& draw = game.draw;
 
@@ -40,6 +60,7 @@ FrameOutcome ResultsFrame(Game& game) {
     draw.DrawText(game.text.Format("%c", rankLetter), 270, 270, RandomTextColour(game), 100);
     BlitSprite(game, kGradeFrame, 264, 264);
   }
+  RevealSounds(game, heardUntil);
 
   // Past ten seconds a new SPACE press takes five more off the clock, which ends the screen.
   if (KeyDown(game, plat::VK_SPACE) && Elapsed(game, s.phaseStartTick) > 10000 &&
@@ -59,5 +80,6 @@ FrameOutcome ResultsFrame(Game& game) {
 
 ScreenResult ResultsScreen(Game& game) {
   game.state.phaseStartTick = game.system.GetTickCount();
-  return RunFrames(game, kResultsTiming, [&] { return ResultsFrame(game); });
+  uint32_t heardUntil = 0;  // the elapsed time of the last frame: what appeared by then was heard
+  return RunFrames(game, kResultsTiming, [&] { return ResultsFrame(game, heardUntil); });
 }

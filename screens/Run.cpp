@@ -35,6 +35,18 @@ void DrawRecordLine(Game& game) {
   game.draw.DrawText(game.text.Format("%f", game.state.carDistance), x, 310, colour);
 }
 
+// The motor fades with the car's speed and drops in pitch; the stop is heard once.
+void MotorSound(Game& game, bool wasRunning, double speed) {
+  if (speed > 0) {
+    const int gain = speed >= 6.4 ? plat::kUnityGain : static_cast<int>(speed * 40);
+    const int cents = speed >= 12 ? 1200 : static_cast<int>(speed * 100);
+    HoldSfx(game, Sfx::Motor, gain, RateOfCents(cents - 400));
+  } else if (wasRunning) {
+    HoldSfx(game, Sfx::Motor, 0);
+    PlaySfx(game, Sfx::CarStop);
+  }
+}
+
 FrameOutcome RunFrame(Game& game) {
   GameState& s = game.state;
   CarEvent& car = s.car;
@@ -51,8 +63,10 @@ FrameOutcome RunFrame(Game& game) {
   DrawCredit(game);
   BlitSprite(game, kCarRun, static_cast<int>(car.runX - 29), 321);
 
+  const bool wasRunning = car.carV > 0;
   car.carV -= 0.02;
   if (!(car.carV > 0)) car.carV = 0.0;
+  MotorSound(game, wasRunning, car.carV);
   // The overshoot past the edge is dropped.
   if (car.runX >= kScreenWidth) {
     car.runX = 0.0;

@@ -18,6 +18,13 @@ void DrawBand(Game& game, double carX) {
   }
 }
 
+// Every counted press is heard at once, higher the further the car is pulled back (up to two
+// octaves, a semitone for each 8 pixels).
+void WindSound(Game& game, double carX) {
+  const int pulled = static_cast<int>(kPostX - carX);
+  PlaySfx(game, Sfx::Wind, plat::kUnityGain, RateOfCents(pulled < 1600 ? pulled * 25 / 2 : 2400));
+}
+
 FrameOutcome WindUpFrame(Game& game) {
   CarEvent& car = game.state.car;
   CCDraw& draw = game.draw;
@@ -46,15 +53,18 @@ FrameOutcome WindUpFrame(Game& game) {
       car.nextKey == 0) {
     car.carX -= 16;
     car.nextKey = 1;
+    WindSound(game, car.carX);
   }
   if (KeyDown(game, plat::VK_NUMPAD2) && !KeyDown(game, plat::VK_NUMPAD1) && !car.launched &&
       car.nextKey == 1) {
     car.carX -= 16;
     car.nextKey = 0;
+    WindSound(game, car.carX);
   }
   if (KeyDown(game, plat::VK_RETURN) && !car.launched) {
     car.launched = 1;
     car.carV += 7;
+    PlaySfx(game, Sfx::Launch);
   }
 
   if (car.carX >= kScreenWidth) return FrameOutcome::Leave;

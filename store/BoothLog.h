@@ -23,6 +23,7 @@ enum class BoothEvent {
   GiveUp,       // too many restarts: the supervisor stops (detail: the last cause)
   Box,          // a box answered itself (detail: its text)
   End,          // an orderly end (detail: the exit code)
+  NoSound,      // the game found no sound output, or lost it; it plays on silently
 };
 
 struct BoothLine {

@@ -450,6 +450,7 @@ TEST(GameWindow, BadOptionsEndWithTwoBeforeAnyWindow) {
       {"--scale big", 2, "kavrel: --scale takes fill or whole (given: big)\n"},
       {"--window --bogus", 2, "kavrel: unknown option '--bogus' (try --help)\n"},
       {"extra", 2, "kavrel: unknown option 'extra' (try --help)\n"},
+      {"--sound loud", 2, "kavrel: --sound takes on or off (given: loud)\n"},
       {"--booth --help", 0, nullptr},
   };
   for (const auto& c : cases) {

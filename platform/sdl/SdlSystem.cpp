@@ -160,6 +160,7 @@ void ReportHelp([[maybe_unused]] std::string_view text) {
 }
 
 SdlSystem::~SdlSystem() {
+  CloseAudio();
   DestroyWindow();
   while (!joysticks_.empty()) CloseController(joysticks_.begin()->first);
   if (sdlStarted_) SDL_Quit();
@@ -583,6 +584,11 @@ void SdlSystem::TakeEvents() {
         if (kGameKeys[index].vk == VK_ESCAPE) PostMessage({WM_KEYDOWN, VK_ESCAPE});
         break;
       }
+      case SDL_AUDIODEVICEADDED:
+      case SDL_AUDIODEVICEREMOVED:
+        if (!ev.adevice.iscapture)
+          AudioDeviceEvent(ev.type == SDL_AUDIODEVICEADDED, ev.adevice.which);
+        break;
       case SDL_JOYDEVICEADDED:
         OpenController(ev.jdevice.which);
         break;

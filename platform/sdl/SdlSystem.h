@@ -54,6 +54,10 @@ class SdlSystem : public System {
   bool FilterKeysOn() override;
   void MessageBox(std::string_view text, std::string_view caption) override;
   void Present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) override;
+  void SetSounds(SoundBank bank) override;
+  bool StartSound() override;
+  void StopSound() override;
+  void PlaySound(const SoundCue& cue) override;
 
  protected:
   bool OpenWindow(const char* className, const char* title) override;
@@ -92,6 +96,12 @@ class SdlSystem : public System {
   // Posts WM_ENDSESSION once, whichever way the end of the session was told.
   void PostSessionEnd();
 
+  // The sound device (platform/sdl/SdlSound.cpp): opened on SDL's default output with the mixer
+  // on its callback; closed when lost, and opened again when a device is added.
+  bool OpenAudio();
+  void CloseAudio();
+  void AudioDeviceEvent(bool added, uint32_t which);
+
   SDL_Window* CreateFullScreenWindow(const char* title);
   SDL_Window* CreateScaledWindow(const char* title);
 
@@ -124,6 +134,12 @@ class SdlSystem : public System {
   int boxesShown_ = 0;
   std::unique_ptr<AccessSettings> accessSettings_;  // Windows only
   std::unique_ptr<ShortcutKeys> shortcutKeys_;
+  SoundBank sounds_;
+  std::unique_ptr<Mixer> mixer_;
+  uint32_t audioDevice_ = 0;  // SDL_AudioDeviceID; 0 while none is open
+  bool audioStarted_ = false;
+  bool soundWanted_ = false;
+  int volume_ = kDefaultVolume;
 };
 
 }  // namespace plat

@@ -82,8 +82,9 @@ same_files "$work/linux-q" "$work/win-booth" kavrel.dat kv_rank.dat ||
   booth_fail "the files differ from Q's"
 # Wine ends a process killed from Linux with 0, Windows one ended by Task Manager with 1: either
 # is a plain exit, but not one the game said.
+# Wine here has no sound device: each start of the game notes that once (no-sound), left aside.
 booth_log=$(cut -d, -f4- "$work/win-booth/kv_booth.log" 2>/dev/null | tr -d '\r' | tail -n +2 |
-  tr "\n" "|" || true)
+  grep -v '^no-sound,' | tr "\n" "|" || true)
 expected_log='^start,first\|abnormal-end,exit [01] unsaid\|restart,1\|start,restart\|'
 expected_log+='box,Ｃｌｉｃｋ Ｔｏ Ｓｔａｒｔ\|end,0\|$'
 [[ $booth_log =~ $expected_log ]] || booth_fail "kv_booth.log holds: $booth_log"

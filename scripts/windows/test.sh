@@ -132,13 +132,15 @@ for case in plain hostile; do
     done
   fi
   linux_code=0 win_code=0
-  (cd "$work/linux-$case" && "$linux_replay" ../pass-q.replay --trace trace.jsonl) || linux_code=$?
+  # The sound's mix too: the same samples from the same integer arithmetic.
+  (cd "$work/linux-$case" && "$linux_replay" ../pass-q.replay --trace trace.jsonl --wav mix.wav) ||
+    linux_code=$?
   # Backslashes and a relative script path, as a Windows user would write them.
-  (cd "$work/win-$case" && w "$build/kavrel-replay.exe" '..\pass-q.replay' --trace 'trace.jsonl') ||
-    win_code=$?
+  (cd "$work/win-$case" && w "$build/kavrel-replay.exe" '..\pass-q.replay' --trace 'trace.jsonl' \
+    --wav mix.wav) || win_code=$?
   if [[ $linux_code == "$win_code" ]] && same_files "$work/linux-$case" "$work/win-$case" \
-    trace.jsonl kavrel.dat kv_rank.dat kv_plays.csv; then
-    pass "replay, whole pass and Q ($case files): trace, data files, log and exit $win_code agree"
+    trace.jsonl kavrel.dat kv_rank.dat kv_plays.csv mix.wav && [[ -s $work/win-$case/mix.wav ]]; then
+    pass "replay, whole pass and Q ($case files): trace, data files, log, WAV mix and exit $win_code agree"
   else
     fail "replay, whole pass and Q ($case files): exit $linux_code/$win_code or files differ"
   fi

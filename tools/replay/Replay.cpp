@@ -103,6 +103,8 @@ ReplayRun RunReplay(const plat::VirtualScript& script, const ReplayOptions& opti
   ReplayRun run;
   plat::VirtualSystem system(script);
   if (options.booth) system.SetHoldToAct(plat::kBoothHoldMs);
+  system.soundOverride = options.sound;
+  if (options.recordSound) system.RecordSound();
   ReplayObserver observer(system, options, run);
 
   system.onMessageBox = [&](std::string_view text, std::string_view caption) {
@@ -122,5 +124,6 @@ ReplayRun RunReplay(const plat::VirtualScript& script, const ReplayOptions& opti
   } catch (const EndOfScript&) {
     // endTick or limitScreen was set where the stop was seen.
   }
+  if (options.recordSound) run.sound = system.TakeRecording();
   return run;
 }

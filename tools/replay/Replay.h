@@ -68,6 +68,10 @@ struct ReplayOptions {
   int frameLimit = 0;
   // Booth mode: ESC, and Q on the attract screen, act only once held for plat::kBoothHoldMs.
   bool booth = false;
+  // Mix the sound against the virtual clock into ReplayRun::sound (the replay's --wav).
+  bool recordSound = false;
+  // --sound on|off: over the settings file, as the game's own option.
+  std::optional<bool> sound;
 };
 
 struct ReplayRun {
@@ -78,6 +82,8 @@ struct ReplayRun {
   bool crashed = false;             // the stop was the script's crash
   // Set when the frame limit stopped it: the screen whose frame would have begun.
   std::optional<std::string> limitScreen;
+  // With recordSound: the mix from T = 0 to the end of the run, 48 samples a millisecond.
+  std::vector<int16_t> sound;
 };
 
 // Runs the game's entry point in the current working directory against `script`.

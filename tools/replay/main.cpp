@@ -1,8 +1,9 @@
-// kavrel-replay SCRIPT [--trace FILE] [--png DIR] [--png-frames LIST] [--booth]
+// kavrel-replay SCRIPT [--trace FILE] [--png DIR] [--png-frames LIST] [--booth] [--wav FILE]
+//                [--sound on|off]
 //
 // Plays the game headless from a script in the current directory. Exit status: the game's own
 // result, 3 when the script's end time stopped it, 6 when its crash time killed it, 2 for a bad
-// command line or script, 4 when the trace or a PNG file could not be written.
+// command line or script, 4 when the trace, a PNG file or the WAV file could not be written.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <sstream>
 #include <string>
 
+#include "platform/WavFile.h"
 #include "tools/replay/PngFrames.h"
 #include "tools/replay/Replay.h"
 #include "tools/replay/Trace.h"
@@ -25,13 +27,16 @@ constexpr int kStoppedAtEnd = 3;
 constexpr int kOutputFailed = 4;
 constexpr int kCrashed = 6;
 constexpr const char* kUsage =
-    "usage: kavrel-replay SCRIPT [--trace FILE] [--png DIR] [--png-frames LIST] [--booth]";
+    "usage: kavrel-replay SCRIPT [--trace FILE] [--png DIR] [--png-frames LIST] [--booth] "
+    "[--wav FILE] [--sound on|off]";
 
 struct Arguments {
   std::string script;
   std::optional<std::string> trace;
   std::optional<std::string> pngDir;
   std::optional<std::string> pngFrames;
+  std::optional<std::string> wav;
+  std::optional<std::string> sound;
   bool booth = false;
 };
 
@@ -50,6 +55,8 @@ std::optional<Arguments> ParseArguments(int argc, char** argv, std::string& erro
     if (arg == "--trace") option = &args.trace;
     if (arg == "--png") option = &args.pngDir;
     if (arg == "--png-frames") option = &args.pngFrames;
+    if (arg == "--wav") option = &args.wav;
+    if (arg == "--sound") option = &args.sound;
     if (arg == "--booth") {
       args.booth = true;
     } else if (option) {
@@ -71,6 +78,10 @@ std::optional<Arguments> ParseArguments(int argc, char** argv, std::string& erro
   }
   if (!haveScript) {
     error = "no script given; " + std::string(kUsage);
+    return std::nullopt;
+  }
+  if (args.sound && *args.sound != "on" && *args.sound != "off") {
+    error = "--sound takes on or off; " + std::string(kUsage);
     return std::nullopt;
   }
   if (args.pngFrames && !args.pngDir) {
@@ -130,6 +141,8 @@ int main(int argc, char** argv) {
   ReplayOptions options;
   options.keepFrames = false;
   options.booth = args->booth;
+  options.recordSound = args->wav.has_value();
+  if (args->sound) options.sound = *args->sound == "on";
   if (trace) {
     options.onFrame = [&](const FrameRecord& frame) { trace->Frame(frame); };
     options.onMessageBox = [&](const MessageBoxRecord& box) { trace->MessageBox(box); };
@@ -169,6 +182,16 @@ int main(int argc, char** argv) {
     if (png->Failure()) {
       outputOk = false;
       std::fprintf(stderr, "kavrel-replay: cannot write %s\n", png->Failure()->c_str());
+    }
+  }
+  if (args->wav) {
+    // Written even after a crash: what was heard until then.
+    std::FILE* wav = std::fopen(args->wav->c_str(), "wb");
+    const std::string bytes = plat::EncodeWav(run.sound);
+    const bool written = wav && std::fwrite(bytes.data(), 1, bytes.size(), wav) == bytes.size();
+    if ((wav && std::fclose(wav) != 0) || !written) {
+      outputOk = false;
+      std::fprintf(stderr, "kavrel-replay: cannot write %s\n", args->wav->c_str());
     }
   }
   // A killed program runs nothing more: no destructor, no handler at exit.
