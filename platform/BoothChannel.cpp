@@ -20,9 +20,18 @@ struct Word {
   std::string_view word;
 };
 constexpr Word kWords[] = {
-    {BoothSign::Alive, "alive"},       {BoothSign::BoxUp, "box"}, {BoothSign::BoxDown, "box-done"},
-    {BoothSign::Answered, "answered"}, {BoothSign::End, "end"},
+    {BoothSign::Alive, "alive"},
+    {BoothSign::BoxUp, "box"},
+    {BoothSign::BoxDown, "box-done"},
+    {BoothSign::Answered, "answered"},
+    {BoothSign::WalkedAway, "walked-away"},
+    {BoothSign::End, "end"},
 };
+
+// The signs that carry a text after their word.
+bool HasText(BoothSign sign) {
+  return sign == BoothSign::Answered || sign == BoothSign::WalkedAway;
+}
 
 std::string_view WordOf(BoothSign sign) {
   for (const Word& w : kWords)
@@ -70,7 +79,7 @@ void UnsetVariable(const char* name) {
 
 std::string FormatBoothMessage(const BoothMessage& message) {
   std::string line(WordOf(message.sign));
-  if (message.sign == BoothSign::Answered) line += ' ' + OneLine(message.text);
+  if (HasText(message.sign)) line += ' ' + OneLine(message.text);
   if (message.sign == BoothSign::End) line += ' ' + std::to_string(message.exitCode);
   return line + '\n';
 }
@@ -82,7 +91,7 @@ BoothMessage ParseBoothMessage(std::string_view line) {
   const std::string_view rest = space == std::string_view::npos ? "" : line.substr(space + 1);
   for (const Word& w : kWords)
     if (w.word == word) message.sign = w.sign;
-  if (message.sign == BoothSign::Answered) message.text = rest;
+  if (HasText(message.sign)) message.text = rest;
   if (message.sign == BoothSign::End) {
     const std::string number(rest);
     char* end = nullptr;

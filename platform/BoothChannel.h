@@ -15,10 +15,11 @@ inline constexpr const char* kBoothChannelVariable = "KAVREL_BOOTH_CHANNEL";
 inline constexpr const char* kBoothStartVariable = "KAVREL_BOOTH_START";
 
 // What the game says, one line each.
-enum class BoothSign { Alive, BoxUp, BoxDown, Answered, End, Unknown };
+enum class BoothSign { Alive, BoxUp, BoxDown, Answered, WalkedAway, End, Unknown };
 struct BoothMessage {
   BoothSign sign = BoothSign::Unknown;
-  std::string text;  // Answered: the box's text (UTF-8, one line)
+  // Answered: the box's text (UTF-8, one line); WalkedAway: the screen that went on by itself
+  std::string text;
   int exitCode = 0;  // End
 };
 // The line for `message`, its line end included; a line break in a text becomes " / ".

@@ -19,7 +19,8 @@ struct EventWord {
 constexpr EventWord kEventWords[] = {
     {BoothEvent::Start, "start"},     {BoothEvent::AbnormalEnd, "abnormal-end"},
     {BoothEvent::Restart, "restart"}, {BoothEvent::GiveUp, "give-up"},
-    {BoothEvent::Box, "box"},         {BoothEvent::End, "end"},
+    {BoothEvent::Box, "box"},         {BoothEvent::WalkedAway, "walked-away"},
+    {BoothEvent::End, "end"},
 };
 
 std::string Field(std::string_view text) {

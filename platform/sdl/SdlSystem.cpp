@@ -209,11 +209,13 @@ int16_t SdlSystem::GetAsyncKeyState(int vk) {
   TakeEvents();
   const Uint8* state = SDL_GetKeyboardState(nullptr);
   const KeyBinding key = BindingOf(vk);
-  const bool down = state[key.main] ||
-                    (key.alternative != SDL_SCANCODE_UNKNOWN && state[key.alternative]) ||
-                    controllers_.KeyDown(vk);
   // Both taken, so that neither is left over for the next poll.
   const bool pressedOnController = controllers_.TakePress(vk);
+  // A controller's press since the last poll counts as down even when already let go: an arcade
+  // switch may close for less than a frame. A keyboard key is read as it is.
+  const bool down = state[key.main] ||
+                    (key.alternative != SDL_SCANCODE_UNKNOWN && state[key.alternative]) ||
+                    controllers_.KeyDown(vk) || pressedOnController;
   const bool pressed = pressedSincePoll_[index] || pressedOnController;
   pressedSincePoll_[index] = false;
   return static_cast<int16_t>((down ? 0x8000u : 0u) | (pressed ? 1u : 0u));
@@ -281,7 +283,21 @@ std::optional<uint32_t> SdlSystem::KeyDownTick(int vk) {
   return downTick_[index];
 }
 
+std::optional<uint32_t> SdlSystem::LastInputTick() {
+  TakeEvents();
+  return lastInputTick_;
+}
+
 void SdlSystem::MessageBox(std::string_view text, std::string_view caption) {
+  ShowBox(text, caption, 0);
+}
+
+void SdlSystem::MessageBoxAnsweringItself(std::string_view text, std::string_view caption,
+                                          uint32_t ms) {
+  ShowBox(text, caption, ms);
+}
+
+void SdlSystem::ShowBox(std::string_view text, std::string_view caption, uint32_t ms) {
   const std::string utf8Text = SjisToUtf8(text);
   const std::string utf8Caption = SjisToUtf8(caption);
   // A box raised while the window is still being created has no owner, like the start-up box.
@@ -292,11 +308,14 @@ void SdlSystem::MessageBox(std::string_view text, std::string_view caption) {
   // The keyboard goes to the box while it is up, so that it can be answered.
   KeyboardHeld(false);
   BoothChannel& line = BoothChannel::Get();
-  const bool answersItself = line.Supervised() && (line.Restarted() || boxesShown_ > 0);
+  uint32_t answerMs = ms;
+  if (line.Supervised() && (line.Restarted() || boxesShown_ > 0))
+    answerMs =
+        answerMs == 0 ? kBoxAnswersItselfMs : std::min<uint32_t>(answerMs, kBoxAnswersItselfMs);
   ++boxesShown_;
   line.Say({BoothSign::BoxUp, {}, 0});
-  if (answersItself) {
-    if (ShowBoxAnsweringItself(utf8Caption, utf8Text, owner, kBoxAnswersItselfMs))
+  if (answerMs > 0) {
+    if (ShowBoxAnsweringItself(utf8Caption, utf8Text, owner, answerMs))
       line.Say({BoothSign::Answered, utf8Text, 0});
   } else if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, utf8Caption.c_str(),
                                       utf8Text.c_str(), owner) != 0) {
@@ -573,6 +592,26 @@ void SdlSystem::TakeEvents() {
   SDL_Event ev;
   while (SDL_PollEvent(&ev)) {
     switch (ev.type) {
+      case SDL_KEYDOWN:
+      case SDL_KEYUP:
+        // A key held down repeats: only its press and its release are someone there.
+        if (!ev.key.repeat) lastInputTick_ = GetTickCount();
+        break;
+      case SDL_JOYBUTTONDOWN:
+      case SDL_JOYBUTTONUP:
+      case SDL_JOYHATMOTION:
+        lastInputTick_ = GetTickCount();
+        break;
+      case SDL_JOYAXISMOTION:
+        // A stick at rest may drift a little: only a push counts as someone there.
+        if (ev.jaxis.value >= ControllerInputs::kAxisPress ||
+            ev.jaxis.value <= -ControllerInputs::kAxisPress)
+          lastInputTick_ = GetTickCount();
+        break;
+      default:
+        break;
+    }
+    switch (ev.type) {
       case SDL_KEYDOWN: {
         if (ev.key.repeat) break;
         const int index = KeyIndexOfScancode(ev.key.keysym.scancode);
@@ -606,13 +645,11 @@ void SdlSystem::TakeEvents() {
         break;
       case SDL_QUIT:
         // A close of the only window arrives twice (window event, then quit); one close is enough.
-        if (!closePosted_) PostMessage({WM_CLOSE, 0});
-        closePosted_ = true;
+        if (!closePosted_) closePosted_ = CloseRequested();
         break;
       case SDL_WINDOWEVENT:
         if (ev.window.event == SDL_WINDOWEVENT_CLOSE) {
-          if (!closePosted_) PostMessage({WM_CLOSE, 0});
-          closePosted_ = true;
+          if (!closePosted_) closePosted_ = CloseRequested();
         } else if (ev.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
                    ev.window.event == SDL_WINDOWEVENT_EXPOSED) {
           surfaceFresh_ = true;  // repaint the borders and update the whole window

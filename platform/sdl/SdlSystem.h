@@ -51,8 +51,11 @@ class SdlSystem : public System {
   void UseControls(const ControlMap& map) override;
   bool TakeControlPress(ControlPress& out) override;
   std::optional<uint32_t> KeyDownTick(int vk) override;
+  std::optional<uint32_t> LastInputTick() override;
   bool FilterKeysOn() override;
   void MessageBox(std::string_view text, std::string_view caption) override;
+  void MessageBoxAnsweringItself(std::string_view text, std::string_view caption,
+                                 uint32_t ms) override;
   void Present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) override;
 
  protected:
@@ -63,6 +66,8 @@ class SdlSystem : public System {
 
  private:
   void DestroyWindow();
+  // A box; it answers itself after `ms` (0: only where the booth's supervisor wants it to).
+  void ShowBox(std::string_view text, std::string_view caption, uint32_t ms);
   // Full screen: the keyboard held by the window and, on Windows, the accessibility shortcuts off
   // (both let go while a box is up, and at the end).
   void KeyboardHeld(bool held);
@@ -117,6 +122,7 @@ class SdlSystem : public System {
   ControllerInputs controllers_;
   std::map<int, Joystick> joysticks_;               // by SDL's instance id
   std::array<uint32_t, kGameKeyCount> downTick_{};  // the latest key-down's tick, by index
+  std::optional<uint32_t> lastInputTick_;           // any key's or controller's latest change
   std::array<PaletteEntry, 256> palette_{};
   ColourTable colours_{};  // in the pixel format of tableFormat_
   uint32_t tableFormat_ = 0;
