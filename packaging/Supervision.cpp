@@ -67,6 +67,7 @@ ProcessEnd Supervisor::Watch() {
       if (m.sign == plat::BoothSign::BoxDown) boxUp = false;
       if (m.sign == plat::BoothSign::Answered) recorder_.Record(BoothEvent::Box, m.text);
       if (m.sign == plat::BoothSign::WalkedAway) recorder_.Record(BoothEvent::WalkedAway, m.text);
+      if (m.sign == plat::BoothSign::FocusAway) recorder_.Record(BoothEvent::FocusAway, m.text);
       if (m.sign == plat::BoothSign::End) {
         endSaid = true;
         saidCode = m.exitCode;

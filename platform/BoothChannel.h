@@ -15,10 +15,11 @@ inline constexpr const char* kBoothChannelVariable = "KAVREL_BOOTH_CHANNEL";
 inline constexpr const char* kBoothStartVariable = "KAVREL_BOOTH_START";
 
 // What the game says, one line each.
-enum class BoothSign { Alive, BoxUp, BoxDown, Answered, WalkedAway, End, Unknown };
+enum class BoothSign { Alive, BoxUp, BoxDown, Answered, WalkedAway, FocusAway, End, Unknown };
 struct BoothMessage {
   BoothSign sign = BoothSign::Unknown;
-  // Answered: the box's text (UTF-8, one line); WalkedAway: the screen that went on by itself
+  // Answered: the box's text (UTF-8, one line); WalkedAway: the screen that went on by itself;
+  // FocusAway: the window that kept the focus from the game
   std::string text;
   int exitCode = 0;  // End
 };

@@ -24,6 +24,7 @@ enum class BoothEvent {
   GiveUp,       // too many restarts: the supervisor stops (detail: the last cause)
   Box,          // a box answered itself (detail: its text)
   WalkedAway,   // a screen went on by itself, its visitor gone (detail: the screen)
+  FocusAway,    // another window kept the focus from the game past 2 s (detail: its name)
   End,          // an orderly end (detail: the exit code)
 };
 

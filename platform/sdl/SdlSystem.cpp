@@ -16,6 +16,7 @@
 #include "platform/ShortcutKeys.h"
 #include "platform/sdl/BoothBox.h"
 #include "platform/sdl/EndSignals.h"
+#include "platform/sdl/FocusHolder.h"
 #ifdef _WIN32
 #include "platform/sdl/SdlWindows.h"
 #include "platform/win/WinHost.h"
@@ -303,6 +304,7 @@ void SdlSystem::ShowBox(std::string_view text, std::string_view caption, uint32_
   // A box raised while the window is still being created has no owner, like the start-up box.
   SDL_Window* owner = shown_ ? window_ : nullptr;
   MessageBoxUp boxUp;
+  boxOpen_ = true;
   // Under the booth's supervisor a box is not a hang; every box but a first start's start-up
   // box answers itself, its text kept in the booth's log.
   // The keyboard goes to the box while it is up, so that it can be answered.
@@ -323,6 +325,7 @@ void SdlSystem::ShowBox(std::string_view text, std::string_view caption, uint32_
     std::fprintf(stderr, "%s: %s (%s)\n", utf8Caption.c_str(), utf8Text.c_str(), SDL_GetError());
   }
   line.Say({BoothSign::BoxDown, {}, 0});
+  boxOpen_ = false;
   KeyboardHeld(true);
 }
 
@@ -442,6 +445,9 @@ bool SdlSystem::OpenWindow(const char* className, const char* title) {
     // it (on X11 the grab itself keeps the window manager's shortcuts away).
     SDL_SetHint(SDL_HINT_ALLOW_ALT_TAB_WHILE_GRABBED, "0");
     SDL_SetHint(SDL_HINT_WINDOWS_NO_CLOSE_ON_ALT_F4, "1");
+    // Booth mode takes the focus back from windows that pop up: Windows refuses a plain request
+    // from a program in the background.
+    if (BoothMode()) SDL_SetHint(SDL_HINT_FORCE_RAISEWINDOW, "1");
   }
 #ifdef _WIN32
   // Before the first window or box: the input method's keys (半角/全角) change nothing, and every
@@ -574,6 +580,36 @@ void SdlSystem::ShowWindowNow() {
 
 void SdlSystem::PumpEvents() {
   TakeEvents();
+  HoldFocus();
+}
+
+void SdlSystem::HoldFocus() {
+  constexpr uint32_t kFocusAskMs = 500;
+  constexpr uint32_t kFocusBackMs = 2000;
+  if (!BoothMode() || mode_ != ScreenMode::FullScreen || !window_ || !shown_ || boxOpen_) return;
+  const uint32_t now = GetTickCount();
+  if (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS) {
+    focusLostAt_.reset();
+    focusAwayTold_ = false;
+    return;
+  }
+  if (!focusLostAt_) {
+    focusLostAt_ = now;
+    focusAskedAt_ = now - kFocusAskMs;
+  }
+  if (!focusAwayTold_ && now - *focusLostAt_ >= kFocusBackMs) {
+    focusAwayTold_ = true;
+    std::string holder = FocusHolderName();
+    if (holder.empty()) holder = "?";
+    BoothChannel::Get().Say({BoothSign::FocusAway, holder, 0});
+  }
+  if (now - focusAskedAt_ < kFocusAskMs) return;
+  focusAskedAt_ = now;
+  // Raised above the other window, then the keyboard's focus set on it directly: a window manager
+  // that prevents focus stealing may refuse the raise's activation, not the input focus. SDL
+  // takes the keyboard again as the focus comes back.
+  SDL_RaiseWindow(window_);
+  SDL_SetWindowInputFocus(window_);
 }
 
 void SdlSystem::DestroyWindow() {

@@ -74,6 +74,10 @@ class SdlSystem : public System {
   // The window's surface, painted black whenever it is new (first use, new size, exposed), so
   // that the borders around the frame need no work on the other frames.
   SDL_Surface* WindowSurface();
+  // Booth mode, full screen: while another program's window has the focus, raises the window and
+  // takes the focus back (asked again every kFocusAskMs, as a window manager may refuse), and
+  // tells the booth's log which window kept it away past kFocusBackMs.
+  void HoldFocus();
   // Takes every pending SDL event: notes key-downs for the polls, posts ESC and close requests;
   // posts WM_ENDSESSION once an end signal has come.
   void TakeEvents();
@@ -116,7 +120,11 @@ class SdlSystem : public System {
   SDL_Surface* staging_ = nullptr;  // 32-bit frame for windows of another depth
   bool shown_ = false;
   bool closePosted_ = false;
-  bool endPosted_ = false;  // the end of the session has been posted as WM_ENDSESSION
+  bool boxOpen_ = false;                 // a box of the game's own is up
+  std::optional<uint32_t> focusLostAt_;  // booth mode: when another window took the focus
+  uint32_t focusAskedAt_ = 0;            // the last time the focus was asked back
+  bool focusAwayTold_ = false;           // this time away has been told to the log
+  bool endPosted_ = false;               // the end of the session has been posted as WM_ENDSESSION
   std::array<bool, kGameKeyCount> pressedSincePoll_{};  // by index in kGameKeys
   ControlMap controls_;
   ControllerInputs controllers_;
