@@ -80,7 +80,7 @@ TEST(BoothWindow, AKilledOrStoppedGameIsStartedAgainWithoutAClick) {
   run.AddArgument("--data-dir");
   run.AddArgument(".");
   ASSERT_TRUE(run.Start()) << "the game's X server did not start";
-  // The first start's box waits for the operator, as always.
+  // The operator answers the first start's box (it would answer itself after 30 s).
   ASSERT_TRUE(run.PassStartUpBox()) << run.Log();
   ASSERT_TRUE(run.WaitForPicture()) << "the screen stayed black";
 
