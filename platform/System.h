@@ -10,8 +10,10 @@
 #include <functional>
 #include <iterator>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace plat {
 
@@ -100,6 +102,8 @@ class System {
   virtual int16_t GetAsyncKeyState(int vk) = 0;
   // Which controller inputs count as game keys from now on (platform/Controls.h).
   virtual void UseControls(const ControlMap& /*map*/) {}
+  // The names of the controllers plugged in now, for the mapping screen.
+  virtual std::vector<std::string> ControllerNames() { return {}; }
   // The next press of any controller input that counted, oldest first, for mapping by pressing.
   virtual bool TakeControlPress(ControlPress& /*out*/) { return false; }
   // The tick of the latest key-down of `vk` while the key is still down; nothing while it is up.

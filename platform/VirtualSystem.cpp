@@ -47,6 +47,8 @@ int VirtualSystem::PadInputIndex(const Control& control) {
       if (control.number < 1 || control.number > kReplayPadAxes) return -1;
       return kReplayPadButtons + 4 + 2 * (control.number - 1) +
              (control.kind == Control::AxisPlus ? 1 : 0);
+    case Control::Key:
+      return -1;  // the script's keyboard has only the game's own keys
   }
   return -1;
 }

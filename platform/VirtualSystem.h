@@ -65,6 +65,7 @@ class VirtualSystem : public System {
   void UseControls(const ControlMap& map) override { padBindings_ = map.For(0, 0); }
   std::optional<uint32_t> KeyDownTick(int vk) override;
   std::optional<uint32_t> LastInputTick() override;
+  std::vector<std::string> ControllerNames() override { return {kReplayPadName}; }
   void MessageBox(std::string_view text, std::string_view caption) override;
   void Present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) override;
 

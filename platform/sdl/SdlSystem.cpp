@@ -214,9 +214,13 @@ int16_t SdlSystem::GetAsyncKeyState(int vk) {
   const bool pressedOnController = controllers_.TakePress(vk);
   // A controller's press since the last poll counts as down even when already let go: an arcade
   // switch may close for less than a frame. A keyboard key is read as it is.
+  bool boundKeyDown = false;
+  for (const ControlBinding& b : keyboardBindings_)
+    if (b.vk == vk && b.control.number < SDL_NUM_SCANCODES && state[b.control.number])
+      boundKeyDown = true;
   const bool down = state[key.main] ||
                     (key.alternative != SDL_SCANCODE_UNKNOWN && state[key.alternative]) ||
-                    controllers_.KeyDown(vk) || pressedOnController;
+                    boundKeyDown || controllers_.KeyDown(vk) || pressedOnController;
   const bool pressed = pressedSincePoll_[index] || pressedOnController;
   pressedSincePoll_[index] = false;
   return static_cast<int16_t>((down ? 0x8000u : 0u) | (pressed ? 1u : 0u));
@@ -224,6 +228,7 @@ int16_t SdlSystem::GetAsyncKeyState(int vk) {
 
 void SdlSystem::UseControls(const ControlMap& map) {
   controls_ = map;
+  keyboardBindings_ = KeyboardBindings(map);
   for (const auto& [id, pad] : joysticks_) controllers_.Rebind(id, BindingsOf(pad));
 }
 
@@ -240,6 +245,16 @@ bool SdlSystem::TakeControlPress(ControlPress& out) {
     return true;
   }
   return false;
+}
+
+std::vector<std::string> SdlSystem::ControllerNames() {
+  TakeEvents();  // plugged in or out since the last look
+  std::vector<std::string> names;
+  for (const auto& [id, pad] : joysticks_) {
+    const char* name = SDL_JoystickName(pad.joystick);
+    names.push_back(name && name[0] ? name : "?");
+  }
+  return names;
 }
 
 ControlBindings SdlSystem::BindingsOf(const Joystick& pad) const {
@@ -650,6 +665,11 @@ void SdlSystem::TakeEvents() {
     switch (ev.type) {
       case SDL_KEYDOWN: {
         if (ev.key.repeat) break;
+        // A key the file binds (a keyboard-type arcade encoder's) presses its game key.
+        for (const ControlBinding& b : keyboardBindings_) {
+          const int bound = b.control.number == ev.key.keysym.scancode ? KeyIndexOfVk(b.vk) : -1;
+          if (bound >= 0) pressedSincePoll_[bound] = true;
+        }
         const int index = KeyIndexOfScancode(ev.key.keysym.scancode);
         if (index < 0) break;
         pressedSincePoll_[index] = true;

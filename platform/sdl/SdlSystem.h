@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "platform/ControllerInputs.h"
 #include "platform/Controls.h"
@@ -50,6 +51,7 @@ class SdlSystem : public System {
   int16_t GetAsyncKeyState(int vk) override;
   void UseControls(const ControlMap& map) override;
   bool TakeControlPress(ControlPress& out) override;
+  std::vector<std::string> ControllerNames() override;
   std::optional<uint32_t> KeyDownTick(int vk) override;
   std::optional<uint32_t> LastInputTick() override;
   bool FilterKeysOn() override;
@@ -127,6 +129,7 @@ class SdlSystem : public System {
   bool endPosted_ = false;               // the end of the session has been posted as WM_ENDSESSION
   std::array<bool, kGameKeyCount> pressedSincePoll_{};  // by index in kGameKeys
   ControlMap controls_;
+  ControlBindings keyboardBindings_;  // keyboard keys the file binds to game keys
   ControllerInputs controllers_;
   std::map<int, Joystick> joysticks_;               // by SDL's instance id
   std::array<uint32_t, kGameKeyCount> downTick_{};  // the latest key-down's tick, by index
