@@ -25,12 +25,14 @@ constexpr Word kWords[] = {
     {BoothSign::BoxDown, "box-done"},
     {BoothSign::Answered, "answered"},
     {BoothSign::WalkedAway, "walked-away"},
+    {BoothSign::FocusAway, "focus-away"},
     {BoothSign::End, "end"},
 };
 
 // The signs that carry a text after their word.
 bool HasText(BoothSign sign) {
-  return sign == BoothSign::Answered || sign == BoothSign::WalkedAway;
+  return sign == BoothSign::Answered || sign == BoothSign::WalkedAway ||
+         sign == BoothSign::FocusAway;
 }
 
 std::string_view WordOf(BoothSign sign) {
@@ -80,7 +82,10 @@ void UnsetVariable(const char* name) {
 std::string FormatBoothMessage(const BoothMessage& message) {
   std::string line(WordOf(message.sign));
   if (HasText(message.sign)) line += ' ' + OneLine(message.text);
-  if (message.sign == BoothSign::End) line += ' ' + std::to_string(message.exitCode);
+  if (message.sign == BoothSign::End) {
+    line += ' ' + std::to_string(message.exitCode);
+    if (!message.text.empty()) line += ' ' + OneLine(message.text);
+  }
   return line + '\n';
 }
 
@@ -93,7 +98,9 @@ BoothMessage ParseBoothMessage(std::string_view line) {
     if (w.word == word) message.sign = w.sign;
   if (HasText(message.sign)) message.text = rest;
   if (message.sign == BoothSign::End) {
-    const std::string number(rest);
+    const size_t gap = rest.find(' ');
+    if (gap != std::string_view::npos) message.text = rest.substr(gap + 1);
+    const std::string number(rest.substr(0, gap));
     char* end = nullptr;
     const long code = std::strtol(number.c_str(), &end, 10);
     if (number.empty() || *end != '\0') return {};

@@ -19,7 +19,7 @@ enum class BoothSign { Alive, BoxUp, BoxDown, Answered, WalkedAway, FocusAway, E
 struct BoothMessage {
   BoothSign sign = BoothSign::Unknown;
   // Answered: the box's text (UTF-8, one line); WalkedAway: the screen that went on by itself;
-  // FocusAway: the window that kept the focus from the game
+  // FocusAway: the window that kept the focus from the game; End: why, in words ("Q", "ESC held")
   std::string text;
   int exitCode = 0;  // End
 };
@@ -44,7 +44,9 @@ class BoothChannel {
   // Called with every frame; says "alive" at most every kAliveEveryMs of `nowMs`.
   void Beat(unsigned nowMs);
   void Say(const BoothMessage& message);
-  void SayEnd(int exitCode) { Say({BoothSign::End, {}, exitCode}); }
+  void SayEnd(int exitCode, std::string_view why = {}) {
+    Say({BoothSign::End, std::string(why), exitCode});
+  }
 
  private:
   BoothChannel();

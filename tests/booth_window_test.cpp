@@ -111,8 +111,9 @@ TEST(BoothWindow, AKilledOrStoppedGameIsStartedAgainWithoutAClick) {
   run.Signal(SIGTERM);
   EXPECT_EQ(run.WaitExit(30s), std::optional<int>(0)) << run.Log();
   const std::string log = run.ReadFile("kv_booth.log");
-  for (const char* line : {",start,first", ",abnormal-end,signal 9 SIGKILL", ",restart,1",
-                           ",start,restart", ",abnormal-end,hang 15 s", ",restart,2", ",end,0"})
+  for (const char* line :
+       {",start,first", ",abnormal-end,signal 9 SIGKILL", ",restart,1", ",start,restart",
+        ",abnormal-end,hang 15 s", ",restart,2", ",end,0 session end"})
     EXPECT_NE(log.find(line), std::string::npos) << line << " in\n" << log;
   // The restarted start-up boxes answered themselves, and say so.
   EXPECT_NE(log.find(",box,Ｃｌｉｃｋ Ｔｏ Ｓｔａｒｔ"), std::string::npos) << log;
@@ -182,7 +183,8 @@ TEST(BoothWindow, TheBoothHoldsItsGroundUnderAWindowManager) {
   run.Signal(SIGTERM);
   EXPECT_EQ(run.WaitExit(30s), std::optional<int>(0)) << run.Log();
   const std::string log = run.ReadFile("kv_booth.log");
-  for (const char* line : {",box,Ｃｌｉｃｋ Ｔｏ Ｓｔａｒｔ",
-                           ",box,このフォルダではすでにゲームが動いています", ",end,5", ",end,0"})
+  for (const char* line :
+       {",box,Ｃｌｉｃｋ Ｔｏ Ｓｔａｒｔ", ",box,このフォルダではすでにゲームが動いています",
+        ",end,5 already running", ",end,0 session end"})
     EXPECT_NE(log.find(line), std::string::npos) << line << " in\n" << log;
 }
