@@ -46,11 +46,10 @@ void TellAlreadyRunning(plat::System& system, const std::string& lockFileOwner) 
     return;
   }
   // Never left standing over a running booth (this start may not know whether the running
-  // game is one): it goes by itself, and this start ends. Booth mode says so.
-  std::string text =
-      "このフォルダではすでにゲームが動いています\n動いているゲームを使ってください\n";
-  if (system.BoothMode()) text += "（この表示は 10 秒で消え、この起動は終わります）\n";
-  system.MessageBoxAnsweringItself(Sjis(text), kCaption, kAlreadyRunningBoxMs);
+  // game is one): it goes by itself, and this start ends.
+  system.MessageBoxAnsweringItself(Sjis("このフォルダではすでにゲームが動いています\n"
+                                        "動いているゲームを使ってください\n"),
+                                   kCaption, kAlreadyRunningBoxMs);
 }
 
 void TellNoLock(plat::System& system) {

@@ -129,7 +129,7 @@ class System {
   // backend converts for the machine (platform/ShiftJis.h). Returns when answered.
   virtual void MessageBox(std::string_view text, std::string_view caption) = 0;
   // The same box, which answers itself after `ms` if nobody has answered it by then, so that it
-  // never stands over an unattended booth.
+  // never stands over an unattended booth; a backend that shows it adds a line saying so.
   virtual void MessageBoxAnsweringItself(std::string_view text, std::string_view caption,
                                          uint32_t /*ms*/) {
     MessageBox(text, caption);

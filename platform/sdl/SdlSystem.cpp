@@ -329,15 +329,21 @@ void SdlSystem::ShowBox(std::string_view text, std::string_view caption, uint32_
   if (line.Supervised() && (line.Restarted() || boxesShown_ > 0))
     answerMs =
         answerMs == 0 ? kBoxAnswersItselfMs : std::min<uint32_t>(answerMs, kBoxAnswersItselfMs);
+  // A box asked to answer itself says when, so that nobody waits on it or wonders why it went.
+  std::string shown = utf8Text;
+  if (ms > 0) {
+    if (!shown.empty() && shown.back() != '\n') shown += '\n';
+    shown += "\n（" + std::to_string(answerMs / 1000) + " 秒たつと自動で閉じます）";
+  }
   ++boxesShown_;
   line.Say({BoothSign::BoxUp, {}, 0});
   if (answerMs > 0) {
-    if (ShowBoxAnsweringItself(utf8Caption, utf8Text, owner, answerMs))
+    if (ShowBoxAnsweringItself(utf8Caption, shown, owner, answerMs))
       line.Say({BoothSign::Answered, utf8Text, 0});
   } else if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, utf8Caption.c_str(),
-                                      utf8Text.c_str(), owner) != 0) {
+                                      shown.c_str(), owner) != 0) {
     // Without a box the game would wait for nobody; say it on the console and go on.
-    std::fprintf(stderr, "%s: %s (%s)\n", utf8Caption.c_str(), utf8Text.c_str(), SDL_GetError());
+    std::fprintf(stderr, "%s: %s (%s)\n", utf8Caption.c_str(), shown.c_str(), SDL_GetError());
   }
   line.Say({BoothSign::BoxDown, {}, 0});
   boxOpen_ = false;
