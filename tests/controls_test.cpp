@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/ControlsMain.h"
@@ -16,6 +17,7 @@
 #include "game/Game.h"
 #include "platform/ControllerInputs.h"
 #include "platform/Controls.h"
+#include "platform/ShiftJis.h"
 #include "platform/sdl/SdlSystem.h"
 #include "store/ControlsFile.h"
 #include "tests/support/Scenario.h"
@@ -199,7 +201,12 @@ class ClockedSdl : public plat::SdlSystem {
   void Idle(uint32_t ms) override {
     now += ms > 0 ? ms : 1;
   }
+  // Kept, not shown: SDL's box on the driver that shows nothing has no window to belong to.
+  void MessageBox(std::string_view text, std::string_view /*caption*/) override {
+    boxes.push_back(SjisToUtf8(text));
+  }
   uint32_t now = 0;
+  std::vector<std::string> boxes;
 };
 
 long PlainWindowProc(plat::System& system, const plat::Message& msg) {
@@ -380,6 +387,10 @@ TEST(MapControls, PressesBecomeTheFileTheScreenShows) {
     EXPECT_EQ(read.map.For(1, 1), expected);
     if (unreadable) {
       EXPECT_TRUE(std::filesystem::is_directory(dir.PathOf("kv_controls.txt.unreadable")));
+      ASSERT_EQ(system.boxes.size(), 1u);
+      EXPECT_NE(system.boxes[0].find("kv_controls.txt.unreadable に名前を変えて"),
+                std::string::npos)
+          << system.boxes[0];
     } else {
       // The section of another controller stays.
       EXPECT_EQ(read.map.For(0x79, 6), ControlBindings{Bind(plat::VK_NUMPAD1, Control::Button, 9)});
