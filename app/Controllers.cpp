@@ -13,9 +13,14 @@ void UseControlsFile(plat::System& system) {
   const std::string file = plat::kControlsFileName;
   const std::string remap = "「kavrel --controls」で割り当て直せます";
   std::string text;
-  if (controls.file.kind == DataFileRead::Unreadable) {
+  if (controls.tooLarge) {
+    text = file + " が大きすぎて読めません\n（" + std::to_string(kMaxControlsFileBytes / 1024) +
+           " KB まで）\nコントローラーは決まった割り当てで動きます\n" +
+           "「kavrel --controls」で、このファイルをわきに移して新しい割り当てを作れます\n";
+  } else if (controls.file.kind == DataFileRead::Unreadable) {
     text = file + " が読めません\n（" + JapaneseReason(controls.file.error) +
-           "）\nコントローラーは決まった割り当てで動きます\n" + remap + "\n";
+           "）\nコントローラーは決まった割り当てで動きます\n" +
+           "「kavrel --controls」で、このファイルをわきに移して新しい割り当てを作れます\n";
   } else if (!controls.read.badLines.empty()) {
     std::string lines;
     for (const int line : controls.read.badLines)

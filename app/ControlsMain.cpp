@@ -58,8 +58,8 @@ std::string BoundTo(const plat::ControlBindings& bindings, int vk) {
   std::string text;
   for (const plat::ControlBinding& b : bindings)
     if (b.vk == vk) text += (text.empty() ? "" : ", ") + plat::ControlText(b.control);
-  // As much as fits the column.
-  constexpr size_t kColumn = 18;
+  // As much as fits the line under the key's description.
+  constexpr size_t kColumn = 40;
   if (text.size() > kColumn) text = text.substr(0, kColumn - 2) + "..";
   return text.empty() ? "-" : text;
 }
@@ -79,8 +79,20 @@ FrameOutcome MappingFrame(Game& game, Mapping& m) {
   // 1. The title and what the screen is for.
   draw.DrawText(SjisSay({"コントローラーの割り当て", "Controller mapping"}), 30, 24, kWhite, 24);
   draw.DrawText(Sjis(plat::kControlsFileName), 30, 56, kGrey, 12);
+  // 2. The controllers plugged in now, by name, or that there is none.
+  std::string plugged;
+  for (const std::string& name : game.system.ControllerNames())
+    plugged += (plugged.empty() ? "" : ", ") + name.substr(0, 32);
+  if (plugged.size() > 70) plugged = plugged.substr(0, 68) + "..";
+  if (plugged.empty()) {
+    draw.DrawText(SjisSay({"コントローラーがつながっていません", "No controller is connected"}), 30,
+                  72, kYellow, 12);
+  } else {
+    draw.DrawText(SjisSay({"つながっているもの: ", "Connected: "}) + Sjis(plugged), 30, 72, kWhite,
+                  12);
+  }
 
-  // 2. A controller's press: taken for the key asked for, and shown with what it is now.
+  // 3. A controller's press: taken for the key asked for, and shown with what it is now.
   plat::ControlPress press;
   while (game.system.TakeControlPress(press)) {
     if (!m.saved && m.asking < kAskedCount) {
@@ -98,22 +110,23 @@ FrameOutcome MappingFrame(Game& game, Mapping& m) {
     m.lastPress = plat::ControlText(press.control) + " -> " + (keys.empty() ? "-" : keys) + "  " +
                   ids + " " + press.name.substr(0, 16);
   }
-  // 3. RETURN on the keyboard keeps the key asked for as it is.
+  // 4. RETURN on the keyboard keeps the key asked for as it is.
   // (any press since the last frame, however short: the operator's key, not the game's)
   const bool returnPressed = (KeyWord(game, plat::VK_RETURN) & 1) != 0;
   if (returnPressed && !m.saved && m.asking < kAskedCount) ++m.asking;
 
-  // 4. Every key with what it is bound to; the one asked for marked.
+  // 5. Every key with what it is bound to; the one asked for marked.
   for (int i = 0; i < kAskedCount; ++i) {
     const int y = 96 + 30 * i;
     const uint32_t colour = i == m.asking && !m.saved ? kYellow : kWhite;
     if (i == m.asking && !m.saved) draw.DrawText(">", 14, y, colour, 12);
     draw.DrawText(plat::ControllerKeyName(kAsked[i].vk), 30, y, colour, 12);
+    // The binding on a line of its own under the description, so that neither cuts the other.
     draw.DrawText(SjisSay(kAsked[i].use), 130, y, kGrey, 12);
-    draw.DrawText(BoundTo(bindings, kAsked[i].vk), 420, y, colour, 12);
+    draw.DrawText(BoundTo(bindings, kAsked[i].vk), 130, y + 14, colour, 12);
   }
 
-  // 5. What to do now.
+  // 6. What to do now.
   if (m.saved) {
     draw.DrawText(SjisSay({"保存しました", "Saved"}), 30, 330, kYellow, 16);
   } else if (m.asking < kAskedCount) {
@@ -124,10 +137,10 @@ FrameOutcome MappingFrame(Game& game, Mapping& m) {
                            "RETURN: keep it   ESC: leave without saving"}),
                   30, 360, kGrey, 12);
   }
-  // 6. The latest press, live.
+  // 7. The latest press, live.
   if (!m.lastPress.empty()) draw.DrawText(Sjis(m.lastPress), 30, 420, kWhite, 12);
 
-  // 7. Every key answered: save (done by the caller), show the mapping a moment, and end.
+  // 8. Every key answered: save (done by the caller), show the mapping a moment, and end.
   if (m.asking == kAskedCount && !m.saved) return FrameOutcome::Leave;
   if (m.saved && Elapsed(game, m.savedAt) >= kShowSavedMs) return FrameOutcome::Leave;
   return FrameOutcome::Continue;
@@ -159,9 +172,27 @@ int kavrel::MapControls(plat::System& system, FrameObserver* observer) {
 
   const ControlsFileRead file = ReadControlsFile();
   if (file.file.kind == DataFileRead::Unreadable) {
-    // Saving would put a new file over one that may hold a mapping.
-    TellControls(system, "が読めません", file.file.error);
-    return 255;
+    // Saving would put a new file over one that may hold a mapping: it is set aside first, and
+    // the mapping starts from the default.
+    const std::string why =
+        file.tooLarge ? std::to_string(kMaxControlsFileBytes / 1024) + " KB より大きいファイルです"
+                      : JapaneseReason(file.file.error);
+    int error = 0;
+    const std::string aside = SetControlsFileAside(error);
+    if (aside.empty()) {
+      system.MessageBox(Sjis(std::string(plat::kControlsFileName) + " が読めず（" + why +
+                             "）、わきに移すこともできません（" + JapaneseReason(error) + "）\n" +
+                             JapaneseRemedy(error) +
+                             "\nそれから、もう一度「kavrel "
+                             "--controls」で割り当ててください\n"),
+                        "Error");
+      return 255;
+    }
+    system.MessageBox(
+        Sjis(std::string(plat::kControlsFileName) + " が読めません（" + why + "）\n" + aside +
+             " に名前を変えてわきに移しました\n" + "決まった割り当てから始めて、新しい " +
+             plat::kControlsFileName + " を保存します\n"),
+        "Error");
   }
   Mapping m;
   m.map = file.read.map;

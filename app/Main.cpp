@@ -43,19 +43,34 @@ int KeepTheLog(PlayLog& playLog, int exitCode) {
   return playLog.LinesInMemory() == 0 ? exitCode : kDataNotSaved;
 }
 
+const char* endCause = "";
+
+// The Q or session end's own words, with the save's outcome.
+const char* SavedEnd(int exitCode) {
+  if (exitCode != 0) return SessionEnding() ? "session end, failed save" : "failed save";
+  return SessionEnding() ? "session end" : "Q";
+}
+
 }  // namespace
+
+const char* kavrel::EndCause() {
+  return endCause;
+}
 
 int kavrel::WinMain(plat::System& system, FrameObserver* observer) {
   // First of all: two games in one directory would write over each other's results.
   const plat::DirectoryLock lock;
   if (lock.outcome() == plat::DirectoryLock::Outcome::HeldElsewhere) {
     TellAlreadyRunning(system, lock.lockFileOwner());
+    endCause = "already running";
     return kAlreadyRunning;
   }
   if (lock.outcome() == plat::DirectoryLock::Outcome::NotPlainLockFile) {
     TellNotPlainLockFile(system);
+    endCause = "lock file refused";
     return kAlreadyRunning;
   }
+  endCause = "no window";
   if (!CreateMainWindow(system)) return 0;  // also shows the start-up box
   if (lock.readOnly())
     TellReadOnlyFolder(system);
@@ -87,7 +102,8 @@ int kavrel::WinMain(plat::System& system, FrameObserver* observer) {
     KeepCutShortPass(session.game, copies, playLog);
     const int exitCode =
         KeepTheLog(playLog, SaveTheDay(session.state, reads, copies).save.ExitCode());
-    plat::BoothChannel::Get().SayEnd(exitCode);
+    plat::BoothChannel::Get().SayEnd(exitCode,
+                                     exitCode == 0 ? "session end" : "session end, failed save");
     std::_Exit(exitCode);
   });
   struct ClearSave {
@@ -99,6 +115,7 @@ int kavrel::WinMain(plat::System& system, FrameObserver* observer) {
     // Closed: nothing is saved, but what the copies hold is kept aside for the ranking tool's
     // merge; the play log keeps its lines.
     copies.KeepAside(playLog.LinesWaiting());
+    endCause = system.BoothMode() ? "ESC held" : "ESC or close";
     return 1;
   }
   // Told before the save is tried: the results are in memory only.
@@ -107,6 +124,7 @@ int kavrel::WinMain(plat::System& system, FrameObserver* observer) {
   if (SessionEnding()) KeepCutShortPass(session.game, copies, playLog);
   const DayEnd end = SaveTheDay(session.state, reads, copies);
   const int exitCode = KeepTheLog(playLog, end.save.ExitCode());
+  endCause = SavedEnd(exitCode);
   if (!SessionEnding()) {
     TellSaveFailures(system, end.save);
     TellCopyFailures(system, end.notRemoved, CopyFailureMoment::AtQuit);

@@ -12,4 +12,7 @@ class System;
 // give a function of this name C linkage, as the C runtime's own entry.
 namespace kavrel {
 int WinMain(plat::System& system, FrameObserver* observer = nullptr);
-}
+// Why the last WinMain ended, in the booth's log's words: "Q", "ESC held" (booth mode) or "ESC or
+// close", "session end", "failed save", "already running", "lock file refused", "no window".
+const char* EndCause();
+}  // namespace kavrel

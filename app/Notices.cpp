@@ -45,9 +45,11 @@ void TellAlreadyRunning(plat::System& system, const std::string& lockFileOwner) 
         kCaption);
     return;
   }
-  system.MessageBox(Sjis("このフォルダではすでにゲームが動いています\n"
-                         "動いているゲームを使ってください\n"),
-                    kCaption);
+  // Never left standing over a running booth (this start may not know whether the running
+  // game is one): it goes by itself, and this start ends.
+  system.MessageBoxAnsweringItself(Sjis("このフォルダではすでにゲームが動いています\n"
+                                        "動いているゲームを使ってください\n"),
+                                   kCaption, kAlreadyRunningBoxMs);
 }
 
 void TellNotPlainLockFile(plat::System& system) {

@@ -6,6 +6,7 @@
 // The reasons are fixed words of the game's own, the same on every system.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,8 @@ class System;
 
 // The exit code when another game holds the directory.
 inline constexpr int kAlreadyRunning = 5;
+// The "already running" box goes by itself after this long.
+inline constexpr uint32_t kAlreadyRunningBoxMs = 10000;
 
 void TellAlreadyRunning(plat::System& system, const std::string& lockFileOwner = {});
 // Neither the folder nor a lock file in it could be locked: the game goes on.

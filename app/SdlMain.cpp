@@ -21,12 +21,12 @@ int main(int argc, char** argv) {
   if (line.action == CommandLine::Help) {
     std::fputs(GameHelp(), stdout);
     plat::ReportHelp(GameHelp());
-    plat::BoothChannel::Get().SayEnd(0);
+    plat::BoothChannel::Get().SayEnd(0, "help");
     return 0;
   }
   if (line.action == CommandLine::Bad) {
     plat::ReportStartFailure(line.problem);
-    plat::BoothChannel::Get().SayEnd(kBadCommandLine);
+    plat::BoothChannel::Get().SayEnd(kBadCommandLine, "bad option");
     return kBadCommandLine;
   }
   plat::SdlSystem system(
@@ -39,6 +39,7 @@ int main(int argc, char** argv) {
   // An end the game chose: the booth's supervisor does not start it again.
   const int exitCode = line.action == CommandLine::MapControls ? kavrel::MapControls(system)
                                                                : kavrel::WinMain(system);
-  plat::BoothChannel::Get().SayEnd(exitCode);
+  plat::BoothChannel::Get().SayEnd(
+      exitCode, line.action == CommandLine::MapControls ? "controls" : kavrel::EndCause());
   return exitCode;
 }

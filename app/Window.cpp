@@ -19,7 +19,14 @@ int CreateMainWindow(plat::System& system) {
 long MainWindowProc(plat::System& system, const plat::Message& msg) {
   switch (msg.message) {
     case plat::WM_CREATE:
-      system.MessageBox(Sjis("Ｃｌｉｃｋ Ｔｏ Ｓｔａｒｔ"), "INFORMATION");
+      // A booth that starts by itself (after a power cut, at log-in) must not wait for a click;
+      // the machine's box says when it answers itself.
+      if (system.BoothMode()) {
+        system.MessageBoxAnsweringItself(Sjis("Ｃｌｉｃｋ Ｔｏ Ｓｔａｒｔ"), "INFORMATION",
+                                         kStartUpBoxAnswersItselfMs);
+      } else {
+        system.MessageBox(Sjis("Ｃｌｉｃｋ Ｔｏ Ｓｔａｒｔ"), "INFORMATION");
+      }
       break;
     case plat::WM_DESTROY:
       system.PostQuitMessage(0);

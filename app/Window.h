@@ -10,6 +10,9 @@ struct Message;
 // The window's class name and title.
 inline constexpr const char* kWindowName = "Vostrel";
 
+// Booth mode: the start-up box starts the game by itself after this long.
+inline constexpr unsigned kStartUpBoxAnswersItselfMs = 30000;
+
 // 1 when the window exists and is shown, 0 when creation failed. Creating it shows the start-up
 // message box, which must be answered first.
 int CreateMainWindow(plat::System& system);

@@ -2,6 +2,9 @@
 // and the text buffer that every formatted line goes through.
 #pragma once
 
+#include <cstdint>
+#include <optional>
+
 #include "game/GameState.h"
 #include "game/Random.h"
 #include "game/TextBuffer.h"
@@ -31,4 +34,6 @@ struct Game {
   TextBuffer& text;
   FrameObserver* observer = nullptr;
   SoundBoard* sound = nullptr;  // none: silent
+  // Booth mode: when the last step for a visitor who walked away was taken (game/WalkedAway.h).
+  std::optional<uint32_t> walkedAwayStep;
 };

@@ -1,7 +1,7 @@
 #include "game/Session.h"
 
 Session::Session(plat::System& system, FrameObserver* observer)
-    : draw(system, 60), game{system, draw, state, random, text, observer, &sound} {
+    : draw(system, 60), game{system, draw, state, random, text, observer, &sound, {}} {
   if (observer) observer->Attach(draw, state);
 }
 

@@ -92,10 +92,12 @@ bool InstallAutostart(const std::vector<std::string>& args, std::string& said) {
                   file, ec.value() ? ec.value() : EIO);
     return false;
   }
-  said = OperatorText({"ログインしたときにブースのモードで始まるよう、{} を置きました"
+  said = OperatorText({"ログインしたときにブースのモードで始まるよう、{} を置きました。"
+                       "最初のメッセージは 30 秒たつと自動で閉じ、ゲームが始まります"
                        "（やめるには kavrel --autostart off）",
                        "the booth starts in booth mode when the session begins: {} is in "
-                       "place (kavrel --autostart off takes it away)"},
+                       "place; its first box starts the game by itself after 30 seconds "
+                       "(kavrel --autostart off takes it away)"},
                       {file.string()});
   return true;
 }

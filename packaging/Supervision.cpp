@@ -47,6 +47,7 @@ ProcessEnd Supervisor::Watch() {
   bool boxUp = false;
   bool endSaid = false;
   int saidCode = 0;
+  std::string saidWhy;
   bool killed = false;
   bool spoke = false;
   for (;;) {
@@ -66,14 +67,17 @@ ProcessEnd Supervisor::Watch() {
       if (m.sign == plat::BoothSign::BoxUp) boxUp = true;
       if (m.sign == plat::BoothSign::BoxDown) boxUp = false;
       if (m.sign == plat::BoothSign::Answered) recorder_.Record(BoothEvent::Box, m.text);
+      if (m.sign == plat::BoothSign::WalkedAway) recorder_.Record(BoothEvent::WalkedAway, m.text);
+      if (m.sign == plat::BoothSign::FocusAway) recorder_.Record(BoothEvent::FocusAway, m.text);
       if (m.sign == plat::BoothSign::End) {
         endSaid = true;
         saidCode = m.exitCode;
+        saidWhy = m.text;
       }
     }
     if (gone) {
       // The game's word counts over how it ended: it may be cut short while closing.
-      if (endSaid) return {true, saidCode, {}};
+      if (endSaid) return {true, saidCode, saidWhy};
       if (passedOn_ && !end.orderly) return {true, 1, {}};
       if (killed) return {false, 0, HangCause(timings_.hangLimitMs)};
       // A game that speaks says why it ends: an exit without that word was not its choice (on
@@ -111,7 +115,9 @@ Outcome Supervisor::Run() {
         ++lockRetries;
         if (Pause(timings_.lockRetryDelayMs)) continue;
       }
-      recorder_.Record(BoothEvent::End, std::to_string(end.exitCode));
+      // The exit code, then the game's own words for the end when it said them ("0 Q").
+      recorder_.Record(BoothEvent::End,
+                       std::to_string(end.exitCode) + (end.cause.empty() ? "" : " " + end.cause));
       outcome.exitCode = end.exitCode;
       return outcome;
     }

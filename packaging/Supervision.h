@@ -33,7 +33,9 @@ inline constexpr int kFolderLocked = 5;
 struct ProcessEnd {
   bool orderly = false;  // what the ending alone says, when the game said nothing
   int exitCode = 0;      // for an orderly end
-  std::string cause;     // for an abnormal one: "signal 11 SIGSEGV", "exception 0xC0000005"
+  // For an abnormal one: "signal 11 SIGSEGV", "exception 0xC0000005"; for an orderly one, why
+  // the game said it ends ("Q", "ESC held"), or nothing
+  std::string cause;
 };
 
 // What the game says over its line, cut into whole messages as the bytes come in.

@@ -20,9 +20,20 @@ struct Word {
   std::string_view word;
 };
 constexpr Word kWords[] = {
-    {BoothSign::Alive, "alive"},       {BoothSign::BoxUp, "box"}, {BoothSign::BoxDown, "box-done"},
-    {BoothSign::Answered, "answered"}, {BoothSign::End, "end"},
+    {BoothSign::Alive, "alive"},
+    {BoothSign::BoxUp, "box"},
+    {BoothSign::BoxDown, "box-done"},
+    {BoothSign::Answered, "answered"},
+    {BoothSign::WalkedAway, "walked-away"},
+    {BoothSign::FocusAway, "focus-away"},
+    {BoothSign::End, "end"},
 };
+
+// The signs that carry a text after their word.
+bool HasText(BoothSign sign) {
+  return sign == BoothSign::Answered || sign == BoothSign::WalkedAway ||
+         sign == BoothSign::FocusAway;
+}
 
 std::string_view WordOf(BoothSign sign) {
   for (const Word& w : kWords)
@@ -70,8 +81,11 @@ void UnsetVariable(const char* name) {
 
 std::string FormatBoothMessage(const BoothMessage& message) {
   std::string line(WordOf(message.sign));
-  if (message.sign == BoothSign::Answered) line += ' ' + OneLine(message.text);
-  if (message.sign == BoothSign::End) line += ' ' + std::to_string(message.exitCode);
+  if (HasText(message.sign)) line += ' ' + OneLine(message.text);
+  if (message.sign == BoothSign::End) {
+    line += ' ' + std::to_string(message.exitCode);
+    if (!message.text.empty()) line += ' ' + OneLine(message.text);
+  }
   return line + '\n';
 }
 
@@ -82,9 +96,11 @@ BoothMessage ParseBoothMessage(std::string_view line) {
   const std::string_view rest = space == std::string_view::npos ? "" : line.substr(space + 1);
   for (const Word& w : kWords)
     if (w.word == word) message.sign = w.sign;
-  if (message.sign == BoothSign::Answered) message.text = rest;
+  if (HasText(message.sign)) message.text = rest;
   if (message.sign == BoothSign::End) {
-    const std::string number(rest);
+    const size_t gap = rest.find(' ');
+    if (gap != std::string_view::npos) message.text = rest.substr(gap + 1);
+    const std::string number(rest.substr(0, gap));
     char* end = nullptr;
     const long code = std::strtol(number.c_str(), &end, 10);
     if (number.empty() || *end != '\0') return {};

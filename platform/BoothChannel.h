@@ -15,10 +15,12 @@ inline constexpr const char* kBoothChannelVariable = "KAVREL_BOOTH_CHANNEL";
 inline constexpr const char* kBoothStartVariable = "KAVREL_BOOTH_START";
 
 // What the game says, one line each.
-enum class BoothSign { Alive, BoxUp, BoxDown, Answered, End, Unknown };
+enum class BoothSign { Alive, BoxUp, BoxDown, Answered, WalkedAway, FocusAway, End, Unknown };
 struct BoothMessage {
   BoothSign sign = BoothSign::Unknown;
-  std::string text;  // Answered: the box's text (UTF-8, one line)
+  // Answered: the box's text (UTF-8, one line); WalkedAway: the screen that went on by itself;
+  // FocusAway: the window that kept the focus from the game; End: why, in words ("Q", "ESC held")
+  std::string text;
   int exitCode = 0;  // End
 };
 // The line for `message`, its line end included; a line break in a text becomes " / ".
@@ -42,7 +44,9 @@ class BoothChannel {
   // Called with every frame; says "alive" at most every kAliveEveryMs of `nowMs`.
   void Beat(unsigned nowMs);
   void Say(const BoothMessage& message);
-  void SayEnd(int exitCode) { Say({BoothSign::End, {}, exitCode}); }
+  void SayEnd(int exitCode, std::string_view why = {}) {
+    Say({BoothSign::End, std::string(why), exitCode});
+  }
 
  private:
   BoothChannel();

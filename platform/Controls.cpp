@@ -21,6 +21,76 @@ constexpr HatWord kHatWords[] = {{"left", Control::HatLeft},
                                  {"up", Control::HatUp},
                                  {"down", Control::HatDown}};
 
+// Keyboard keys a binding may name, by the file's short name or SDL's name (either, in any case),
+// with their USB usage, which SDL's scancode is. Q and ESC are not among them: they are the
+// operator's.
+struct KeyboardKey {
+  const char* name;
+  const char* sdlName;
+  int usage;
+};
+constexpr KeyboardKey kKeyboardKeys[] = {
+    {"LCTRL", "Left Ctrl", 224},
+    {"LSHIFT", "Left Shift", 225},
+    {"LALT", "Left Alt", 226},
+    {"RCTRL", "Right Ctrl", 228},
+    {"RSHIFT", "Right Shift", 229},
+    {"RALT", "Right Alt", 230},
+    {"SPACE", "Space", 44},
+    {"RETURN", "Return", 40},
+    {"TAB", "Tab", 43},
+    {"BACKSPACE", "Backspace", 42},
+    {"RIGHT", "Right", 79},
+    {"LEFT", "Left", 80},
+    {"DOWN", "Down", 81},
+    {"UP", "Up", 82},
+    {"KP_ENTER", "Keypad Enter", 88},
+    {"KP_0", "Keypad 0", 98},
+};
+constexpr int kUsageA = 4, kUsage1 = 30, kUsage0 = 39, kUsageF1 = 58, kUsageKeypad1 = 89;
+
+bool SameWord(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+// The USB usage of a key's name: the table's, a letter, a digit, F1 to F12, KP_1 to KP_9.
+std::optional<int> KeyboardUsage(std::string_view name) {
+  for (const KeyboardKey& key : kKeyboardKeys)
+    if (SameWord(name, key.name) || SameWord(name, key.sdlName)) return key.usage;
+  if (name.size() == 1) {
+    const char c = name[0] >= 'a' && name[0] <= 'z' ? static_cast<char>(name[0] - 32) : name[0];
+    if (c >= 'A' && c <= 'Z' && c != 'Q') return kUsageA + (c - 'A');
+    if (c >= '1' && c <= '9') return kUsage1 + (c - '1');
+    if (c == '0') return kUsage0;
+  }
+  for (int n = 1; n <= 12; ++n)
+    if (SameWord(name, "F" + std::to_string(n))) return kUsageF1 + n - 1;
+  for (int n = 1; n <= 9; ++n)
+    if (SameWord(name, "KP_" + std::to_string(n)) || SameWord(name, "Keypad " + std::to_string(n)))
+      return kUsageKeypad1 + n - 1;
+  return std::nullopt;
+}
+
+// The file's name of a key's usage.
+std::string KeyboardName(int usage) {
+  for (const KeyboardKey& key : kKeyboardKeys)
+    if (key.usage == usage) return key.name;
+  if (usage >= kUsageA && usage < kUsageA + 26)
+    return std::string(1, static_cast<char>('A' + usage - kUsageA));
+  if (usage >= kUsage1 && usage < kUsage1 + 9)
+    return std::string(1, static_cast<char>('1' + usage - kUsage1));
+  if (usage == kUsage0) return "0";
+  if (usage >= kUsageF1 && usage < kUsageF1 + 12) return "F" + std::to_string(usage - kUsageF1 + 1);
+  if (usage >= kUsageKeypad1 && usage < kUsageKeypad1 + 9)
+    return "KP_" + std::to_string(usage - kUsageKeypad1 + 1);
+  return "?";
+}
+
 const char* const kKeyNames[] = {"SPACE", "NUMPAD1", "NUMPAD2", "RETURN", "LEFT", "RIGHT", "DOWN"};
 static_assert(std::size(kKeyNames) == std::size(kControllerKeys));
 
@@ -72,6 +142,13 @@ std::optional<Control> ParseControl(std::string_view text) {
       if (scan.Word(hat.word))
         return scan.AtEnd() ? std::optional(Control{hat.kind, 0}) : std::nullopt;
     return std::nullopt;
+  }
+  if (scan.Word("key")) {
+    // The rest of the line is the name: SDL's names hold spaces ("Left Ctrl").
+    const std::string_view name = TrimBlanks(text.substr(text.find("key") + 3));
+    const std::optional<int> usage = KeyboardUsage(name);
+    if (!usage) return std::nullopt;
+    return Control{Control::Key, *usage};
   }
   if (scan.Word("axis")) {
     const std::optional<int> n = scan.Number(kMaxAxis);
@@ -186,8 +263,21 @@ ControlsRead ParseControls(std::string_view text) {
   return read;
 }
 
+ControlBindings KeyboardBindings(const ControlMap& map) {
+  ControlBindings keys;
+  const auto take = [&keys](const ControlBindings& bindings) {
+    for (const ControlBinding& b : bindings)
+      if (b.control.kind == Control::Key) keys.push_back(b);
+  };
+  take(map.general);
+  for (const ControllerSection& section : map.sections) take(section.bindings);
+  return keys;
+}
+
 std::string ControlText(const Control& control) {
   switch (control.kind) {
+    case Control::Key:
+      return "key " + KeyboardName(control.number);
     case Control::Button:
       return "button " + std::to_string(control.number);
     case Control::AxisMinus:

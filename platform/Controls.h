@@ -18,11 +18,12 @@ inline constexpr const char* kControlsFileName = "kv_controls.txt";
 inline constexpr int kControllerKeys[] = {VK_SPACE, VK_NUMPAD1, VK_NUMPAD2, VK_RETURN,
                                           VK_LEFT,  VK_RIGHT,   VK_DOWN};
 
-// One input of a controller: a button or an axis (counted from 1), or a direction of its hat.
+// One input of a controller: a button or an axis (counted from 1), or a direction of its hat; or
+// a key of a keyboard (a keyboard-type arcade encoder sends Left Ctrl, Left Alt, Space...).
 struct Control {
-  enum Kind : uint8_t { Button, HatLeft, HatRight, HatUp, HatDown, AxisMinus, AxisPlus };
+  enum Kind : uint8_t { Button, HatLeft, HatRight, HatUp, HatDown, AxisMinus, AxisPlus, Key };
   Kind kind = Button;
-  int number = 1;  // buttons and axes; 0 for the hat
+  int number = 1;  // buttons and axes; 0 for the hat; a key's USB usage (SDL's scancode)
   bool operator==(const Control&) const = default;
 };
 
@@ -69,6 +70,10 @@ struct ControlsRead {
   std::vector<int> badLines;  // numbered from 1, each left out
 };
 ControlsRead ParseControls(std::string_view text);
+
+// The keyboard keys the file binds (`KEY = key NAME`), wherever they stand: a keyboard tells no
+// vendor or product.
+ControlBindings KeyboardBindings(const ControlMap& map);
 
 // How the file writes a control and a key ("button 3", "hat left", "axis 1 -"; "NUMPAD1").
 std::string ControlText(const Control& control);

@@ -30,6 +30,12 @@ bool System::HeldLongEnough(int vk) {
   return since && GetTickCount() - *since >= holdToAct_;
 }
 
+bool System::CloseRequested() {
+  if (BoothMode()) return false;
+  PostMessage({WM_CLOSE, 0});
+  return true;
+}
+
 void System::HoldBackEscape() {
   // Asked first: a backend may take new events (and post ESC's key-down) while it answers.
   const std::optional<uint32_t> since = KeyDownTick(VK_ESCAPE);

@@ -10,8 +10,10 @@
 #include <functional>
 #include <iterator>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/Mixer.h"
 
@@ -102,11 +104,17 @@ class System {
   virtual int16_t GetAsyncKeyState(int vk) = 0;
   // Which controller inputs count as game keys from now on (platform/Controls.h).
   virtual void UseControls(const ControlMap& /*map*/) {}
+  // The names of the controllers plugged in now, for the mapping screen.
+  virtual std::vector<std::string> ControllerNames() { return {}; }
   // The next press of any controller input that counted, oldest first, for mapping by pressing.
   virtual bool TakeControlPress(ControlPress& /*out*/) { return false; }
   // The tick of the latest key-down of `vk` while the key is still down; nothing while it is up.
   // Unlike a poll, it changes no key state.
   virtual std::optional<uint32_t> KeyDownTick(int vk) = 0;
+
+  // The tick of the latest change of any key or controller input the machine has seen (not only
+  // the game's keys); nothing before the first. Unlike a poll, it changes no key state.
+  virtual std::optional<uint32_t> LastInputTick() { return std::nullopt; }
 
   // Windows' Filter Keys was on at start: quick presses may not count.
   virtual bool FilterKeysOn() { return false; }
@@ -116,6 +124,8 @@ class System {
   void SetHoldToAct(uint32_t ms) { holdToAct_ = ms; }
   // True when `vk` has been down without a break for the hold time; always outside booth mode.
   bool HeldLongEnough(int vk);
+  // Booth mode is the mode that holds keys back: the game there stands its ground unattended.
+  bool BoothMode() const { return holdToAct_ > 0; }
 
   // Sound. The game's clips are handed over once, at start-up, before StartSound opens the
   // machine's output (false when it has none: the game plays on silently); StopSound closes it.
@@ -138,6 +148,12 @@ class System {
   // A modal box with one OK button; text and caption are the game's Shift-JIS bytes, which the
   // backend converts for the machine (platform/ShiftJis.h). Returns when answered.
   virtual void MessageBox(std::string_view text, std::string_view caption) = 0;
+  // The same box, which answers itself after `ms` if nobody has answered it by then, so that it
+  // never stands over an unattended booth; a backend that shows it adds a line saying so.
+  virtual void MessageBoxAnsweringItself(std::string_view text, std::string_view caption,
+                                         uint32_t /*ms*/) {
+    MessageBox(text, caption);
+  }
 
   // Shows a finished kFrameWidth x kFrameHeight frame of palette indices.
   virtual void Present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) = 0;
@@ -166,6 +182,10 @@ class System {
   virtual void ShowWindowNow() = 0;
   // Turns pending events of the machine into window messages (ESC key-downs, close requests).
   virtual void PumpEvents() = 0;
+  // A close request from the machine (a close button, Alt+F4, a taskbar's Close): closes the
+  // window as ESC does, except in booth mode, where only Q or ESC held ends the game. True when
+  // it was posted.
+  bool CloseRequested();
   // For a backend told that the session ends now: runs the save given to SetSessionEndSave, once.
   void SaveForSessionEnd() {
     const std::function<void()> save = std::exchange(sessionEndSave_, nullptr);

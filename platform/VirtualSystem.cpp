@@ -27,6 +27,10 @@ VirtualSystem::VirtualSystem(VirtualScript script)
     for (InputTrack& track : *tracks)
       std::stable_sort(track.events.begin(), track.events.end(), byTime);
   std::sort(escDowns_.begin(), escDowns_.end());
+  for (const ScriptKeyEvent& ev : script_.keys) inputTimes_.push_back(ev.time);
+  for (const ScriptPadEvent& ev : script_.pads) inputTimes_.push_back(ev.time);
+  std::sort(inputTimes_.begin(), inputTimes_.end());
+  std::sort(script_.closes.begin(), script_.closes.end());
 }
 
 int VirtualSystem::PadInputIndex(const Control& control) {
@@ -43,6 +47,8 @@ int VirtualSystem::PadInputIndex(const Control& control) {
       if (control.number < 1 || control.number > kReplayPadAxes) return -1;
       return kReplayPadButtons + 4 + 2 * (control.number - 1) +
              (control.kind == Control::AxisPlus ? 1 : 0);
+    case Control::Key:
+      return -1;  // the script's keyboard has only the game's own keys
   }
   return -1;
 }
@@ -74,6 +80,12 @@ std::optional<uint32_t> VirtualSystem::KeyDownTick(int vk) {
   return static_cast<uint32_t>(script_.startTick + *track.lastDownTime);
 }
 
+std::optional<uint32_t> VirtualSystem::LastInputTick() {
+  const auto after = std::upper_bound(inputTimes_.begin(), inputTimes_.end(), now_);
+  if (after == inputTimes_.begin()) return std::nullopt;
+  return static_cast<uint32_t>(script_.startTick + *std::prev(after));
+}
+
 int16_t VirtualSystem::GetAsyncKeyState(int vk) {
   if (vk < 0 || vk >= kKeyCodes) return 0;
   // The key's inputs: its own key, the main keyboard's digit for a keypad digit, and the pad's
@@ -85,18 +97,25 @@ int16_t VirtualSystem::GetAsyncKeyState(int vk) {
     const int index = binding.vk == vk ? PadInputIndex(binding.control) : -1;
     if (index >= 0) inputs.push_back(&padTracks_[index]);
   }
-  bool down = false;
-  std::optional<uint64_t> lastDown;
-  for (InputTrack* input : inputs) {
-    input->CatchUp(now_);
-    down = down || input->down;
-    if (input->lastDownTime && (!lastDown || *input->lastDownTime > *lastDown))
-      lastDown = input->lastDownTime;
-  }
+  const size_t keyboardInputs = vk == VK_NUMPAD1 || vk == VK_NUMPAD2 ? 2 : 1;
+  std::optional<uint64_t>& lastPoll = lastPoll_[vk];
   // Pressed since the previous poll: some down lies after it (and at or before now). Polls at the
   // same time see it once, since the second one's previous poll is now.
-  std::optional<uint64_t>& lastPoll = lastPoll_[vk];
-  const bool pressed = lastDown && (!lastPoll || *lastDown > *lastPoll);
+  const auto since = [&](const std::optional<uint64_t>& time) {
+    return time && (!lastPoll || *time > *lastPoll);
+  };
+  bool down = false;
+  bool pressed = false;
+  for (size_t i = 0; i < inputs.size(); ++i) {
+    InputTrack* input = inputs[i];
+    input->CatchUp(now_);
+    down = down || input->down;
+    const bool pressedNow = since(input->lastDownTime);
+    pressed = pressed || pressedNow;
+    // A controller's press shorter than a frame is seen down by the next poll, so that a quick
+    // tap of an arcade button is never lost between frames; a keyboard key is read as it is.
+    if (i >= keyboardInputs) down = down || pressedNow;
+  }
   lastPoll = now_;
   const uint16_t word = (down ? 0x8000u : 0u) | (pressed ? 1u : 0u);
   return static_cast<int16_t>(word);
@@ -125,6 +144,10 @@ void VirtualSystem::PumpEvents() {
   while (escPosted_ < escDowns_.size() && escDowns_[escPosted_] <= now_) {
     ++escPosted_;
     PostMessage({WM_KEYDOWN, VK_ESCAPE});
+  }
+  while (closesTaken_ < script_.closes.size() && script_.closes[closesTaken_] <= now_) {
+    ++closesTaken_;
+    CloseRequested();
   }
   // As the real backend turns an end signal into the session's end.
   if (!termPosted_ && script_.term && *script_.term <= now_) {

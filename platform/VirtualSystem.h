@@ -47,6 +47,7 @@ struct VirtualScript {
   std::optional<uint64_t> end;       // stop before a frame that begins at or after this time
   bool endIsCrash = false;           // the stop is a crash: the process dies there
   std::optional<uint64_t> term;      // a session end (a signal to the game) arrives then
+  std::vector<uint64_t> closes;      // the window manager asks to close the window then
 };
 
 class VirtualSystem : public System {
@@ -65,6 +66,8 @@ class VirtualSystem : public System {
   // The Replay Pad (vendor and product 0000) follows the map's lines for it.
   void UseControls(const ControlMap& map) override { padBindings_ = map.For(0, 0); }
   std::optional<uint32_t> KeyDownTick(int vk) override;
+  std::optional<uint32_t> LastInputTick() override;
+  std::vector<std::string> ControllerNames() override { return {kReplayPadName}; }
   void MessageBox(std::string_view text, std::string_view caption) override;
   void Present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) override;
 
@@ -129,8 +132,10 @@ class VirtualSystem : public System {
   std::vector<InputTrack> padTracks_;
   std::vector<std::optional<uint64_t>> lastPoll_;  // by virtual-key code
   ControlBindings padBindings_ = DefaultControlBindings();
-  std::vector<uint64_t> escDowns_;  // times of ESC key-downs, in order
+  std::vector<uint64_t> escDowns_;    // times of ESC key-downs, in order
+  std::vector<uint64_t> inputTimes_;  // times of every key's and control's changes, in order
   size_t escPosted_ = 0;
+  size_t closesTaken_ = 0;
   bool termPosted_ = false;
 
   void MixUntilNow();

@@ -1,6 +1,7 @@
 // Event two, second screen: the ball falls and bounces; SPACE timed to the bounce keeps it lively.
 #include <cmath>
 
+#include "game/WalkedAway.h"
 #include "screens/EventTwo.h"
 #include "screens/Screens.h"
 
@@ -82,7 +83,9 @@ FrameOutcome BallFrame(Game& game) {
   if (ball.gravity == 0) {
     draw.DrawText(S("玉停止！"), 200, 200);
     draw.DrawText(S("リターンキーを押して下さい。"), 150, 216);
-    if (KeyDown(game, plat::VK_RETURN)) return FrameOutcome::Leave;
+    if (KeyDown(game, plat::VK_RETURN) || VisitorWalkedAway(game, "ball")) {
+      return FrameOutcome::Leave;
+    }
   }
   return FrameOutcome::Continue;
 }

@@ -1,4 +1,5 @@
 // Event one, second screen: the launched car rolls over the scrolling ground until it stops.
+#include "game/WalkedAway.h"
 #include "screens/EventOne.h"
 #include "screens/Screens.h"
 
@@ -82,7 +83,9 @@ FrameOutcome RunFrame(Game& game) {
                   colour);
     draw.DrawText(game.text.Format(SF("最近の最高スコアは %10fだ！ "), s.bestDistance), 100, 75);
     draw.DrawText(S("リターンキーを押してね！"), 250, static_cast<int>(150 + car.labelBob));
-    if (KeyDown(game, plat::VK_RETURN)) return FrameOutcome::Leave;
+    if (KeyDown(game, plat::VK_RETURN) || VisitorWalkedAway(game, "run")) {
+      return FrameOutcome::Leave;
+    }
   }
   return FrameOutcome::Continue;
 }

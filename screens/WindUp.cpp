@@ -1,4 +1,5 @@
 // Event one, first screen: the player winds the rubber car back and launches it.
+#include "game/WalkedAway.h"
 #include "screens/EventOne.h"
 #include "screens/Screens.h"
 
@@ -61,7 +62,8 @@ FrameOutcome WindUpFrame(Game& game) {
     car.nextKey = 0;
     WindSound(game, car.carX);
   }
-  if (KeyDown(game, plat::VK_RETURN) && !car.launched) {
+  // In booth mode, a visitor long gone launches the car as RETURN would.
+  if ((KeyDown(game, plat::VK_RETURN) || VisitorWalkedAway(game, "windup")) && !car.launched) {
     car.launched = 1;
     car.carV += 7;
     PlaySfx(game, Sfx::Launch);

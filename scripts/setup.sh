@@ -26,7 +26,7 @@ set -euo pipefail
 
 game=(build-essential cmake pkg-config libsdl2-dev libfreetype-dev libfontconfig-dev
   fonts-ipafont-gothic xfonts-base)
-xtools=(xvfb xdotool x11-utils imagemagick)
+xtools=(xvfb xdotool x11-utils imagemagick openbox wmctrl)
 package=(libpng-dev libx11-dev dpkg-dev file lintian)
 windows=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
   dpkg-dev googletest fonts-ipafont-gothic zip)

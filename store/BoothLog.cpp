@@ -17,9 +17,14 @@ struct EventWord {
   std::string_view word;
 };
 constexpr EventWord kEventWords[] = {
-    {BoothEvent::Start, "start"},      {BoothEvent::AbnormalEnd, "abnormal-end"},
-    {BoothEvent::Restart, "restart"},  {BoothEvent::GiveUp, "give-up"},
-    {BoothEvent::Box, "box"},          {BoothEvent::End, "end"},
+    {BoothEvent::Start, "start"},
+    {BoothEvent::AbnormalEnd, "abnormal-end"},
+    {BoothEvent::Restart, "restart"},
+    {BoothEvent::GiveUp, "give-up"},
+    {BoothEvent::Box, "box"},
+    {BoothEvent::WalkedAway, "walked-away"},
+    {BoothEvent::FocusAway, "focus-away"},
+    {BoothEvent::End, "end"},
     {BoothEvent::NoSound, "no-sound"},
 };
 

@@ -1,7 +1,8 @@
 // The booth's log: what the supervisor saw during the day in kv_booth.log (starts, abnormal ends
-// with their cause, restarts, giving up, boxes that answered themselves), one line each, dated
-// like the play log and written like it (UTF-8 with a byte-order mark, CR LF, quoted fields,
-// appended and synced), so that the same spreadsheet opens both.
+// with their cause, restarts, giving up, boxes that answered themselves, screens that went on for a
+// visitor who walked away), one line each, dated like the play log and written like it (UTF-8 with
+// a byte-order mark, CR LF, quoted fields, appended and synced), so that the same spreadsheet opens
+// both.
 #pragma once
 
 #include <string>
@@ -22,6 +23,8 @@ enum class BoothEvent {
   Restart,      // a new game follows an abnormal end
   GiveUp,       // too many restarts: the supervisor stops (detail: the last cause)
   Box,          // a box answered itself (detail: its text)
+  WalkedAway,   // a screen went on by itself, its visitor gone (detail: the screen)
+  FocusAway,    // another window kept the focus from the game past 2 s (detail: its name)
   End,          // an orderly end (detail: the exit code)
   NoSound,      // the game found no sound output, or lost it; it plays on silently
 };

@@ -6,8 +6,10 @@
 #include <SDL.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/ControlsMain.h"
@@ -15,7 +17,9 @@
 #include "game/Game.h"
 #include "platform/ControllerInputs.h"
 #include "platform/Controls.h"
+#include "platform/ShiftJis.h"
 #include "platform/sdl/SdlSystem.h"
+#include "store/ControlsFile.h"
 #include "tests/support/Scenario.h"
 
 namespace {
@@ -53,6 +57,14 @@ TEST(ControlsFile, LinesToBindings) {
        "SPACE = button 1 2\nRIGHT = hat right\n[79:6]\n[0079:0006\nSPACE = hat left up\n",
        {Bind(plat::VK_RIGHT, Control::HatRight)},
        {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 14}},
+      // Keyboard keys, for a keyboard-type encoder: short names or SDL's, in any case; Q and ESC
+      // stay the operator's.
+      {"NUMPAD1 = key LCTRL\nNUMPAD2 = key Left Alt\nRETURN = key 5\nSPACE = key space\n"
+       "DOWN = key KP_2\nSPACE = key Q\nSPACE = key Escape\nSPACE = key\nSPACE = key F13\n",
+       {Bind(plat::VK_NUMPAD1, Control::Key, 224), Bind(plat::VK_NUMPAD2, Control::Key, 226),
+        Bind(plat::VK_RETURN, Control::Key, 34), Bind(plat::VK_SPACE, Control::Key, 44),
+        Bind(plat::VK_DOWN, Control::Key, 90)},
+       {6, 7, 8, 9}},
   };
   for (const auto& c : cases) {
     const plat::ControlsRead read = plat::ParseControls(c.text);
@@ -87,9 +99,10 @@ TEST(ControlsFile, SectionsAndDefaults) {
   EXPECT_EQ(map.For(0x1234, 0x5678), ControlBindings{Bind(plat::VK_SPACE, Control::Button, 9)});
 
   // What the mapping screen writes reads back the same.
-  const ControlBindings chosen = {Bind(plat::VK_NUMPAD1, Control::Button, 7),
-                                  Bind(plat::VK_LEFT, Control::HatLeft),
-                                  Bind(plat::VK_DOWN, Control::AxisPlus, 2)};
+  const ControlBindings chosen = {
+      Bind(plat::VK_NUMPAD1, Control::Button, 7), Bind(plat::VK_LEFT, Control::HatLeft),
+      Bind(plat::VK_DOWN, Control::AxisPlus, 2), Bind(plat::VK_RETURN, Control::Key, 34),
+      Bind(plat::VK_SPACE, Control::Key, 224)};
   plat::ControlMap written = map;
   written.general = chosen;
   const plat::ControlsRead back = plat::ParseControls(plat::FormatControls(written));
@@ -97,6 +110,19 @@ TEST(ControlsFile, SectionsAndDefaults) {
   EXPECT_EQ(back.map.For(1, 2), chosen);
   EXPECT_EQ(back.map.For(0x79, 6), map.For(0x79, 6));
   EXPECT_EQ(back.map.For(0, 0), ControlBindings{});
+  EXPECT_NE(plat::FormatControls(written).find("SPACE = key LCTRL\n"), std::string::npos);
+}
+
+// A file over the limit is not a mapping: told as such, never read cut short (a bad line past the
+// cut would go unnamed).
+TEST(ControlsFile, AFileOverTheLimitIsNotReadAtAll) {
+  ScratchDir dir;
+  dir.Write("kv_controls.txt", std::string(kMaxControlsFileBytes, '#') + "\nSPACE = button 1\n");
+  const ControlsFileRead read = ReadControlsFile();
+  EXPECT_TRUE(read.tooLarge);
+  EXPECT_EQ(read.file.kind, DataFileRead::Unreadable);
+  dir.Write("kv_controls.txt", std::string(kMaxControlsFileBytes - 1, '#') + "\n");
+  EXPECT_FALSE(ReadControlsFile().tooLarge);
 }
 
 // ---- Switches and sticks ----
@@ -175,7 +201,12 @@ class ClockedSdl : public plat::SdlSystem {
   void Idle(uint32_t ms) override {
     now += ms > 0 ? ms : 1;
   }
+  // Kept, not shown: SDL's box on the driver that shows nothing has no window to belong to.
+  void MessageBox(std::string_view text, std::string_view /*caption*/) override {
+    boxes.push_back(SjisToUtf8(text));
+  }
   uint32_t now = 0;
+  std::vector<std::string> boxes;
 };
 
 long PlainWindowProc(plat::System& system, const plat::Message& msg) {
@@ -213,33 +244,40 @@ class SdlJoystick : public ::testing::Test {
 };
 
 TEST_F(SdlJoystick, SixteenPressesASecondWindEveryStep) {
-  // Buttons 1 and 2 hammered alternately at 16 presses a second for 10 s, each held 40 ms; the
-  // game samples every frame and winds one step per key down in turn, as the wind-up does.
-  constexpr uint32_t kFrame = 16;
-  int steps = 0;
-  int presses[2] = {};
-  int expected = 0;  // NUMPAD1 first
-  for (uint32_t t = 0; t < 10'000 + 100; t += kFrame) {
-    system_.now = t;
-    const uint32_t press = t * 16 / 1000;  // the press under way (or last made)
-    const bool held = t - press * 1000 / 16 < 40 && t < 10'000;
-    Button(1, held && press % 2 == 0);
-    Button(2, held && press % 2 == 1);
-    const int16_t one = Poll(plat::VK_NUMPAD1);
-    const int16_t two = Poll(plat::VK_NUMPAD2);
-    presses[0] += one & 1;
-    presses[1] += two & 1;
-    if (one < 0 && two >= 0 && expected == 0) {
-      ++steps;
-      expected = 1;
-    } else if (two < 0 && one >= 0 && expected == 1) {
-      ++steps;
-      expected = 0;
+  // Buttons 1 and 2 hammered alternately at 16 presses a second for 10 s, each held 40 ms, or
+  // 20 ms as an arcade switch may close (shorter than the wind-up's 30 ms frame). The controller
+  // reports every 2 ms; the game samples every frame and winds one step per key down in turn, as
+  // the wind-up does.
+  constexpr uint32_t kFrame = 30;
+  for (const uint32_t hold : {40u, 20u}) {
+    SCOPED_TRACE(hold);
+    int steps = 0;
+    int presses[2] = {};
+    int expected = 0;  // NUMPAD1 first
+    for (uint32_t t = 0; t < 10'000 + 100; t += 2) {
+      system_.now = 20'000 * (hold == 20) + t;
+      const uint32_t press = t * 16 / 1000;  // the press under way (or last made)
+      const bool held = t - press * 1000 / 16 < hold && t < 10'000;
+      Button(1, held && press % 2 == 0);
+      Button(2, held && press % 2 == 1);
+      system_.LastInputTick();  // takes the controller's report
+      if (t % kFrame != 0) continue;
+      const int16_t one = Poll(plat::VK_NUMPAD1);
+      const int16_t two = Poll(plat::VK_NUMPAD2);
+      presses[0] += one & 1;
+      presses[1] += two & 1;
+      if (one < 0 && two >= 0 && expected == 0) {
+        ++steps;
+        expected = 1;
+      } else if (two < 0 && one >= 0 && expected == 1) {
+        ++steps;
+        expected = 0;
+      }
     }
+    EXPECT_EQ(steps, 160);
+    EXPECT_EQ(presses[0], 80);
+    EXPECT_EQ(presses[1], 80);
   }
-  EXPECT_EQ(steps, 160);
-  EXPECT_EQ(presses[0], 80);
-  EXPECT_EQ(presses[1], 80);
 }
 
 TEST_F(SdlJoystick, BounceCountsOnceAndThePlugCanComeAndGo) {
@@ -295,54 +333,74 @@ class Driver : public FrameObserver, public DrawRecorder {
   std::function<void(int)> onFrame_;
 };
 
+// Also from a file that cannot be read (here a folder in its place): it is set aside, and the
+// mapping starts from the default.
 TEST(MapControls, PressesBecomeTheFileTheScreenShows) {
-  ScratchDir dir;
-  dir.Write("kv_controls.txt", "[0079:0006]\nNUMPAD1 = button 9\n");
-  ClockedSdl system;
-  int index = -1;
-  SDL_Joystick* joystick = nullptr;
-  // One input for each key in turn, 80 ms each, 80 ms apart.
-  const auto press = [&](int step, bool down) {
-    switch (step) {
-      case 0:
-      case 1:
-      case 2:
-      case 3:
-        SDL_JoystickSetVirtualButton(joystick, 4 + step, down);
-        break;
-      case 4:
-        SDL_JoystickSetVirtualHat(joystick, 0, down ? SDL_HAT_LEFT : SDL_HAT_CENTERED);
-        break;
-      case 5:
-        SDL_JoystickSetVirtualHat(joystick, 0, down ? SDL_HAT_RIGHT : SDL_HAT_CENTERED);
-        break;
-      case 6:
-        SDL_JoystickSetVirtualAxis(joystick, 1, down ? 32767 : 0);
-        break;
+  for (const bool unreadable : {false, true}) {
+    SCOPED_TRACE(unreadable);
+    ScratchDir dir;
+    if (unreadable) {
+      ASSERT_TRUE(std::filesystem::create_directory(dir.PathOf("kv_controls.txt")));
+    } else {
+      dir.Write("kv_controls.txt", "[0079:0006]\nNUMPAD1 = button 9\n");
     }
-  };
-  Driver driver([&](int n) {
-    if (n == 1) index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_ARCADE_STICK, 2, 8, 1);
-    if (n == 3) joystick = SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(index));
-    if (joystick && n >= 5 && n % 5 == 0 && n / 5 - 1 < 14) press((n / 5 - 1) / 2, n / 5 % 2 == 1);
-  });
-  EXPECT_EQ(kavrel::MapControls(system, &driver), 0);
-  ASSERT_NE(joystick, nullptr);
-  if (index >= 0) SDL_JoystickDetachVirtual(index);
+    ClockedSdl system;
+    int index = -1;
+    SDL_Joystick* joystick = nullptr;
+    // One input for each key in turn, 80 ms each, 80 ms apart.
+    const auto press = [&](int step, bool down) {
+      switch (step) {
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+          SDL_JoystickSetVirtualButton(joystick, 4 + step, down);
+          break;
+        case 4:
+          SDL_JoystickSetVirtualHat(joystick, 0, down ? SDL_HAT_LEFT : SDL_HAT_CENTERED);
+          break;
+        case 5:
+          SDL_JoystickSetVirtualHat(joystick, 0, down ? SDL_HAT_RIGHT : SDL_HAT_CENTERED);
+          break;
+        case 6:
+          SDL_JoystickSetVirtualAxis(joystick, 1, down ? 32767 : 0);
+          break;
+      }
+    };
+    Driver driver([&](int n) {
+      if (n == 1) index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_ARCADE_STICK, 2, 8, 1);
+      if (n == 3) joystick = SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(index));
+      if (joystick && n >= 5 && n % 5 == 0 && n / 5 - 1 < 14)
+        press((n / 5 - 1) / 2, n / 5 % 2 == 1);
+    });
+    EXPECT_EQ(kavrel::MapControls(system, &driver), 0);
+    ASSERT_NE(joystick, nullptr);
+    if (index >= 0) SDL_JoystickDetachVirtual(index);
 
-  const plat::ControlsRead read = plat::ParseControls(dir.Read("kv_controls.txt").value_or(""));
-  EXPECT_TRUE(read.badLines.empty());
-  const ControlBindings expected = {
-      Bind(plat::VK_NUMPAD1, Control::Button, 5), Bind(plat::VK_NUMPAD2, Control::Button, 6),
-      Bind(plat::VK_RETURN, Control::Button, 7),  Bind(plat::VK_SPACE, Control::Button, 8),
-      Bind(plat::VK_LEFT, Control::HatLeft),      Bind(plat::VK_RIGHT, Control::HatRight),
-      Bind(plat::VK_DOWN, Control::AxisPlus, 2)};
-  EXPECT_EQ(read.map.For(1, 1), expected);
-  // The section of another controller stays.
-  EXPECT_EQ(read.map.For(0x79, 6), ControlBindings{Bind(plat::VK_NUMPAD1, Control::Button, 9)});
-  // The last frame showed what was saved.
-  for (const char* shown : {"button 5", "button 8", "hat right", "axis 2 +"})
-    EXPECT_NE(driver.texts.find(shown), std::string::npos) << shown << " in " << driver.texts;
+    const plat::ControlsRead read = plat::ParseControls(dir.Read("kv_controls.txt").value_or(""));
+    EXPECT_TRUE(read.badLines.empty());
+    const ControlBindings expected = {
+        Bind(plat::VK_NUMPAD1, Control::Button, 5), Bind(plat::VK_NUMPAD2, Control::Button, 6),
+        Bind(plat::VK_RETURN, Control::Button, 7),  Bind(plat::VK_SPACE, Control::Button, 8),
+        Bind(plat::VK_LEFT, Control::HatLeft),      Bind(plat::VK_RIGHT, Control::HatRight),
+        Bind(plat::VK_DOWN, Control::AxisPlus, 2)};
+    EXPECT_EQ(read.map.For(1, 1), expected);
+    if (unreadable) {
+      EXPECT_TRUE(std::filesystem::is_directory(dir.PathOf("kv_controls.txt.unreadable")));
+      ASSERT_EQ(system.boxes.size(), 1u);
+      EXPECT_NE(system.boxes[0].find("kv_controls.txt.unreadable に名前を変えて"),
+                std::string::npos)
+          << system.boxes[0];
+    } else {
+      // The section of another controller stays.
+      EXPECT_EQ(read.map.For(0x79, 6), ControlBindings{Bind(plat::VK_NUMPAD1, Control::Button, 9)});
+    }
+    // The screen named the controller plugged in, live.
+    EXPECT_NE(driver.texts.find("Virtual"), std::string::npos) << driver.texts;
+    // The last frame showed what was saved.
+    for (const char* shown : {"button 5", "button 8", "hat right", "axis 2 +"})
+      EXPECT_NE(driver.texts.find(shown), std::string::npos) << shown << " in " << driver.texts;
+  }
 }
 
 }  // namespace

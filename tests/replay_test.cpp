@@ -220,7 +220,8 @@ TEST(Replay, EscEndsTheRunInTheFrameThatDrainsIt) {
 }
 
 // Booth mode on the game's attract screen (a frame every 33 ms; a frame's messages are drained at
-// the next frame's start): ESC and Q act only once held 2,000 ms without a break.
+// the next frame's start): ESC and Q act only once held 2,000 ms without a break; a close request
+// does nothing.
 TEST(Replay, BoothModeActsOnlyOnKeysHeldTwoSeconds) {
   const struct {
     const char* script;
@@ -237,6 +238,9 @@ TEST(Replay, BoothModeActsOnlyOnKeysHeldTwoSeconds) {
       {"tap 500 Q 1999\nend 5000\n", true, std::nullopt, 151},
       {"down 500 Q\nend 5000\n", true, 0, 76},  // tested at 2508
       {"down 500 Q\nup 1000 Q\ndown 1100 Q\nend 5000\n", true, 0, 94},
+      // A close request closes the window as ESC does, but not in booth mode.
+      {"down 500 CLOSE\nend 5000\n", false, 1, 15},
+      {"tap 500 CLOSE 10\ndown 3000 CLOSE\nend 5000\n", true, std::nullopt, 151},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.script);
@@ -248,6 +252,39 @@ TEST(Replay, BoothModeActsOnlyOnKeysHeldTwoSeconds) {
     ASSERT_FALSE(run.frames.empty());
     EXPECT_EQ(run.frames.back().n, c.lastFrame);
     EXPECT_EQ(run.frames.back().shown, !c.exitCode);
+  }
+}
+
+// A visitor starts a pass and walks away. In booth mode each screen that waits for a key goes on
+// after 90 s without one, and the booth is back on its attract screen with the pass counted;
+// without booth mode the wind-up waits for RETURN.
+TEST(Replay, WalkedAwayVisitorComesBackToAttractInBoothModeOnly) {
+  for (const bool booth : {false, true}) {
+    SCOPED_TRACE(booth);
+    ScratchDir dir;
+    ReplayOptions options;
+    options.booth = booth;
+    options.keepFrames = false;
+    std::vector<std::string> visits;
+    std::map<std::string, uint32_t> firstTick;
+    std::optional<int> number;
+    options.onFrame = [&](const FrameRecord& f) {
+      if (visits.empty() || visits.back() != f.screen) visits.push_back(f.screen);
+      firstTick.emplace(f.screen, f.tick);
+      number = f.state.challengerNumber;
+    };
+    Play("tap 1000 SPACE 100\nend 420000\n", options);
+    const std::vector<std::string> pass = {"attract", "windup", "run",     "standby",  "ball",
+                                           "results", "name",   "ranking", "farewell", "attract"};
+    if (!booth) {
+      EXPECT_EQ(visits, std::vector<std::string>(pass.begin(), pass.begin() + 2));
+      continue;
+    }
+    EXPECT_EQ(visits, pass);
+    EXPECT_EQ(number, 2);
+    // The car leaves the wind-up 90 s after the SPACE went up, not before.
+    EXPECT_GT(firstTick["run"], 91100u);
+    EXPECT_LT(firstTick["run"], 95000u);
   }
 }
 
@@ -461,10 +498,18 @@ TEST(ReplayTool, MappedControlsTraceAsTheirKeyboardTwin) {
       {{"NUMPAD1", "button5"}, {"NUMPAD2", "hat-left"}, {"RETURN", "axis2+"}, {"SPACE", "button1"}},
       "pad");
   ASSERT_NE(padded.find("pad 2300 button5 40"), std::string::npos);
-  EXPECT_EQ(trace(padded,
-                  "\xEF\xBB\xBF[0000:0000]\r\nNUMPAD1 = button 5\r\nNUMPAD2 = hat left\r\n"
-                  "RETURN = axis 2 +\r\nSPACE = button 1\r\n"),
-            twin);
+  const std::string mapping =
+      "\xEF\xBB\xBF[0000:0000]\r\nNUMPAD1 = button 5\r\nNUMPAD2 = hat left\r\n"
+      "RETURN = axis 2 +\r\nSPACE = button 1\r\n";
+  EXPECT_EQ(trace(padded, mapping), twin);
+  // An arcade button's contact shorter than a frame (30 ms on the wind-up) winds as far.
+  std::string quick;
+  for (const std::string& line : Lines(padded)) {
+    const bool winding =
+        line.find(" button5 ") != std::string::npos || line.find(" hat-left ") != std::string::npos;
+    quick += (winding ? line.substr(0, line.rfind(' ')) + " 20" : line) + "\n";
+  }
+  EXPECT_EQ(trace(quick, mapping), twin);
   // Without a file the pad has the default: buttons 1 and 2 wind.
   EXPECT_EQ(trace(swapped({{"NUMPAD1", "button1"}, {"NUMPAD2", "button2"}}, "pad"), ""), twin);
 

@@ -152,8 +152,9 @@ TEST(Report, TellsTheDayOfTheFixedLogBesideARunningGame) {
   EXPECT_NE(nothing.lines.find("There is no kv_plays.csv in this folder yet"), std::string::npos);
 }
 
-// The booth's log beside the play log: the day's falls, restarts and boxes that answered
-// themselves, in one line and a table; starts, orderly ends and other days are left out.
+// The booth's log beside the play log: the day's falls, restarts, boxes that answered themselves
+// and orderly ends (after which the booth stood dark), in one line with its plurals right and a
+// table; starts and other days are left out.
 TEST(Report, TellsTheBoothsIncidentsOfTheDay) {
   if (plat::OperatorReadsJapanese()) GTEST_SKIP() << "the expected text is the English one";
   ScratchDir dir(false);
@@ -166,14 +167,14 @@ TEST(Report, TellsTheBoothsIncidentsOfTheDay) {
                                 "2026-12-08,14:02:40,+09:00,abnormal-end,hang 15 s\r\n"
                                 "2026-12-08,14:02:40,+09:00,give-up,hang 15 s\r\n"
                                 "2026-12-08,14:02,torn\r\n"
-                                "2026-12-08,17:00:00,+09:00,end,0\r\n");
+                                "2026-12-08,17:00:00,+09:00,end,1 ESC held\r\n");
   Captured out;
   ASSERT_EQ(ranking::Run({"--data-dir", dir.Path(), "report", "--date", "2026-12-08", "--html",
                           dir.PathOf("day.html")},
                          out),
             0);
-  EXPECT_NE(out.lines.find("\nBooth: 2 falls (crash or hang), 1 restarts, 1 boxes closed by "
-                           "themselves.\nBooth: restarting was given up 1 times (see "
+  EXPECT_NE(out.lines.find("\nBooth: 2 falls (crash or hang), 1 restart, 1 box closed by "
+                           "themselves, 1 orderly end.\nBooth: restarting was given up once (see "
                            "kv_booth.log).\n"),
             std::string::npos)
       << out.lines;
@@ -186,6 +187,7 @@ TEST(Report, TellsTheBoothsIncidentsOfTheDay) {
   EXPECT_NE(rows.find("<td>box answered by itself</td><td>&lt;b&gt;, full</td>"),
             std::string::npos);
   EXPECT_NE(rows.find("<td>hang 15 s</td>"), std::string::npos);
+  EXPECT_NE(rows.find("<td>ended in order</td><td>1 ESC held</td>"), std::string::npos);
   EXPECT_EQ(rows.find("2026-12-07"), std::string::npos);
   EXPECT_EQ(rows.find("first"), std::string::npos);
   EXPECT_LT(table, page.find("</body>"));

@@ -215,7 +215,10 @@ TEST(Supervisor, MessagesAndLogLinesReadBackAsWritten) {
        {plat::BoothMessage{BoothSign::Alive, {}, 0}, plat::BoothMessage{BoothSign::BoxUp, {}, 0},
         plat::BoothMessage{BoothSign::BoxDown, {}, 0},
         plat::BoothMessage{BoothSign::Answered, "a, \"b\"", 0},
-        plat::BoothMessage{BoothSign::End, {}, -1}}) {
+        plat::BoothMessage{BoothSign::End, {}, -1},
+        plat::BoothMessage{BoothSign::End, "ESC held", 1},
+        plat::BoothMessage{BoothSign::WalkedAway, "windup", 0},
+        plat::BoothMessage{BoothSign::FocusAway, "xmessage", 0}}) {
     std::string line = plat::FormatBoothMessage(m);
     ASSERT_TRUE(line.ends_with('\n'));
     line.pop_back();

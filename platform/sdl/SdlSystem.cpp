@@ -16,6 +16,7 @@
 #include "platform/ShortcutKeys.h"
 #include "platform/sdl/BoothBox.h"
 #include "platform/sdl/EndSignals.h"
+#include "platform/sdl/FocusHolder.h"
 #ifdef _WIN32
 #include "platform/sdl/SdlWindows.h"
 #include "platform/win/WinHost.h"
@@ -210,11 +211,17 @@ int16_t SdlSystem::GetAsyncKeyState(int vk) {
   TakeEvents();
   const Uint8* state = SDL_GetKeyboardState(nullptr);
   const KeyBinding key = BindingOf(vk);
-  const bool down = state[key.main] ||
-                    (key.alternative != SDL_SCANCODE_UNKNOWN && state[key.alternative]) ||
-                    controllers_.KeyDown(vk);
   // Both taken, so that neither is left over for the next poll.
   const bool pressedOnController = controllers_.TakePress(vk);
+  // A controller's press since the last poll counts as down even when already let go: an arcade
+  // switch may close for less than a frame. A keyboard key is read as it is.
+  bool boundKeyDown = false;
+  for (const ControlBinding& b : keyboardBindings_)
+    if (b.vk == vk && b.control.number < SDL_NUM_SCANCODES && state[b.control.number])
+      boundKeyDown = true;
+  const bool down = state[key.main] ||
+                    (key.alternative != SDL_SCANCODE_UNKNOWN && state[key.alternative]) ||
+                    boundKeyDown || controllers_.KeyDown(vk) || pressedOnController;
   const bool pressed = pressedSincePoll_[index] || pressedOnController;
   pressedSincePoll_[index] = false;
   return static_cast<int16_t>((down ? 0x8000u : 0u) | (pressed ? 1u : 0u));
@@ -222,6 +229,7 @@ int16_t SdlSystem::GetAsyncKeyState(int vk) {
 
 void SdlSystem::UseControls(const ControlMap& map) {
   controls_ = map;
+  keyboardBindings_ = KeyboardBindings(map);
   for (const auto& [id, pad] : joysticks_) controllers_.Rebind(id, BindingsOf(pad));
 }
 
@@ -238,6 +246,16 @@ bool SdlSystem::TakeControlPress(ControlPress& out) {
     return true;
   }
   return false;
+}
+
+std::vector<std::string> SdlSystem::ControllerNames() {
+  TakeEvents();  // plugged in or out since the last look
+  std::vector<std::string> names;
+  for (const auto& [id, pad] : joysticks_) {
+    const char* name = SDL_JoystickName(pad.joystick);
+    names.push_back(name && name[0] ? name : "?");
+  }
+  return names;
 }
 
 ControlBindings SdlSystem::BindingsOf(const Joystick& pad) const {
@@ -282,29 +300,54 @@ std::optional<uint32_t> SdlSystem::KeyDownTick(int vk) {
   return downTick_[index];
 }
 
+std::optional<uint32_t> SdlSystem::LastInputTick() {
+  TakeEvents();
+  return lastInputTick_;
+}
+
 void SdlSystem::MessageBox(std::string_view text, std::string_view caption) {
+  ShowBox(text, caption, 0);
+}
+
+void SdlSystem::MessageBoxAnsweringItself(std::string_view text, std::string_view caption,
+                                          uint32_t ms) {
+  ShowBox(text, caption, ms);
+}
+
+void SdlSystem::ShowBox(std::string_view text, std::string_view caption, uint32_t ms) {
   const std::string utf8Text = SjisToUtf8(text);
   const std::string utf8Caption = SjisToUtf8(caption);
   // A box raised while the window is still being created has no owner, like the start-up box.
   SDL_Window* owner = shown_ ? window_ : nullptr;
   MessageBoxUp boxUp;
+  boxOpen_ = true;
   // Under the booth's supervisor a box is not a hang; every box but a first start's start-up
   // box answers itself, its text kept in the booth's log.
   // The keyboard goes to the box while it is up, so that it can be answered.
   KeyboardHeld(false);
   BoothChannel& line = BoothChannel::Get();
-  const bool answersItself = line.Supervised() && (line.Restarted() || boxesShown_ > 0);
+  uint32_t answerMs = ms;
+  if (line.Supervised() && (line.Restarted() || boxesShown_ > 0))
+    answerMs =
+        answerMs == 0 ? kBoxAnswersItselfMs : std::min<uint32_t>(answerMs, kBoxAnswersItselfMs);
+  // A box asked to answer itself says when, so that nobody waits on it or wonders why it went.
+  std::string shown = utf8Text;
+  if (ms > 0) {
+    if (!shown.empty() && shown.back() != '\n') shown += '\n';
+    shown += "\n（" + std::to_string(answerMs / 1000) + " 秒たつと自動で閉じます）";
+  }
   ++boxesShown_;
   line.Say({BoothSign::BoxUp, {}, 0});
-  if (answersItself) {
-    if (ShowBoxAnsweringItself(utf8Caption, utf8Text, owner, kBoxAnswersItselfMs))
+  if (answerMs > 0) {
+    if (ShowBoxAnsweringItself(utf8Caption, shown, owner, answerMs))
       line.Say({BoothSign::Answered, utf8Text, 0});
   } else if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, utf8Caption.c_str(),
-                                      utf8Text.c_str(), owner) != 0) {
+                                      shown.c_str(), owner) != 0) {
     // Without a box the game would wait for nobody; say it on the console and go on.
-    std::fprintf(stderr, "%s: %s (%s)\n", utf8Caption.c_str(), utf8Text.c_str(), SDL_GetError());
+    std::fprintf(stderr, "%s: %s (%s)\n", utf8Caption.c_str(), shown.c_str(), SDL_GetError());
   }
   line.Say({BoothSign::BoxDown, {}, 0});
+  boxOpen_ = false;
   KeyboardHeld(true);
 }
 
@@ -424,6 +467,9 @@ bool SdlSystem::OpenWindow(const char* className, const char* title) {
     // it (on X11 the grab itself keeps the window manager's shortcuts away).
     SDL_SetHint(SDL_HINT_ALLOW_ALT_TAB_WHILE_GRABBED, "0");
     SDL_SetHint(SDL_HINT_WINDOWS_NO_CLOSE_ON_ALT_F4, "1");
+    // Booth mode takes the focus back from windows that pop up: Windows refuses a plain request
+    // from a program in the background.
+    if (BoothMode()) SDL_SetHint(SDL_HINT_FORCE_RAISEWINDOW, "1");
   }
 #ifdef _WIN32
   // Before the first window or box: the input method's keys (半角/全角) change nothing, and every
@@ -556,6 +602,36 @@ void SdlSystem::ShowWindowNow() {
 
 void SdlSystem::PumpEvents() {
   TakeEvents();
+  HoldFocus();
+}
+
+void SdlSystem::HoldFocus() {
+  constexpr uint32_t kFocusAskMs = 500;
+  constexpr uint32_t kFocusBackMs = 2000;
+  if (!BoothMode() || mode_ != ScreenMode::FullScreen || !window_ || !shown_ || boxOpen_) return;
+  const uint32_t now = GetTickCount();
+  if (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS) {
+    focusLostAt_.reset();
+    focusAwayTold_ = false;
+    return;
+  }
+  if (!focusLostAt_) {
+    focusLostAt_ = now;
+    focusAskedAt_ = now - kFocusAskMs;
+  }
+  if (!focusAwayTold_ && now - *focusLostAt_ >= kFocusBackMs) {
+    focusAwayTold_ = true;
+    std::string holder = FocusHolderName();
+    if (holder.empty()) holder = "?";
+    BoothChannel::Get().Say({BoothSign::FocusAway, holder, 0});
+  }
+  if (now - focusAskedAt_ < kFocusAskMs) return;
+  focusAskedAt_ = now;
+  // Raised above the other window, then the keyboard's focus set on it directly: a window manager
+  // that prevents focus stealing may refuse the raise's activation, not the input focus. SDL
+  // takes the keyboard again as the focus comes back.
+  SDL_RaiseWindow(window_);
+  SDL_SetWindowInputFocus(window_);
 }
 
 void SdlSystem::DestroyWindow() {
@@ -574,8 +650,33 @@ void SdlSystem::TakeEvents() {
   SDL_Event ev;
   while (SDL_PollEvent(&ev)) {
     switch (ev.type) {
+      case SDL_KEYDOWN:
+      case SDL_KEYUP:
+        // A key held down repeats: only its press and its release are someone there.
+        if (!ev.key.repeat) lastInputTick_ = GetTickCount();
+        break;
+      case SDL_JOYBUTTONDOWN:
+      case SDL_JOYBUTTONUP:
+      case SDL_JOYHATMOTION:
+        lastInputTick_ = GetTickCount();
+        break;
+      case SDL_JOYAXISMOTION:
+        // A stick at rest may drift a little: only a push counts as someone there.
+        if (ev.jaxis.value >= ControllerInputs::kAxisPress ||
+            ev.jaxis.value <= -ControllerInputs::kAxisPress)
+          lastInputTick_ = GetTickCount();
+        break;
+      default:
+        break;
+    }
+    switch (ev.type) {
       case SDL_KEYDOWN: {
         if (ev.key.repeat) break;
+        // A key the file binds (a keyboard-type arcade encoder's) presses its game key.
+        for (const ControlBinding& b : keyboardBindings_) {
+          const int bound = b.control.number == ev.key.keysym.scancode ? KeyIndexOfVk(b.vk) : -1;
+          if (bound >= 0) pressedSincePoll_[bound] = true;
+        }
         const int index = KeyIndexOfScancode(ev.key.keysym.scancode);
         if (index < 0) break;
         pressedSincePoll_[index] = true;
@@ -612,13 +713,11 @@ void SdlSystem::TakeEvents() {
         break;
       case SDL_QUIT:
         // A close of the only window arrives twice (window event, then quit); one close is enough.
-        if (!closePosted_) PostMessage({WM_CLOSE, 0});
-        closePosted_ = true;
+        if (!closePosted_) closePosted_ = CloseRequested();
         break;
       case SDL_WINDOWEVENT:
         if (ev.window.event == SDL_WINDOWEVENT_CLOSE) {
-          if (!closePosted_) PostMessage({WM_CLOSE, 0});
-          closePosted_ = true;
+          if (!closePosted_) closePosted_ = CloseRequested();
         } else if (ev.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
                    ev.window.event == SDL_WINDOWEVENT_EXPOSED) {
           surfaceFresh_ = true;  // repaint the borders and update the whole window

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "platform/ControllerInputs.h"
 #include "platform/Controls.h"
@@ -50,9 +51,13 @@ class SdlSystem : public System {
   int16_t GetAsyncKeyState(int vk) override;
   void UseControls(const ControlMap& map) override;
   bool TakeControlPress(ControlPress& out) override;
+  std::vector<std::string> ControllerNames() override;
   std::optional<uint32_t> KeyDownTick(int vk) override;
+  std::optional<uint32_t> LastInputTick() override;
   bool FilterKeysOn() override;
   void MessageBox(std::string_view text, std::string_view caption) override;
+  void MessageBoxAnsweringItself(std::string_view text, std::string_view caption,
+                                 uint32_t ms) override;
   void Present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) override;
   void SetSounds(SoundBank bank) override;
   bool StartSound() override;
@@ -67,12 +72,18 @@ class SdlSystem : public System {
 
  private:
   void DestroyWindow();
+  // A box; it answers itself after `ms` (0: only where the booth's supervisor wants it to).
+  void ShowBox(std::string_view text, std::string_view caption, uint32_t ms);
   // Full screen: the keyboard held by the window and, on Windows, the accessibility shortcuts off
   // (both let go while a box is up, and at the end).
   void KeyboardHeld(bool held);
   // The window's surface, painted black whenever it is new (first use, new size, exposed), so
   // that the borders around the frame need no work on the other frames.
   SDL_Surface* WindowSurface();
+  // Booth mode, full screen: while another program's window has the focus, raises the window and
+  // takes the focus back (asked again every kFocusAskMs, as a window manager may refuse), and
+  // tells the booth's log which window kept it away past kFocusBackMs.
+  void HoldFocus();
   // Takes every pending SDL event: notes key-downs for the polls, posts ESC and close requests;
   // posts WM_ENDSESSION once an end signal has come.
   void TakeEvents();
@@ -121,12 +132,18 @@ class SdlSystem : public System {
   SDL_Surface* staging_ = nullptr;  // 32-bit frame for windows of another depth
   bool shown_ = false;
   bool closePosted_ = false;
-  bool endPosted_ = false;  // the end of the session has been posted as WM_ENDSESSION
+  bool boxOpen_ = false;                 // a box of the game's own is up
+  std::optional<uint32_t> focusLostAt_;  // booth mode: when another window took the focus
+  uint32_t focusAskedAt_ = 0;            // the last time the focus was asked back
+  bool focusAwayTold_ = false;           // this time away has been told to the log
+  bool endPosted_ = false;               // the end of the session has been posted as WM_ENDSESSION
   std::array<bool, kGameKeyCount> pressedSincePoll_{};  // by index in kGameKeys
   ControlMap controls_;
+  ControlBindings keyboardBindings_;  // keyboard keys the file binds to game keys
   ControllerInputs controllers_;
   std::map<int, Joystick> joysticks_;               // by SDL's instance id
   std::array<uint32_t, kGameKeyCount> downTick_{};  // the latest key-down's tick, by index
+  std::optional<uint32_t> lastInputTick_;           // any key's or controller's latest change
   std::array<PaletteEntry, 256> palette_{};
   ColourTable colours_{};  // in the pixel format of tableFormat_
   uint32_t tableFormat_ = 0;

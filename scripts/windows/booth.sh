@@ -86,7 +86,7 @@ same_files "$work/linux-q" "$work/win-booth" kavrel.dat kv_rank.dat ||
 booth_log=$(cut -d, -f4- "$work/win-booth/kv_booth.log" 2>/dev/null | tr -d '\r' | tail -n +2 |
   grep -v '^no-sound,' | tr "\n" "|" || true)
 expected_log='^start,first\|abnormal-end,exit [01] unsaid\|restart,1\|start,restart\|'
-expected_log+='box,Ｃｌｉｃｋ Ｔｏ Ｓｔａｒｔ\|end,0\|$'
+expected_log+='box,Ｃｌｉｃｋ Ｔｏ Ｓｔａｒｔ\|end,0 Q\|$'
 [[ $booth_log =~ $expected_log ]] || booth_fail "kv_booth.log holds: $booth_log"
 if ((booth_ok)); then
   pass "booth: a killed game is back at the attract screen ${back_after} s later, no click, no dialog, all in kv_booth.log"

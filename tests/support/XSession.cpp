@@ -135,6 +135,21 @@ std::string XServer::Run(const std::string& command, int* status) const {
   return out;
 }
 
+std::unique_ptr<Child> XServer::StartClient(const std::string& command, const fs::path& dir) const {
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(dir.c_str()) != 0) _exit(126);
+    setenv("DISPLAY", display_.c_str(), 1);
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, 1);
+    dup2(null, 2);
+    execl("/bin/sh", "sh", "-c", ("exec " + command).c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  return std::make_unique<Child>(pid);
+}
+
 std::string XServer::Screenshot() const {
   std::string rgb = Run("import -window root -depth 8 rgb:-");
   return rgb.size() == static_cast<size_t>(width_) * height_ * 3 ? rgb : std::string();
@@ -169,6 +184,11 @@ bool GameRun::Start(const std::function<void(const fs::path& dir)>& prepare) {
   fs::copy_file(fs::path(KAVREL_SOURCE_DIR) / "assets/kavrel.bmp", dir_ / "kavrel.bmp");
   if (prepare) prepare(dir_);
   if (!x_.Start(noXFonts_)) return false;
+  if (windowManager_) {
+    manager_ = x_.StartClient("openbox");
+    int status = -1;
+    WaitFor([&] { return x_.Run("wmctrl -m 2>/dev/null", &status), status == 0; }, 10s);
+  }
   Launch();
   return true;
 }
@@ -203,6 +223,7 @@ void GameRun::Launch() {
 
 GameRun::~GameRun() {
   game_.reset();  // the game before its X server
+  manager_.reset();
   if (!dir_.empty()) fs::remove_all(dir_);
 }
 

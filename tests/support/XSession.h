@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -82,6 +83,10 @@ class XServer {
 
   // Runs an X client command line (bounded by 10 s); its standard output.
   std::string Run(const std::string& command, int* status = nullptr) const;
+  // Starts an X client command line (a window manager, a pop-up, a second game) in `dir` that
+  // runs until it ends or the returned child goes; its output is thrown away.
+  std::unique_ptr<Child> StartClient(const std::string& command,
+                                     const std::filesystem::path& dir = ".") const;
 
   // The whole screen as tightly packed RGB bytes (empty on failure).
   std::string Screenshot() const;
@@ -116,6 +121,8 @@ class GameRun {
   void WithoutXFonts() { noXFonts_ = true; }
   // The X server's screen size, set before Start.
   void SetScreen(int w, int h) { x_.SetScreen(w, h); }
+  // A window manager (openbox) on the X server before the game starts, set before Start.
+  void WithWindowManager() { windowManager_ = true; }
   // A command-line argument for the game, set before Start.
   void AddArgument(const std::string& arg) { args_.push_back(arg); }
   // Another program to start instead of the game binary (the launcher), set before Start.
@@ -146,6 +153,8 @@ class GameRun {
   bool Exists(const std::string& name) const;
   std::string ReadFile(const std::string& name) const;
   const XServer& X() const { return x_; }
+  // The directory the game runs in.
+  const std::filesystem::path& Dir() const { return dir_; }
 
  private:
   void Launch();
@@ -157,6 +166,8 @@ class GameRun {
   std::vector<std::pair<std::string, std::string>> env_;
   std::vector<std::string> args_;
   bool noXFonts_ = false;
+  bool windowManager_ = false;
+  std::unique_ptr<Child> manager_;
   std::string program_;
 };
 

@@ -10,7 +10,8 @@ namespace {
 using plat::Say;
 
 // The booth's log's events that are incidents, with the word the report gives them and what
-// they count to; starts and orderly ends are none.
+// they count to; starts are none. An orderly end is one: after it the booth is dark until someone
+// starts it again, and its detail says why ("0 Q", "1 ESC held").
 struct IncidentKind {
   BoothEvent event;
   plat::Bilingual word;
@@ -21,7 +22,13 @@ constexpr IncidentKind kIncidentKinds[] = {
     {BoothEvent::Restart, {"起動し直した", "started again"}, &Incidents::restarts},
     {BoothEvent::GiveUp, {"起動し直すのをやめた", "gave up restarting"}, &Incidents::givenUp},
     {BoothEvent::Box, {"ひとりでに閉じたメッセージ", "box answered by itself"}, &Incidents::boxes},
+    {BoothEvent::End, {"終わった", "ended in order"}, &Incidents::ends},
 };
+
+// "1 restart", "2 restarts".
+std::string Many(int n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
 
 const IncidentKind* KindOf(BoothEvent event) {
   for (const IncidentKind& kind : kIncidentKinds)
@@ -46,14 +53,24 @@ Incidents IncidentsOf(std::string_view bytes, const std::optional<std::string>& 
 std::vector<std::string> IncidentsLines(const Incidents& incidents) {
   if (!incidents.logFound) return {};
   std::vector<std::string> lines{
-      Fill(Say({"ブース: 落ちた・止まった {} 回、起動し直し {} 回、自動で閉じたメッセージ {} 個",
-                "Booth: {} falls (crash or hang), {} restarts, {} boxes closed by themselves."}),
-           {std::to_string(incidents.falls), std::to_string(incidents.restarts),
-            std::to_string(incidents.boxes)})};
-  if (incidents.givenUp > 0)
+      plat::OperatorReadsJapanese()
+          ? Fill("ブース: 落ちた・止まった {} 回、起動し直し {} 回、自動で閉じたメッセージ {} 個、"
+                 "終わった {} 回",
+                 {std::to_string(incidents.falls), std::to_string(incidents.restarts),
+                  std::to_string(incidents.boxes), std::to_string(incidents.ends)})
+          : "Booth: " + Many(incidents.falls, "fall", "falls") + " (crash or hang), " +
+                Many(incidents.restarts, "restart", "restarts") + ", " +
+                Many(incidents.boxes, "box", "boxes") + " closed by themselves, " +
+                Many(incidents.ends, "orderly end", "orderly ends") + "."};
+  if (incidents.givenUp > 0) {
+    const std::string times = plat::OperatorReadsJapanese() ? std::to_string(incidents.givenUp)
+                              : incidents.givenUp == 1
+                                  ? std::string("once")
+                                  : std::to_string(incidents.givenUp) + " times";
     lines.push_back(Fill(Say({"ブース: 起動し直すのを {} 回やめました（{} を見てください）",
-                              "Booth: restarting was given up {} times (see {})."}),
-                         {std::to_string(incidents.givenUp), kBoothLogFileName}));
+                              "Booth: restarting was given up {} (see {})."}),
+                         {times, kBoothLogFileName}));
+  }
   return lines;
 }
 

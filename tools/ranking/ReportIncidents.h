@@ -16,6 +16,7 @@ struct Incidents {
   bool logFound = false;
   std::vector<BoothLine> lines;  // the day's (or every day's) incidents, in the log's order
   int falls = 0, restarts = 0, givenUp = 0, boxes = 0;
+  int ends = 0;  // orderly ends: a booth that stood dark after one shows it
 };
 
 // The incidents of kv_booth.log's `bytes` on `date` (YYYY-MM-DD), or of every day.

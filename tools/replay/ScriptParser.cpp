@@ -186,6 +186,14 @@ std::optional<plat::VirtualScript> ParseScript(std::string_view text, std::strin
     } else {
       uint64_t t = 0;
       if (auto bad = ReadNumber(words[1], "time", t)) return fail(*bad);
+      if (words[2] == "CLOSE") {
+        // The window manager's close request: only its arrival counts.
+        std::vector<plat::ScriptKeyEvent> press;
+        if (directive == "tap")
+          if (auto bad = AddPress(press, t, 0, words[3], directive)) return fail(*bad);
+        if (directive != "up") script.closes.push_back(t);
+        continue;
+      }
       const std::optional<int> vk = ScriptKeyCode(words[2]);
       if (!vk) return fail("unknown key " + Quoted(words[2]));
       if (directive != "tap") {
