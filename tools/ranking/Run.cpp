@@ -9,12 +9,13 @@
 #include "store/PlayLogFormat.h"
 #include "store/Recovery.h"
 #include "tools/ranking/CommandLine.h"
-#include "tools/ranking/Commands.h"
+#include "upkeep/Changes.h"
+#include "upkeep/Commands.h"
 #include "tools/ranking/DataDirectory.h"
-#include "tools/ranking/DataFileAccess.h"
-#include "tools/ranking/Edits.h"
-#include "tools/ranking/Report.h"
-#include "tools/ranking/Text.h"
+#include "upkeep/DataFileAccess.h"
+#include "upkeep/Edits.h"
+#include "upkeep/Report.h"
+#include "upkeep/Text.h"
 
 #ifndef KAVREL_VERSION
 #define KAVREL_VERSION "unknown"
@@ -111,34 +112,12 @@ int RunLocked(Output& out, const Request& request, const std::vector<StartUpNoti
   switch (request.kind) {
     case CommandLine::List:
       return List(out, ListLock::Held);
-    case CommandLine::Remove: {
-      std::optional<RankingTable> table = CheckedRanking(out);
-      if (!table) return kRefused;
-      RemovePlace(*table, request.place);
-      return WriteFiles(out, nullptr, &*table,
-                        Fill(Say({"{}を消しました。", "Removed {}."}), {PlaceWord(request.place)}));
-    }
-    case CommandLine::Rename: {
-      std::optional<RankingTable> table = CheckedRanking(out);
-      if (!table) return kRefused;
-      (*table)[request.place - 1].name = request.name;
-      return WriteFiles(out, nullptr, &*table,
-                        Fill(Say({"{}の名前を {} にしました。", "Renamed {} to {}."}),
-                             {PlaceWord(request.place), ReadableName(request.name)}));
-    }
-    case CommandLine::Reset: {
-      const GameState record = FreshRecord();
-      const RankingTable table{};
-      const char* done =
-          request.resetRecord && request.resetRanking
-              ? Say({"ランキングと記録を初めからにしました。",
-                     "The ranking and the record start afresh."})
-          : request.resetRecord
-              ? Say({"記録を初めからにしました。", "The record starts afresh."})
-              : Say({"ランキングを初めからにしました。", "The ranking starts afresh."});
-      return WriteFiles(out, request.resetRecord ? &record : nullptr,
-                        request.resetRanking ? &table : nullptr, done);
-    }
+    case CommandLine::Remove:
+      return RemoveFromRanking(out, request.place);
+    case CommandLine::Rename:
+      return RenameInRanking(out, request.place, request.name);
+    case CommandLine::Reset:
+      return StartAfresh(out, request.resetRecord, request.resetRanking);
     case CommandLine::Merge:
       return MergeFiles(out, request.files);
     case CommandLine::SetAside:
