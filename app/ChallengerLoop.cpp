@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "app/Notices.h"
+#include "app/OperatorScreen.h"
 #include "app/PassLog.h"
 #include "app/Window.h"
 #include "game/GameState.h"
@@ -43,8 +44,9 @@ void ResetPass(Game& game) {
 // The screens after the attract screen, in their fixed order.
 ScreenResult PlayPass(Game& game) {
   passScreen = 0;
-  for (auto screen :
-       {WindUpScreen, RunScreen, StandByScreen, BallScreen, ResultsScreen, NameEntryScreen}) {
+  using Screen = ScreenResult (*)(Game&);
+  for (Screen screen : {WindUpScreen, RunScreen, StandByScreen, BallScreen, ResultsScreen,
+                        static_cast<Screen>(NameEntryScreen)}) {
     if (screen(game) == ScreenResult::Quit) return ScreenResult::Quit;
     ++passScreen;
   }
@@ -63,7 +65,8 @@ int ResultsKnown(int screens) {
 
 }  // namespace
 
-ScreenResult ChallengerLoop(Game& game, RecoveryCopies& copies, PlayLog& playLog) {
+ScreenResult ChallengerLoop(Game& game, RecoveryCopies& copies, PlayLog& playLog,
+                            OperatorDesk* desk) {
   GameState& state = game.state;
   bool passFinished = false;
   int shownNumber = 0;  // the challenger number the visitor of the pass saw on the attract screen
@@ -72,6 +75,7 @@ ScreenResult ChallengerLoop(Game& game, RecoveryCopies& copies, PlayLog& playLog
     // Back at the head after a pass: what the files would hold now is made durable, so that a
     // crash or a power cut before the next Q loses nothing of it.
     if (passFinished) {
+      passFinished = false;
       passScreen = -1;
       TellCopyFailures(game.system,
                        copies.Write(state, playLog, FinishedPassLine(game, shownNumber)));
@@ -79,7 +83,14 @@ ScreenResult ChallengerLoop(Game& game, RecoveryCopies& copies, PlayLog& playLog
     }
     ResetPass(game);
     onAttractScreen = true;
-    const ScreenResult attract = AttractScreen(game);
+    ScreenResult attract = AttractScreen(game);
+    if (state.operatorScreenAsked) {
+      // A session end there ends as on the attract screen; back from it, the attract screen
+      // starts anew with the same challenger number.
+      state.operatorScreenAsked = false;
+      if (desk) attract = OperatorScreen(game, *desk);
+      if (attract == ScreenResult::Next && state.keepRunning == 1) continue;
+    }
     onAttractScreen = false;
     if (attract == ScreenResult::Quit) {
       if (!SessionEnding()) return ScreenResult::Quit;

@@ -64,6 +64,9 @@ class VirtualSystem : public System {
   void UseControls(const ControlMap& map) override { padBindings_ = map.For(0, 0); }
   std::optional<uint32_t> KeyDownTick(int vk) override;
   void MessageBox(std::string_view text, std::string_view caption) override;
+  // The replay's --drive folders; none without them.
+  std::vector<Drive> RemovableDrives() override { return drives_; }
+  void SetRemovableDrives(std::vector<Drive> drives) { drives_ = std::move(drives); }
   void Present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) override;
 
   // Virtual milliseconds since start.
@@ -110,6 +113,7 @@ class VirtualSystem : public System {
   uint64_t now_ = 0;
   std::vector<bool> stallUsed_;
   std::vector<InputTrack> tracks_;  // by virtual-key code
+  std::vector<Drive> drives_;
   std::vector<InputTrack> padTracks_;
   std::vector<std::optional<uint64_t>> lastPoll_;  // by virtual-key code
   ControlBindings padBindings_ = DefaultControlBindings();

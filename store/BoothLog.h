@@ -23,6 +23,7 @@ enum class BoothEvent {
   GiveUp,       // too many restarts: the supervisor stops (detail: the last cause)
   Box,          // a box answered itself (detail: its text)
   End,          // an orderly end (detail: the exit code)
+  Operator,     // a change made on the operator's screen (detail: what was done)
 };
 
 struct BoothLine {

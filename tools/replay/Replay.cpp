@@ -103,6 +103,7 @@ ReplayRun RunReplay(const plat::VirtualScript& script, const ReplayOptions& opti
   ReplayRun run;
   plat::VirtualSystem system(script);
   if (options.booth) system.SetHoldToAct(plat::kBoothHoldMs);
+  system.SetRemovableDrives(options.drives);
   ReplayObserver observer(system, options, run);
 
   system.onMessageBox = [&](std::string_view text, std::string_view caption) {

@@ -68,6 +68,7 @@ struct ReplayOptions {
   int frameLimit = 0;
   // Booth mode: ESC, and Q on the attract screen, act only once held for plat::kBoothHoldMs.
   bool booth = false;
+  std::vector<plat::Drive> drives;  // the removable drives the operator's screen offers
 };
 
 struct ReplayRun {
