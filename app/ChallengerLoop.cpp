@@ -1,6 +1,7 @@
 #include "app/ChallengerLoop.h"
 
 #include <cstdint>
+#include <vector>
 
 #include "app/Notices.h"
 #include "app/OperatorScreen.h"
@@ -41,8 +42,12 @@ void ResetPass(Game& game) {
   s.wordIndex = game.random.Below(kWordOfTheDayCount);
 }
 
-// The screens after the attract screen, in their fixed order.
-ScreenResult PlayPass(Game& game) {
+// The screens after the attract screen, in their fixed order. As soon as the results are final
+// (the ranking updated, before the visitor sees their place) the pass is made durable, so that a
+// crash on the last two screens loses nothing of it; a copy that could not be written is told in
+// `unwritten` for the loop's head to tell.
+ScreenResult PlayPass(Game& game, RecoveryCopies& copies, PlayLog& playLog, int shownNumber,
+                      std::vector<CopyFailure>& unwritten) {
   passScreen = 0;
   using Screen = ScreenResult (*)(Game&);
   for (Screen screen : {WindUpScreen, RunScreen, StandByScreen, BallScreen, ResultsScreen,
@@ -51,16 +56,18 @@ ScreenResult PlayPass(Game& game) {
     ++passScreen;
   }
   InsertRankingEntry(game);
+  const GameState final = RankingAsShown(game.state);
+  unwritten = copies.Write(final, playLog, FinishedPassLine(game, final, shownNumber));
+  passScreen = -1;  // kept whole: a session end from here on adds nothing of it
   if (RankingScreen(game) == ScreenResult::Quit) return ScreenResult::Quit;
-  ++passScreen;
   return FarewellScreen(game);
 }
 
 // How many of a pass's results (distance, bounce score, total and grade, name, place) are set
 // once its first `screens` screens are over.
 int ResultsKnown(int screens) {
-  constexpr int kKnown[] = {0, 0, 1, 1, 2, 3, 5, 5, 5};
-  return kKnown[screens < 0 ? 0 : screens > 8 ? 8 : screens];
+  constexpr int kKnown[] = {0, 0, 1, 1, 2, 3, 5};
+  return kKnown[screens < 0 ? 0 : screens > 6 ? 6 : screens];
 }
 
 }  // namespace
@@ -70,15 +77,14 @@ ScreenResult ChallengerLoop(Game& game, RecoveryCopies& copies, PlayLog& playLog
   GameState& state = game.state;
   bool passFinished = false;
   int shownNumber = 0;  // the challenger number the visitor of the pass saw on the attract screen
+  std::vector<CopyFailure> unwritten;
   passScreen = -1;
   while (state.keepRunning == 1) {
-    // Back at the head after a pass: what the files would hold now is made durable, so that a
-    // crash or a power cut before the next Q loses nothing of it.
+    // Back at the head after a pass, which its end made durable: what failed is told now, between
+    // two visitors.
     if (passFinished) {
       passFinished = false;
-      passScreen = -1;
-      TellCopyFailures(game.system,
-                       copies.Write(state, playLog, FinishedPassLine(game, shownNumber)));
+      TellCopyFailures(game.system, unwritten);
       TellPlayLogNews(game, playLog);
     }
     ResetPass(game);
@@ -100,7 +106,7 @@ ScreenResult ChallengerLoop(Game& game, RecoveryCopies& copies, PlayLog& playLog
     // Stops at the largest number instead of overflowing when a hand-edited file holds it.
     if (state.challengerNumber < INT32_MAX) state.challengerNumber += 1;
     if (state.keepRunning != 1) break;
-    if (PlayPass(game) == ScreenResult::Quit) {
+    if (PlayPass(game, copies, playLog, shownNumber, unwritten) == ScreenResult::Quit) {
       if (!SessionEnding()) return ScreenResult::Quit;
       break;  // what the pass has set so far is kept
     }

@@ -8,9 +8,10 @@ class OperatorDesk;
 class PlayLog;
 class RecoveryCopies;
 
-// Runs passes while keepRunning is 1, writing the recovery copies after each finished pass and
-// adding its line to `playLog`. Quit when the window was closed during play; Next once Q has ended
-// the loop, or the end of the session has (as Q does, keeping the day's results).
+// Runs passes while keepRunning is 1, writing the recovery copies of each pass and adding its line
+// to `playLog` as soon as its results are final (before the ranking screen). Quit when the window
+// was closed during play; Next once Q has ended the loop, or the end of the session has (as Q does,
+// keeping the day's results).
 // F2 on the attract screen opens the operator's screen on `desk` (none: F2 does nothing), after
 // which the attract screen starts anew.
 ScreenResult ChallengerLoop(Game& game, RecoveryCopies& copies, PlayLog& playLog,

@@ -148,6 +148,10 @@ int kavrel::MapControls(plat::System& system, FrameObserver* observer) {
     TellAlreadyRunning(system);
     return kAlreadyRunning;
   }
+  if (lock.outcome() == plat::DirectoryLock::Outcome::NotPlainLockFile) {
+    TellNotPlainLockFile(system);
+    return kAlreadyRunning;
+  }
   if (!system.CreateWindow(kWindowName, kWindowName, &ControlsWindowProc)) return 0;
   system.ShowWindow();
   Session session(system, observer);

@@ -52,8 +52,15 @@ int kavrel::WinMain(plat::System& system, FrameObserver* observer) {
     TellAlreadyRunning(system, lock.lockFileOwner());
     return kAlreadyRunning;
   }
+  if (lock.outcome() == plat::DirectoryLock::Outcome::NotPlainLockFile) {
+    TellNotPlainLockFile(system);
+    return kAlreadyRunning;
+  }
   if (!CreateMainWindow(system)) return 0;  // also shows the start-up box
-  if (lock.outcome() == plat::DirectoryLock::Outcome::Unavailable) TellNoLock(system);
+  if (lock.readOnly())
+    TellReadOnlyFolder(system);
+  else if (lock.outcome() == plat::DirectoryLock::Outcome::Unavailable)
+    TellNoLock(system);
 
   Session session(system, observer);
   session.LoadSpriteSheet();
@@ -90,7 +97,7 @@ int kavrel::WinMain(plat::System& system, FrameObserver* observer) {
   if (ChallengerLoop(session.game, copies, playLog, &desk) == ScreenResult::Quit) {
     // Closed: nothing is saved, but what the copies hold is kept aside for the ranking tool's
     // merge; the play log keeps its lines.
-    copies.KeepAside();
+    copies.KeepAside(playLog.LinesWaiting());
     return 1;
   }
   // Told before the save is tried: the results are in memory only.

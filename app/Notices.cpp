@@ -50,6 +50,24 @@ void TellAlreadyRunning(plat::System& system, const std::string& lockFileOwner) 
                     kCaption);
 }
 
+void TellNotPlainLockFile(plat::System& system) {
+  system.MessageBox(
+      Sjis("このフォルダのロックファイル .kavrel.lock がふつうのファイルではありません\n"
+           "（リンク、パイプ、フォルダのどれかです）\n"
+           "ゲームは始めません。ほかのゲームが動いていないことを確かめてから .kavrel.lock を"
+           "別の場所に移して、起動し直してください\n"),
+      kCaption);
+}
+
+void TellReadOnlyFolder(plat::System& system) {
+  system.MessageBox(
+      Sjis("このフォルダ（またはロックファイル .kavrel.lock）に書き込めません\n"
+           "ゲームは動きますが、結果はこのフォルダに残りません\n"
+           "ESC で閉じてください。フォルダとファイルを書き込めるようにするか、--data-dir で"
+           "書き込めるフォルダを指定して、起動し直してください\n"),
+      kCaption);
+}
+
 void TellNoLock(plat::System& system) {
   system.MessageBox(
       Sjis("このフォルダをロックできません\n"

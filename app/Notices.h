@@ -23,6 +23,10 @@ inline constexpr int kAlreadyRunning = 5;
 void TellAlreadyRunning(plat::System& system, const std::string& lockFileOwner = {});
 // Neither the folder nor a lock file in it could be locked: the game goes on.
 void TellNoLock(plat::System& system);
+// A lock file that is a link, a pipe or a folder: refused, the program ends.
+void TellNotPlainLockFile(plat::System& system);
+// A lock file of this user's own that cannot be written: a read-only folder or file.
+void TellReadOnlyFolder(plat::System& system);
 // One box for each notice.
 void TellStartUpNotices(plat::System& system, const std::vector<StartUpNotice>& notices);
 // One box for each copy that could not be written or removed: after a pass (before the next

@@ -9,8 +9,7 @@
 
 namespace {
 
-PlayRecord LineOf(Game& game, int challengerNumber) {
-  const GameState& s = game.state;
+PlayRecord LineOf(Game& game, const GameState& s, int challengerNumber) {
   PlayRecord line = PassRecord(ToLocalTime(game.system.WallClockSeconds()), s.playerName);
   line.challenger = challengerNumber;
   line.distance = s.carDistance;
@@ -23,12 +22,12 @@ PlayRecord LineOf(Game& game, int challengerNumber) {
 
 }  // namespace
 
-std::string FinishedPassLine(Game& game, int challengerNumber) {
-  return FormatPlayRecord(LineOf(game, challengerNumber));
+std::string FinishedPassLine(Game& game, const GameState& final, int challengerNumber) {
+  return FormatPlayRecord(LineOf(game, final, challengerNumber));
 }
 
 std::string CutShortPassLine(Game& game, int challengerNumber, int known) {
-  PlayRecord line = LineOf(game, challengerNumber);
+  PlayRecord line = LineOf(game, game.state, challengerNumber);
   line.cutShort = true;
   line.known = known;
   return FormatPlayRecord(line);

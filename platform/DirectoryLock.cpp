@@ -77,17 +77,37 @@ void Remember(int fd, int replaced) {
 // too, and unlike a classic POSIX lock no close of another descriptor (the box helper's copy)
 // gives it up. The file stays: removing it would let a later program lock a new file beside one
 // still held.
-int LockFileIn(const std::string& directory, DirectoryLock::Outcome& outcome, std::string& owner) {
+int LockFileIn(const std::string& directory, DirectoryLock::Outcome& outcome, std::string& owner,
+               bool& readOnly) {
   const std::string path = directory + "/" + kLockFileName;
   // Not through a symbolic link, and never waiting on a pipe planted there.
   const int fd =
       ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
   if (fd < 0) {
-    // There, but this user may not write it (another user's, made by an older version): as
-    // good as held, since the other user's programs lock it.
+    const int error = errno;
     struct stat st {};
-    if ((errno == EACCES || errno == EPERM) && ::lstat(path.c_str(), &st) == 0 &&
-        S_ISREG(st.st_mode)) {
+    if (::lstat(path.c_str(), &st) != 0) {
+      // Not there, and it cannot be made: in a folder of this user's own, a read-only one.
+      struct stat folder {};
+      readOnly = error == EROFS ||
+                 ((error == EACCES || error == EPERM) && ::stat(directory.c_str(), &folder) == 0 &&
+                  folder.st_uid == ::geteuid());
+      return -1;
+    }
+    if (!S_ISREG(st.st_mode)) {
+      // A link, a pipe or a folder: whoever put it there, another user's program may be locking
+      // what it leads to, or nothing at all. Never passed over for the directory's lock alone.
+      outcome = DirectoryLock::Outcome::NotPlainLockFile;
+      return -1;
+    }
+    if (error == EACCES || error == EPERM || error == EROFS) {
+      if (st.st_uid == ::geteuid() || error == EROFS) {
+        // This user's own, made read-only (or in a read-only folder): no other program.
+        readOnly = true;
+        return -1;
+      }
+      // There, but this user may not write it (another user's, made by an older version): as
+      // good as held, since the other user's programs lock it.
       outcome = DirectoryLock::Outcome::HeldElsewhere;
       const passwd* user = ::getpwuid(st.st_uid);
       owner = user && user->pw_name ? user->pw_name : std::to_string(st.st_uid);
@@ -112,6 +132,8 @@ int LockFileIn(const std::string& directory, DirectoryLock::Outcome& outcome, st
       return fd;
     }
     if (errno == EAGAIN || errno == EACCES) outcome = DirectoryLock::Outcome::HeldElsewhere;
+  } else {
+    outcome = DirectoryLock::Outcome::NotPlainLockFile;  // a pipe someone reads from
   }
   ::close(fd);
   return -1;
@@ -122,8 +144,8 @@ int LockFileIn(const std::string& directory, DirectoryLock::Outcome& outcome, st
 DirectoryLock::DirectoryLock(const std::string& directory) {
   // The lock file first, which every program can take whatever it may read; then the directory
   // itself where it can be locked, which older versions lock alone.
-  const int fileFd = LockFileIn(directory, outcome_, owner_);
-  if (outcome_ == Outcome::HeldElsewhere) return;
+  const int fileFd = LockFileIn(directory, outcome_, owner_, readOnly_);
+  if (outcome_ == Outcome::HeldElsewhere || outcome_ == Outcome::NotPlainLockFile) return;
   if (fileFd >= 0) {
     handle_ = fileFd;
     Remember(fileFd, -1);

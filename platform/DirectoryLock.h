@@ -15,9 +15,10 @@ inline constexpr const char* kLockFileName = ".kavrel.lock";
 class DirectoryLock {
  public:
   enum class Outcome {
-    Locked,         // this process holds the directory until the lock is destroyed
-    HeldElsewhere,  // another program holds it
-    Unavailable,    // neither the directory nor a lock file in it can be locked: go on without
+    Locked,            // this process holds the directory until the lock is destroyed
+    HeldElsewhere,     // another program holds it
+    Unavailable,       // neither the directory nor a lock file in it can be locked: go on without
+    NotPlainLockFile,  // the lock file is a link, a pipe or a folder: refused, as if held
   };
 
   // Locks `directory` without waiting (on Windows, a lock a killed program held may take a
@@ -30,6 +31,9 @@ class DirectoryLock {
   Outcome outcome() const { return outcome_; }
   // HeldElsewhere through a lock file this user may not open for writing: its owner's name.
   const std::string& lockFileOwner() const { return owner_; }
+  // The lock file is this user's own but cannot be written (a read-only folder or file): no other
+  // program, but nothing can be kept there either.
+  bool readOnly() const { return readOnly_; }
 
  private:
   void Release();
@@ -38,6 +42,7 @@ class DirectoryLock {
   long long handle_ = -1;           // the lock file's descriptor, or a Windows handle
   long long directoryHandle_ = -1;  // the directory's descriptor
   std::string owner_;
+  bool readOnly_ = false;
 };
 
 }  // namespace plat

@@ -94,6 +94,12 @@ void InsertRankingEntry(Game& game) {
   }
 }
 
+GameState RankingAsShown(const GameState& state) {
+  GameState shown = state;
+  if (shown.rankedIn == 1) SortRanking(shown);
+  return shown;
+}
+
 ScreenResult RankingScreen(Game& game) {
   return RunFrames(game, kRankingTiming, [&] { return RankingFrame(game); });
 }

@@ -15,6 +15,9 @@ ScreenResult NameEntryScreen(Game& game);
 // The same wheel, as a part of another screen (the operator's, which renames a place with it).
 ScreenResult NameEntryScreen(Game& game, const ScreenTiming& timing);
 void InsertRankingEntry(Game& game);
+// The ranking and the visitor's place as the ranking screen's first frame leaves them, given the
+// state InsertRankingEntry left: the pass's final results, before the screen shows them.
+GameState RankingAsShown(const GameState& state);
 ScreenResult RankingScreen(Game& game);
 ScreenResult FarewellScreen(Game& game);
 

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/Controls.h"
+#include "store/PlayLogFormat.h"
 #include "store/Recovery.h"
 #include "store/TextScan.h"
 
@@ -55,9 +57,11 @@ int WriteDataFiles(const GameState& state, FileOps& ops) {
 }
 
 void RemoveLeftTemporariesOfDataFiles(FileOps& ops) {
-  for (const char* file : {kRecordFileName, kRankingFileName}) {
-    RemoveLeftTemporaries(ops, file);
-    RemoveLeftTemporaries(ops, RecoveryPathFor(file));
-  }
-  RemoveLeftTemporaries(ops, kPassCopyFileName);
+  // Every file the programs replace in the data folder, kept copies included.
+  RemoveLeftTemporaries(ops, ".", [](const std::string& name) {
+    for (const std::string file : {kRecordFileName, kRankingFileName})
+      if (name == file || name == RecoveryPathFor(file.c_str())) return true;
+    return name == kPassCopyFileName || name == kKeptAtEscNoteName ||
+           name == kPlayLogMoveFileName || name == plat::kControlsFileName || IsKeptAsideName(name);
+  });
 }

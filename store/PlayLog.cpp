@@ -99,6 +99,12 @@ void PlayLog::Add(std::string line) {
   Retry();
 }
 
+std::string PlayLog::LinesWaiting() const {
+  std::string lines;
+  for (const std::string& line : waiting_) lines += line;
+  return lines;
+}
+
 void PlayLog::Retry() {
   if (WriteLog()) {
     place_ = told_ = PlayLogPlace::Log;

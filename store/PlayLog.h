@@ -38,6 +38,9 @@ class PlayLog {
   // Adds a finished pass's line (FormatPlayRecord), then puts every line not yet in the log there,
   // in order (the side file's first), or where the log cannot be written, into the side file.
   void Add(std::string line);
+  // Keeps a finished pass's line in memory only, with the lines waiting there: its pass could not
+  // be made durable, so the line must not be in a file before its values are.
+  void Hold(std::string line) { waiting_.push_back(std::move(line)); }
   // Tries again to put the lines waiting into the log or the side file (at an orderly end).
   void Retry();
 
@@ -51,6 +54,8 @@ class PlayLog {
   // The errno of why the log could not be written, when it could not.
   int Error() const { return error_; }
   size_t LinesInMemory() const { return waiting_.size(); }
+  // The lines waiting in memory, oldest first, as one text.
+  std::string LinesWaiting() const;
   // The errno of why the side file, its lines moved into the log, could not be removed; 0 when
   // it could. The lines are in the log once: the move note stays beside the side file until then.
   int SideFileStuck() const { return sideStuck_; }

@@ -1,13 +1,20 @@
 #include "store/Recovery.h"
 
 #include <sys/stat.h>
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <random>
 #include <sstream>
 
 #include "platform/LocalTime.h"
@@ -62,12 +69,13 @@ std::string AsideName(const std::string& path, const char* mark) {
   return name;
 }
 
-// The kept-aside copies of `copy`'s data file that hold what `copy` holds (merged since or not):
-// written by a start or an ESC that was killed before the pass copy was rewritten or removed. Two
-// runs never leave the same values made from the same bytes, so such a file is this copy.
+// The kept-aside copies made from the very copy `copy` (merged since or not): written by a start
+// or an ESC that was killed before the pass copy was rewritten or removed. Told by the run and
+// the pass that made them, never by their values: two passes may leave equal values.
 std::vector<std::string> KeptCopiesOf(const RecoveryCopy& copy) {
   namespace fs = std::filesystem;
   std::vector<std::string> names;
+  if (copy.from.empty()) return names;
   const std::string directory = DirectoryOf(copy.file);
   // Compared in the system's own characters, so that no other name has to be converted.
   const fs::path::string_type prefix =
@@ -85,12 +93,43 @@ std::vector<std::string> KeptCopiesOf(const RecoveryCopy& copy) {
     if (ReadDataFile(path.c_str(), bytes, kMaxRecoveryCopyBytes).kind != DataFileRead::Read)
       continue;
     const std::optional<RecoveryCopy> kept = DecodeRecoveryCopy(bytes);
-    if (kept && kept->keepsBefore && kept->file == copy.file && kept->before == copy.before &&
-        kept->after == copy.after)
+    if (kept && kept->keepsBefore && kept->file == copy.file && kept->from == copy.from)
       names.push_back(path);
   }
   std::sort(names.begin(), names.end());
   return names;
+}
+
+// Removes the kept-aside copies made from `copy`, whose values are in its file now: a merge would
+// add them twice.
+void RemoveKeptCopiesOf(FileOps& ops, const RecoveryCopy& copy) {
+  bool anyRemoved = false;
+  for (const std::string& kept : KeptCopiesOf(copy)) anyRemoved |= ops.Remove(kept);
+  if (anyRemoved) ops.SyncDirectory(DirectoryOf(copy.file));
+}
+
+// Marks the kept copies that a merge's pass copy names as merged, now that their values are in
+// place: a second merge of any of them adds nothing.
+void ApplyMarks(FileOps& ops, const PassCopy& pass) {
+  for (const std::string& mark : pass.marks) {
+    std::string bytes;
+    if (ReadDataFile(mark.c_str(), bytes, kMaxRecoveryCopyBytes).kind != DataFileRead::Read)
+      continue;
+    std::optional<RecoveryCopy> copy = DecodeRecoveryCopy(bytes);
+    if (!copy || !copy->keepsBefore || copy->merged) continue;
+    copy->merged = true;
+    int error = 0;
+    if (!ReplaceFile(ops, mark, EncodeRecoveryCopy(*copy), &error))
+      std::fprintf(stderr, "kavrel: %s not marked as merged: %s\n", mark.c_str(),
+                   std::strerror(error));
+  }
+}
+
+// What a copy kept aside holds: the copy as it was made, never marked merged.
+std::string KeptCopyBytes(RecoveryCopy copy, std::string lines = {}) {
+  copy.merged = false;
+  copy.lines = std::move(lines);
+  return EncodeRecoveryCopy(copy);
 }
 
 void Add(std::vector<StartUpNotice>& notices, const char* file, StartUpNotice::Kind kind, int error,
@@ -99,8 +138,9 @@ void Add(std::vector<StartUpNotice>& notices, const char* file, StartUpNotice::K
   notices.push_back({file, kind, error, std::move(keptAs), std::move(copy)});
 }
 
-// True when the file's values already hold everything the copy would add to them (a kill during
-// an orderly end's save, after the file was saved): nothing of it is lost when it goes quietly.
+// True when the file's values already hold everything the copy would put there (a kill during
+// an orderly end's saves, after the file was saved): nothing of it is lost when it goes quietly.
+// For the ranking, every entry of the copy as many times as the copy holds it.
 bool CopyAddsNothing(int file, const std::string& text, const RecoveryCopy& copy) {
   if (file == 0) {
     GameState now, then;
@@ -110,25 +150,19 @@ bool CopyAddsNothing(int file, const std::string& text, const RecoveryCopy& copy
     return now.bestDistance >= then.bestDistance && now.bestBounce >= then.bestBounce &&
            now.challengerNumber >= then.challengerNumber;
   }
-  RankingTable now{}, before{}, after{};
-  std::istringstream inNow(text), inAfter(copy.after), inBefore(copy.before.value_or(""));
+  RankingTable now{}, after{};
+  std::istringstream inNow(text), inAfter(copy.after);
   ReadRankingFrom(inNow, now);
   ReadRankingFrom(inAfter, after);
-  if (copy.before) ReadRankingFrom(inBefore, before);
-  // Each entry the run added (one of `after` that no entry of `before` accounts for, counted one
-  // by one) must be in the file.
-  std::vector<bool> beforeUsed(before.size(), false), nowUsed(now.size(), false);
-  const auto take = [](const RankingTable& table, std::vector<bool>& used,
-                       const RankingEntry& entry) {
-    for (size_t i = 0; i < table.size(); ++i) {
-      if (used[i] || table[i].score != entry.score || table[i].name != entry.name) continue;
-      used[i] = true;
-      return true;
+  std::vector<bool> used(now.size(), false);
+  for (const RankingEntry& entry : after) {
+    bool held = false;
+    for (size_t i = 0; i < now.size() && !held; ++i) {
+      if (used[i] || now[i].score != entry.score || now[i].name != entry.name) continue;
+      used[i] = held = true;
     }
-    return false;
-  };
-  for (const RankingEntry& entry : after)
-    if (!take(before, beforeUsed, entry) && !take(now, nowUsed, entry)) return false;
+    if (!held) return false;
+  }
   return true;
 }
 
@@ -148,6 +182,7 @@ int DropFromPassCopy(FileOps& ops, const bool drop[2]) {
   if (pass->copies.size() == had) return 0;
   int error = 0;
   if (pass->copies.empty()) {
+    ApplyMarks(ops, *pass);
     errno = 0;
     if (ops.Remove(kPassCopyFileName) || errno == ENOENT) {
       ops.SyncDirectory(DirectoryOf(kPassCopyFileName));
@@ -160,7 +195,35 @@ int DropFromPassCopy(FileOps& ops, const bool drop[2]) {
   return error;
 }
 
+// A name for this run that no other run has: its start time, process id and a random number.
+std::string RunIdentity() {
+  std::random_device random;
+#ifdef _WIN32
+  const long long pid = _getpid();
+#else
+  const long long pid = ::getpid();
+#endif
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  char text[80];
+  std::snprintf(
+      text, sizeof text, "%lld-%lld-%08x",
+      static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(now).count()),
+      pid, static_cast<unsigned>(random()));
+  return text;
+}
+
 }  // namespace
+
+bool MergedAlready(const RecoveryCopy& copy) {
+  for (const std::string& name : KeptCopiesOf(copy)) {
+    std::string bytes;
+    if (ReadDataFile(name.c_str(), bytes, kMaxRecoveryCopyBytes).kind != DataFileRead::Read)
+      continue;
+    const std::optional<RecoveryCopy> kept = DecodeRecoveryCopy(bytes);
+    if (kept && kept->merged) return true;
+  }
+  return false;
+}
 
 std::string RecoveryPathFor(const char* dataFile) {
   return std::string(dataFile) + ".recovery";
@@ -193,7 +256,7 @@ bool SetAsideCopy(const std::string& path, std::string& setAsideAs, int& error, 
   return true;
 }
 
-RecoveryCopies::RecoveryCopies(FileOps& ops) : ops_(ops) {
+RecoveryCopies::RecoveryCopies(FileOps& ops) : ops_(ops), runId_(RunIdentity()) {
   copies_[0].file = kRecordFileName;
   copies_[1].file = kRankingFileName;
 }
@@ -242,6 +305,9 @@ DataFileRead RecoveryCopies::Start(Copy& copy, const Waiting& waitingCopy, std::
     // middle of an orderly end's saves.
     copy.make = true;
     outcome = Outcome::Gone;
+    // Kept aside from this very copy by an ESC or a start killed before the copy went: its
+    // values are in the file.
+    if (!waitingCopy.older) RemoveKeptCopiesOf(ops_, *waiting);
     if (waitingCopy.older && !RemoveCopy(ops_, copy.file, error) && error != 0)
       Add(notices, copy.file, StartUpNotice::CopyNotRemoved, error, {}, path);
     return found;
@@ -257,10 +323,8 @@ DataFileRead RecoveryCopies::Start(Copy& copy, const Waiting& waitingCopy, std::
     errno = 0;
     const bool keptAside =
         !keptBefore.empty() ||
-        (waitingCopy.older
-             ? ops_.Rename(path, keptAs)
-             : ReplaceFile(ops_, keptAs,
-                           EncodeRecoveryCopy(copy.file, waiting->before, waiting->after), &error));
+        (waitingCopy.older ? ops_.Rename(path, keptAs)
+                           : ReplaceFile(ops_, keptAs, KeptCopyBytes(*waiting), &error));
     if (keptAside) {
       if (waitingCopy.older) ops_.SyncDirectory(DirectoryOf(path));
       copy.make = true;
@@ -284,11 +348,7 @@ DataFileRead RecoveryCopies::Start(Copy& copy, const Waiting& waitingCopy, std::
     outcome = Outcome::Gone;
     // Kept aside by an ESC killed before its pass copy went: the file holds its values now, and
     // a merge would add them twice.
-    if (!waitingCopy.older && waiting->keepsBefore) {
-      bool anyRemoved = false;
-      for (const std::string& kept : KeptCopiesOf(*waiting)) anyRemoved |= ops_.Remove(kept);
-      if (anyRemoved) ops_.SyncDirectory(DirectoryOf(copy.file));
-    }
+    if (!waitingCopy.older && waiting->keepsBefore) RemoveKeptCopiesOf(ops_, *waiting);
     if (waitingCopy.older && !RemoveCopy(ops_, copy.file, error) && error != 0)
       Add(notices, copy.file, StartUpNotice::CopyNotRemoved, error, {}, path);
   } else {
@@ -379,6 +439,7 @@ StartUpReads RecoveryCopies::RestoreAndRead(GameState& state, std::vector<StartU
   const bool lineWaits = pass->line && log.LinesInMemory() > 0;
   int error = 0;
   if (staying.empty() && !lineWaits) {
+    ApplyMarks(ops_, *pass);
     errno = 0;
     if (ops_.Remove(kPassCopyFileName)) {
       ops_.SyncDirectory(DirectoryOf(kPassCopyFileName));
@@ -408,6 +469,7 @@ std::vector<CopyFailure> RecoveryCopies::Write(const GameState& state, PlayLog& 
   // Between two visitors: everything the pass leaves, in one file made durable by one rename, so
   // that a kill or a power cut leaves the whole pass or none of it.
   PassCopy pass;
+  ++rounds_;
   for (int i = 0; i < 2; ++i) {
     Copy& copy = copies_[i];
     if (!copy.make) continue;
@@ -417,17 +479,23 @@ std::vector<CopyFailure> RecoveryCopies::Write(const GameState& state, PlayLog& 
     c.keepsBefore = true;
     c.before = copy.before;
     c.after = kDataFiles[i].format(state);
+    c.from = runId_ + " " + std::to_string(rounds_);
     pass.copies.push_back(std::move(c));
   }
   const bool anyMade = !pass.copies.empty();
   pass.copies.insert(pass.copies.end(), carried_.begin(), carried_.end());
+  bool written = true;
   if (anyMade && !passCopyLeftAlone_) {
-    if (!line.empty()) {
+    // With every line still waiting in memory: they are in no file, and the log takes them with
+    // this one, in one append from the same place.
+    const std::string lines = log.LinesWaiting() + line;
+    if (!lines.empty()) {
       const PlayLogSizes sizes = log.Sizes();
-      pass.line = PassLineCopy{sizes.log, sizes.side, line};
+      pass.line = PassLineCopy{sizes.log, sizes.side, lines};
     }
     int error = 0;
-    if (ReplaceFile(ops_, kPassCopyFileName, EncodePassCopy(pass), &error)) {
+    written = ReplaceFile(ops_, kPassCopyFileName, EncodePassCopy(pass), &error);
+    if (written) {
       passCopyMade_ = true;
       for (Copy& copy : copies_) {
         if (!copy.make) continue;
@@ -443,7 +511,14 @@ std::vector<CopyFailure> RecoveryCopies::Write(const GameState& state, PlayLog& 
         if (copy.make) copy.unwritten = error;
     }
   }
-  if (!line.empty()) log.Add(std::move(line));
+  // Only after its values are durable: a crash must never leave a line without its pass. Else it
+  // waits in memory with them, for the next round of copies or Q.
+  if (!line.empty()) {
+    if (written)
+      log.Add(std::move(line));
+    else
+      log.Hold(std::move(line));
+  }
 
   const std::vector<CopyFailure> failures = Unwritten();
   for (const CopyFailure& failure : failures)
@@ -523,12 +598,12 @@ void RecoveryCopies::Forget() {
 }
 
 std::vector<std::string> RecoveryCopies::SetAside() {
-  std::vector<std::string> names = WriteKeptCopies();
+  std::vector<std::string> names = WriteKeptCopies({});
   if (!names.empty()) Forget();
   return names;
 }
 
-std::vector<std::string> RecoveryCopies::WriteKeptCopies() {
+std::vector<std::string> RecoveryCopies::WriteKeptCopies(const std::string& lines) {
   std::vector<std::string> names;
   std::string bytes;
   std::optional<PassCopy> pass;
@@ -545,7 +620,9 @@ std::vector<std::string> RecoveryCopies::WriteKeptCopies() {
   for (const RecoveryCopy& copy : pass->copies) {
     const std::string name = AsideName(copy.file, kKeptAsideMark);
     int error = 0;
-    if (ReplaceFile(ops_, name, EncodeRecoveryCopy(copy.file, copy.before, copy.after), &error)) {
+    // The lines no file took go with the first kept file, once, for the ranking tool's merge.
+    if (ReplaceFile(ops_, name, KeptCopyBytes(copy, names.empty() ? lines : std::string()),
+                    &error)) {
       names.push_back(name);
     } else {
       // All left in the pass copy, which then stays: the next start puts it back or sets it
@@ -558,10 +635,10 @@ std::vector<std::string> RecoveryCopies::WriteKeptCopies() {
   return names;
 }
 
-void RecoveryCopies::KeepAside() {
+void RecoveryCopies::KeepAside(const std::string& linesWaiting) {
   // The note before the pass copy goes: a kill between the two leaves copies that the next start
   // puts back and whose kept files it then removes, and no kept file that nothing names.
-  const std::vector<std::string> kept = WriteKeptCopies();
+  const std::vector<std::string> kept = WriteKeptCopies(linesWaiting);
   if (kept.empty()) return;
   std::string note;
   // A note that no start has read yet keeps its names.
@@ -592,6 +669,25 @@ StartUpReads RestoreAndReadDataFiles(GameState& state, std::vector<StartUpNotice
                                      FileOps& ops) {
   RecoveryCopies copies(ops);
   return copies.RestoreAndRead(state, notices);
+}
+
+bool ApplyPassCopy(PassCopy pass, GameState& state, std::vector<StartUpNotice>& notices, int& error,
+                   FileOps& ops) {
+  const std::string from = RunIdentity() + " 1";
+  for (RecoveryCopy& copy : pass.copies) {
+    copy.keepsBefore = true;
+    if (copy.from.empty()) copy.from = from;
+  }
+  if (pass.line) {
+    const PlayLogSizes sizes = PlayLog(ops).Sizes();
+    pass.line->logAt = sizes.log;
+    pass.line->sideAt = sizes.side;
+  }
+  error = 0;
+  if (!ReplaceFile(ops, kPassCopyFileName, EncodePassCopy(pass), &error)) return false;
+  RecoveryCopies copies(ops);
+  copies.RestoreAndRead(state, notices);
+  return true;
 }
 
 void RemoveSavedCopies(const DataFilesSave& save, FileOps& ops) {

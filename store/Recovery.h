@@ -27,6 +27,10 @@ std::string RecoveryPathFor(const char* dataFile);
 // data folder.
 bool IsKeptAsideName(const std::string& name);
 
+// Whether a kept copy in the data folder made from the same run and pass as `copy` (a copy of it
+// brought from elsewhere, or the file itself) has been merged already.
+bool MergedAlready(const RecoveryCopy& copy);
+
 // Renames the recovery copy at `path` that could not be read (kavrel.recovery, or an older
 // kv_rank.dat.recovery) to `path`.broken-YYYYMMDD-HHMMSS (local time), so that start-up no longer
 // finds it and nothing offers it to merge. The new name in `setAsideAs`; false with `error` set
@@ -90,10 +94,11 @@ class RecoveryCopies {
   // removed, then maybe changed by the operator): the next round of copies is made from what the
   // files hold now, and nothing this run copied before is left to keep aside at ESC.
   void FilesTakenAsTheyAre();
-  // After ESC or a closed window: the copies this run made are set aside under kept-aside names
-  // and noted for the next start (NameCopiesKeptAtEsc); a copy it found and could not put back is
-  // set back to what it held at start-up.
-  void KeepAside();
+  // After ESC or a closed window: the copies this run made are set aside under kept-aside names,
+  // with the play-log lines that no file took (`linesWaiting`), and noted for the next start
+  // (NameCopiesKeptAtEsc); a copy it found and could not put back is set back to what it held at
+  // start-up.
+  void KeepAside(const std::string& linesWaiting = {});
 
   // Removes the copies this run made; a copy it found and could not put back is set back to what
   // it held at start-up.
@@ -106,7 +111,7 @@ class RecoveryCopies {
 
  private:
   // SetAside's first half: the kept files written, nothing removed; none when one failed.
-  std::vector<std::string> WriteKeptCopies();
+  std::vector<std::string> WriteKeptCopies(const std::string& lines);
   struct Copy {
     const char* file = nullptr;
     bool make = false;            // copies are made for this file
@@ -127,6 +132,8 @@ class RecoveryCopies {
   void CheckOlderCopy(Copy& copy, std::vector<StartUpNotice>& notices);
 
   FileOps& ops_;
+  std::string runId_;  // with the round, names the copies this run makes
+  int rounds_ = 0;
   Copy copies_[2];
   bool failureTold_ = false;
   bool passCopyLeftAlone_ = false;              // a pass copy that could not be read: never touched
@@ -144,5 +151,13 @@ void NameCopiesKeptAtEsc(std::vector<StartUpNotice>& notices, FileOps& ops = Pos
 // RecoveryCopies::RestoreAndRead for a program that saves through its own means afterwards.
 StartUpReads RestoreAndReadDataFiles(GameState& state, std::vector<StartUpNotice>& notices,
                                      FileOps& ops = PosixFileOps());
+// Changes the data files (and adds lines to the log, and marks kept copies merged) in one durable
+// step, as a start after a crash puts a pass back: `pass` (each copy's `before` the bytes its file
+// holds now) is written as the pass copy, then put in place and removed at once. A kill at any
+// instant leaves all of it for the next start to finish, or none of it. False, with `error`, when
+// the pass copy could not be written (nothing changed); else what the putting back met is in
+// `notices` and the files' values in `state`.
+bool ApplyPassCopy(PassCopy pass, GameState& state, std::vector<StartUpNotice>& notices, int& error,
+                   FileOps& ops = PosixFileOps());
 // After such a program saved: removes the copy of each file `save` saved.
 void RemoveSavedCopies(const DataFilesSave& save, FileOps& ops = PosixFileOps());

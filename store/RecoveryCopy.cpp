@@ -62,13 +62,24 @@ bool IsRecoveryCopy(std::string_view bytes) {
   return bytes.substr(0, kMagic.size()) == kMagic;
 }
 
+std::string EncodeRecoveryCopy(const RecoveryCopy& copy) {
+  std::string out = std::string(kMagic) + copy.file + "\n";
+  WritePart(out, "before", copy.before);
+  WritePart(out, "after", copy.after);
+  if (!copy.from.empty()) out += "from " + copy.from + "\n";
+  if (!copy.lines.empty()) WritePart(out, "lines", copy.lines);
+  if (copy.merged) out += kMergedLine;
+  return out;
+}
+
 std::string EncodeRecoveryCopy(const std::string& file, const std::optional<std::string>& before,
                                std::string_view after, bool merged) {
-  std::string out = std::string(kMagic) + file + "\n";
-  WritePart(out, "before", before);
-  WritePart(out, "after", std::string(after));
-  if (merged) out += kMergedLine;
-  return out;
+  RecoveryCopy copy;
+  copy.file = file;
+  copy.before = before;
+  copy.after = std::string(after);
+  copy.merged = merged;
+  return EncodeRecoveryCopy(copy);
 }
 
 std::optional<RecoveryCopy> DecodeRecoveryCopy(std::string_view bytes) {
@@ -86,6 +97,17 @@ std::optional<RecoveryCopy> DecodeRecoveryCopy(std::string_view bytes) {
   if (!ReadPart(bytes, at, "before", true, copy.before) ||
       !ReadPart(bytes, at, "after", false, after))
     return std::nullopt;
+  if (bytes.substr(at, 5) == "from ") {
+    const size_t end = bytes.find('\n', at);
+    if (end == std::string_view::npos || end == at + 5) return std::nullopt;
+    copy.from = std::string(bytes.substr(at + 5, end - at - 5));
+    at = end + 1;
+  }
+  if (bytes.substr(at, 6) == "lines ") {
+    std::optional<std::string> lines;
+    if (!ReadPart(bytes, at, "lines", false, lines)) return std::nullopt;
+    copy.lines = std::move(*lines);
+  }
   if (bytes.substr(at) == kMergedLine) {
     copy.merged = true;
     at = bytes.size();
@@ -98,12 +120,12 @@ std::optional<RecoveryCopy> DecodeRecoveryCopy(std::string_view bytes) {
 
 std::string EncodePassCopy(const PassCopy& pass) {
   std::string out(kPassMagic);
-  for (const RecoveryCopy& copy : pass.copies)
-    WritePart(out, "copy", EncodeRecoveryCopy(copy.file, copy.before, copy.after));
+  for (const RecoveryCopy& copy : pass.copies) WritePart(out, "copy", EncodeRecoveryCopy(copy));
   if (pass.line) {
     out += "line " + CountText(pass.line->logAt) + " " + CountText(pass.line->sideAt) + " ";
     out += std::to_string(pass.line->line.size()) + "\n" + pass.line->line + "\n";
   }
+  for (const std::string& mark : pass.marks) WritePart(out, "mark", mark);
   return out;
 }
 
@@ -133,11 +155,16 @@ std::optional<PassCopy> DecodePassCopy(std::string_view bytes) {
       return std::nullopt;
     at = eol + 1;
     const auto n = static_cast<size_t>(size);
-    if (n > bytes.size() - at || bytes.size() - at - n != 1 || bytes[at + n] != '\n')
+    if (n > bytes.size() - at || bytes.size() - at - n < 1 || bytes[at + n] != '\n')
       return std::nullopt;
     line.line = std::string(bytes.substr(at, n));
     pass.line = std::move(line);
     at += n + 1;
+  }
+  while (bytes.substr(at, 5) == "mark ") {
+    std::optional<std::string> mark;
+    if (!ReadPart(bytes, at, "mark", false, mark) || mark->empty()) return std::nullopt;
+    pass.marks.push_back(std::move(*mark));
   }
   if (at != bytes.size()) return std::nullopt;
   return pass;

@@ -6,7 +6,11 @@
 //   kavrel recovery copy of kv_rank.dat\n
 //   before 62\n<the 62 bytes the file held>\n      ("before none\n" when there was no file)
 //   after 62\n<the 62 bytes to put into the file>\n
-// A copy of the older kind is the data file's bytes alone.
+//   from 1765190000-4242-3f9a0c11 3\n                (the run and the pass that made it)
+//   lines 88\n<play-log lines no file took>\n      (a copy ESC kept aside only; may be absent)
+//   merged\n                                        (a kept copy the ranking tool has added)
+// The last three lines are each there or not. A copy of the older kind is the data file's bytes
+// alone.
 #pragma once
 
 #include <optional>
@@ -19,8 +23,12 @@ struct RecoveryCopy {
   bool keepsBefore = false;           // false: the older kind, which knows nothing of the file
   std::optional<std::string> before;  // the file's bytes then; nothing when there was no file
   std::string after;                  // what the file would hold if saved
-  bool merged = false;                // kept aside, and added by the ranking tool's merge since
+  std::string from;   // "RUN PASS": the run and the round of copies that made it; empty if unknown
+  std::string lines;  // play-log lines that were in no file when ESC kept this copy aside
+  bool merged = false;  // kept aside, and added by the ranking tool's merge since
 };
+
+std::string EncodeRecoveryCopy(const RecoveryCopy& copy);
 
 // A copy that was merged ends in a line "merged".
 std::string EncodeRecoveryCopy(const std::string& file, const std::optional<std::string>& before,
@@ -44,7 +52,12 @@ inline constexpr size_t kMaxRecoveryCopyBytes = (2 << 20) + 4096;
 //   kavrel recovery of a pass\n
 //   copy 123\n<a copy of one data file, as above>\n        (none, one or two of them)
 //   line 1234 none 88\n<the 88 bytes of the line>\n      (log size, side file size: "none"
-//                                                         when not known; no line: no such part)
+//                                                         when not known; no line: no such part;
+//                                                         the lines still waiting in memory, then
+//                                                         the pass's own)
+//   mark 27\n<the 27 bytes of a kept copy's path>\n   (none or more: kept copies that the ranking
+//                                                         tool's merge put into these values, to
+//                                                         be marked merged once they are in place)
 inline constexpr const char* kPassCopyFileName = "kavrel.recovery";
 
 struct PassLineCopy {
@@ -56,6 +69,7 @@ struct PassLineCopy {
 struct PassCopy {
   std::vector<RecoveryCopy> copies;  // of the game's own kind, each naming its data file
   std::optional<PassLineCopy> line;
+  std::vector<std::string> marks;  // kept copies merged into these values
 };
 
 std::string EncodePassCopy(const PassCopy& pass);

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <functional>
+#include <map>
 #ifdef _WIN32
 #include <io.h>
 #include <process.h>
@@ -50,9 +52,9 @@ using SystemOps = Windows;
 class Posix : public FileOps {
  public:
   std::FILE* Open(const std::string& path) override {
-    // Not through a symbolic link planted in place of the temporary file.
-    const int fd =
-        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    // Always a new file: never through a link, a hard link or a pipe planted under the name.
+    const int fd = ::open(path.c_str(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) return nullptr;
     std::FILE* file = ::fdopen(fd, "wb");
     if (!file) {
@@ -113,11 +115,12 @@ namespace {
 
 #ifndef _WIN32
 // A descriptor of something that is not a plain file is closed, with errno ELOOP (EISDIR for a
-// folder), so that it is told like a file that cannot be used.
-int OnlyPlain(int fd) {
+// folder), so that it is told like a file that cannot be used. A file written to must have one
+// name: through a hard link another user made, the game would write into that user's file.
+int OnlyPlain(int fd, bool oneLink = false) {
   if (fd < 0) return fd;
   struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) return fd;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && (!oneLink || st.st_nlink == 1)) return fd;
   const int error = S_ISDIR(st.st_mode) ? EISDIR : ELOOP;
   ::close(fd);
   errno = error;
@@ -148,7 +151,8 @@ std::FILE* FileOps::OpenToAppend(const std::string& path) {
   if (fd >= 0 && !file) ::_close(fd);
 #else
   std::FILE* file = nullptr;
-  const int fd = OnlyPlain(::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | kNoFollow, 0666));
+  const int fd =
+      OnlyPlain(::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | kNoFollow, 0666), true);
   if (fd >= 0) {
     file = ::fdopen(fd, "a+b");
     if (!file) ::close(fd);
@@ -164,7 +168,7 @@ bool FileOps::CutBack(const std::string& path, long long size) {
   if (fd < 0) return false;
   const bool done = ::_chsize_s(fd, size) == 0 && ::_commit(fd) == 0;
 #else
-  const int fd = OnlyPlain(::open(path.c_str(), O_WRONLY | kNoFollow));
+  const int fd = OnlyPlain(::open(path.c_str(), O_WRONLY | kNoFollow), true);
   if (fd < 0) return false;
   const bool done = ::ftruncate(fd, static_cast<off_t>(size)) == 0 && ::fsync(fd) == 0;
 #endif
@@ -225,29 +229,43 @@ std::string TemporaryPathFor(const std::string& path) {
 #endif
 }
 
-void RemoveLeftTemporaries(FileOps& ops, const std::string& path) {
+void RemoveLeftTemporaries(FileOps& ops, const std::string& directory,
+                           const std::function<bool(const std::string&)>& replaced) {
   namespace fs = std::filesystem;
-  const std::string directory = DirectoryOf(path);
-  const std::string base = fs::path(path).filename().string() + ".tmp";
-  // The names are compared in the system's own characters, so that no other name in the folder
-  // has to be converted; the ones removed are plain ASCII.
-  const fs::path::string_type prefix = fs::path(base).native();
   std::error_code ec;
   for (fs::directory_iterator it(directory, ec), end; !ec && it != end; it.increment(ec)) {
-    const fs::path::string_type name = it->path().filename().native();
-    if (name.compare(0, prefix.size(), prefix) != 0) continue;
-    // Only "" (the fixed name of earlier versions) or "." and a process id follow.
-    const fs::path::string_type rest = name.substr(prefix.size());
-    bool left = rest.empty() || (rest.size() > 1 && rest[0] == '.');
-    std::string suffix;
-    for (const auto c : rest) {
-      if (!suffix.empty() && (c < '0' || c > '9')) left = false;
-      suffix += static_cast<char>(c);
-    }
+    // The names are compared in the system's own characters, so that no other name in the
+    // folder has to be converted; the ones removed are plain ASCII.
+    const fs::path::string_type native = it->path().filename().native();
+    if (std::any_of(native.begin(), native.end(),
+                    [](auto c) { return static_cast<unsigned long>(c) > 127; }))
+      continue;
+    const std::string name = it->path().filename().string();
+    const size_t mark = name.rfind(".tmp");
+    if (mark == std::string::npos || mark == 0) continue;
+    // Only "" (the fixed name of earlier versions) or "." and a process id follow, with "-" and
+    // a number when that name was taken.
+    const std::string rest = name.substr(mark + 4);
+    static const auto isNumber = [](const std::string& t) {
+      return !t.empty() &&
+             std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    const size_t dash = rest.find('-');
+    const bool left =
+        rest.empty() ||
+        (rest[0] == '.' &&
+         isNumber(rest.substr(1, dash == std::string::npos ? std::string::npos : dash - 1)) &&
+         (dash == std::string::npos || isNumber(rest.substr(dash + 1))));
     std::error_code kindError;
-    if (!left || it->is_directory(kindError)) continue;
-    ops.Remove(directory + "/" + base + suffix);
+    if (!left || !replaced(name.substr(0, mark)) || it->is_directory(kindError)) continue;
+    ops.Remove(directory == "." ? name : directory + "/" + name);
   }
+}
+
+void RemoveLeftTemporaries(FileOps& ops, const std::string& path) {
+  const std::string base = std::filesystem::path(path).filename().string();
+  RemoveLeftTemporaries(ops, DirectoryOf(path),
+                        [&base](const std::string& b) { return b == base; });
 }
 
 namespace {
@@ -283,6 +301,40 @@ bool AppendDurably(FileOps& ops, std::FILE* file, const std::string& path, long 
   return true;
 }
 
+namespace {
+
+// The temporary each replacement between its two halves writes: this process's name, or another
+// when something that is not a leftover of this user's stands under it.
+std::map<std::string, std::string>& TemporariesInUse() {
+  static std::map<std::string, std::string> inUse;
+  return inUse;
+}
+
+std::string TemporaryInUse(const std::string& path) {
+  const auto it = TemporariesInUse().find(path);
+  return it == TemporariesInUse().end() ? TemporaryPathFor(path) : it->second;
+}
+
+// A plain file of this user's with one name: a leftover of an earlier run with the same process
+// id, which may go. Anything else (a link, a pipe, a folder, another user's file) is left alone.
+bool LeftoverOfOurs(const std::string& path) {
+#ifdef _WIN32
+  (void)path;
+  return false;
+#else
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1 &&
+         st.st_uid == ::geteuid();
+#endif
+}
+
+}  // namespace
+
+void AbandonReplacement(FileOps& ops, const std::string& path) {
+  ops.Remove(TemporaryInUse(path));
+  TemporariesInUse().erase(path);
+}
+
 bool PrepareReplacement(FileOps& ops, const std::string& path, std::string_view bytes, int* error) {
   // The rename needs only the directory to be writable: a file made read-only (by its owner, or
   // one that belongs to someone else) would be replaced behind the user's back.
@@ -294,23 +346,37 @@ bool PrepareReplacement(FileOps& ops, const std::string& path, std::string_view 
   if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT)
     return Fail(error, errno);
 #endif
-  const std::string temporary = TemporaryPathFor(path);
-  errno = 0;
-  std::FILE* file = ops.Open(temporary);
-  if (!file) return Fail(error, errno);
+  std::string temporary;
+  std::FILE* file = nullptr;
+  for (int n = 1; !file; ++n) {
+    temporary = TemporaryPathFor(path) + (n == 1 ? "" : "-" + std::to_string(n));
+    errno = 0;
+    file = ops.Open(temporary);
+    if (!file && errno == EEXIST && LeftoverOfOurs(temporary) && ops.Remove(temporary)) {
+      errno = 0;
+      file = ops.Open(temporary);
+    }
+    // A folder is told as one, for the operator to move; anything else is passed by.
+    if (!file && errno == EEXIST) errno = ErrorOrFolderInTheWay(temporary, EEXIST);
+    if (!file && (errno != EEXIST || n == 8)) return Fail(error, errno);
+  }
+  TemporariesInUse()[path] = temporary;
   // Every step must hold before the old file is given up.
   int reason = 0;
   if (WriteDurablyAndClose(ops, file, bytes, reason)) return true;
-  ops.Remove(temporary);
+  AbandonReplacement(ops, path);
   return Fail(error, reason);
 }
 
 bool CommitReplacement(FileOps& ops, const std::string& path, int* error) {
-  const std::string temporary = TemporaryPathFor(path);
+  const std::string temporary = TemporaryInUse(path);
   errno = 0;
-  if (ops.Rename(temporary, path)) return true;
+  if (ops.Rename(temporary, path)) {
+    TemporariesInUse().erase(path);
+    return true;
+  }
   const int reason = errno;
-  ops.Remove(temporary);
+  AbandonReplacement(ops, path);
   return Fail(error, reason);
 }
 

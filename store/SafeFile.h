@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -43,7 +44,10 @@ int OpenPlainFileToRead(const std::string& path);
 FileOps& PosixFileOps();
 
 // The temporary file a replacement of `path` writes first, named for this process (for example
-// kv_rank.dat.tmp.12345), so that two programs never write the same one.
+// kv_rank.dat.tmp.12345), so that two programs never write the same one. It is always made anew:
+// a leftover plain file of this user's under that name is removed first; a folder there fails the
+// replacement (told as a folder in the way); anything else (a link, a pipe, another user's file)
+// is left alone, and kv_rank.dat.tmp.12345-2 (up to -8) is written instead.
 std::string TemporaryPathFor(const std::string& path);
 // The same for the process `pid`.
 std::string TemporaryPathFor(const std::string& path, long long pid);
@@ -53,6 +57,9 @@ std::string TemporaryPathFor(const std::string& path, long long pid);
 // left alone. Only for a program that holds its directory's lock: otherwise another program may
 // be writing one of them.
 void RemoveLeftTemporaries(FileOps& ops, const std::string& path);
+// The same in `directory` for every file whose name `replaced` says is one the programs replace.
+void RemoveLeftTemporaries(FileOps& ops, const std::string& directory,
+                           const std::function<bool(const std::string&)>& replaced);
 
 // Puts `bytes` in place of the file at `path`. True when the new file is complete and in place;
 // on failure the old file is untouched, no temporary file is left, and `error` (when given) holds
@@ -66,6 +73,8 @@ bool ReplaceFile(FileOps& ops, const std::string& path, std::string_view bytes,
 bool PrepareReplacement(FileOps& ops, const std::string& path, std::string_view bytes,
                         int* error = nullptr);
 bool CommitReplacement(FileOps& ops, const std::string& path, int* error = nullptr);
+// Gives up a replacement prepared and not committed: its temporary file is removed.
+void AbandonReplacement(FileOps& ops, const std::string& path);
 // Writes `bytes` to `file`, flushed and synced to the disk, then closes it whatever happened.
 // False, with the errno of the step that failed (EIO when it tells none) in `error`, when a step
 // failed.

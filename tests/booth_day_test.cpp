@@ -70,7 +70,7 @@ std::string ThreePassesScript() {
 
 // The whole pass's line, for the challenger numbered `n` when it ends, with this place.
 std::string PassLine(int n, const std::string& place) {
-  return "1970-01-01,12:26:45,+09:00," + std::to_string(n) +
+  return "1970-01-01,12:26:38,+09:00," + std::to_string(n) +
          ",1630.126344,696.375000,34,G,CHAMPION," + place + "\r\n";
 }
 const std::string kLogHead(PlayLogHead());
@@ -152,8 +152,7 @@ void KeptAsAKilledRunLeftThem(const ScratchDir& dir) {
   const std::optional<PassCopy> pass = DecodePassCopy(dir.Read(kPassCopyFileName).value_or(""));
   ASSERT_TRUE(pass);
   for (const RecoveryCopy& copy : pass->copies)
-    dir.Write(copy.file + ".kept-20261208-101500",
-              EncodeRecoveryCopy(copy.file, copy.before, copy.after));
+    dir.Write(copy.file + ".kept-20261208-101500", EncodeRecoveryCopy(copy));
 }
 
 bool CopiesLeft(const ScratchDir& dir) {
@@ -305,9 +304,9 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
          EXPECT_EQ(dir.Read(kRankingFileName), threeQuit.ranking);
          EXPECT_EQ(Bests(dir.Read(kRecordFileName).value_or("")), Bests(*threeQuit.record));
        },
-       kLogHead + "1970-01-01,12:26:41,+09:00,1,1630.126344,696.375000,34,G,CHAMPION,1\r\n" +
-           "1970-01-01,12:27:51,+09:00,2,1398.376374,696.375000,28,H,'=SUM(A1),2\r\n" +
-           "1970-01-01,12:29:11,+09:00,3,1398.376374,696.375000,28,H,\"SAY,\"\"HI\"\"\",3\r\n"},
+       kLogHead + "1970-01-01,12:26:34,+09:00,1,1630.126344,696.375000,34,G,CHAMPION,1\r\n" +
+           "1970-01-01,12:27:44,+09:00,2,1398.376374,696.375000,28,H,'=SUM(A1),2\r\n" +
+           "1970-01-01,12:29:05,+09:00,3,1398.376374,696.375000,28,H,\"SAY,\"\"HI\"\"\",3\r\n"},
       // An ESC with no finished pass leaves nothing behind.
       {"ESC before any pass",
        nothing,
@@ -438,10 +437,12 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
            const int code = ranking::Run(args, out);
            return std::make_pair(code, out.lines);
          };
-         for (const char* readOnly : {"list", "backup"}) {
+         // list tells of it; backup takes it as it is, with everything else.
+         for (const auto& [readOnly, told] :
+              {std::pair{"list", "set-aside"}, std::pair{"backup", "kavrel.recovery into"}}) {
            const auto [code, lines] = run({readOnly});
            EXPECT_EQ(code, ranking::kDone) << readOnly << ": " << lines;
-           EXPECT_NE(lines.find("set-aside"), std::string::npos) << lines;
+           EXPECT_NE(lines.find(told), std::string::npos) << lines;
          }
          const auto refused = run({"reset", "ranking"});
          EXPECT_EQ(refused.first, ranking::kRefused);
@@ -604,9 +605,9 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
        0,
        false,
        nullptr,
-       kLogHead + "1970-01-01,12:26:41,+09:00,1,1630.126344,696.375000,34,G,CHAMPION,1\r\n" +
-           "1970-01-01,12:27:51,+09:00,2,1398.376374,696.375000,28,H,'=SUM(A1),2\r\n" +
-           "1970-01-01,12:29:11,+09:00,3,1398.376374,696.375000,28,H,\"SAY,\"\"HI\"\"\",3\r\n"},
+       kLogHead + "1970-01-01,12:26:34,+09:00,1,1630.126344,696.375000,34,G,CHAMPION,1\r\n" +
+           "1970-01-01,12:27:44,+09:00,2,1398.376374,696.375000,28,H,'=SUM(A1),2\r\n" +
+           "1970-01-01,12:29:05,+09:00,3,1398.376374,696.375000,28,H,\"SAY,\"\"HI\"\"\",3\r\n"},
       {"a line torn by a kill before",
        [](const ScratchDir& dir) { dir.Write(kPlayLogFileName, kLogHead + "1970-01-01,09:0"); },
        AfterThePass("crash 61000\n"),

@@ -490,19 +490,50 @@ TEST(RankingTool, AFolderThatMayNotBeReadIsLockedThroughAFile) {
   // A lock file this user may not write (another user's, of an earlier version) counts as held,
   // and the box names its owner.
   fs::permissions(dir.PathOf(plat::kLockFileName), fs::perms::owner_read);
-  EXPECT_EQ(RunTool("--data-dir . remove 1", output, user->runAs), ranking::kDirectoryBusy);
-  EXPECT_NE(output.find(".kavrel.lock"), std::string::npos) << output;
+  if (geteuid() == 0) {
+    ASSERT_EQ(chown(dir.PathOf(plat::kLockFileName).c_str(), 0, 0), 0);
+    EXPECT_EQ(RunTool("--data-dir . remove 1", output, user->runAs), ranking::kDirectoryBusy);
+    EXPECT_NE(output.find(".kavrel.lock"), std::string::npos) << output;
+    unchanged();
+    ASSERT_EQ(RunReplayTool("q.txt --trace t.jsonl", nullptr, user->runAs), 5);
+    EXPECT_NE(TraceLines(dir)[0].find(".kavrel.lock は root のもの"), std::string::npos);
+    unchanged();
+  }
+  // This user's own, made read-only, is no game: the folder or the file cannot be written.
+  ASSERT_EQ(chown(dir.PathOf(plat::kLockFileName).c_str(), user->uid, user->gid), 0);
+  EXPECT_EQ(RunTool("--data-dir . remove 1", output, user->runAs), ranking::kRefused);
+  EXPECT_NE(output.find("cannot be written"), std::string::npos) << output;
   unchanged();
-  ASSERT_EQ(RunReplayTool("q.txt --trace t.jsonl", nullptr, user->runAs), 5);
-  EXPECT_NE(TraceLines(dir)[0].find(".kavrel.lock"), std::string::npos);
-  unchanged();
-  // With no lock file to be had at all (a folder this user may not write), the game plays on
-  // after one box, and the tool changes nothing unless told that no game runs there.
+  // With no lock file to be had at all (a folder of this user's that it may not write), the game
+  // plays on after one box, and the tool says that the folder cannot be written.
   fs::remove(dir.PathOf(plat::kLockFileName));
   fs::permissions(dir.Path(), fs::perms::owner_exec);
-  EXPECT_EQ(RunTool("--data-dir . remove 1", output, user->runAs), ranking::kDirectoryBusy);
-  EXPECT_NE(output.find("--no-lock"), std::string::npos) << output;
+  EXPECT_EQ(RunTool("--data-dir . remove 1", output, user->runAs), ranking::kRefused);
+  EXPECT_NE(output.find("cannot be written"), std::string::npos) << output;
   EXPECT_EQ(RunReplayTool("q.txt", nullptr, user->runAs), 255);
+  // A folder of this user's own made read-only, its files too: told as what it is, and the game
+  // plays on keeping nothing.
+  fs::permissions(dir.Path(), fs::perms::owner_all);
+  dir.Write(plat::kLockFileName, "");
+  for (const auto& entry : fs::directory_iterator(dir.Path())) {
+    ASSERT_EQ(chown(entry.path().c_str(), user->uid, user->gid), 0);
+    fs::permissions(entry.path(), fs::perms::owner_read);
+  }
+  fs::permissions(dir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
+  const std::string trace =
+      (fs::temp_directory_path() / ("kavrel-ro-" + std::to_string(getpid()) + ".jsonl")).string();
+  EXPECT_NE(RunReplayTool("q.txt --trace " + trace, nullptr, user->runAs), 5);
+  {
+    std::ifstream in(trace, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    output = bytes.str();
+  }
+  fs::remove(trace);
+  EXPECT_EQ(output.find("すでにゲームが動いています"), std::string::npos) << output;
+  EXPECT_NE(output.find("このフォルダ（またはロックファイル .kavrel.lock）に書き込めません"),
+            std::string::npos)
+      << output;
   fs::permissions(dir.Path(), fs::perms::owner_all);  // for the clean-up
 }
 

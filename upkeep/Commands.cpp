@@ -10,6 +10,7 @@
 #include "store/BoothLog.h"
 #include "store/PlayLogFormat.h"
 #include "store/Reasons.h"
+#include "store/Recovery.h"
 #include "store/RecoveryCopy.h"
 #include "store/SafeFile.h"
 #include "store/TextScan.h"
@@ -41,6 +42,12 @@ void ListTables(Output& out, const GameState& record, const RankingTable& table)
                 {FixedSix(record.bestBounce)}));
   out.Line(Fill(Say({"次の挑戦者の番号: {}", "next challenger number: {}"}),
                 {std::to_string(record.challengerNumber)}));
+}
+
+std::string JoinedNames(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "" : Say({"、", ", "})) + name;
+  return text;
 }
 
 }  // namespace
@@ -99,26 +106,50 @@ int Backup(Output& out, const fs::path& base, int64_t now) {
         out, Fill(Say({"{} はフォルダではありません。", "{} is not a folder."}), {Utf8Of(base)}),
         Say({"バックアップするフォルダを書いてください（例: backup E:\\）。",
              "Give the folder to back up into (for example: backup /media/usb)."}));
+  // Every file of the day, as it is, unread: the data files, the log with its side file and move
+  // note (so that the backup counts every pass once too), the booth's log, and every copy that
+  // holds results, whatever state it is in (kept aside, broken, waiting to be put back).
+  std::vector<std::string> names = {kRecordFileName,
+                                    kRankingFileName,
+                                    kPlayLogFileName,
+                                    kPlayLogSideFileName,
+                                    kPlayLogMoveFileName,
+                                    kBoothLogFileName,
+                                    kPassCopyFileName,
+                                    RecoveryPathFor(kRecordFileName),
+                                    RecoveryPathFor(kRankingFileName),
+                                    kKeptAtEscNoteName};
+  std::vector<std::string> copyNames;
+  std::error_code listError;
+  for (fs::directory_iterator it(".", listError), end; !listError && it != end;
+       it.increment(listError)) {
+    const std::string name = Utf8Of(it->path().filename());
+    const bool broken = name.find(".broken-") != std::string::npos &&
+                        (name.rfind(kPassCopyFileName, 0) == 0 ||
+                         name.rfind(RecoveryPathFor(kRecordFileName), 0) == 0 ||
+                         name.rfind(RecoveryPathFor(kRankingFileName), 0) == 0);
+    if (IsKeptAsideName(name) || broken) copyNames.push_back(name);
+  }
+  std::sort(copyNames.begin(), copyNames.end());
+  names.insert(names.end(), copyNames.begin(), copyNames.end());
   struct Copy {
-    const char* file;
+    std::string file;
     std::string bytes;
   };
   std::vector<Copy> copies;
-  // The log with its side file and move note, so that the copy counts every pass once too.
-  for (const char* file : {kRecordFileName, kRankingFileName, kPlayLogFileName,
-                           kPlayLogSideFileName, kPlayLogMoveFileName, kBoothLogFileName}) {
+  std::vector<std::string> unread;  // told, and the rest is copied all the same
+  for (const std::string& file : names) {
     std::string bytes;
-    const bool data = file == kRecordFileName || file == kRankingFileName;
-    DataFileRead read = ReadBytes(file, bytes, data ? kMaxDataFileBytes : kMaxPlayLogBytes + 1);
-    if (!data && bytes.size() > kMaxPlayLogBytes) read = {DataFileRead::Unreadable, EFBIG};
-    if (read.kind == DataFileRead::Unreadable) return RefuseUnreadable(out, file, read.error);
+    DataFileRead read = ReadBytes(file, bytes, kMaxPlayLogBytes + 1);
+    if (bytes.size() > kMaxPlayLogBytes) read = {DataFileRead::Unreadable, EFBIG};
+    if (read.kind == DataFileRead::Unreadable) {
+      out.Problem("kavrel-ranking: " +
+                  Fill(Say({"{} を読めません（{}）。", "{} cannot be read ({})."}),
+                       {file, Reason(read.error)}));
+      unread.push_back(file);
+    }
     if (read.kind == DataFileRead::Read) copies.push_back({file, std::move(bytes)});
   }
-  if (copies.empty())
-    return Refuse(out, Say({"データのファイルがまだありません。", "There are no data files yet."}),
-                  Say({"ゲームを一度 Q で終えると、できます。",
-                       "Quitting the game once with Q makes them."}));
-
   const fs::path target = base / ("kavrel-backup-" + StampText(ToLocalTime(now)));
   if (!fs::create_directory(target, ec)) {
     if (!ec)
@@ -136,7 +167,7 @@ int Backup(Output& out, const fs::path& base, int64_t now) {
   if (!inTarget.entered())
     return Refuse(out, Fill(Say({"{} に入れません（{}）。", "{} cannot be entered ({})."}),
                             {Utf8Of(target), inTarget.error()}));
-  std::string names;
+  std::string copied;
   for (const Copy& copy : copies) {
     int error = 0;
     if (!ReplaceFile(PosixFileOps(), copy.file, copy.bytes, &error)) {
@@ -146,11 +177,18 @@ int Backup(Output& out, const fs::path& base, int64_t now) {
                        {copy.file, Utf8Of(target), Reason(error), Remedy(error)}));
       return kRefused;
     }
-    names += (names.empty() ? "" : Say({"、", ", "})) + std::string(copy.file);
+    copied += (copied.empty() ? "" : Say({"、", ", "})) + copy.file;
   }
   out.Line(
-      Fill(Say({"{} を {} にコピーしました。", "Copied {} into {}."}), {names, Utf8Of(target)}));
-  return kDone;
+      Fill(Say({"{} を {} にコピーしました。", "Copied {} into {}."}), {copied, Utf8Of(target)}));
+  if (unread.empty()) return kDone;
+  out.Problem(
+      "kavrel-ranking: " +
+      Fill(Say({"読めなかったファイル（{}）はコピーしていません。{}",
+                "The files that could not be read ({}) were not copied. {}"}),
+           {JoinedNames(unread), Say({"読めるようにしてから、もう一度バックアップしてください。",
+                                      "Make them readable, then back up again."})}));
+  return kRefused;
 }
 
 int MergeFiles(Output& out, const std::vector<fs::path>& files) {
@@ -160,16 +198,25 @@ int MergeFiles(Output& out, const std::vector<fs::path>& files) {
   std::vector<RankingEntry> more;
   bool rankingGiven = false;
   std::string own;
-  ReadBytes(kRankingFileName, own);
-  // Kept-aside copies merged now, marked once the merge is saved.
-  struct Merged {
-    std::string name;
-    RecoveryCopy copy;
-  };
-  std::vector<Merged> merged;
-  size_t alreadyMerged = 0;
+  const bool ownThere = ReadBytes(kRankingFileName, own).kind == DataFileRead::Read;
+  // The kept copies merged now, marked merged in the same step as the files they change, and the
+  // play-log lines that ESC kept with them.
+  PassCopy step;
+  std::string lines;
+  size_t added = 0;
+  std::vector<fs::path> seen;
+  std::vector<std::string> seenCopies;  // "file run pass" of the kept copies taken
   for (const fs::path& path : files) {
     const std::string name = Utf8Of(path);
+    std::error_code ec;
+    const fs::path same = fs::weakly_canonical(path, ec);
+    if (std::find(seen.begin(), seen.end(), ec ? path : same) != seen.end()) {
+      out.Line(Fill(Say({"{} は二度書かれています。一度だけ合わせます。",
+                         "{} is given twice; it is merged once."}),
+                    {name}));
+      continue;
+    }
+    seen.push_back(ec ? path : same);
     std::string bytes;
     const DataFileRead read = ReadBytes(name, bytes, kMaxRecoveryCopyBytes);
     if (read.kind == DataFileRead::Absent)
@@ -186,16 +233,21 @@ int MergeFiles(Output& out, const std::vector<fs::path>& files) {
             out,
             Fill(Say({"{} は控えですが、内容が壊れています。", "{} is a damaged copy."}), {name}),
             Say({"このファイルは加えられません。", "It cannot be merged."}));
-      if (copy->merged) {
-        out.Line(Fill(Say({"{} はもう合わせてあります。何も変えません。",
-                           "{} was merged already; nothing of it is added again."}),
+      const std::string identity = copy->file + " " + copy->from;
+      const bool twice = !copy->from.empty() && std::find(seenCopies.begin(), seenCopies.end(),
+                                                          identity) != seenCopies.end();
+      if (copy->merged || twice || (!copy->from.empty() && MergedAlready(*copy))) {
+        out.Line(Fill(Say({"{} はもう合わせてあります（同じ控えです）。何も変えません。",
+                           "{} was merged already (the same copy); nothing of it is added "
+                           "again."}),
                       {name}));
-        ++alreadyMerged;
         continue;
       }
-      merged.push_back({name, *copy});
+      if (!copy->from.empty()) seenCopies.push_back(identity);
+      step.marks.push_back(name);
+      lines += copy->lines;
       bytes = copy->after;
-    } else if (!own.empty() && bytes == own) {
+    } else if (ownThere && bytes == own) {
       // The folder's own ranking (or a copy of it) would count every entry twice.
       return Refuse(out,
                     Fill(Say({"{} はこのフォルダのランキングと同じです。合わせる必要はありません。",
@@ -213,6 +265,7 @@ int MergeFiles(Output& out, const std::vector<fs::path>& files) {
                          {name, std::to_string(line.value_or(1))}),
                     Say({"ほかのブースの kv_rank.dat か、*.kept-... の控えを渡してください。",
                          "Give another booth's kv_rank.dat or a *.kept-... copy."}));
+    ++added;
     if (isRecord) {
       if (!record) record = CheckedRecord(out);
       if (!record) return kRefused;
@@ -223,31 +276,56 @@ int MergeFiles(Output& out, const std::vector<fs::path>& files) {
     const RankingTable table = RankingFrom(bytes);
     if (copy) {
       const RankingTable before = copy->before ? RankingFrom(*copy->before) : RankingTable{};
-      const std::vector<RankingEntry> added = AddedEntries(before, table);
-      more.insert(more.end(), added.begin(), added.end());
+      const std::vector<RankingEntry> entries = AddedEntries(before, table);
+      more.insert(more.end(), entries.begin(), entries.end());
     } else {
       more.insert(more.end(), table.begin(), table.end());
     }
   }
-  if (alreadyMerged == files.size()) return kDone;
-  const RankingTable table = MergeEntries(*here, more);
-  const int result = WriteFiles(
-      out, record ? &*record : nullptr, rankingGiven ? &table : nullptr,
-      Fill(Say({"{} 個のファイルと合わせました。", "Merged {} file(s) into the ranking."}),
-           {std::to_string(files.size() - alreadyMerged)}));
-  if (result != kDone) return result;
-  // So that merging the same copy again adds nothing.
-  for (const Merged& m : merged) {
-    int error = 0;
-    if (!ReplaceFile(PosixFileOps(), m.name,
-                     EncodeRecoveryCopy(m.copy.file, m.copy.before, m.copy.after, true), &error))
-      out.Problem(
-          "kavrel-ranking: " +
-          Fill(Say({"{} に合わせたしるしを付けられません({})。もう一度合わせないでください。",
-                    "{} cannot be marked as merged ({}); do not merge it again."}),
-               {m.name, Reason(error)}));
-  }
-  return result;
+  if (added == 0) return kDone;
+
+  // One durable step for the files, the lines and the marks, as a start puts a crashed pass back:
+  // killed at any instant, the next command or start finishes it or finds none of it, and the
+  // same copy merged again adds nothing.
+  const auto copyOf = [](const char* file, std::string after) {
+    RecoveryCopy copy;
+    copy.file = file;
+    std::string bytes;
+    if (ReadBytes(file, bytes).kind == DataFileRead::Read) copy.before = std::move(bytes);
+    copy.after = std::move(after);
+    return copy;
+  };
+  if (record) step.copies.push_back(copyOf(kRecordFileName, FormatRecordFile(*record)));
+  if (rankingGiven)
+    step.copies.push_back(copyOf(kRankingFileName, FormatRankingFile(MergeEntries(*here, more))));
+  if (!lines.empty()) step.line = PassLineCopy{-1, -1, lines};
+  GameState state;
+  std::vector<StartUpNotice> notices;
+  int error = 0;
+  if (!ApplyPassCopy(step, state, notices, error))
+    return Refuse(out,
+                  Fill(Say({"{} に書き込めません（{}）。", "{} cannot be written ({})."}),
+                       {kPassCopyFileName, Reason(error)}),
+                  Remedy(error));
+  if (TellNotices(out, notices, false) != kDone) return kRefused;
+  out.Line(Fill(Say({"{} 個のファイルと合わせました。", "Merged {} file(s) into the ranking."}),
+                {std::to_string(added)}));
+  // The one case where the tool writes the play log: lines ESC kept because no file took them.
+  const size_t n = SplitPlayLines(lines).size();
+  std::string left;
+  if (n > 0 && ReadBytes(kPassCopyFileName, left).kind != DataFileRead::Absent)
+    out.Problem("kavrel-ranking: " +
+                Fill(Say({"控えにあったプレイ記録の {} 行は kv_plays.csv に書き込めず、{} に"
+                          "残っています。書き込めるようにすれば、次の起動で加えます。",
+                          "The {} play-log line(s) kept with the copies cannot be written to "
+                          "kv_plays.csv and wait in {}; the next start adds them once it can "
+                          "be written."}),
+                     {std::to_string(n), kPassCopyFileName}));
+  else if (n > 0)
+    out.Line(Fill(Say({"控えにあったプレイ記録の {} 行を kv_plays.csv に加えました。",
+                       "Added {} play-log line(s) kept with the copies to kv_plays.csv."}),
+                  {std::to_string(n)}));
+  return kDone;
 }
 
 int SetAsideCopies(Output& out, const std::vector<StartUpNotice>& notices) {

@@ -173,7 +173,7 @@ int WriteFiles(Output& out, const GameState* record, const RankingTable* ranking
   for (size_t i = 0; i < files.size(); ++i) {
     int error = 0;
     if (!PrepareReplacement(ops, files[i].file, files[i].bytes, &error)) {
-      for (size_t j = 0; j < i; ++j) ops.Remove(TemporaryPathFor(files[j].file));
+      for (size_t j = 0; j < i; ++j) AbandonReplacement(ops, files[j].file);
       return Refuse(out, cannotWrite(files[i].file, error), Remedy(error));
     }
   }
@@ -183,7 +183,7 @@ int WriteFiles(Output& out, const GameState* record, const RankingTable* ranking
     const bool saved = CommitReplacement(ops, files[i].file, &error);
     (files[i].file == kRecordFileName ? save.record : save.ranking).saved = saved;
     if (saved) continue;
-    for (size_t j = i + 1; j < files.size(); ++j) ops.Remove(TemporaryPathFor(files[j].file));
+    for (size_t j = i + 1; j < files.size(); ++j) AbandonReplacement(ops, files[j].file);
     ops.SyncDirectory(".");
     RemoveSavedCopies(save);
     if (i == 0) return Refuse(out, cannotWrite(files[i].file, error), Remedy(error));

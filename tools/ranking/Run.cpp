@@ -195,6 +195,29 @@ int Run(const std::vector<std::string>& args, Output& out) {
                             {lock.lockFileOwner()})));
     return kDirectoryBusy;
   }
+  if (lock.outcome() == plat::DirectoryLock::Outcome::NotPlainLockFile) {
+    out.Problem(
+        std::string("kavrel-ranking: ") +
+        Say({"ロックファイル .kavrel.lock がふつうのファイルではありません（リンク、パイプ、"
+             "フォルダのどれかです）。何も変更していません。ほかのゲームが動いていないことを"
+             "確かめてから .kavrel.lock を別の場所に移して、もう一度打ってください。",
+             "The lock file .kavrel.lock is not a plain file (a link, a pipe or a "
+             "folder). Nothing was changed. Make sure no game runs there, move "
+             ".kavrel.lock elsewhere, then type this again."}));
+    return kDirectoryBusy;
+  }
+  // A read-only folder of this user's own: no game there, but nothing can be changed either.
+  if (lock.readOnly() && request->kind != CommandLine::List &&
+      request->kind != CommandLine::Backup) {
+    out.Problem(
+        "kavrel-ranking: " +
+        Fill(Say({"{}（またはロックファイル .kavrel.lock）に書き込めません。何も変更していません。"
+                  "フォルダとファイルを書き込めるようにしてから、もう一度打ってください。",
+                  "{} (or its lock file .kavrel.lock) cannot be written. Nothing was changed. "
+                  "Make the folder and its files writable, then type this again."}),
+             {Utf8Of(dir)}));
+    return kRefused;
+  }
   // Without a lock a game may be running there unseen: only the operator can say it is not.
   if (lock.outcome() == plat::DirectoryLock::Outcome::Unavailable && !line->noLock) {
     if (request->kind == CommandLine::List) return List(out, ListLock::Unavailable);
@@ -208,6 +231,9 @@ int Run(const std::vector<std::string>& args, Output& out) {
                      {Utf8Of(dir)}));
     return kDirectoryBusy;
   }
+  // A backup takes every file as it is, before anything is put back or swept, whatever state the
+  // copies are in.
+  if (request->kind == CommandLine::Backup) return RunLocked(out, resolved, {});
   if (lock.outcome() == plat::DirectoryLock::Outcome::Locked) RemoveLeftTemporariesOfDataFiles();
   // As the game starts: a recovery copy a crashed game left is put into its file first, so that
   // a later start does not undo this edit.
