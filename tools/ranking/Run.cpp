@@ -180,11 +180,15 @@ int Run(const std::vector<std::string>& args, Output& out) {
     if (request->kind == CommandLine::List) return List(out, ListLock::GameRunning);
     out.Problem("kavrel-ranking: " +
                 Fill(Say({"ゲーム（または別のツール）が {} を使っています。何も変更していません。"
-                          "ESC で閉じると最後に Q で終えたあとの結果が消えるので、ゲームは"
-                          "タイトル画面の Q で終えてから、もう一度打ってください。",
-                          "A game (or another tool) is using {}. Nothing was changed. ESC would "
-                          "throw away every result since the last Q: quit the game with Q on its "
-                          "attract screen, then type this again."}),
+                          "同じことはゲームのオペレーター画面でできます（タイトル画面で F2、"
+                          "ブースでは 2 秒押し続けます）。ここで打つなら、ゲームをタイトル画面の "
+                          "Q で終えてから、もう一度打ってください（ESC で閉じると結果は控えに"
+                          "残り、あとで加えることになります）。",
+                          "A game (or another tool) is using {}. Nothing was changed. The same is "
+                          "on the game's operator's screen (F2 on the attract screen; held 2 s "
+                          "at a booth). To type it here, quit the game with Q on its attract "
+                          "screen, then type this again (ESC would leave the results in kept "
+                          "copies, to be merged later)."}),
                      {Utf8Of(dir)}) +
                 (lock.lockFileOwner().empty()
                      ? std::string()
