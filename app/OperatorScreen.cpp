@@ -37,6 +37,8 @@ constexpr uint32_t kProblem = Rgb(255, 120, 120);
 constexpr int kTextColumns = 76;
 constexpr int kTitleSize = 16, kItemSize = 12, kItemStep = 28, kLineSize = 8, kLineStep = 17;
 constexpr int kNumbersShown = 22;
+// What a choice told, and a question, a little larger.
+constexpr int kToldSize = 10, kToldStep = 22, kToldColumns = 60;
 
 enum class Page { Top, Numbers, Ranking, Place, Kept, Backup, Report, Keys, NewDay, Confirm };
 
@@ -370,9 +372,9 @@ void Screen::Draw(const std::vector<Item>& items) {
     }
     y += 12;
   } else if (page_ == Page::Confirm) {
-    for (const std::string& line : Wrapped(question_, kTextColumns)) {
-      draw.DrawText(line, 12, y, kYellow, kLineSize);
-      y += kLineStep;
+    for (const std::string& line : Wrapped(question_, kToldColumns)) {
+      draw.DrawText(line, 12, y, kYellow, kToldSize);
+      y += kToldStep;
     }
     y += 8;
   } else if (page_ == Page::Place) {
@@ -392,14 +394,14 @@ void Screen::Draw(const std::vector<Item>& items) {
   // What the last choice told, under the list; the newest lines when they do not all fit.
   std::vector<std::pair<std::string, bool>> lines;
   for (const Told& told : told_)
-    for (const std::string& piece : Wrapped(told.utf8, kTextColumns))
+    for (const std::string& piece : Wrapped(told.utf8, kToldColumns))
       lines.emplace_back(piece, told.problem);
   y += 8;
-  const int room = std::max(0, (460 - y) / kLineStep);
+  const int room = std::max(0, (460 - y) / kToldStep);
   const size_t first = lines.size() > static_cast<size_t>(room) ? lines.size() - room : 0;
   for (size_t i = first; i < lines.size(); ++i) {
-    draw.DrawText(lines[i].first, 12, y, lines[i].second ? kProblem : kGreen, kLineSize);
-    y += kLineStep;
+    draw.DrawText(lines[i].first, 12, y, lines[i].second ? kProblem : kGreen, kToldSize);
+    y += kToldStep;
   }
   draw.DrawText(Sjis(Say({"↑↓ で選んで リターンで決定   F2: タイトル画面へ",
                           "UP/DOWN move, RETURN chooses, F2: back to the attract screen"})),
