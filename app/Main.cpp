@@ -93,7 +93,7 @@ int kavrel::WinMain(plat::System& system, FrameObserver* observer) {
     ~ClearSave() { system.SetSessionEndSave(nullptr); }
   } clearSave{system};
 
-  OperatorDesk desk(session.game, reads, copies);
+  OperatorDesk desk(session.game, reads, copies, notices);
   if (ChallengerLoop(session.game, copies, playLog, &desk) == ScreenResult::Quit) {
     // Closed: nothing is saved, but what the copies hold is kept aside for the ranking tool's
     // merge; the play log keeps its lines.

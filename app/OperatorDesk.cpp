@@ -1,9 +1,13 @@
 #include "app/OperatorDesk.h"
 
+#include <algorithm>
+#include <filesystem>
+
 #include "platform/Language.h"
 #include "platform/LocalTime.h"
 #include "platform/System.h"
 #include "store/BoothLog.h"
+#include "upkeep/Commands.h"
 #include "upkeep/DataFileAccess.h"
 #include "upkeep/Text.h"
 
@@ -59,14 +63,38 @@ std::vector<Told> OperatorDesk::Change(const std::function<int(ranking::Output&)
   ReadRecordFile(game_.state);
   ReadRankingTable(game_.state);
   copies_.FilesTakenAsTheyAre();
-  if (result == ranking::kDone && !out.told.empty()) {
-    std::string detail;
-    for (const Told& line : out.told) detail += (detail.empty() ? "" : " ") + line.utf8;
-    int error = 0;
-    if (!AppendBoothLine(PosixFileOps(), ".",
-                         {ToLocalTime(Now()), BoothEvent::Operator, detail}, error))
-      out.Problem(ranking::Fill(Say({"{} に書き込めません（{}）。", "{} cannot be written ({})."}),
-                                {kBoothLogFileName, ranking::Reason(error)}));
-  }
+  if (result == ranking::kDone) Note(out.told);
   return out.told;
+}
+
+void OperatorDesk::Note(std::vector<Told>& told) {
+  if (told.empty()) return;
+  std::string detail;
+  for (const Told& line : told) detail += (detail.empty() ? "" : " ") + line.utf8;
+  int error = 0;
+  if (!AppendBoothLine(PosixFileOps(), ".", {ToLocalTime(Now()), BoothEvent::Operator, detail},
+                       error))
+    told.push_back({true, ranking::Fill(Say({"{} に書き込めません（{}）。",
+                                             "{} cannot be written ({})."}),
+                                        {kBoothLogFileName, ranking::Reason(error)})});
+}
+
+std::vector<std::string> OperatorDesk::BrokenCopies() const {
+  std::vector<std::string> names;
+  for (const StartUpNotice& notice : notices_) {
+    std::error_code ec;
+    if (notice.kind != StartUpNotice::CopyUnreadable ||
+        std::find(names.begin(), names.end(), notice.copy) != names.end() ||
+        !std::filesystem::exists(ranking::PathFromUtf8(notice.copy), ec))
+      continue;
+    names.push_back(notice.copy);
+  }
+  return names;
+}
+
+std::vector<Told> OperatorDesk::SetAsideBrokenCopies() {
+  std::vector<Told> told =
+      Look([this](ranking::Output& out) { return ranking::SetAsideCopies(out, notices_); });
+  Note(told);
+  return told;
 }

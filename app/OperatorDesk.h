@@ -19,8 +19,9 @@ struct Told {
 
 class OperatorDesk {
  public:
-  OperatorDesk(Game& game, const StartUpReads& reads, RecoveryCopies& copies)
-      : game_(game), reads_(reads), copies_(copies) {}
+  OperatorDesk(Game& game, const StartUpReads& reads, RecoveryCopies& copies,
+               const std::vector<StartUpNotice>& notices)
+      : game_(game), reads_(reads), copies_(copies), notices_(notices) {}
 
   // Saves the day as Q saves it (both files, the copies they make needless removed), runs
   // `change` on the saved files, reads them back into the game and notes the change in
@@ -32,6 +33,12 @@ class OperatorDesk {
   // Runs `read`, which changes nothing, and gives what it told.
   static std::vector<Told> Look(const std::function<int(ranking::Output&)>& read);
 
+  // The recovery copies start-up could not read, each once, while they are still there.
+  std::vector<std::string> BrokenCopies() const;
+  // Renames them to *.broken-..., as the tool's set-aside does, so that the next start is clean;
+  // noted in kv_booth.log.
+  std::vector<Told> SetAsideBrokenCopies();
+
   // The game's clock, in seconds since 1970 (the replay's is virtual).
   int64_t Now() const;
 
@@ -39,4 +46,8 @@ class OperatorDesk {
   Game& game_;
   const StartUpReads& reads_;
   RecoveryCopies& copies_;
+  const std::vector<StartUpNotice>& notices_;
+
+  // One line in kv_booth.log for a change that was made, with what it told.
+  void Note(std::vector<Told>& told);
 };

@@ -260,6 +260,22 @@ std::vector<Item> Screen::Items() {
                                },
                                Page::Kept);
                          }});
+      // Copies start-up could not read, apart: set aside, so that the next start is clean.
+      for (const std::string& broken : desk_.BrokenCopies())
+        items.push_back({ranking::Fill(Say({"読めない控え {} をよける", "Set aside {} (unreadable)"}),
+                                       {broken}),
+                         [this, broken] {
+                           Ask(ranking::Fill(Say({"読めない控え {} を別の名前にして、次の起動から"
+                                                  "使わないようにしますか？",
+                                                  "Rename the unreadable {} so that the next "
+                                                  "start no longer uses it?"}),
+                                             {broken}),
+                               [this] {
+                                 Show(desk_.SetAsideBrokenCopies());
+                                 Go(Page::Kept);
+                               },
+                               Page::Kept);
+                         }});
       items.push_back(back);
       return items;
     }

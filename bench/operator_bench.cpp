@@ -73,7 +73,8 @@ void BM_OperatorMinute(benchmark::State& st) {
     session.LoadSpriteSheet(sheet.c_str());
     RecoveryCopies copies;
     const StartUpReads reads;
-    OperatorDesk desk(session.game, reads, copies);
+    const std::vector<StartUpNotice> notices;
+    OperatorDesk desk(session.game, reads, copies, notices);
     benchmark::DoNotOptimize(OperatorScreen(session.game, desk));
   }
 }

@@ -156,6 +156,20 @@ TEST(OperatorScreen, MergesAKeptCopyAsTheToolDoes) {
   EXPECT_EQ(screen.log, tool.log);
 }
 
+TEST(OperatorScreen, SetsAsideACopyStartUpCouldNotRead) {
+  ScratchDir dir;
+  dir.Write("kavrel.recovery", "garbage\n");
+  Play(Taps(1000, {"F2", "DOWN", "DOWN", "RETURN", "RETURN", "DOWN", "RETURN", "F2"}) +
+       "end 4000\n");
+  EXPECT_FALSE(dir.Exists("kavrel.recovery"));
+  bool setAside = false;
+  for (const fs::directory_entry& entry : fs::directory_iterator("."))
+    setAside |= entry.path().filename().string().rfind("kavrel.recovery.broken-", 0) == 0;
+  EXPECT_TRUE(setAside);
+  EXPECT_NE(dir.Read("kv_booth.log").value_or("").find(",operator,Set kavrel.recovery aside"),
+            std::string::npos);
+}
+
 TEST(OperatorScreen, OpensOnlyFromTheAttractScreenAndGoesBackAfterAMinuteIdle) {
   ScratchDir dir;
   // F2 during the pass does nothing; on the attract screen it opens the screen, which goes back
