@@ -127,6 +127,14 @@ void TellStartUpNotices(plat::System& system, const std::vector<StartUpNotice>& 
                  " の内容で続けます。控えはそのままで、今回の結果は Q で終えたときだけ残ります",
              remedy + "それから起動し直すと、控えを別の名前で残します");
         break;
+      case StartUpNotice::Untrusted:
+        Tell(system, "を使いませんでした", copy,
+             notice.owner + " のファイルか、ほかのユーザーも書き込めるファイルです",
+             file +
+                 " の内容で続けます。そのファイルはそのままで、今回の結果は Q で終えたときだけ"
+                 "残ります",
+             "自分で置いたものでなければ、Q で終えてから別の場所に移してください");
+        break;
       case StartUpNotice::CopyNotRemoved:
         Tell(system, "を消せません", copy, reason,
              "控えは " + file + " に戻しました。控えでファイルが前に戻ることはありません",
@@ -148,7 +156,7 @@ void TellCopyFailures(plat::System& system, const std::vector<CopyFailure>& fail
            remedy);
     } else if (moment == CopyFailureMoment::AfterPass) {
       Tell(system, "を書き込めません", copy, reason,
-           "控えなしで続けます。結果は Q で終えるときに保存します",
+           "控えなしで続けます。結果とプレイ記録の行は Q で終えるときに保存します",
            remedy + "直せば、次の人から控えを書きます");
     } else {
       Tell(system, "を書き込めませんでした", copy, reason,

@@ -4,14 +4,18 @@
 // installed tree still works after it has been moved, and at the paths it was built for second.
 #include <SDL.h>
 #include <X11/Xlib.h>
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <initializer_list>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -267,6 +271,35 @@ void CheckDisplay() {
                         "the game needs an X display, and DISPLAY is not set"}));
 }
 
+// Copies `from` into a file made anew at `to` (O_EXCL, no link followed, no pipe waited on).
+bool CopyIntoNewFile(const fs::path& from, const fs::path& to, std::error_code& ec) {
+  std::ifstream in(from, std::ios::binary);
+  if (!in) {
+    ec = std::error_code(errno != 0 ? errno : ENOENT, std::generic_category());
+    return false;
+  }
+  const int fd =
+      open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    ec = std::error_code(errno, std::generic_category());
+    return false;
+  }
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  const int error = done == bytes.size() ? 0 : (errno != 0 ? errno : EIO);
+  if (close(fd) != 0 || error != 0) {
+    ec = std::error_code(error != 0 ? error : EIO, std::generic_category());
+    return false;
+  }
+  return true;
+}
+
 // Puts the installed sheet into the data directory unless something named kavrel.bmp is there
 // already. The copy is made under a temporary name and linked into place, so a half-written
 // sheet is never left under the real name and a sheet that appears meanwhile is not replaced.
@@ -282,8 +315,15 @@ void ProvideSheet(const fs::path& dir) {
                  "the installed sprite sheet is missing (looked for {}). {}"},
                 {Joined(places), plat::Say(kReinstall)}));
   const fs::path temporary = dir / (".kavrel.bmp." + std::to_string(getpid()));
-  if (!fs::copy_file(*sheet, temporary, fs::copy_options::overwrite_existing, ec)) {
-    fs::remove(temporary, ec);
+  // Always a new file: never through a link, a hard link or a pipe planted under the name. A
+  // leftover plain file of an earlier run with this process id goes first.
+  struct stat st {};
+  if (lstat(temporary.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1 &&
+      st.st_uid == geteuid())
+    unlink(temporary.c_str());
+  if (!CopyIntoNewFile(*sheet, temporary, ec)) {
+    std::error_code ignored;
+    if (ec.value() != EEXIST) fs::remove(temporary, ignored);
     Fail(1, OperatorText({"絵のファイル kavrel.bmp を {} にコピーできません（{}）。{}",
                           "cannot copy the sprite sheet into {} ({}). {}"},
                          {dir.string(), Reason(ec.value()), Remedy(ec.value())}));

@@ -90,8 +90,9 @@ std::vector<std::string> KeptCopiesOf(const RecoveryCopy& copy) {
     const std::string path =
         (directory == "." ? "" : directory + "/") + it->path().filename().string();
     std::string bytes;
-    if (ReadDataFile(path.c_str(), bytes, kMaxRecoveryCopyBytes).kind != DataFileRead::Read)
-      continue;
+    if (!UntrustedOwner(path).empty() ||
+        ReadDataFile(path.c_str(), bytes, kMaxRecoveryCopyBytes).kind != DataFileRead::Read)
+      continue;  // another user's is never taken for this run's, nor removed
     const std::optional<RecoveryCopy> kept = DecodeRecoveryCopy(bytes);
     if (kept && kept->keepsBefore && kept->file == copy.file && kept->from == copy.from)
       names.push_back(path);
@@ -135,7 +136,7 @@ std::string KeptCopyBytes(RecoveryCopy copy, std::string lines = {}) {
 void Add(std::vector<StartUpNotice>& notices, const char* file, StartUpNotice::Kind kind, int error,
          std::string keptAs = {}, std::string copy = {}) {
   if (copy.empty()) copy = kPassCopyFileName;
-  notices.push_back({file, kind, error, std::move(keptAs), std::move(copy)});
+  notices.push_back({file, kind, error, std::move(keptAs), std::move(copy), {}});
 }
 
 // True when the file's values already hold everything the copy would put there (a kill during
@@ -210,6 +211,16 @@ std::string RunIdentity() {
       static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(now).count()),
       pid, static_cast<unsigned>(random()));
   return text;
+}
+
+// True, with the operator told, when the copy at `path` may not be trusted: it is left as it is.
+bool Distrusted(std::vector<StartUpNotice>& notices, const char* file, const std::string& path) {
+  std::string owner = UntrustedOwner(path);
+  if (owner.empty()) return false;
+  std::fprintf(stderr, "kavrel: %s not used: it is %s's, or others may write it\n", path.c_str(),
+               owner.c_str());
+  notices.push_back({file, StartUpNotice::Untrusted, 0, {}, path, std::move(owner)});
+  return true;
 }
 
 }  // namespace
@@ -365,6 +376,10 @@ void RecoveryCopies::CheckOlderCopy(Copy& copy, std::vector<StartUpNotice>& noti
   // An older copy beside the pass copy: one that can be read was made before the pass copy, which
   // went on from it; one that cannot be read is told and never removed, like any such copy.
   const std::string path = RecoveryPathFor(copy.file);
+  if (Distrusted(notices, copy.file, path)) {
+    copy.olderLeftAlone = true;
+    return;
+  }
   std::string bytes;
   const DataFileRead read = ReadDataFile(path.c_str(), bytes, kMaxRecoveryCopyBytes);
   if (read.kind == DataFileRead::Absent) return;
@@ -382,10 +397,15 @@ StartUpReads RecoveryCopies::RestoreAndRead(GameState& state, std::vector<StartU
 StartUpReads RecoveryCopies::RestoreAndRead(GameState& state, std::vector<StartUpNotice>& notices,
                                             PlayLog& log) {
   std::string passBytes;
-  const DataFileRead passRead = ReadDataFile(kPassCopyFileName, passBytes, kMaxPassCopyBytes);
+  // A pass copy another user could have written is neither put back nor replaced: no copies are
+  // made this run, and the operator is told whose it is.
+  const bool passDistrusted = Distrusted(notices, kRecordFileName, kPassCopyFileName);
+  const DataFileRead passRead = passDistrusted
+                                    ? DataFileRead{DataFileRead::Absent, 0}
+                                    : ReadDataFile(kPassCopyFileName, passBytes, kMaxPassCopyBytes);
   std::optional<PassCopy> pass =
       passRead.kind == DataFileRead::Read ? DecodePassCopy(passBytes) : std::nullopt;
-  passCopyLeftAlone_ = passRead.kind != DataFileRead::Absent && !pass;
+  passCopyLeftAlone_ = passDistrusted || (passRead.kind != DataFileRead::Absent && !pass);
 
   StartUpReads reads;
   std::vector<RecoveryCopy> staying;
@@ -407,7 +427,12 @@ StartUpReads RecoveryCopies::RestoreAndRead(GameState& state, std::vector<StartU
     } else {
       waiting.path = RecoveryPathFor(copy.file);
       waiting.older = true;
-      waiting.read = ReadDataFile(waiting.path.c_str(), waiting.bytes, kMaxRecoveryCopyBytes);
+      if (Distrusted(notices, copy.file, waiting.path)) {
+        waiting.read = {DataFileRead::Absent, 0};
+        copy.olderLeftAlone = true;
+      } else {
+        waiting.read = ReadDataFile(waiting.path.c_str(), waiting.bytes, kMaxRecoveryCopyBytes);
+      }
       if (waiting.read.kind == DataFileRead::Read) waiting.copy = DecodeRecoveryCopy(waiting.bytes);
     }
     std::string text;
@@ -653,11 +678,15 @@ void RecoveryCopies::KeepAside(const std::string& linesWaiting) {
 
 void NameCopiesKeptAtEsc(std::vector<StartUpNotice>& notices, FileOps& ops) {
   std::string note;
-  if (ReadDataFile(kKeptAtEscNoteName, note).kind != DataFileRead::Read) return;
+  if (Distrusted(notices, kRankingFileName, kKeptAtEscNoteName) ||
+      ReadDataFile(kKeptAtEscNoteName, note).kind != DataFileRead::Read)
+    return;
   std::istringstream lines(note);
   for (std::string name; std::getline(lines, name);) {
-    if (name.empty() || !Exists(name)) continue;
+    // Only the kept copies' own names, in this folder.
+    if (name.empty() || !IsKeptAsideName(name) || !Exists(name)) continue;
     const bool ranking = name.rfind(kRankingFileName, 0) == 0;
+    if (Distrusted(notices, ranking ? kRankingFileName : kRecordFileName, name)) continue;
     Add(notices, ranking ? kRankingFileName : kRecordFileName, StartUpNotice::KeptAtEsc, 0, name);
   }
   errno = 0;

@@ -50,10 +50,12 @@ struct StartUpNotice {
     NotKeptAside,        // ... and could not be renamed: the file's values, kept only by Q
     CopyNotRemoved,      // put back, but the copy could not be removed
     KeptAtEsc,           // ESC ended the last run: its copy was set aside as `keptAs`
+    Untrusted,           // `copy` is `owner`'s, or others may write it: not used, left as it is
   } kind;
   int error = 0;       // errno of what failed
   std::string keptAs;  // KeptAside, KeptAtEsc: the copy's new name
   std::string copy;    // the file that held the copy
+  std::string owner;   // Untrusted: whose the file is
 };
 
 // A copy that failed later in the day.

@@ -1,6 +1,9 @@
 #include "store/SafeFile.h"
 
 #include <fcntl.h>
+#ifndef _WIN32
+#include <pwd.h>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -104,6 +107,21 @@ std::string DirectoryOf(const std::string& path) {
   if (slash == std::string::npos) return ".";
   if (slash == 0) return "/";
   return path.substr(0, slash);
+}
+
+std::string UntrustedOwner(const std::string& path) {
+#ifdef _WIN32
+  (void)path;
+  return {};  // the folder's permissions decide there
+#else
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return {};
+  const bool othersWrite =
+      (st.st_mode & S_IWOTH) != 0 || ((st.st_mode & S_IWGRP) != 0 && st.st_gid != ::getegid());
+  if (st.st_uid == ::geteuid() && !othersWrite) return {};
+  const passwd* user = ::getpwuid(st.st_uid);
+  return user && user->pw_name ? user->pw_name : std::to_string(st.st_uid);
+#endif
 }
 
 int ErrorOrFolderInTheWay(const std::string& path, int error) {

@@ -91,5 +91,10 @@ bool AppendDurably(FileOps& ops, std::FILE* file, const std::string& path, long 
 // game tells the operator the same reason on every system.
 int ErrorOrFolderInTheWay(const std::string& path, int error);
 
+// Whose the file at `path` is when this user may not trust what it holds: another user's, or
+// one that another user may write (a group other than this user's own, or everyone). Empty when
+// it may be trusted, or is not there. A copy found by itself is acted on only when trusted.
+std::string UntrustedOwner(const std::string& path);
+
 // The directory a path names a file in.
 std::string DirectoryOf(const std::string& path);

@@ -155,6 +155,15 @@ void KeptAsAKilledRunLeftThem(const ScratchDir& dir) {
     dir.Write(copy.file + ".kept-20261208-101500", EncodeRecoveryCopy(copy));
 }
 
+size_t Count(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+// A run that ends at its script's crash has no exit code.
+constexpr std::optional<int> kCrashed;
+
 bool CopiesLeft(const ScratchDir& dir) {
   return dir.Exists(kPassCopyFileName) || dir.Exists(RecoveryPathFor(kRecordFileName)) ||
          dir.Exists(RecoveryPathFor(kRankingFileName));
@@ -178,8 +187,8 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
     std::string secondRun;                          // played next, after `between`
     std::function<void(const ScratchDir&)> between;
     std::vector<std::string> secondBoxes;
-    int secondExit;
-    bool filesAsAfterTheQuit;  // else: checked by `after`
+    std::optional<int> secondExit;  // nothing: the run crashed
+    bool filesAsAfterTheQuit;       // else: checked by `after`
     std::function<void(const ScratchDir&)> after;
     std::optional<std::string> log;  // kv_plays.csv at the end
   };
@@ -235,6 +244,38 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
       "タイトル画面で F2、3「控え（kept）」で加えられます（ブースでは F2 を 2 秒押し続けます）。または、"
       "Q で終えてから「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
           kToolPlace};
+  std::string threeCrash = ThreePassesScript();
+  threeCrash.replace(threeCrash.rfind("tap"), std::string::npos, "crash 207908\n");
+  const auto backup = std::make_shared<Files>();
+  const auto logUnwritable = [](const ScratchDir& dir) {
+    fs::create_directory(dir.PathOf(kPlayLogFileName));
+    fs::create_directory(dir.PathOf(kPlayLogSideFileName));
+  };
+  const auto clearLog = [](const ScratchDir& dir) {
+    fs::remove(dir.PathOf(kPlayLogFileName));
+    fs::remove(dir.PathOf(kPlayLogSideFileName));
+  };
+  const std::string kLogUnwritableBox =
+      "kv_plays.csv に書き込めません\n（同じ名前のフォルダがあります）\n"
+      "kv_plays.csv.pending にも書き込めません。その間の行はゲームが覚えていて、書き込めるよう"
+      "になったら書き込みます\nそのフォルダを別の場所に移してください。\n";
+  const std::string kCopyNotWrittenBox =
+      "kavrel.recovery を書き込めません\n（同じ名前のフォルダがあります）\n"
+      "控えなしで続けます。結果とプレイ記録の行は Q で終えるときに保存します\n"
+      "そのフォルダを別の場所に移してください。直せば、次の人から控えを書きます\n";
+  const std::vector<std::string> kKeptAtEscBoxes = {
+      "kavrel.dat の控えを kavrel.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
+      "（ESC で終わったため保存されなかった結果です）\nkavrel.dat の内容で続けます\n"
+      "Q で終えてから「kavrel-ranking merge kavrel.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
+          kToolPlace,
+      "kv_rank.dat の控えを kv_rank.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
+      "（ESC で終わったため保存されなかった結果です）\nkv_rank.dat の内容で続けます\n"
+      "Q で終えてから「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
+          kToolPlace};
+  const std::string kThreeLines =
+      kLogHead + "1970-01-01,12:26:34,+09:00,1,1630.126344,696.375000,34,G,CHAMPION,1\r\n" +
+      "1970-01-01,12:27:44,+09:00,2,1398.376374,696.375000,28,H,'=SUM(A1),2\r\n" +
+      "1970-01-01,12:29:05,+09:00,3,1398.376374,696.375000,28,H,\"SAY,\"\"HI\"\"\",3\r\n";
   const Case cases[] = {
       {"crash on the attract screen after the pass",
        nothing,
@@ -582,7 +623,7 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
        },
        AfterThePass("tap 61000 Q 50\n"),
        {"kavrel.recovery を書き込めません\n（同じ名前のフォルダがあります）\n"
-        "控えなしで続けます。結果は Q で終えるときに保存します\n"
+        "控えなしで続けます。結果とプレイ記録の行は Q で終えるときに保存します\n"
         "そのフォルダを別の場所に移してください。直せば、次の人から控えを書きます\n",
         "kavrel.recovery を書き込めませんでした\n（同じ名前のフォルダがあります）\n"
         "控えはありません。結果はこれから保存します\nそのフォルダを別の場所に移してください。\n"},
@@ -597,6 +638,157 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
        false,
        nullptr,
        kOnePass},
+      // The pass is durable before the visitor sees their place.
+      {"a crash on the ranking screen",
+       nothing,
+       WholePassScript() + "crash 58000\n",
+       {},
+       kQuitAtOnce,
+       nothing,
+       {},
+       0,
+       true,
+       nullptr,
+       kOnePass},
+      // Its line is not in the log before its values are durable: a crash leaves neither.
+      {"a copy that cannot be written, and a crash",
+       [](const ScratchDir& dir) {
+         fs::create_directory(dir.PathOf(TemporaryPathFor(kPassCopyFileName)));
+       },
+       AfterThePass("crash 61000\n"),
+       {kCopyNotWrittenBox},
+       kQuitAtOnce,
+       [](const ScratchDir& dir) { fs::remove(dir.PathOf(TemporaryPathFor(kPassCopyFileName))); },
+       {},
+       0,
+       false,
+       [](const ScratchDir& dir) {
+         EXPECT_EQ(dir.Read(kRankingFileName).value_or("").find("CHAMPION"), std::string::npos);
+       },
+       std::nullopt},
+      // Lines that no file takes ride with every pass copy, not just the last.
+      {"three passes with the log and its side file unwritable, and a crash",
+       logUnwritable,
+       threeCrash,
+       {kLogUnwritableBox},
+       kQuitAtOnce,
+       clearLog,
+       {},
+       0,
+       false,
+       [&threeQuit](const ScratchDir& dir) {
+         EXPECT_EQ(dir.Read(kRankingFileName), threeQuit.ranking);
+       },
+       kThreeLines},
+      // ... and ESC keeps them with the kept copies, for merge to add.
+      {"three passes with the log unwritable, ESC, and the kept copies merged",
+       logUnwritable,
+       threeEsc,
+       {kLogUnwritableBox},
+       kQuitAtOnce,
+       clearLog,
+       kKeptAtEscBoxes,
+       0,
+       false,
+       [&threeQuit](const ScratchDir& dir) {
+         Captured out;
+         EXPECT_EQ(ranking::Run({"--data-dir", dir.Path(), "merge",
+                                 NamesStartingWith(dir, "kv_rank.dat.kept-").at(0),
+                                 NamesStartingWith(dir, "kavrel.dat.kept-").at(0)},
+                                out),
+                   ranking::kDone)
+             << out.lines;
+         EXPECT_NE(out.lines.find("Added 3 play-log line(s)"), std::string::npos) << out.lines;
+         EXPECT_EQ(dir.Read(kRankingFileName), threeQuit.ranking);
+       },
+       kThreeLines},
+      // A start that finds the line still unwritable keeps the pass copy for it: a crash then
+      // loses nothing.
+      {"a line still waiting after a restart, and a crash",
+       logUnwritable,
+       AfterThePass("crash 61000\n"),
+       {kLogUnwritableBox},
+       "crash 1000\n",
+       nothing,
+       {},
+       kCrashed,
+       false,
+       [clearLog](const ScratchDir& dir) {
+         clearLog(dir);
+         EXPECT_EQ(Play(kQuitAtOnce).exitCode, 0);
+       },
+       kOnePass},
+      // A line torn where the pass copy says it went is cut back and written whole once.
+      {"a pass's line torn in the log",
+       nothing,
+       AfterThePass("crash 61000\n"),
+       {},
+       kQuitAtOnce,
+       [](const ScratchDir& dir) {
+         dir.Write(kPlayLogFileName, kLogHead + PassLine(1, "1").substr(0, 20));
+       },
+       {},
+       0,
+       true,
+       nullptr,
+       kOnePass},
+      // A backup of both files put back after a crash: the ranking's copy is kept aside too,
+      // though the backup holds a CHAMPION of its own, and merging brings the third one back.
+      {"a backup put back by hand after a third pass",
+       [backup](const ScratchDir& dir) {
+         Play(AfterThePass("tap 61000 Q 50\n"));
+         *backup = {dir.Read(kRecordFileName), dir.Read(kRankingFileName)};
+         Play(AfterThePass("tap 61000 Q 50\n"));
+       },
+       AfterThePass("crash 61000\n"),
+       {},
+       kQuitAtOnce,
+       [backup](const ScratchDir& dir) {
+         dir.Write(kRecordFileName, *backup->record);
+         dir.Write(kRankingFileName, *backup->ranking);
+       },
+       kKeptAfterABackup,
+       0,
+       false,
+       [](const ScratchDir& dir) {
+         Captured out;
+         EXPECT_EQ(ranking::Run({"--data-dir", dir.Path(), "merge",
+                                 NamesStartingWith(dir, "kv_rank.dat.kept-").at(0)},
+                                out),
+                   ranking::kDone)
+             << out.lines;
+         EXPECT_EQ(Count(dir.Read(kRankingFileName).value_or(""), "CHAMPION"), 2u);
+       },
+       kLogHead + PassLine(1, "1") + PassLine(3, "2") + PassLine(5, "3")},
+      // Two passes with equal values: the crashed one put back never takes the ESC'd one's
+      // kept copies with it.
+      {"an ESC'd pass, then an identical pass and a crash",
+       nothing,
+       AfterThePass("down 61000 ESC\n"),
+       {},
+       AfterThePass("crash 61000\n"),
+       nothing,
+       kKeptAtEscBoxes,
+       kCrashed,
+       false,
+       [](const ScratchDir& dir) {
+         EXPECT_EQ(Play(kQuitAtOnce).exitCode, 0);
+         // Named twice, merged once; a copy of it from elsewhere adds nothing again.
+         const std::string kept = NamesStartingWith(dir, "kv_rank.dat.kept-").at(0);
+         Captured out;
+         EXPECT_EQ(ranking::Run({"--data-dir", dir.Path(), "merge", kept, kept}, out),
+                   ranking::kDone)
+             << out.lines;
+         EXPECT_EQ(Count(dir.Read(kRankingFileName).value_or(""), "CHAMPION"), 2u);
+         fs::create_directory("stick");
+         dir.Write("stick/copy.dat",
+                   dir.Read(kept).value_or("").substr(0, dir.Read(kept)->rfind("merged\n")));
+         EXPECT_EQ(ranking::Run({"--data-dir", dir.Path(), "merge", "stick/copy.dat"}, out),
+                   ranking::kDone);
+         EXPECT_NE(out.lines.find("merged already"), std::string::npos) << out.lines;
+         EXPECT_EQ(Count(dir.Read(kRankingFileName).value_or(""), "CHAMPION"), 2u);
+       },
+       kLogHead + PassLine(1, "1") + PassLine(1, "1")},
       // The log's lines: the wall clock moves with the passes; the names as spelled, one kept
       // text for a spreadsheet, one quoted.
       {"three passes and their names",
@@ -812,7 +1004,71 @@ TEST(BoothDay, ASecondProgramInTheDirectoryTouchesNothing) {
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names,
             (std::vector<std::string>{".kavrel.lock", "kavrel.bmp", "kavrel.dat", "kv_rank.dat"}));
+#ifndef _WIN32
+  // A lock file that is not a plain file is refused, never passed over for the directory's lock:
+  // another user's program may be locking what a link leads to.
+  const std::string ranking = dir.Read(kRankingFileName).value_or("");
+  dir.Write("elsewhere", "");
+  const std::function<void()> plant[] = {
+      [&] { fs::create_symlink("elsewhere", dir.PathOf(plat::kLockFileName)); },
+      [&] { ASSERT_EQ(mkfifo(dir.PathOf(plat::kLockFileName).c_str(), 0666), 0); },
+      [&] { fs::create_directory(dir.PathOf(plat::kLockFileName)); }};
+  for (const auto& put : plant) {
+    fs::remove(dir.PathOf(plat::kLockFileName));
+    put();
+    const ReplayRun run = Play(kQuitAtOnce);
+    EXPECT_EQ(run.exitCode, 5);
+    ASSERT_EQ(run.messageBoxes.size(), 1u);
+    EXPECT_NE(SjisToUtf8(run.messageBoxes[0].text).find("ふつうのファイルではありません"),
+              std::string::npos);
+    Captured out;
+    EXPECT_EQ(ranking::Run({"--data-dir", dir.Path(), "remove", "1"}, out),
+              ranking::kDirectoryBusy);
+    EXPECT_EQ(dir.Read(kRankingFileName), ranking);
+  }
+  fs::remove(dir.PathOf(plat::kLockFileName));
+#endif
 }
+
+#ifndef _WIN32
+// Copies that another user could have put in the folder (another user's, or writable by others)
+// are never put back, kept aside, removed or named as kept: each is told, and left as it is.
+TEST(BoothDay, CopiesAnotherUserCouldHaveWrittenAreLeftAlone) {
+  UseJapanTime();
+  ScratchDir dir;
+  Play(AfterThePass("tap 61000 Q 50\n"));
+  const std::optional<std::string> ranking = dir.Read(kRankingFileName);
+  const std::optional<std::string> log = dir.Read(kPlayLogFileName);
+  ASSERT_TRUE(ranking && log);
+  std::string hacker;
+  for (int i = 0; i < 5; ++i) hacker += "999\r\nHACKER__\r\n";
+  RecoveryCopy forged;
+  forged.file = kRankingFileName;
+  forged.keepsBefore = true;
+  forged.before = ranking;
+  forged.after = hacker;
+  forged.from = "1-2-3 1";
+  const std::pair<std::string, std::string> planted[] = {
+      {kPassCopyFileName,
+       EncodePassCopy({{forged}, PassLineCopy{-1, -1, "1970-01-01,HACKER__\r\n"}})},
+      {RecoveryPathFor(kRankingFileName), hacker},
+      {"kv_rank.dat.kept-20261208-101500", EncodeRecoveryCopy(forged)},
+      {kKeptAtEscNoteName, "kv_rank.dat.kept-20261208-101500\n"}};
+  for (const auto& [name, bytes] : planted) {
+    dir.Write(name, bytes);
+    fs::permissions(dir.PathOf(name), fs::perms::others_write, fs::perm_options::add);
+  }
+  const ReplayRun run = Play(kQuitAtOnce);
+  EXPECT_EQ(run.exitCode, 0);
+  const std::vector<std::string> boxes = LaterBoxes(run);
+  ASSERT_EQ(boxes.size(), 3u);
+  for (const std::string& box : boxes)
+    EXPECT_NE(box.find("を使いませんでした\n（"), std::string::npos) << box;
+  EXPECT_EQ(dir.Read(kRankingFileName), ranking);
+  EXPECT_EQ(dir.Read(kPlayLogFileName), log);
+  for (const auto& [name, bytes] : planted) EXPECT_EQ(dir.Read(name), bytes) << name;
+}
+#endif
 
 TEST(BoothDay, TheReplayToolDiesAtItsCrashTimeLeavingTheCopies) {
   ScratchDir dir;
@@ -862,12 +1118,6 @@ std::map<std::string, int> CallsMade(const ScratchDir& dir, const std::string& a
     if (std::regex_search(line, m, call)) ++counts[m[1]];
   fs::remove(dir.PathOf("calls.txt"));
   return counts;
-}
-
-size_t Count(const std::string& text, const std::string& part) {
-  size_t n = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-  return n;
 }
 
 // A full file system tears the pass's line in the log: what was written of it is taken off again,
@@ -975,6 +1225,97 @@ TEST(BoothDay, AKillAtAnyStepOfAPassEndKeepsTheWholePassOrNone) {
     }
   }
   EXPECT_GT(points, 20);
+}
+
+// The game's ESC after a pass, a start that puts a crashed pass back, and the ranking tool's merge
+// of an ESC's kept copies, each killed at every write, sync, rename and removal, then the game
+// started again (and the merge typed again): the pass is in the ranking as often as its line is in
+// the log, and once wherever the kill fell after the pass was durable.
+TEST(BoothDay, AKillInAnEscAStartOrAMergeCountsThePassOnce) {
+  if (std::system("strace -V > /dev/null 2>&1") != 0) GTEST_SKIP() << "strace is not installed";
+  UseJapanTime();
+  const std::string calls =
+      "write,fsync,fdatasync,rename,renameat,renameat2,unlink,unlinkat,ftruncate";
+  const std::string line = PassLine(1, "1");
+  const std::string tool = std::string("'") + KAVREL_BINARY_DIR + "/kavrel-ranking' --data-dir . ";
+  const auto keptNames = [](const ScratchDir& dir) {
+    std::string names;
+    for (const char* file : {"kv_rank.dat.kept-", "kavrel.dat.kept-"})
+      for (const std::string& name : NamesStartingWith(dir, file)) names += " " + name;
+    return names;
+  };
+  const auto mergeAll = [&](const ScratchDir& dir) {
+    const std::string names = keptNames(dir);
+    if (!names.empty()) std::system((tool + "merge" + names + " > /dev/null 2>&1").c_str());
+  };
+  struct Step {
+    const char* name;
+    std::function<void(const ScratchDir&)> prepare;
+    std::function<std::string(const ScratchDir&)> command;  // run under strace
+    bool alwaysKept;  // the pass was durable before the command began
+  };
+  const Step steps[] = {
+      {"ESC after a pass",
+       [](const ScratchDir& dir) { dir.Write("s.txt", AfterThePass("down 61000 ESC\n")); },
+       [](const ScratchDir&) { return std::string("s.txt"); }, false},
+      {"a start that puts a crashed pass back",
+       [](const ScratchDir&) { Play(AfterThePass("crash 61000\n")); },
+       [](const ScratchDir&) { return std::string("q.txt"); }, true},
+      {"merge of an ESC's kept copies",
+       [](const ScratchDir&) {
+         Play(AfterThePass("down 61000 ESC\n"));
+         Play(kQuitAtOnce);
+       },
+       [&](const ScratchDir& dir) { return tool + "merge" + keptNames(dir); }, true},
+  };
+  int points = 0;
+  for (const Step& step : steps) {
+    const auto run = [&](const ScratchDir& dir, const std::string& strace) {
+      const std::string command = step.command(dir);
+      if (command.rfind("'", 0) == 0)
+        std::system((strace + " " + command + " > /dev/null 2>&1").c_str());
+      else
+        RunReplayTool(command, nullptr, strace);
+    };
+    const auto prepare = [&](const ScratchDir& dir) {
+      dir.Write("q.txt", kQuitAtOnce);
+      step.prepare(dir);
+    };
+    std::map<std::string, int> counts;
+    {
+      ScratchDir dir;
+      prepare(dir);
+      run(dir, "strace -f -qq -o calls.txt -e trace=" + calls);
+      std::istringstream in(dir.Read("calls.txt").value_or(""));
+      static const std::regex call("^(?:[0-9]+ +)?([a-z0-9_]+)\\(");
+      std::smatch m;
+      for (std::string text; std::getline(in, text);)
+        if (std::regex_search(text, m, call)) ++counts[m[1]];
+    }
+    ASSERT_GT(counts["rename"], 0) << step.name;
+    for (const auto& [name, count] : counts) {
+      for (int n = 1; n <= count; ++n) {
+        SCOPED_TRACE(std::string(step.name) + ": " + name + " " + std::to_string(n));
+        ScratchDir dir;
+        prepare(dir);
+        run(dir, "strace -f -qq -o /dev/null -e trace=" + name + " -e inject=" + name +
+                     ":signal=KILL:when=" + std::to_string(n));
+        ++points;
+        ASSERT_EQ(RunReplayTool("q.txt"), 0);
+        mergeAll(dir);
+        mergeAll(dir);  // typed again: adds nothing
+        const size_t passes = Count(dir.Read(kRankingFileName).value_or(""), "CHAMPION");
+        const size_t lines = Count(dir.Read(kPlayLogFileName).value_or(""), line);
+        EXPECT_EQ(passes, lines);
+        EXPECT_LE(passes, 1u);
+        if (step.alwaysKept) {
+          EXPECT_EQ(passes, 1u);
+        }
+        EXPECT_FALSE(dir.Exists(kPassCopyFileName));
+      }
+    }
+  }
+  EXPECT_GT(points, 30);
 }
 #endif
 

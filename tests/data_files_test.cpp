@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -6,6 +7,8 @@
 #include <climits>
 #include <cstdio>
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -295,6 +298,119 @@ TEST(DataFileWriting, StaleTemporaryFromACrashIsReplaced) {
   EXPECT_EQ(dir.Read(kRecordFileName), FormatRecordFile(state));
 }
 
+#ifndef _WIN32
+// A link, a hard link or a pipe under a temporary's name is never written through or waited on:
+// the save goes under another name and the thing stays as it was. A file appended to must have
+// one name.
+TEST(DataFileWriting, NothingUnderATemporarysNameIsWrittenThrough) {
+  ScratchDir dir(false);
+  dir.Write("elsewhere", "theirs");
+  std::filesystem::create_symlink("elsewhere", dir.PathOf(TemporaryPathFor(kRankingFileName)));
+  std::filesystem::create_hard_link(dir.PathOf("elsewhere"),
+                                    dir.PathOf(TemporaryPathFor(kPassCopyFileName)));
+  ASSERT_EQ(mkfifo(dir.PathOf(TemporaryPathFor(kRecordFileName)).c_str(), 0644), 0);
+  GameState state;
+  EXPECT_EQ(WriteDataFiles(state), 0);
+  EXPECT_TRUE(ReplaceFile(PosixFileOps(), kPassCopyFileName, "copy"));
+  EXPECT_EQ(dir.Read(kRankingFileName), kFreshRanking);
+  EXPECT_EQ(dir.Read(kPassCopyFileName), "copy");
+  EXPECT_EQ(dir.Read("elsewhere"), "theirs");
+  EXPECT_TRUE(std::filesystem::is_fifo(dir.PathOf(TemporaryPathFor(kRecordFileName))));
+  // The play log under a second name: nothing is appended through it.
+  std::filesystem::create_hard_link(dir.PathOf("elsewhere"), dir.PathOf("kv_plays.csv"));
+  errno = 0;
+  EXPECT_EQ(PosixFileOps().OpenToAppend("kv_plays.csv"), nullptr);
+  EXPECT_EQ(errno, ELOOP);
+  EXPECT_EQ(dir.Read("elsewhere"), "theirs");
+}
+#endif
+
+// A model of a power cut: what was not synced is lost. A file's bytes last once synced; a name
+// given by a rename or taken by a removal, once its folder is synced.
+class PowerCutOps : public FileOps {
+ public:
+  std::FILE* Open(const std::string& path) override {
+    Remember(path);
+    std::FILE* file = real_.Open(path);
+    if (file) paths_[file] = path;
+    return file;
+  }
+  bool Write(std::FILE* f, std::string_view bytes) override { return real_.Write(f, bytes); }
+  bool Flush(std::FILE* f) override { return real_.Flush(f); }
+  bool Sync(std::FILE* f) override {
+    if (!real_.Sync(f)) return false;
+    synced_[paths_[f]] = Now(paths_[f]);
+    return true;
+  }
+  bool Close(std::FILE* f) override { return real_.Close(f); }
+  bool Rename(const std::string& from, const std::string& to) override {
+    Remember(from);
+    Remember(to);
+    if (!real_.Rename(from, to)) return false;
+    pending_.push_back({from, to});
+    return true;
+  }
+  bool Remove(const std::string& path) override {
+    Remember(path);
+    if (!real_.Remove(path)) return false;
+    pending_.push_back({path, ""});
+    return true;
+  }
+  bool SyncDirectory(const std::string& directory) override {
+    for (const auto& [from, to] : pending_) {
+      if (!to.empty()) lasting_[to] = synced_.count(from) ? synced_[from] : std::string();
+      lasting_[from] = std::nullopt;
+    }
+    pending_.clear();
+    return real_.SyncDirectory(directory);
+  }
+  // The power goes: every name these steps touched holds what lasts of it.
+  void Cut() {
+    for (const auto& [path, bytes] : lasting_) {
+      std::filesystem::remove(path);
+      if (!bytes) continue;
+      std::FILE* file = std::fopen(path.c_str(), "wb");
+      std::fwrite(bytes->data(), 1, bytes->size(), file);
+      std::fclose(file);
+    }
+  }
+
+ private:
+  static std::optional<std::string> Now(const std::string& path) {
+    std::string bytes;
+    if (PosixFileOps().ReadWhole(path, 1 << 20, bytes) != 0) return std::nullopt;
+    return bytes;
+  }
+  // What a name held before these steps changed it, which lasts until a sync says otherwise.
+  void Remember(const std::string& path) {
+    if (!lasting_.count(path)) lasting_[path] = Now(path);
+  }
+  FileOps& real_ = PosixFileOps();
+  std::map<std::FILE*, std::string> paths_;
+  std::map<std::string, std::optional<std::string>> synced_;
+  std::map<std::string, std::optional<std::string>> lasting_;
+  std::vector<std::pair<std::string, std::string>> pending_;
+};
+
+// A replacement that says it is in place survives a power cut right after it: the pass copy, the
+// data files and the kept copies all rely on it.
+TEST(DataFileWriting, AReplacementInPlaceSurvivesAPowerCut) {
+  ScratchDir dir(false);
+  dir.Write(kRankingFileName, "old");
+  PowerCutOps ops;
+  ASSERT_TRUE(ReplaceFile(ops, kRankingFileName, "new"));
+  ASSERT_TRUE(ReplaceFile(ops, kPassCopyFileName, "pass"));
+  ops.Cut();
+  EXPECT_EQ(dir.Read(kRankingFileName), "new");
+  EXPECT_EQ(dir.Read(kPassCopyFileName), "pass");
+  // The model itself: a rename whose folder was never synced is undone.
+  PowerCutOps unsynced;
+  ASSERT_TRUE(unsynced.Rename(kRankingFileName, "moved"));
+  unsynced.Cut();
+  EXPECT_EQ(dir.Read(kRankingFileName), "new");
+  EXPECT_FALSE(dir.Exists("moved"));
+}
+
 // A copy that cannot be written is told once, until a round of copies is written whole again,
 // and is still there to be told again at Q.
 TEST(RecoveryCopies, AFailureToWriteIsToldOnceUntilWrittenAgain) {
@@ -380,6 +496,12 @@ TEST(DataFileWriting, TemporariesAreNamedForTheirProcessAndLeftOnesRemoved) {
       {"kv_rank.dat.tmp", true},  // the fixed name of earlier versions
       {"kv_rank.dat.recovery.tmp.77", true},
       {"kavrel.dat.recovery.tmp", true},
+      {"kavrel.recovery.tmp.8-2", true},  // another name, when something stood under the first
+      {".kavrel.kept.tmp.5", true},
+      {"kv_plays.csv.moving.tmp.9", true},
+      {"kv_rank.dat.kept-20261208-101500.tmp.3", true},
+      {"kv_plays.csv.tmp.4", false},  // the log is only appended to
+      {"kavrel.dat.tmp.1-", false},
       {"kavrel.dat.tmp.12x", false},
       {"kavrel.dat.tmp.-1", false},
       {"kavrel.dat.tmpx", false},

@@ -563,7 +563,7 @@ TEST(RankingTool, TwoUsersNeverRunTwoProgramsInOneFolder) {
 }
 #endif
 
-TEST(RankingTool, BackupCopiesBothFilesAndThePlayLogIntoANewFolder) {
+TEST(RankingTool, BackupCopiesEveryFileOfTheDayIntoANewFolder) {
   ScratchDir dir(false);
   dir.Write(kRankingFileName, kHere);
   dir.Write(kRecordFileName, kRecord);
@@ -572,6 +572,17 @@ TEST(RankingTool, BackupCopiesBothFilesAndThePlayLogIntoANewFolder) {
   dir.Write(kPlayLogSideFileName, "torn");
   dir.Write(kPlayLogMoveFileName, "120");  // a move cut short: put back without it, it repeats
   dir.Write("kv_booth.log", "booth");
+  // Every copy that holds results, as it is, whatever its state: a pass copy waiting (never put
+  // back first), a broken one, kept ones, the note of an ESC.
+  const std::vector<std::pair<std::string, std::string>> copies = {
+      {"kavrel.recovery", "kavrel recovery of a pass\nbroken"},
+      {"kv_rank.dat.recovery", "older"},
+      {"kv_rank.dat.kept-20261208-101500", "kept"},
+      {"kavrel.dat.kept-20261208-101500", "kept too"},
+      {"kavrel.recovery.broken-20261208-090000", "set aside"},
+      {".kavrel.kept", "kv_rank.dat.kept-20261208-101500\n"}};
+  for (const auto& [file, bytes] : copies) dir.Write(file, bytes);
+  dir.Write("notes.txt", "not the game's");
   Captured out;
   ASSERT_EQ(ranking::Run({"--data-dir", dir.Path(), "backup"}, out), 0) << out.problems[0];
   std::vector<fs::path> made;
@@ -586,7 +597,9 @@ TEST(RankingTool, BackupCopiesBothFilesAndThePlayLogIntoANewFolder) {
   EXPECT_EQ(dir.Read(name + "/kv_plays.csv.pending"), "torn");
   EXPECT_EQ(dir.Read(name + "/kv_plays.csv.moving"), "120");
   EXPECT_EQ(dir.Read(name + "/kv_booth.log"), "booth");
-  EXPECT_EQ(std::distance(fs::directory_iterator(made[0]), fs::directory_iterator()), 6);
+  for (const auto& [file, bytes] : copies) EXPECT_EQ(dir.Read(name + "/" + file), bytes) << file;
+  EXPECT_EQ(dir.Read(kRankingFileName), kHere);
+  EXPECT_EQ(std::distance(fs::directory_iterator(made[0]), fs::directory_iterator()), 12);
 }
 
 #ifdef _WIN32

@@ -117,6 +117,14 @@ int TellNotices(Output& out, const std::vector<StartUpNotice>& notices, bool rea
         continue;
       case StartUpNotice::KeptAtEsc:  // named by the game's next start only
         continue;
+      case StartUpNotice::Untrusted:
+        out.Line(Fill(Say({"{} は {} のファイルか、ほかのユーザーも書き込めるファイルなので、"
+                           "使わずにそのままにしました。自分で置いたものでなければ、別の場所に"
+                           "移してください。",
+                           "{} is {}'s, or other users may write it: it was not used and is left "
+                           "as it is. Unless you put it there, move it somewhere else."}),
+                      {copy, notice.owner}));
+        continue;
       case StartUpNotice::CopyNotRemoved:
         out.Line(Fill(Say({"{} を {} に戻しましたが、控えを消せません（{}）。{}",
                            "{} was put back into {}, but cannot be removed ({}). {}"}),
