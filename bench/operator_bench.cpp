@@ -31,10 +31,21 @@ class Quiet : public ranking::Output {
   void Problem(const std::string&) override {}
 };
 
+// Removed again when the benchmark ends.
+struct ScratchFolder {
+  fs::path dir = fs::temp_directory_path() / ("kavrel-bench-" + std::to_string(getpid()));
+  ~ScratchFolder() {
+    std::error_code ec;
+    fs::current_path(fs::temp_directory_path(), ec);
+    fs::remove_all(dir, ec);
+  }
+};
+
 // A scratch data folder holding the season's log, the working directory from then on.
 const std::string& Season() {
+  static const ScratchFolder folder;
   static const std::string today = [] {
-    const fs::path dir = fs::temp_directory_path() / ("kavrel-bench-" + std::to_string(getpid()));
+    const fs::path& dir = folder.dir;
     fs::create_directories(dir);
     fs::current_path(dir);
     const std::string date = DateText(ToLocalTime(0));
