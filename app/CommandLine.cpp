@@ -14,7 +14,7 @@ constexpr plat::Bilingual kHelp = {
     "  --window          ウィンドウの中で遊びます\n"
     "  --scale fill      絵を画面いっぱいの 4:3 に拡大します（指定しないときはこれ）\n"
     "  --scale whole     絵を整数倍だけで拡大します\n"
-    "  --booth           Q と ESC は 2 秒押し続けたときだけ効きます\n"
+    "  --booth           Q、F2 と ESC は 2 秒押し続けたときだけ効きます\n"
     "  --controls        ゲームの代わりに、コントローラーのボタンを割り当てる画面を\n"
     "                    開きます。割り当ては kv_controls.txt に保存します\n"
     "  --help            この説明を表示して終わります\n",
@@ -24,7 +24,7 @@ constexpr plat::Bilingual kHelp = {
     "  --window        play in a window\n"
     "  --scale fill    enlarge the picture to the largest 4:3 area (the default)\n"
     "  --scale whole   enlarge by whole steps only\n"
-    "  --booth         Q and ESC act only when held for 2 seconds\n"
+    "  --booth         Q, F2 and ESC act only when held for 2 seconds\n"
     "  --controls      instead of the game, open the screen that maps a controller's\n"
     "                  buttons to the game's keys; the mapping is saved in\n"
     "                  kv_controls.txt\n"
