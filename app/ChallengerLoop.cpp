@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/Notices.h"
+#include "app/OperatorScreen.h"
 #include "app/PassLog.h"
 #include "app/Window.h"
 #include "game/GameState.h"
@@ -48,8 +49,9 @@ void ResetPass(Game& game) {
 ScreenResult PlayPass(Game& game, RecoveryCopies& copies, PlayLog& playLog, int shownNumber,
                       std::vector<CopyFailure>& unwritten) {
   passScreen = 0;
-  for (auto screen :
-       {WindUpScreen, RunScreen, StandByScreen, BallScreen, ResultsScreen, NameEntryScreen}) {
+  using Screen = ScreenResult (*)(Game&);
+  for (Screen screen : {WindUpScreen, RunScreen, StandByScreen, BallScreen, ResultsScreen,
+                        static_cast<Screen>(NameEntryScreen)}) {
     if (screen(game) == ScreenResult::Quit) return ScreenResult::Quit;
     ++passScreen;
   }
@@ -70,7 +72,8 @@ int ResultsKnown(int screens) {
 
 }  // namespace
 
-ScreenResult ChallengerLoop(Game& game, RecoveryCopies& copies, PlayLog& playLog) {
+ScreenResult ChallengerLoop(Game& game, RecoveryCopies& copies, PlayLog& playLog,
+                            OperatorDesk* desk) {
   GameState& state = game.state;
   bool passFinished = false;
   int shownNumber = 0;  // the challenger number the visitor of the pass saw on the attract screen
@@ -80,12 +83,20 @@ ScreenResult ChallengerLoop(Game& game, RecoveryCopies& copies, PlayLog& playLog
     // Back at the head after a pass, which its end made durable: what failed is told now, between
     // two visitors.
     if (passFinished) {
+      passFinished = false;
       TellCopyFailures(game.system, unwritten);
       TellPlayLogNews(game, playLog);
     }
     ResetPass(game);
     onAttractScreen = true;
-    const ScreenResult attract = AttractScreen(game);
+    ScreenResult attract = AttractScreen(game);
+    if (state.operatorScreenAsked) {
+      // A session end there ends as on the attract screen; back from it, the attract screen
+      // starts anew with the same challenger number.
+      state.operatorScreenAsked = false;
+      if (desk) attract = OperatorScreen(game, *desk);
+      if (attract == ScreenResult::Next && state.keepRunning == 1) continue;
+    }
     onAttractScreen = false;
     if (attract == ScreenResult::Quit) {
       if (!SessionEnding()) return ScreenResult::Quit;

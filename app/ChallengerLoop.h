@@ -4,6 +4,7 @@
 
 #include "game/FrameLoop.h"
 
+class OperatorDesk;
 class PlayLog;
 class RecoveryCopies;
 
@@ -11,7 +12,10 @@ class RecoveryCopies;
 // to `playLog` as soon as its results are final (before the ranking screen). Quit when the window
 // was closed during play; Next once Q has ended the loop, or the end of the session has (as Q does,
 // keeping the day's results).
-ScreenResult ChallengerLoop(Game& game, RecoveryCopies& copies, PlayLog& playLog);
+// F2 on the attract screen opens the operator's screen on `desk` (none: F2 does nothing), after
+// which the attract screen starts anew.
+ScreenResult ChallengerLoop(Game& game, RecoveryCopies& copies, PlayLog& playLog,
+                            OperatorDesk* desk = nullptr);
 
 struct GameState;
 

@@ -10,6 +10,7 @@
 #include "app/ChallengerLoop.h"
 #include "app/Controllers.h"
 #include "app/Notices.h"
+#include "app/OperatorDesk.h"
 #include "app/Sound.h"
 #include "app/Window.h"
 #include "display/FontFace.h"
@@ -111,7 +112,8 @@ int kavrel::WinMain(plat::System& system, FrameObserver* observer) {
     ~ClearSave() { system.SetSessionEndSave(nullptr); }
   } clearSave{system};
 
-  if (ChallengerLoop(session.game, copies, playLog) == ScreenResult::Quit) {
+  OperatorDesk desk(session.game, reads, copies, notices);
+  if (ChallengerLoop(session.game, copies, playLog, &desk) == ScreenResult::Quit) {
     // Closed: nothing is saved, but what the copies hold is kept aside for the ranking tool's
     // merge; the play log keeps its lines.
     copies.KeepAside(playLog.LinesWaiting());

@@ -19,6 +19,9 @@ constexpr const char* kCaption = "Error";
 const std::string kToolPlace =
     "kavrel-ranking は、Windows では kavrel.exe と同じフォルダ、Debian では /usr/games にあります";
 
+// Where a kept copy is added without a terminal: the operator's screen's third page.
+const std::string kKeptOnScreen = "タイトル画面で F2、3「控え（kept）」で加えられます（ブースでは F2 を 2 秒押し続けます）。または、";
+
 // A box of four lines: what happened to `file`, why (one pair of brackets), what the game does
 // about it, and what the operator does next.
 void Tell(plat::System& system, const std::string& what, const std::string& file,
@@ -111,13 +114,13 @@ void TellStartUpNotices(plat::System& system, const std::vector<StartUpNotice>& 
         Tell(system, "の控えを " + notice.keptAs + " として残しました", file,
              "落ちたときの結果ですが、そのあと " + file + " が変わっていたので戻していません",
              file + " の内容で続けます",
-             "Q で終えてから「kavrel-ranking merge " + notice.keptAs + "」で加えられます。" +
+             kKeptOnScreen + "Q で終えてから「kavrel-ranking merge " + notice.keptAs + "」で加えられます。" +
                  kToolPlace);
         break;
       case StartUpNotice::KeptAtEsc:
         Tell(system, "の控えを " + notice.keptAs + " として残しました", file,
              "ESC で終わったため保存されなかった結果です", file + " の内容で続けます",
-             "Q で終えてから「kavrel-ranking merge " + notice.keptAs + "」で加えられます。" +
+             kKeptOnScreen + "Q で終えてから「kavrel-ranking merge " + notice.keptAs + "」で加えられます。" +
                  kToolPlace);
         break;
       case StartUpNotice::NotKeptAside:

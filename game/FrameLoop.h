@@ -27,6 +27,7 @@ inline constexpr ScreenTiming kResultsTiming = {"results", 16, 30};
 inline constexpr ScreenTiming kNameTiming = {"name", 16, 30};
 inline constexpr ScreenTiming kRankingTiming = {"ranking", 16, 30};
 inline constexpr ScreenTiming kFarewellTiming = {"farewell", 16, 30};
+inline constexpr ScreenTiming kOperatorTiming = {"service", 33, 30};
 
 // Runs frames of one screen until `frame` says Leave (ScreenResult::Next) or the message queue
 // reports the quit message (ScreenResult::Quit). `frame` is called as frame() -> FrameOutcome.

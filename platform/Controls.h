@@ -15,8 +15,8 @@ namespace plat {
 inline constexpr const char* kControlsFileName = "kv_controls.txt";
 
 // The game keys a controller may drive; Q and ESC stay the operator's, on the keyboard.
-inline constexpr int kControllerKeys[] = {VK_SPACE, VK_NUMPAD1, VK_NUMPAD2, VK_RETURN,
-                                          VK_LEFT,  VK_RIGHT,   VK_DOWN};
+inline constexpr int kControllerKeys[] = {VK_SPACE, VK_NUMPAD1, VK_NUMPAD2, VK_RETURN, VK_LEFT,
+                                          VK_RIGHT, VK_DOWN,    VK_UP,      VK_F2};
 
 // One input of a controller: a button or an axis (counted from 1), or a direction of its hat; or
 // a key of a keyboard (a keyboard-type arcade encoder sends Left Ctrl, Left Alt, Space...).

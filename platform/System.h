@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/Mixer.h"
+#include "platform/RemovableDrives.h"
 
 namespace plat {
 
@@ -34,10 +35,12 @@ enum Vk : int {
   VK_SPACE = 32,
   VK_LEFT = 37,
   VK_RIGHT = 39,
+  VK_UP = 38,
   VK_DOWN = 40,
   VK_Q = 81,
   VK_NUMPAD1 = 97,
   VK_NUMPAD2 = 98,
+  VK_F2 = 113,  // the operator's screen, from the attract screen
   // The main keyboard's digits, which count as NUMPAD1 and NUMPAD2.
   VK_1 = 49,
   VK_2 = 50,
@@ -63,6 +66,7 @@ inline constexpr KeyName kGameKeys[] = {
     {VK_SPACE, "SPACE"},     {VK_Q, "Q"},           {VK_NUMPAD1, "NUMPAD1"},
     {VK_NUMPAD2, "NUMPAD2"}, {VK_RETURN, "RETURN"}, {VK_LEFT, "LEFT"},
     {VK_RIGHT, "RIGHT"},     {VK_DOWN, "DOWN"},     {VK_ESCAPE, "ESC"},
+    {VK_UP, "UP"},           {VK_F2, "F2"},
 };
 inline constexpr int kGameKeyCount = static_cast<int>(std::size(kGameKeys));
 
@@ -115,6 +119,9 @@ class System {
   // The tick of the latest change of any key or controller input the machine has seen (not only
   // the game's keys); nothing before the first. Unlike a poll, it changes no key state.
   virtual std::optional<uint32_t> LastInputTick() { return std::nullopt; }
+
+  // The removable drives mounted now, for the operator's screen.
+  virtual std::vector<Drive> RemovableDrives() { return MountedRemovableDrives(); }
 
   // Windows' Filter Keys was on at start: quick presses may not count.
   virtual bool FilterKeysOn() { return false; }

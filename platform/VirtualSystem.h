@@ -69,6 +69,9 @@ class VirtualSystem : public System {
   std::optional<uint32_t> LastInputTick() override;
   std::vector<std::string> ControllerNames() override { return {kReplayPadName}; }
   void MessageBox(std::string_view text, std::string_view caption) override;
+  // The replay's --drive folders; none without them.
+  std::vector<Drive> RemovableDrives() override { return drives_; }
+  void SetRemovableDrives(std::vector<Drive> drives) { drives_ = std::move(drives); }
   void Present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) override;
 
   // Sound: an output that is always there. Mixed only when recorded (the replay's --wav), against
@@ -129,6 +132,7 @@ class VirtualSystem : public System {
   uint64_t now_ = 0;
   std::vector<bool> stallUsed_;
   std::vector<InputTrack> tracks_;  // by virtual-key code
+  std::vector<Drive> drives_;
   std::vector<InputTrack> padTracks_;
   std::vector<std::optional<uint64_t>> lastPoll_;  // by virtual-key code
   ControlBindings padBindings_ = DefaultControlBindings();

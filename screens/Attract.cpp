@@ -50,6 +50,11 @@ FrameOutcome AttractFrame(Game& game) {
     game.state.keepRunning = 0;
     return FrameOutcome::Leave;
   }
+  // The operator's screen; in booth mode only once held, as Q.
+  if (KeyDown(game, plat::VK_F2) && game.system.HeldLongEnough(plat::VK_F2)) {
+    game.state.operatorScreenAsked = true;
+    return FrameOutcome::Leave;
+  }
   return FrameOutcome::Continue;
 }
 

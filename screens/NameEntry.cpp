@@ -114,7 +114,11 @@ FrameOutcome NameEntryFrame(Game& game) {
 }  // namespace
 
 ScreenResult NameEntryScreen(Game& game) {
+  return NameEntryScreen(game, kNameTiming);
+}
+
+ScreenResult NameEntryScreen(Game& game, const ScreenTiming& timing) {
   game.state.playerName.fill('_');
   game.state.phaseStartTick = game.system.GetTickCount();
-  return RunFrames(game, kNameTiming, [&] { return NameEntryFrame(game); });
+  return RunFrames(game, timing, [&] { return NameEntryFrame(game); });
 }

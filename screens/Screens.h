@@ -12,6 +12,8 @@ ScreenResult StandByScreen(Game& game);  // event two: countdown
 ScreenResult BallScreen(Game& game);     // event two: the bouncing ball
 ScreenResult ResultsScreen(Game& game);
 ScreenResult NameEntryScreen(Game& game);
+// The same wheel, as a part of another screen (the operator's, which renames a place with it).
+ScreenResult NameEntryScreen(Game& game, const ScreenTiming& timing);
 void InsertRankingEntry(Game& game);
 // The ranking and the visitor's place as the ranking screen's first frame leaves them, given the
 // state InsertRankingEntry left: the pass's final results, before the screen shows them.

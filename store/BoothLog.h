@@ -27,6 +27,7 @@ enum class BoothEvent {
   FocusAway,    // another window kept the focus from the game past 2 s (detail: its name)
   End,          // an orderly end (detail: the exit code)
   NoSound,      // the game found no sound output, or lost it; it plays on silently
+  Operator,     // a change made on the operator's screen (detail: what was done)
 };
 
 struct BoothLine {

@@ -588,6 +588,18 @@ std::vector<CopyFailure> RecoveryCopies::RemoveSaved(const DataFilesSave& save) 
   return failures;
 }
 
+void RecoveryCopies::FilesTakenAsTheyAre() {
+  for (Copy& copy : copies_) {
+    if (!copy.make) continue;
+    std::string text;
+    const DataFileRead read = ReadDataFile(copy.file, text);
+    if (read.kind == DataFileRead::Unreadable) continue;
+    copy.before = read.kind == DataFileRead::Read ? std::optional(text) : std::nullopt;
+    copy.made = false;
+  }
+  passCopyMade_ = false;
+}
+
 void RecoveryCopies::Forget() {
   bool anyRemoved = false;
   for (const Copy& copy : copies_) {

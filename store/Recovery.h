@@ -92,6 +92,10 @@ class RecoveryCopies {
   // alone) and returns the removals that failed.
   std::vector<CopyFailure> RemoveSaved(const DataFilesSave& save);
 
+  // After a save in the middle of the day (the operator's screen: saved as Q saves, copies
+  // removed, then maybe changed by the operator): the next round of copies is made from what the
+  // files hold now, and nothing this run copied before is left to keep aside at ESC.
+  void FilesTakenAsTheyAre();
   // After ESC or a closed window: the copies this run made are set aside under kept-aside names,
   // with the play-log lines that no file took (`linesWaiting`), and noted for the next start
   // (NameCopiesKeptAtEsc); a copy it found and could not put back is set back to what it held at

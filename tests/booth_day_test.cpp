@@ -235,11 +235,13 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
       "kavrel.dat の控えを kavrel.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
       "（落ちたときの結果ですが、そのあと kavrel.dat が変わっていたので戻していません）\n"
       "kavrel.dat の内容で続けます\n"
+      "タイトル画面で F2、3「控え（kept）」で加えられます（ブースでは F2 を 2 秒押し続けます）。または、"
       "Q で終えてから「kavrel-ranking merge kavrel.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
           kToolPlace,
       "kv_rank.dat の控えを kv_rank.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
       "（落ちたときの結果ですが、そのあと kv_rank.dat が変わっていたので戻していません）\n"
       "kv_rank.dat の内容で続けます\n"
+      "タイトル画面で F2、3「控え（kept）」で加えられます（ブースでは F2 を 2 秒押し続けます）。または、"
       "Q で終えてから「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
           kToolPlace};
   std::string threeCrash = ThreePassesScript();
@@ -264,10 +266,12 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
   const std::vector<std::string> kKeptAtEscBoxes = {
       "kavrel.dat の控えを kavrel.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
       "（ESC で終わったため保存されなかった結果です）\nkavrel.dat の内容で続けます\n"
+      "タイトル画面で F2、3「控え（kept）」で加えられます（ブースでは F2 を 2 秒押し続けます）。または、"
       "Q で終えてから「kavrel-ranking merge kavrel.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
           kToolPlace,
       "kv_rank.dat の控えを kv_rank.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
       "（ESC で終わったため保存されなかった結果です）\nkv_rank.dat の内容で続けます\n"
+      "タイトル画面で F2、3「控え（kept）」で加えられます（ブースでは F2 を 2 秒押し続けます）。または、"
       "Q で終えてから「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
           kToolPlace};
   const std::string kThreeLines =
@@ -322,11 +326,13 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
        },
        {"kavrel.dat の控えを kavrel.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
         "（ESC で終わったため保存されなかった結果です）\nkavrel.dat の内容で続けます\n"
-        "Q で終えてから「kavrel-ranking merge kavrel.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
+        "タイトル画面で F2、3「控え（kept）」で加えられます（ブースでは F2 を 2 秒押し続けます）。または、"
+      "Q で終えてから「kavrel-ranking merge kavrel.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
             kToolPlace,
         "kv_rank.dat の控えを kv_rank.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
         "（ESC で終わったため保存されなかった結果です）\nkv_rank.dat の内容で続けます\n"
-        "Q で終えてから「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
+        "タイトル画面で F2、3「控え（kept）」で加えられます（ブースでは F2 を 2 秒押し続けます）。または、"
+      "Q で終えてから「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
             kToolPlace},
        0,
        false,

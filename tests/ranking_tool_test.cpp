@@ -25,7 +25,7 @@
 #include "store/SafeFile.h"
 #include "tests/support/CapturedOutput.h"
 #include "tests/support/Scenario.h"
-#include "tools/ranking/Edits.h"
+#include "upkeep/Edits.h"
 #include "tools/ranking/Run.h"
 #ifdef _WIN32
 #include "platform/win/WinHost.h"

@@ -20,10 +20,10 @@
 #include "tests/support/CapturedOutput.h"
 #include "tests/support/Scenario.h"
 #include "tools/ranking/CommandLine.h"
-#include "tools/ranking/ReportFigures.h"
-#include "tools/ranking/ReportPage.h"
-#include "tools/ranking/ReportTerminal.h"
-#include "tools/ranking/ReportText.h"
+#include "upkeep/ReportFigures.h"
+#include "upkeep/ReportPage.h"
+#include "upkeep/ReportTerminal.h"
+#include "upkeep/ReportText.h"
 #include "tools/ranking/Run.h"
 
 namespace {

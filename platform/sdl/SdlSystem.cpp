@@ -44,6 +44,8 @@ constexpr KeyBinding kBindings[] = {
     {VK_ESCAPE, SDL_SCANCODE_ESCAPE, SDL_SCANCODE_UNKNOWN},
     {VK_NUMPAD1, SDL_SCANCODE_KP_1, SDL_SCANCODE_1},
     {VK_NUMPAD2, SDL_SCANCODE_KP_2, SDL_SCANCODE_2},
+    {VK_UP, SDL_SCANCODE_UP, SDL_SCANCODE_UNKNOWN},
+    {VK_F2, SDL_SCANCODE_F2, SDL_SCANCODE_UNKNOWN},
 };
 
 constexpr KeyBinding BindingOf(int vk) {
@@ -85,6 +87,7 @@ constexpr PadDefault kPadButtons[] = {
     {VK_RETURN, SDL_CONTROLLER_BUTTON_Y},         {VK_RETURN, SDL_CONTROLLER_BUTTON_START},
     {VK_SPACE, SDL_CONTROLLER_BUTTON_X},          {VK_LEFT, SDL_CONTROLLER_BUTTON_DPAD_LEFT},
     {VK_RIGHT, SDL_CONTROLLER_BUTTON_DPAD_RIGHT}, {VK_DOWN, SDL_CONTROLLER_BUTTON_DPAD_DOWN},
+    {VK_UP, SDL_CONTROLLER_BUTTON_DPAD_UP},
 };
 
 // The joystick input behind a gamepad's bind, for the way `positive` of an axis.
@@ -122,6 +125,7 @@ ControlBindings GamepadDefault(int deviceIndex) {
   if (auto control = BoundControl(stickX, false)) bindings.push_back({VK_LEFT, *control});
   if (auto control = BoundControl(stickX, true)) bindings.push_back({VK_RIGHT, *control});
   if (auto control = BoundControl(stickY, true)) bindings.push_back({VK_DOWN, *control});
+  if (auto control = BoundControl(stickY, false)) bindings.push_back({VK_UP, *control});
   SDL_GameControllerClose(pad);
   return bindings;
 }

@@ -33,6 +33,7 @@ sections=(
   'The size of the picture=絵の大きさ'
   'Keys=キー'
   'Quitting and the files=終わり方とファイル'
+  "The operator's screen (F2)=オペレーター画面（F2）"
   'If the game crashes or the power fails=ゲームが落ちたとき、停電のとき'
   'Booth mode: kavrel-booth.exe=ブースのモード（kavrel-booth.exe）'
   'The ranking tool: kavrel-ranking.exe=ランキングのツール kavrel-ranking.exe'

@@ -8,10 +8,10 @@
 #include <string>
 
 #include "store/PlayLogFormat.h"
-#include "tools/ranking/ReportFigures.h"
-#include "tools/ranking/ReportPage.h"
-#include "tools/ranking/ReportTerminal.h"
-#include "tools/ranking/ReportText.h"
+#include "upkeep/ReportFigures.h"
+#include "upkeep/ReportPage.h"
+#include "upkeep/ReportTerminal.h"
+#include "upkeep/ReportText.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "tools/ranking/CommandLine.h"
 
 #include "platform/Language.h"
-#include "tools/ranking/Text.h"
+#include "upkeep/Text.h"
 
 namespace ranking {
 namespace {

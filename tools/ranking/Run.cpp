@@ -9,12 +9,13 @@
 #include "store/PlayLogFormat.h"
 #include "store/Recovery.h"
 #include "tools/ranking/CommandLine.h"
-#include "tools/ranking/Commands.h"
+#include "upkeep/Changes.h"
+#include "upkeep/Commands.h"
 #include "tools/ranking/DataDirectory.h"
-#include "tools/ranking/DataFileAccess.h"
-#include "tools/ranking/Edits.h"
-#include "tools/ranking/Report.h"
-#include "tools/ranking/Text.h"
+#include "upkeep/DataFileAccess.h"
+#include "upkeep/Edits.h"
+#include "upkeep/Report.h"
+#include "upkeep/Text.h"
 
 #ifndef KAVREL_VERSION
 #define KAVREL_VERSION "unknown"
@@ -111,34 +112,12 @@ int RunLocked(Output& out, const Request& request, const std::vector<StartUpNoti
   switch (request.kind) {
     case CommandLine::List:
       return List(out, ListLock::Held);
-    case CommandLine::Remove: {
-      std::optional<RankingTable> table = CheckedRanking(out);
-      if (!table) return kRefused;
-      RemovePlace(*table, request.place);
-      return WriteFiles(out, nullptr, &*table,
-                        Fill(Say({"{}を消しました。", "Removed {}."}), {PlaceWord(request.place)}));
-    }
-    case CommandLine::Rename: {
-      std::optional<RankingTable> table = CheckedRanking(out);
-      if (!table) return kRefused;
-      (*table)[request.place - 1].name = request.name;
-      return WriteFiles(out, nullptr, &*table,
-                        Fill(Say({"{}の名前を {} にしました。", "Renamed {} to {}."}),
-                             {PlaceWord(request.place), ReadableName(request.name)}));
-    }
-    case CommandLine::Reset: {
-      const GameState record = FreshRecord();
-      const RankingTable table{};
-      const char* done =
-          request.resetRecord && request.resetRanking
-              ? Say({"ランキングと記録を初めからにしました。",
-                     "The ranking and the record start afresh."})
-          : request.resetRecord
-              ? Say({"記録を初めからにしました。", "The record starts afresh."})
-              : Say({"ランキングを初めからにしました。", "The ranking starts afresh."});
-      return WriteFiles(out, request.resetRecord ? &record : nullptr,
-                        request.resetRanking ? &table : nullptr, done);
-    }
+    case CommandLine::Remove:
+      return RemoveFromRanking(out, request.place);
+    case CommandLine::Rename:
+      return RenameInRanking(out, request.place, request.name);
+    case CommandLine::Reset:
+      return StartAfresh(out, request.resetRecord, request.resetRanking);
     case CommandLine::Merge:
       return MergeFiles(out, request.files);
     case CommandLine::SetAside:
@@ -201,11 +180,15 @@ int Run(const std::vector<std::string>& args, Output& out) {
     if (request->kind == CommandLine::List) return List(out, ListLock::GameRunning);
     out.Problem("kavrel-ranking: " +
                 Fill(Say({"ゲーム（または別のツール）が {} を使っています。何も変更していません。"
-                          "ESC で閉じると最後に Q で終えたあとの結果が消えるので、ゲームは"
-                          "タイトル画面の Q で終えてから、もう一度打ってください。",
-                          "A game (or another tool) is using {}. Nothing was changed. ESC would "
-                          "throw away every result since the last Q: quit the game with Q on its "
-                          "attract screen, then type this again."}),
+                          "同じことはゲームのオペレーター画面でできます（タイトル画面で F2、"
+                          "ブースでは 2 秒押し続けます）。ここで打つなら、ゲームをタイトル画面の "
+                          "Q で終えてから、もう一度打ってください（ESC で閉じると結果は控えに"
+                          "残り、あとで加えることになります）。",
+                          "A game (or another tool) is using {}. Nothing was changed. The same is "
+                          "on the game's operator's screen (F2 on the attract screen; held 2 s "
+                          "at a booth). To type it here, quit the game with Q on its attract "
+                          "screen, then type this again (ESC would leave the results in kept "
+                          "copies, to be merged later)."}),
                      {Utf8Of(dir)}) +
                 (lock.lockFileOwner().empty()
                      ? std::string()

@@ -105,6 +105,7 @@ ReplayRun RunReplay(const plat::VirtualScript& script, const ReplayOptions& opti
   if (options.booth) system.SetHoldToAct(plat::kBoothHoldMs);
   system.soundOverride = options.sound;
   if (options.recordSound) system.RecordSound();
+  system.SetRemovableDrives(options.drives);
   ReplayObserver observer(system, options, run);
 
   system.onMessageBox = [&](std::string_view text, std::string_view caption) {

@@ -72,6 +72,7 @@ struct ReplayOptions {
   bool recordSound = false;
   // --sound on|off: over the settings file, as the game's own option.
   std::optional<bool> sound;
+  std::vector<plat::Drive> drives;  // the removable drives the operator's screen offers
 };
 
 struct ReplayRun {

@@ -11,6 +11,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/WavFile.h"
 #include "tools/replay/PngFrames.h"
@@ -27,8 +28,8 @@ constexpr int kStoppedAtEnd = 3;
 constexpr int kOutputFailed = 4;
 constexpr int kCrashed = 6;
 constexpr const char* kUsage =
-    "usage: kavrel-replay SCRIPT [--trace FILE] [--png DIR] [--png-frames LIST] [--booth] "
-    "[--wav FILE] [--sound on|off]";
+    "usage: kavrel-replay SCRIPT [--trace FILE] [--png DIR] [--png-frames LIST] [--booth]"
+    " [--drive DIR]... [--wav FILE] [--sound on|off]";
 
 struct Arguments {
   std::string script;
@@ -38,6 +39,7 @@ struct Arguments {
   std::optional<std::string> wav;
   std::optional<std::string> sound;
   bool booth = false;
+  std::vector<std::string> drives;  // --drive, in the order given
 };
 
 int Fail(int code, const std::string& line) {
@@ -57,7 +59,13 @@ std::optional<Arguments> ParseArguments(int argc, char** argv, std::string& erro
     if (arg == "--png-frames") option = &args.pngFrames;
     if (arg == "--wav") option = &args.wav;
     if (arg == "--sound") option = &args.sound;
-    if (arg == "--booth") {
+    if (arg == "--drive") {
+      if (i + 1 >= argc) {
+        error = arg + " needs a value; " + kUsage;
+        return std::nullopt;
+      }
+      args.drives.push_back(argv[++i]);
+    } else if (arg == "--booth") {
       args.booth = true;
     } else if (option) {
       if (i + 1 >= argc) {
@@ -98,6 +106,17 @@ std::optional<std::string> ReadFile(const std::string& path) {
   bytes << in.rdbuf();
   if (in.bad()) return std::nullopt;
   return bytes.str();
+}
+
+// A --drive folder as the operator's screen offers it: named by its last part, at its full path.
+plat::Drive DriveOf(std::string dir) {
+  while (dir.size() > 1 && (dir.back() == '/' || dir.back() == '\\')) dir.pop_back();
+  const size_t slash = dir.find_last_of("/\\");
+  std::error_code ec;
+  const std::filesystem::path full = std::filesystem::absolute(std::filesystem::u8path(dir), ec);
+  const std::u8string path = (ec ? std::filesystem::u8path(dir) : full).u8string();
+  return {slash == std::string::npos ? dir : dir.substr(slash + 1),
+          std::string(path.begin(), path.end())};
 }
 
 }  // namespace
@@ -143,6 +162,7 @@ int main(int argc, char** argv) {
   options.booth = args->booth;
   options.recordSound = args->wav.has_value();
   if (args->sound) options.sound = *args->sound == "on";
+  for (const std::string& dir : args->drives) options.drives.push_back(DriveOf(dir));
   if (trace) {
     options.onFrame = [&](const FrameRecord& frame) { trace->Frame(frame); };
     options.onMessageBox = [&](const MessageBoxRecord& box) { trace->MessageBox(box); };

@@ -1,4 +1,4 @@
-#include "tools/ranking/ReportFigures.h"
+#include "upkeep/ReportFigures.h"
 
 #include <algorithm>
 #include <cstring>

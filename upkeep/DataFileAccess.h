@@ -11,7 +11,7 @@
 #include "game/GameState.h"
 #include "store/DataFiles.h"
 #include "store/Recovery.h"
-#include "tools/ranking/Run.h"
+#include "upkeep/Output.h"
 
 namespace ranking {
 

@@ -1,4 +1,4 @@
-#include "tools/ranking/Text.h"
+#include "upkeep/Text.h"
 
 #include <string_view>
 

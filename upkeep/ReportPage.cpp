@@ -1,10 +1,10 @@
-#include "tools/ranking/ReportPage.h"
+#include "upkeep/ReportPage.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "tools/ranking/ReportText.h"
-#include "tools/ranking/Text.h"
+#include "upkeep/ReportText.h"
+#include "upkeep/Text.h"
 
 namespace ranking {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "tools/ranking/ReportFigures.h"
+#include "upkeep/ReportFigures.h"
 
 namespace ranking {
 

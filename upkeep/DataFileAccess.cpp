@@ -1,4 +1,4 @@
-#include "tools/ranking/DataFileAccess.h"
+#include "upkeep/DataFileAccess.h"
 
 #include <cerrno>
 
@@ -6,8 +6,8 @@
 #include "store/Reasons.h"
 #include "store/SafeFile.h"
 #include "store/TextScan.h"
-#include "tools/ranking/Edits.h"
-#include "tools/ranking/Text.h"
+#include "upkeep/Edits.h"
+#include "upkeep/Text.h"
 #ifdef _WIN32
 #include "platform/win/WinHost.h"
 #else

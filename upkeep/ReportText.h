@@ -8,7 +8,7 @@
 
 #include "platform/Language.h"
 #include "platform/Utf8.h"
-#include "tools/ranking/ReportFigures.h"
+#include "upkeep/ReportFigures.h"
 
 namespace ranking {
 

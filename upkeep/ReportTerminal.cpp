@@ -1,9 +1,9 @@
-#include "tools/ranking/ReportTerminal.h"
+#include "upkeep/ReportTerminal.h"
 
 #include <algorithm>
 
-#include "tools/ranking/ReportText.h"
-#include "tools/ranking/Text.h"
+#include "upkeep/ReportText.h"
+#include "upkeep/Text.h"
 
 namespace ranking {
 namespace {

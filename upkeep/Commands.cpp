@@ -1,4 +1,4 @@
-#include "tools/ranking/Commands.h"
+#include "upkeep/Commands.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -14,9 +14,9 @@
 #include "store/RecoveryCopy.h"
 #include "store/SafeFile.h"
 #include "store/TextScan.h"
-#include "tools/ranking/DataFileAccess.h"
-#include "tools/ranking/Edits.h"
-#include "tools/ranking/Text.h"
+#include "upkeep/DataFileAccess.h"
+#include "upkeep/Edits.h"
+#include "upkeep/Text.h"
 
 namespace ranking {
 
@@ -96,7 +96,7 @@ int List(Output& out, ListLock lock) {
   return kDone;
 }
 
-int Backup(Output& out, const fs::path& base) {
+int Backup(Output& out, const fs::path& base, int64_t now) {
   std::error_code ec;
   if (!fs::exists(base, ec))
     return Refuse(out, Fill(Say({"{} が見つかりません。", "{} was not found."}), {Utf8Of(base)}),
@@ -150,7 +150,7 @@ int Backup(Output& out, const fs::path& base) {
     }
     if (read.kind == DataFileRead::Read) copies.push_back({file, std::move(bytes)});
   }
-  const fs::path target = base / ("kavrel-backup-" + StampText(ToLocalTime(std::time(nullptr))));
+  const fs::path target = base / ("kavrel-backup-" + StampText(ToLocalTime(now)));
   if (!fs::create_directory(target, ec)) {
     if (!ec)
       return Refuse(out,

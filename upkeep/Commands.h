@@ -1,12 +1,14 @@
 // The commands that read more than they write: list, backup and merge.
 #pragma once
 
+#include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "store/Recovery.h"
-#include "tools/ranking/Run.h"
+#include "upkeep/Output.h"
 
 namespace ranking {
 
@@ -18,7 +20,8 @@ enum class ListLock { Held, GameRunning, Unavailable };
 int List(Output& out, ListLock lock);
 
 // A new folder named for this moment in `base`, holding both data files as they are.
-int Backup(Output& out, const std::filesystem::path& base);
+// Named for `now` (seconds since 1970): the game's clock, which the replay sets.
+int Backup(Output& out, const std::filesystem::path& base, int64_t now = std::time(nullptr));
 
 // The ranking here merged with the ranking files `files`.
 int MergeFiles(Output& out, const std::vector<std::filesystem::path>& files);

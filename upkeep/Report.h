@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "tools/ranking/Run.h"
+#include "upkeep/Output.h"
 
 namespace ranking {
 

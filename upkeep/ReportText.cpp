@@ -1,4 +1,4 @@
-#include "tools/ranking/ReportText.h"
+#include "upkeep/ReportText.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,8 +8,8 @@
 #include "platform/LocalTime.h"
 #include "platform/Utf8.h"
 #include "store/TextScan.h"
-#include "tools/ranking/Commands.h"
-#include "tools/ranking/Text.h"
+#include "upkeep/Commands.h"
+#include "upkeep/Text.h"
 
 namespace ranking {
 namespace {

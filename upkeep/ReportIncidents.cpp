@@ -1,8 +1,8 @@
-#include "tools/ranking/ReportIncidents.h"
+#include "upkeep/ReportIncidents.h"
 
 #include "platform/Language.h"
-#include "tools/ranking/ReportPage.h"
-#include "tools/ranking/Text.h"
+#include "upkeep/ReportPage.h"
+#include "upkeep/Text.h"
 
 namespace ranking {
 namespace {

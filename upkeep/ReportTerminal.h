@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/ranking/ReportFigures.h"
+#include "upkeep/ReportFigures.h"
 
 namespace ranking {
 

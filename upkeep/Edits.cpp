@@ -1,4 +1,4 @@
-#include "tools/ranking/Edits.h"
+#include "upkeep/Edits.h"
 
 #include <algorithm>
 #include <sstream>

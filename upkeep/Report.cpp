@@ -1,4 +1,4 @@
-#include "tools/ranking/Report.h"
+#include "upkeep/Report.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -13,12 +13,12 @@
 #include "store/Recovery.h"
 #include "store/RecoveryCopy.h"
 #include "store/SafeFile.h"
-#include "tools/ranking/DataFileAccess.h"
-#include "tools/ranking/ReportFigures.h"
-#include "tools/ranking/ReportIncidents.h"
-#include "tools/ranking/ReportPage.h"
-#include "tools/ranking/ReportTerminal.h"
-#include "tools/ranking/Text.h"
+#include "upkeep/DataFileAccess.h"
+#include "upkeep/ReportFigures.h"
+#include "upkeep/ReportIncidents.h"
+#include "upkeep/ReportPage.h"
+#include "upkeep/ReportTerminal.h"
+#include "upkeep/Text.h"
 #ifdef _WIN32
 #include <cstdio>
 
