@@ -149,9 +149,6 @@ class System {
   // The command line's `--sound on|off` for this run, over the operator's setting.
   std::optional<bool> soundOverride;
 
-  // Booth mode, as SetHoldToAct set it.
-  bool BoothMode() const { return holdToAct_ != 0; }
-
   // A modal box with one OK button; text and caption are the game's Shift-JIS bytes, which the
   // backend converts for the machine (platform/ShiftJis.h). Returns when answered.
   virtual void MessageBox(std::string_view text, std::string_view caption) = 0;
