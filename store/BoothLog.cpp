@@ -20,6 +20,7 @@ constexpr EventWord kEventWords[] = {
     {BoothEvent::Start, "start"},     {BoothEvent::AbnormalEnd, "abnormal-end"},
     {BoothEvent::Restart, "restart"}, {BoothEvent::GiveUp, "give-up"},
     {BoothEvent::Box, "box"},         {BoothEvent::End, "end"},
+    {BoothEvent::Change, "change"},
 };
 
 std::string Field(std::string_view text) {

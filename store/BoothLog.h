@@ -1,6 +1,6 @@
 // The booth's log: what the supervisor saw during the day in kv_booth.log (starts, abnormal ends
-// with their cause, restarts, giving up, boxes that answered themselves), one line each, dated
-// like the play log and written like it (UTF-8 with a byte-order mark, CR LF, quoted fields,
+// with their cause, restarts, giving up, boxes that answered themselves) and the operator's
+// changes, one line each, dated like the play log and written like it (UTF-8 with a byte-order mark, CR LF, quoted fields,
 // appended and synced), so that the same spreadsheet opens both.
 #pragma once
 
@@ -23,6 +23,7 @@ enum class BoothEvent {
   GiveUp,       // too many restarts: the supervisor stops (detail: the last cause)
   Box,          // a box answered itself (detail: its text)
   End,          // an orderly end (detail: the exit code)
+  Change,       // the operator changed the booth's data (detail: what, e.g. the removed name)
 };
 
 struct BoothLine {
