@@ -9,9 +9,9 @@
 // surrogates included).
 inline constexpr char32_t kNotUtf8 = 0xFFFFFFFF;
 
-// The character at `at` in `text`, and in `length` how many bytes to move on: the character's
-// length, or 1 when the bytes there are not a well-formed character, so that each bad byte is
-// one kNotUtf8 and the characters after it are read as written.
+// The character at `at` in `text`, and in `length` how many bytes to move on. Bytes that are not
+// a well-formed character give kNotUtf8 once for each bad byte, or once for the start of a
+// character cut short, and never take a good character after them along.
 char32_t DecodeUtf8(std::string_view text, size_t at, size_t& length);
 
 // Appends the character in UTF-8.

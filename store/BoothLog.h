@@ -1,7 +1,7 @@
 // The booth's log: what the supervisor saw during the day in kv_booth.log (starts, abnormal ends
 // with their cause, restarts, giving up, boxes that answered themselves) and the operator's
-// changes, one line each, dated like the play log and written like it (UTF-8 with a byte-order mark, CR LF, quoted fields,
-// appended and synced), so that the same spreadsheet opens both.
+// changes, one line each, dated like the play log and written like it (UTF-8 with a byte-order
+// mark, CR LF, quoted fields, appended and synced), so that the same spreadsheet opens both.
 #pragma once
 
 #include <string>

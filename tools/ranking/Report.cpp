@@ -141,6 +141,7 @@ int Report(Output& out, const ReportRequest& request, const fs::path& dir) {
         Fill(Say({"このフォルダには {} がまだありません。ゲームが一人遊び終えるたびに書きます。",
                   "No {} in this folder yet: the game writes it after every pass."}),
              {kPlayLogFileName}));
+  if (!more.empty()) lines.push_back("");
   for (const std::string& line : more)
     for (std::string& part : Wrapped(line)) lines.push_back(std::move(part));
   for (const std::string& line : lines) out.Line(line);

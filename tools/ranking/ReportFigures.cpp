@@ -56,8 +56,8 @@ ReportFigures FiguresOf(PlayRecords log, const std::optional<std::string>& date)
     for (PlayRecord& play : log.plays) {
       // The records as they stood when the day ended: every pass up to it counts.
       if (DateOf(play.date) <= *date) {
-        figures.dayEndDistance = std::max(figures.dayEndDistance.value_or(play.distance),
-                                          play.distance);
+        figures.dayEndDistance =
+            std::max(figures.dayEndDistance.value_or(play.distance), play.distance);
         figures.dayEndBounce = std::max(figures.dayEndBounce.value_or(play.bounce), play.bounce);
       }
       if (DateOf(play.date) == *date) {

@@ -28,7 +28,7 @@ struct DayFigures {
   std::string date;
   int plays = 0;
   std::string firstTime, lastTime;
-  int best = 0;           // the best total
+  int best = 0;                        // the best total
   std::vector<std::string> champions;  // the names with that total, in the log's order
 };
 
@@ -42,7 +42,7 @@ struct ReportFigures {
   size_t days = 0;                // days with plays among those told
   std::vector<size_t> best;  // up to ten of `plays`, highest total first; equal totals in order
   std::vector<int> places;   // each of `best`'s place: equal totals share one (1, 2, 2, 4)
-  std::vector<size_t> champions;            // every pass with the best total, in the log's order
+  std::vector<size_t> champions;  // every pass with the best total, in the log's order
   // Every pass with the best distance, and with the best bounce score, in the log's order.
   std::vector<size_t> distanceHolders, bounceHolders;
   std::vector<size_t> enteredTopFive;  // the passes told that reached the all-time top five

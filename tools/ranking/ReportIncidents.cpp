@@ -23,15 +23,25 @@ struct EventKind {
   BoothGroup group;
 };
 constexpr EventKind kEventKinds[] = {
-    {BoothEvent::AbnormalEnd, {"落ちた・止まった", "fell over"}, &Incidents::falls,
+    {BoothEvent::AbnormalEnd,
+     {"落ちた・止まった", "fell over"},
+     &Incidents::falls,
      BoothGroup::Incidents},
-    {BoothEvent::Restart, {"起動し直した", "started again"}, &Incidents::restarts,
+    {BoothEvent::Restart,
+     {"起動し直した", "started again"},
+     &Incidents::restarts,
      BoothGroup::Incidents},
-    {BoothEvent::GiveUp, {"起動し直すのをやめた", "gave up restarting"}, &Incidents::givenUp,
+    {BoothEvent::GiveUp,
+     {"起動し直すのをやめた", "gave up restarting"},
+     &Incidents::givenUp,
      BoothGroup::Incidents},
-    {BoothEvent::Box, {"ひとりでに閉じたメッセージ", "box answered by itself"}, &Incidents::boxes,
+    {BoothEvent::Box,
+     {"ひとりでに閉じたメッセージ", "box answered by itself"},
+     &Incidents::boxes,
      BoothGroup::Incidents},
-    {BoothEvent::Change, {"係の人の変更", "changed by the operator"}, &Incidents::changes,
+    {BoothEvent::Change,
+     {"係の人の変更", "changed by the operator"},
+     &Incidents::changes,
      BoothGroup::Changes},
 };
 
@@ -60,14 +70,14 @@ std::string Counts(const Incidents& incidents, BoothGroup group) {
     return Fill(Say({"係の人の変更 {} 回", "{} by the operator"}),
                 {Say({std::to_string(incidents.changes).c_str(),
                       Counted(incidents.changes, "change").c_str()})});
-  std::string counts = Fill(
-      Say({"落ちた・止まった {} 回、起動し直し {} 回、自動で閉じたメッセージ {} 個",
-           "{} (crash or hang), {}, {} answered automatically"}),
-      plat::OperatorReadsJapanese()
-          ? std::initializer_list<std::string>{falls, restarts, boxes}
-          : std::initializer_list<std::string>{Counted(incidents.falls, "fall"),
-                                               Counted(incidents.restarts, "restart"),
-                                               Counted(incidents.boxes, "box", "boxes")});
+  std::string counts =
+      Fill(Say({"落ちた・止まった {} 回、起動し直し {} 回、自動で閉じたメッセージ {} 個",
+                "{} (crash or hang), {}, {} answered automatically"}),
+           plat::OperatorReadsJapanese()
+               ? std::initializer_list<std::string>{falls, restarts, boxes}
+               : std::initializer_list<std::string>{Counted(incidents.falls, "fall"),
+                                                    Counted(incidents.restarts, "restart"),
+                                                    Counted(incidents.boxes, "box", "boxes")});
   if (incidents.givenUp > 0)
     counts += Fill(Say({"、起動し直すのをやめた {} 回", "; restarting given up {}"}),
                    {Say({std::to_string(incidents.givenUp).c_str(),
@@ -105,10 +115,9 @@ Incidents ReadIncidents(const std::optional<std::string>& date) {
   Incidents incidents;
   if (read.kind == DataFileRead::Unreadable) {
     incidents.logFound = true;
-    incidents.problem =
-        Fill(Say({"ブースの記録（{}）を読めません（{}）。{}",
-                  "The booth's log ({}) cannot be read ({}). {}"}),
-             {kBoothLogFileName, Reason(read.error), Remedy(read.error)});
+    incidents.problem = Fill(Say({"ブースの記録（{}）を読めません（{}）。{}",
+                                  "The booth's log ({}) cannot be read ({}). {}"}),
+                             {kBoothLogFileName, Reason(read.error), Remedy(read.error)});
   }
   return incidents;
 }
@@ -154,24 +163,25 @@ std::string IncidentsBlock(const Incidents& incidents) {
     if (lines.empty()) continue;
     groups += "<div><table>";
     // The kind of each row where the group has more than one.
-    const bool kinds = std::count_if(std::begin(kEventKinds), std::end(kEventKinds),
-                                     [&](const EventKind& kind) { return kind.group == group; }) > 1;
+    const bool kinds =
+        std::count_if(std::begin(kEventKinds), std::end(kEventKinds),
+                      [&](const EventKind& kind) { return kind.group == group; }) > 1;
     const size_t from = lines.size() - std::min(lines.size(), kLastShown);
     for (size_t k = from; k < lines.size(); ++k) {
       const BoothLine& line = *lines[k];
       groups += "<tr><td>" + PageText(When(line, severalDays)) + "</td>" +
                 (kinds ? "<td>" + Html(Say(KindOf(line.event)->word)) + "</td>" : "") +
-                "<td class=\"detail\">" +
-                PageText(Cut(VisibleName(line.detail), kDetailColumns)) + "</td></tr>";
+                "<td class=\"detail\">" + PageText(Cut(VisibleName(line.detail), kDetailColumns)) +
+                "</td></tr>";
     }
     groups += "</table>";
     if (from > 0)
-      groups += "<p class=\"note\">" +
-                PageText(Fill(Say({"ほか {} 件は {} にあります（上は最後の {} 件）",
-                                   "{} more in {} (the last {} above)."}),
-                              {std::to_string(from), kBoothLogFileName,
-                               std::to_string(kLastShown)})) +
-                "</p>";
+      groups +=
+          "<p class=\"note\">" +
+          PageText(Fill(Say({"ほか {} 件は {} にあります（上は最後の {} 件）",
+                             "{} more in {} (the last {} above)."}),
+                        {std::to_string(from), kBoothLogFileName, std::to_string(kLastShown)})) +
+          "</p>";
     groups += "</div>";
   }
   std::string block = "<section class=\"booth\">" + heading + "<p class=\"lines\">" +

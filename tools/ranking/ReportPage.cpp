@@ -1,12 +1,10 @@
 #include "tools/ranking/ReportPage.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <vector>
 
 #include "platform/Utf8.h"
-
 #include "tools/ranking/ReportText.h"
 #include "tools/ranking/Text.h"
 
@@ -85,8 +83,8 @@ std::string Marked(const std::string& html) {
   for (size_t at = 0; at < html.size();) {
     size_t length = 0;
     const char32_t c = DecodeUtf8(html, at, length);
-    const char* name = c >= 0x2400 && c <= 0x2421 ? ControlName(c == 0x2421 ? 0x7F : c - 0x2400)
-                                                  : nullptr;
+    const char* name =
+        c >= 0x2400 && c <= 0x2421 ? ControlName(c == 0x2421 ? 0x7F : c - 0x2400) : nullptr;
     if (name)
       out += std::string("<span class=\"mark\">") + name + "</span>";
     else
@@ -119,9 +117,8 @@ std::string BarChart(const std::vector<std::string>& labels, const std::vector<s
   size_t widest = 1;
   for (const std::string& label : labels) widest = std::max(widest, DisplayWidth(label));
   const double font = std::min(15.0, slot * 0.9 / (0.6 * static_cast<double>(widest)));
-  std::string svg =
-      "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 640 " + Number(high) +
-      "\" style=\"height: " + Number(190 * high / 640) + "mm\" role=\"img\">";
+  std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 640 " + Number(high) +
+                    "\" style=\"height: " + Number(190 * high / 640) + "mm\" role=\"img\">";
   svg += "<title>" + Html(title) + "</title>";
   for (size_t i = 0; i < counts.size(); ++i) {
     const double height = (base - top) * counts[i] / most;
@@ -140,7 +137,8 @@ std::string BarChart(const std::vector<std::string>& labels, const std::vector<s
       svg += SvgText(middle, base + 33, font, "middle", under[i], " font-weight=\"bold\"");
   }
   svg += "<line x1=\"" + Number(left) + "\" y1=\"" + Number(base + 0.5) + "\" x2=\"" +
-         Number(right) + "\" y2=\"" + Number(base + 0.5) + "\" stroke=\"#444\" stroke-width=\"1\"/>";
+         Number(right) + "\" y2=\"" + Number(base + 0.5) +
+         "\" stroke=\"#444\" stroke-width=\"1\"/>";
   svg += SvgText(right, high - 3, 14, "end", xTitle);
   svg += SvgText(14, base, 14, "start", yTitle,
                  (" transform=\"rotate(-90 14 " + Number(base) + ")\"").c_str());
@@ -194,8 +192,9 @@ std::string Lines(const std::vector<std::string>& lines) {
 }
 
 std::string Headline(const ReportFigures& figures) {
-  // Joint champions share the band, parted by a slash; past six, the rest are counted.
-  constexpr size_t kShown = 6;
+  // Joint champions share the band, parted by a slash; past four, the rest are counted (the
+  // terminal names them all).
+  constexpr size_t kShown = 4;
   const std::vector<size_t>& all = figures.champions;
   std::string names;
   for (size_t k = 0; k < std::min(all.size(), kShown); ++k)
@@ -325,8 +324,8 @@ std::string GradeTable(const ReportFigures& figures) {
 }
 
 std::string Bottom(const ReportFigures& figures) {
-  return "<div class=\"columns\"><div>" + BestTable(figures) + GradeTable(figures) +
-         "</div><div>" + TopFive(figures) + "</div></div>" + Bests(figures);
+  return "<div class=\"columns\"><div>" + BestTable(figures) + GradeTable(figures) + "</div><div>" +
+         TopFive(figures) + "</div></div>" + Bests(figures);
 }
 
 // The page's parts, in order.
@@ -383,8 +382,11 @@ std::string PageText(std::string_view text) {
   };
   std::string out;
   for (size_t at = 0; at < text.size();) {
-    const bool startsNumber =
-        digit(at) && (at == 0 || !std::isalnum(static_cast<unsigned char>(text[at - 1])));
+    // A number that stands as a word of its own: at the start, after a space, a bracket or a
+    // Japanese comma.
+    const std::string_view before = text.substr(0, at);
+    const bool startsNumber = digit(at) && (at == 0 || std::strchr(" (", text[at - 1]) ||
+                                            before.ends_with("（") || before.ends_with("、"));
     if (!startsNumber) {
       const size_t next = step(at);
       out += Marked(Html(text.substr(at, next - at)));

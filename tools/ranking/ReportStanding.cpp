@@ -19,8 +19,9 @@ using plat::Say;
 std::string Problem(const char* file, const DataFileRead& read, std::optional<int> mismatch,
                     const plat::Bilingual& what) {
   if (read.kind == DataFileRead::Absent)
-    return Fill(Say({"{}（{}）はこのフォルダにまだありません。", "{} ({}): not in this folder yet."}),
-                {Say(what), file});
+    return Fill(
+        Say({"{}（{}）はこのフォルダにまだありません。", "{} ({}): not in this folder yet."}),
+        {Say(what), file});
   if (read.kind == DataFileRead::Unreadable)
     return Fill(Say({"{}（{}）を読めません（{}）。{}", "{} ({}) cannot be read ({}). {}"}),
                 {Say(what), file, Reason(read.error), Remedy(read.error)});
@@ -34,9 +35,9 @@ std::string Problem(const char* file, const DataFileRead& read, std::optional<in
 void AddTopFive(ReportFigures& figures, const RankingTable& table) {
   std::vector<StandingPlace> places;
   for (size_t k = 0; k < table.size(); ++k)
-    places.push_back({static_cast<int>(k + 1), table[k].score,
-                      SpelledName(SjisToUtf8(std::string_view(table[k].name.data(),
-                                                              table[k].name.size())))});
+    places.push_back(
+        {static_cast<int>(k + 1), table[k].score,
+         SpelledName(SjisToUtf8(std::string_view(table[k].name.data(), table[k].name.size())))});
   std::array<bool, 5> matched{};
   figures.stillStands.clear();
   for (const size_t i : figures.enteredTopFive) {

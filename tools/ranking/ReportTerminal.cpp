@@ -124,7 +124,8 @@ void TopFive(const ReportFigures& figures, Lines& lines) {
   lines.push_back(Say(Word::TopFive));
   Rows rows = {{Say(Word::Time), Say(Word::Name), Say(Word::Total), Say(Word::PlaceThen),
                 figures.topFive ? Say(Word::Now) : ""}};
-  for (auto& row : EntryRows(figures, figures.enteredTopFive.size())) rows.push_back(std::move(row));
+  for (auto& row : EntryRows(figures, figures.enteredTopFive.size()))
+    rows.push_back(std::move(row));
   Table(rows, {false, false, true, true, false}, lines);
 }
 

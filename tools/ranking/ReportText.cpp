@@ -160,9 +160,10 @@ std::string ReportTitle(const ReportFigures& figures) {
 std::string PlaysLine(const ReportFigures& figures) {
   const size_t n = figures.plays.size();
   if (figures.date)
-    return Fill(Say({"遊んだ回数 {} 回（最初 {}、最後 {}）", "{}, the first at {}, the last at {}."}),
-                {Say({std::to_string(n).c_str(), Counted(n, "play").c_str()}), figures.firstTime,
-                 figures.lastTime});
+    return Fill(
+        Say({"遊んだ回数 {} 回（最初 {}、最後 {}）", "{}, the first at {}, the last at {}."}),
+        {Say({std::to_string(n).c_str(), Counted(n, "play").c_str()}), figures.firstTime,
+         figures.lastTime});
   return Fill(Say({"遊んだ回数 {} 回（{} 日間、最初 {} {}、最後 {} {}）",
                    "{} on {}, the first {} {}, the last {} {}."}),
               {Say({std::to_string(n).c_str(), Counted(n, "play").c_str()}),
@@ -197,11 +198,11 @@ std::string BusiestHourPlays(const ReportFigures& figures) {
   const std::string count = std::to_string(n);
   const std::string plays = Counted(static_cast<size_t>(n), "play") + (each ? " each" : "");
   if (figures.days > 1)
-    return Fill(Say({each ? "{} 日間の合計 各 {} 回" : "{} 日間の合計 {} 回",
-                     "{} summed over {} days"}),
-                plat::OperatorReadsJapanese()
-                    ? std::initializer_list<std::string>{std::to_string(figures.days), count}
-                    : std::initializer_list<std::string>{plays, std::to_string(figures.days)});
+    return Fill(
+        Say({each ? "{} 日間の合計 各 {} 回" : "{} 日間の合計 {} 回", "{} summed over {} days"}),
+        plat::OperatorReadsJapanese()
+            ? std::initializer_list<std::string>{std::to_string(figures.days), count}
+            : std::initializer_list<std::string>{plays, std::to_string(figures.days)});
   return Say({(each ? "各 " + count + " 回" : count + " 回").c_str(), plays.c_str()});
 }
 
@@ -217,14 +218,13 @@ std::string Listed(const std::vector<std::string>& items, size_t others, bool pe
   const bool japanese = plat::OperatorReadsJapanese();
   for (size_t k = 0; k < items.size(); ++k) {
     if (k > 0)
-      out += japanese                                      ? "、"
+      out += japanese                               ? "、"
              : k + 1 == items.size() && others == 0 ? (items.size() > 2 ? ", and " : " and ")
-                                                           : ", ";
+                                                    : ", ";
     out += items[k];
   }
   if (others > 0)
-    out += japanese ? " " + (people ? Others(others)
-                                    : Fill("ほか {} 個", {std::to_string(others)}))
+    out += japanese ? " " + (people ? Others(others) : Fill("ほか {} 個", {std::to_string(others)}))
                     : ", " + (people ? Others(others) : "and " + std::to_string(others) + " more");
   return out;
 }
@@ -269,10 +269,11 @@ std::string SkippedLine(size_t skipped) {
 }
 
 std::string CutShortLine(size_t cutShort) {
-  return Fill(Say({"ログオフやシャットダウンで途中で終わった回が {} 回ありました"
-                   "（上の数に入っていません）。",
-                   "{} cut short by the session's end (not counted above)."}),
-              {Say({std::to_string(cutShort).c_str(), Counted(cutShort, "pass", "passes").c_str()})});
+  return Fill(
+      Say({"ログオフやシャットダウンで途中で終わった回が {} 回ありました"
+           "（上の数に入っていません）。",
+           "{} cut short by the session's end (not counted above)."}),
+      {Say({std::to_string(cutShort).c_str(), Counted(cutShort, "pass", "passes").c_str()})});
 }
 
 std::string AverageLine(const ReportFigures& figures) {
