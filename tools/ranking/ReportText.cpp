@@ -315,13 +315,22 @@ Rows TopFiveRows(const ReportFigures& figures) {
 }
 
 Rows EntryRows(const ReportFigures& figures, size_t shown) {
+  const size_t all = figures.enteredTopFive.size();
+  auto stands = [&](size_t k) { return k < figures.stillStands.size() && figures.stillStands[k]; };
+  // Past `shown`, those that still stand first, then the latest of the others.
+  std::vector<bool> chosen(all, all <= shown);
+  size_t taken = all <= shown ? all : 0;
+  for (size_t k = 0; k < all && taken < shown; ++k)
+    if (!chosen[k] && stands(k)) chosen[k] = true, ++taken;
+  for (size_t k = all; k-- > 0 && taken < shown;)
+    if (!chosen[k]) chosen[k] = true, ++taken;
   Rows rows;
-  for (size_t k = 0; k < std::min(shown, figures.enteredTopFive.size()); ++k) {
+  for (size_t k = 0; k < all; ++k) {
+    if (!chosen[k]) continue;
     const PlayRecord& play = figures.plays[figures.enteredTopFive[k]];
-    const bool stands = k < figures.stillStands.size() && figures.stillStands[k];
     rows.push_back({WhenOf(figures, play), ShownName(play.name, kNameColumns),
                     std::to_string(play.total), std::to_string(play.place),
-                    !figures.topFive ? "" : Say(stands ? Word::StillIn : Word::PushedOut)});
+                    !figures.topFive ? "" : Say(stands(k) ? Word::StillIn : Word::PushedOut)});
   }
   return rows;
 }

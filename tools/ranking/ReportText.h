@@ -71,8 +71,9 @@ std::string Holders(const ReportFigures& figures, const std::vector<size_t>& hol
 using Rows = std::vector<std::vector<std::string>>;
 // The top five as it stands: place, name, total (none when kv_rank.dat could not be read).
 Rows TopFiveRows(const ReportFigures& figures);
-// The first `shown` of the passes told that entered the top five: time, name, total, place then
-// and whether it still stands (blank when kv_rank.dat could not be read).
+// Up to `shown` of the passes told that entered the top five, in time order (those that still
+// stand first, then the latest): time, name, total, place then and whether it still stands
+// (blank when kv_rank.dat could not be read).
 Rows EntryRows(const ReportFigures& figures, size_t shown);
 // The records in the log up to the day told, and the all-time records now.
 std::vector<std::string> RecordsLines(const ReportFigures& figures);
