@@ -47,7 +47,8 @@ void WriteFixture(const ScratchDir& dir) {
 // The worst day a booth's folder may hold, 2026-12-12: eight joint champions, among them hand-made
 // names (300 letters, bytes that are not UTF-8, a direction override, a control code), a distance
 // of 300 digits held by all, three busiest hours, ten entries into the top five, and a booth's log
-// of a bad day: 30 falls, restarts and boxes, a give-up and the operator's changes.
+// of a bad day: 30 falls, restarts and boxes, a give-up and the operator's changes; and a line
+// torn by a power cut.
 constexpr const char* kWorstDay = "2026-12-12";
 void WriteWorstDay(const ScratchDir& dir) {
   const std::string distance = "1" + std::string(299, '0') + ".000000";
@@ -71,7 +72,7 @@ void WriteWorstDay(const ScratchDir& dir) {
            (champion ? names[i] : "P" + std::to_string(i)) + "," +
            (i < 10 ? std::to_string(i % 5 + 1) : "") + "\r\n";
   }
-  dir.Write(kPlayLogFileName, log);
+  dir.Write(kPlayLogFileName, log + std::string(kWorstDay) + ",12:3\r\n");  // torn by a power cut
   std::string booth(kBoothLogHead);
   for (int i = 0; i < 30; ++i) {
     const std::string at = std::string(kWorstDay) + ",1" + std::to_string(i % 6) + ":" +

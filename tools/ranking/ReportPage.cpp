@@ -48,7 +48,7 @@ section, figure, tr { break-inside: avoid; }
   text-align: center; }
 .champion .label { font-size: 12pt; }
 .champion .name { font-size: 30pt; font-weight: bold; line-height: 1.15; }
-.champion .joint { font-size: 22pt; }
+.champion .joint { font-size: 19pt; line-height: 1.1; }
 .champion .result { font-size: 13pt; }
 .big { flex: 2; font-size: 11pt; line-height: 1.2; text-align: center; }
 .big strong { display: block; font-size: 22pt; }
@@ -62,7 +62,7 @@ th, td { border-bottom: 0.3mm solid #bbb; padding: 0.35mm 1.5mm; text-align: lef
   white-space: nowrap; }
 th.number, td.number { text-align: right; }
 td.name { white-space: pre; }
-.big strong.hours { font-size: 16pt; }
+.big strong.hours { font-size: 14pt; }
 .grades th, .grades td { text-align: center; }
 .lines { margin: 1mm 0; line-height: 1.4; }
 .bests { font-size: 10pt; }
@@ -111,7 +111,7 @@ std::string BarChart(const std::vector<std::string>& labels, const std::vector<s
                      const std::vector<int>& counts, const char* colour, const std::string& title,
                      const std::string& xTitle, const std::string& yTitle) {
   const int most = std::max(1, *std::max_element(counts.begin(), counts.end()));
-  const double high = under.empty() ? 104 : 128;
+  const double high = under.empty() ? 96 : 120;
   const double left = 30, right = 636, top = 16, base = high - (under.empty() ? 36 : 52);
   const double slot = (right - left) / static_cast<double>(counts.size());
   size_t widest = 1;
@@ -200,7 +200,8 @@ std::string Headline(const ReportFigures& figures) {
   for (size_t k = 0; k < std::min(all.size(), kShown); ++k)
     names += (k == 0 ? "" : " / ") + std::string("<span class=\"nb\">") +
              PageText(ShownName(figures.plays[all[k]].name, kNameColumns)) + "</span>";
-  if (all.size() > kShown) names += " / " + PageText(Others(all.size() - kShown));
+  if (all.size() > kShown)
+    names += " / <span class=\"nb\">" + PageText(Others(all.size() - kShown)) + "</span>";
   const PlayRecord& champion = figures.plays[figures.champions[0]];
   const bool joint = figures.champions.size() > 1;
   const Word word = figures.date ? (joint ? Word::Champions : Word::Champion)
@@ -275,7 +276,8 @@ std::string BestTable(const ReportFigures& figures) {
 }
 
 std::string Bests(const ReportFigures& figures) {
-  std::vector<std::string> lines = {BestDistanceLine(figures), BestBounceLine(figures)};
+  std::vector<std::string> lines = {BestDistanceLine(figures, kHoldersOnPage),
+                                    BestBounceLine(figures, kHoldersOnPage)};
   for (const std::string& line : RecordsLines(figures)) lines.push_back(line);
   lines.push_back(AverageLine(figures));
   return "<div class=\"bests\">" + Lines(lines) + "</div>";

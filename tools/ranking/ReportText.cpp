@@ -292,18 +292,18 @@ std::string Holders(const ReportFigures& figures, const std::vector<size_t>& hol
   return Listed(names, holders.size() > shown ? holders.size() - shown : 0, true);
 }
 
-std::string BestDistanceLine(const ReportFigures& figures) {
+std::string BestDistanceLine(const ReportFigures& figures, size_t shown) {
   const PlayRecord& play = figures.plays[figures.distanceHolders[0]];
   return Fill(Say({"最高のダンボラン {}（{}）", "Best distance {} ({})."}),
               {Cut(FixedSix(play.distance), kNumberColumns),
-               Holders(figures, figures.distanceHolders, kHoldersShown)});
+               Holders(figures, figures.distanceHolders, shown)});
 }
 
-std::string BestBounceLine(const ReportFigures& figures) {
+std::string BestBounceLine(const ReportFigures& figures, size_t shown) {
   const PlayRecord& play = figures.plays[figures.bounceHolders[0]];
-  return Fill(Say({"最高のＢｏｕｎＺｏ {}（{}）", "Best bounce score {} ({})."}),
-              {Cut(FixedSix(play.bounce), kNumberColumns),
-               Holders(figures, figures.bounceHolders, kHoldersShown)});
+  return Fill(
+      Say({"最高のＢｏｕｎＺｏ {}（{}）", "Best bounce score {} ({})."}),
+      {Cut(FixedSix(play.bounce), kNumberColumns), Holders(figures, figures.bounceHolders, shown)});
 }
 
 Rows TopFiveRows(const ReportFigures& figures) {

@@ -26,8 +26,10 @@ std::string PadLeft(const std::string& text, size_t width);
 // columns; a hand-edited log may hold anything, which is cut with an ellipsis.
 inline constexpr size_t kNameColumns = 16;
 inline constexpr size_t kNumberColumns = 16;
-// Holders of a best named before "and N others".
+// Holders of a best named before "and N others": in the terminal, and on the page, which has
+// less room.
 inline constexpr size_t kHoldersShown = 3;
+inline constexpr size_t kHoldersOnPage = 1;
 
 // `text` cut to `columns` with "…" at its end when it is wider.
 std::string Cut(const std::string& text, size_t columns);
@@ -63,8 +65,9 @@ std::string NoPlaysLine(const ReportFigures& figures);
 std::string SkippedLine(size_t skipped);
 std::string CutShortLine(size_t cutShort);
 std::string AverageLine(const ReportFigures& figures);
-std::string BestDistanceLine(const ReportFigures& figures);
-std::string BestBounceLine(const ReportFigures& figures);
+// The day's best distance and bounce score with up to `shown` of their holders.
+std::string BestDistanceLine(const ReportFigures& figures, size_t shown = kHoldersShown);
+std::string BestBounceLine(const ReportFigures& figures, size_t shown = kHoldersShown);
 // The holders of a best (`holders`, of figures.plays), their times, past `shown` counted.
 std::string Holders(const ReportFigures& figures, const std::vector<size_t>& holders, size_t shown);
 // Rows of cells for the report's tables.
