@@ -189,7 +189,9 @@ std::string BusiestHour(const ReportFigures& figures, size_t shown) {
   const std::vector<int> hours = BusiestHours(figures);
   std::vector<std::string> spans;
   for (size_t k = 0; k < std::min(shown, hours.size()); ++k) spans.push_back(HourSpan(hours[k]));
-  return Listed(spans, hours.size() > shown ? hours.size() - shown : 0, false);
+  if (hours.size() <= shown) return Listed(spans, "");
+  const std::string more = std::to_string(hours.size() - shown);
+  return Listed(spans, Fill(Say({"ほか {} 時間", "and {} more"}), {more}));
 }
 
 std::string BusiestHourPlays(const ReportFigures& figures) {
@@ -213,19 +215,17 @@ std::string BusiestHourLine(const ReportFigures& figures) {
                BusiestHourPlays(figures)});
 }
 
-std::string Listed(const std::vector<std::string>& items, size_t others, bool people) {
+std::string Listed(const std::vector<std::string>& items, const std::string& others) {
   std::string out;
   const bool japanese = plat::OperatorReadsJapanese();
   for (size_t k = 0; k < items.size(); ++k) {
     if (k > 0)
-      out += japanese                               ? "、"
-             : k + 1 == items.size() && others == 0 ? (items.size() > 2 ? ", and " : " and ")
-                                                    : ", ";
+      out += japanese                                  ? "、"
+             : k + 1 == items.size() && others.empty() ? (items.size() > 2 ? ", and " : " and ")
+                                                       : ", ";
     out += items[k];
   }
-  if (others > 0)
-    out += japanese ? " " + (people ? Others(others) : Fill("ほか {} 個", {std::to_string(others)}))
-                    : ", " + (people ? Others(others) : "and " + std::to_string(others) + " more");
+  if (!others.empty()) out += Say({" ", ", "}) + others;
   return out;
 }
 
@@ -289,7 +289,7 @@ std::string Holders(const ReportFigures& figures, const std::vector<size_t>& hol
     names.push_back(Fill(Say({"{} {}", "{} at {}"}),
                          {ShownName(play.name, kNameColumns), WhenOf(figures, play)}));
   }
-  return Listed(names, holders.size() > shown ? holders.size() - shown : 0, true);
+  return Listed(names, holders.size() > shown ? Others(holders.size() - shown) : "");
 }
 
 std::string BestDistanceLine(const ReportFigures& figures, size_t shown) {

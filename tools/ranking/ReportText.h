@@ -41,9 +41,9 @@ std::string ShownName(const std::string& name, size_t columns);
 std::string Counted(size_t n, const char* one, const char* many = nullptr);
 // "and 3 others"; "ほか 3 人".
 std::string Others(size_t n);
-// `items` joined as a list in the operator's language, and `others` not shown ("and 2 others"
-// for people, else "and 2 more").
-std::string Listed(const std::vector<std::string>& items, size_t others, bool people);
+// `items` joined as a list in the operator's language, then `others`, what is not shown ("and 2
+// others"), when there is any.
+std::string Listed(const std::vector<std::string>& items, const std::string& others);
 
 // The report's numbers: an average to one decimal, a median with .5 only when it has one.
 std::string OneDecimal(double value);
