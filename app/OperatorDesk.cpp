@@ -72,7 +72,7 @@ void OperatorDesk::Note(std::vector<Told>& told) {
   std::string detail;
   for (const Told& line : told) detail += (detail.empty() ? "" : " ") + line.utf8;
   int error = 0;
-  if (!AppendBoothLine(PosixFileOps(), ".", {ToLocalTime(Now()), BoothEvent::Operator, detail},
+  if (!AppendBoothLine(PosixFileOps(), ".", {ToLocalTime(Now()), BoothEvent::Change, detail},
                        error))
     told.push_back({true, ranking::Fill(Say({"{} に書き込めません（{}）。",
                                              "{} cannot be written ({})."}),

@@ -26,7 +26,7 @@ constexpr EventWord kEventWords[] = {
     {BoothEvent::FocusAway, "focus-away"},
     {BoothEvent::End, "end"},
     {BoothEvent::NoSound, "no-sound"},
-    {BoothEvent::Operator, "operator"},
+    {BoothEvent::Change, "change"},
 };
 
 std::string Field(std::string_view text) {

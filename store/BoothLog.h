@@ -1,8 +1,8 @@
 // The booth's log: what the supervisor saw during the day in kv_booth.log (starts, abnormal ends
 // with their cause, restarts, giving up, boxes that answered themselves, screens that went on for a
-// visitor who walked away), one line each, dated like the play log and written like it (UTF-8 with
-// a byte-order mark, CR LF, quoted fields, appended and synced), so that the same spreadsheet opens
-// both.
+// visitor who walked away) and the operator's changes, one line each, dated like the play log and
+// written like it (UTF-8 with a byte-order mark, CR LF, quoted fields, appended and synced), so
+// that the same spreadsheet opens both.
 #pragma once
 
 #include <string>
@@ -27,7 +27,7 @@ enum class BoothEvent {
   FocusAway,    // another window kept the focus from the game past 2 s (detail: its name)
   End,          // an orderly end (detail: the exit code)
   NoSound,      // the game found no sound output, or lost it; it plays on silently
-  Operator,     // a change made on the operator's screen (detail: what was done)
+  Change,       // the operator changed the booth's data (detail: what, e.g. the removed name)
 };
 
 struct BoothLine {

@@ -104,7 +104,7 @@ TEST(OperatorScreen, EachChangeLeavesWhatTheToolLeaves) {
     EXPECT_EQ(Visits(run).back(), "attract");
     const std::optional<std::string> booth = dir.Read("kv_booth.log");
     ASSERT_TRUE(booth);
-    EXPECT_NE(booth->find(",operator,"), std::string::npos);
+    EXPECT_NE(booth->find(",change,"), std::string::npos);
     // The backup written first holds the day as it was.
     if (newDay) ExpectSame(FilesOf(dir, BackupFolder("")), toolBackup);
   }
@@ -166,7 +166,7 @@ TEST(OperatorScreen, SetsAsideACopyStartUpCouldNotRead) {
   for (const fs::directory_entry& entry : fs::directory_iterator("."))
     setAside |= entry.path().filename().string().rfind("kavrel.recovery.broken-", 0) == 0;
   EXPECT_TRUE(setAside);
-  EXPECT_NE(dir.Read("kv_booth.log").value_or("").find(",operator,Set kavrel.recovery aside"),
+  EXPECT_NE(dir.Read("kv_booth.log").value_or("").find(",change,Set kavrel.recovery aside"),
             std::string::npos);
 }
 

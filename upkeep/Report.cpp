@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ctime>
 #include <sstream>
+#include <vector>
 
 #include "platform/DirectoryLock.h"
 #include "platform/Language.h"
@@ -17,7 +18,9 @@
 #include "upkeep/ReportFigures.h"
 #include "upkeep/ReportIncidents.h"
 #include "upkeep/ReportPage.h"
+#include "upkeep/ReportStanding.h"
 #include "upkeep/ReportTerminal.h"
+#include "upkeep/ReportWrap.h"
 #include "upkeep/Text.h"
 #ifdef _WIN32
 #include <cstdio>
@@ -127,32 +130,24 @@ int Report(Output& out, const ReportRequest& request, const fs::path& dir) {
   std::optional<std::string> date;
   if (!request.all) date = request.date.value_or(Today());
   ReportFigures figures = FiguresOf(std::move(log), date);
-  std::string record;
-  if (ReadBytes(kRecordFileName, record).kind == DataFileRead::Read) {
-    std::istringstream in(record);
-    GameState state;
-    ReadRecordFrom(in, state);
-    figures.recordDistance = state.bestDistance;
-    figures.recordBounce = state.bestBounce;
-  }
-  for (const std::string& line : TerminalReport(figures)) out.Line(line);
+  AddStanding(figures);
+  std::vector<std::string> lines = TerminalReport(figures);
   // The booth's supervisor's log, when there is one (a booth that never ran in booth mode has
   // none).
-  std::string boothBytes;
-  const Incidents incidents =
-      ReadBytes(kBoothLogFileName, boothBytes, kMaxPlayLogBytes).kind == DataFileRead::Read
-          ? IncidentsOf(boothBytes, date)
-          : Incidents{};
-  for (const std::string& line : IncidentsLines(incidents)) out.Line(line);
+  const Incidents incidents = ReadIncidents(date);
+  std::vector<std::string> more = IncidentsLines(incidents);
   if (!found)
-    out.Line(
+    more.push_back(
         Fill(Say({"このフォルダには {} がまだありません。ゲームが一人遊び終えるたびに書きます。",
-                  "There is no {} in this folder yet: the game writes it after every "
-                  "pass."}),
+                  "No {} in this folder yet: the game writes it after every pass."}),
              {kPlayLogFileName}));
+  if (!more.empty()) lines.push_back("");
+  for (const std::string& line : more)
+    for (std::string& part : Wrapped(line)) lines.push_back(std::move(part));
+  for (const std::string& line : lines) out.Line(line);
   if (!request.page) return kDone;
   return WritePage(out, *request.page, request.pageAsTyped, dir,
-                   WithIncidents(ReportPage(figures), incidents));
+                   ReportPage(figures, IncidentsBlock(incidents)));
 }
 
 }  // namespace ranking

@@ -22,9 +22,9 @@ std::vector<DayFigures> DayTable(const std::vector<PlayRecord>& plays) {
     const std::string time = play.Time();
     if (day.plays == 0 || play.total > day.best) {
       day.best = play.total;
-      day.champions = SpelledName(play.name);
+      day.champions = {play.name};
     } else if (play.total == day.best) {
-      day.champions += " / " + SpelledName(play.name);
+      day.champions.push_back(play.name);
     }
     if (day.plays == 0 || time < day.firstTime) day.firstTime = time;
     if (day.plays == 0 || time > day.lastTime) day.lastTime = time;
@@ -54,6 +54,12 @@ ReportFigures FiguresOf(PlayRecords log, const std::optional<std::string>& date)
     figures.plays = std::move(log.plays);
   } else {
     for (PlayRecord& play : log.plays) {
+      // The records as they stood when the day ended: every pass up to it counts.
+      if (DateOf(play.date) <= *date) {
+        figures.dayEndDistance =
+            std::max(figures.dayEndDistance.value_or(play.distance), play.distance);
+        figures.dayEndBounce = std::max(figures.dayEndBounce.value_or(play.bounce), play.bounce);
+      }
       if (DateOf(play.date) == *date) {
         figures.plays.push_back(std::move(play));
       } else if (DateOf(play.date) < *date && play.Date() > figures.lastDayWithPlays) {
@@ -83,17 +89,22 @@ ReportFigures FiguresOf(PlayRecords log, const std::optional<std::string>& date)
 
   auto when = [&](size_t i) { return std::tie(plays[i].date, plays[i].time); };
   size_t first = 0, last = 0;
+  double bestDistance = plays[0].distance, bestBounce = plays[0].bounce;
   for (size_t i = 1; i < plays.size(); ++i) {
     if (when(i) < when(first)) first = i;
     if (when(i) >= when(last)) last = i;
-    if (plays[i].distance > plays[figures.bestDistance].distance) figures.bestDistance = i;
-    if (plays[i].bounce > plays[figures.bestBounce].bounce) figures.bestBounce = i;
+    bestDistance = std::max(bestDistance, plays[i].distance);
+    bestBounce = std::max(bestBounce, plays[i].bounce);
+  }
+  for (size_t i = 0; i < plays.size(); ++i) {
+    if (plays[i].distance == bestDistance) figures.distanceHolders.push_back(i);
+    if (plays[i].bounce == bestBounce) figures.bounceHolders.push_back(i);
   }
   figures.firstDate = plays[first].Date();
   figures.firstTime = plays[first].Time();
   figures.lastDate = plays[last].Date();
   figures.lastTime = plays[last].Time();
-  for (size_t i = 0; date && i < plays.size(); ++i)
+  for (size_t i = 0; i < plays.size(); ++i)
     if (plays[i].place > 0) figures.enteredTopFive.push_back(i);
 
   std::vector<size_t> order(plays.size());

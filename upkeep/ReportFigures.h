@@ -16,13 +16,20 @@ struct GradeCount {
   int count;
 };
 
+// A place of the all-time top five as it stands.
+struct StandingPlace {
+  int place = 0;
+  int score = 0;
+  std::string name;  // UTF-8, as spelled (without padding)
+};
+
 // One day of the log, for the report of every day.
 struct DayFigures {
   std::string date;
   int plays = 0;
   std::string firstTime, lastTime;
-  int best = 0;           // the best total
-  std::string champions;  // the names with that total, in the log's order, joined by " / "
+  int best = 0;                        // the best total
+  std::vector<std::string> champions;  // the names with that total, in the log's order
 };
 
 struct ReportFigures {
@@ -35,15 +42,24 @@ struct ReportFigures {
   size_t days = 0;                // days with plays among those told
   std::vector<size_t> best;  // up to ten of `plays`, highest total first; equal totals in order
   std::vector<int> places;   // each of `best`'s place: equal totals share one (1, 2, 2, 4)
-  std::vector<size_t> champions;            // every pass with the best total, in the log's order
-  size_t bestDistance = 0, bestBounce = 0;  // the passes with the best of each
-  std::vector<size_t> enteredTopFive;       // the day's passes that reached the all-time top five
+  std::vector<size_t> champions;  // every pass with the best total, in the log's order
+  // Every pass with the best distance, and with the best bounce score, in the log's order.
+  std::vector<size_t> distanceHolders, bounceHolders;
+  std::vector<size_t> enteredTopFive;  // the passes told that reached the all-time top five
   double average = 0, median = 0;
   std::vector<GradeCount> grades;    // every grade of the game, best first, then any other letter
   std::vector<DayFigures> dayTable;  // for every day: each day, oldest first
   std::string lastDayWithPlays;      // for a day without plays: the latest day before it with some
+  // The best distance and bounce score of the log's passes up to the end of the day told.
+  std::optional<double> dayEndDistance, dayEndBounce;
   // The all-time records of kavrel.dat, when it could be read.
   std::optional<double> recordDistance, recordBounce;
+  std::string recordProblem;  // why kavrel.dat could not be read, in the operator's words
+  // The all-time top five as kv_rank.dat holds it now, when it could be read, and for each of
+  // `enteredTopFive` whether the top five still holds it.
+  std::optional<std::vector<StandingPlace>> topFive;
+  std::string topFiveProblem;  // why kv_rank.dat could not be read
+  std::vector<bool> stillStands;
 };
 
 // The figures of the passes on `date` (YYYY-MM-DD), or of every pass in the log.

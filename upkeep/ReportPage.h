@@ -9,9 +9,14 @@
 
 namespace ranking {
 
-std::string ReportPage(const ReportFigures& figures);
+// The page, with the booth's block (IncidentsBlock) after the poster's parts.
+std::string ReportPage(const ReportFigures& figures, const std::string& boothBlock = "");
 
 // `text` for HTML: & < > " ' as character references.
 std::string Html(std::string_view text);
+
+// Text shown on the page, as Html gives it, with no line broken inside a number and its unit or
+// a date and its time, and control codes' pictures as boxed names that the page's fonts draw.
+std::string PageText(std::string_view text);
 
 }  // namespace ranking

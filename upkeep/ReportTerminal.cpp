@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "upkeep/ReportText.h"
+#include "upkeep/ReportWrap.h"
 #include "upkeep/Text.h"
 
 namespace ranking {
@@ -85,7 +86,7 @@ void DayTable(const ReportFigures& figures, Lines& lines) {
                                                  Say(Word::ChampionColumn)}};
   for (const DayFigures& day : figures.dayTable)
     rows.push_back({day.date, std::to_string(day.plays), day.firstTime, day.lastTime,
-                    std::to_string(day.best), VisibleName(day.champions)});
+                    std::to_string(day.best), DayChampions(day)});
   Table(rows, {false, true, false, false, true, false}, lines);
 }
 
@@ -96,7 +97,7 @@ void BestTen(const ReportFigures& figures, Lines& lines) {
   for (size_t k = 0; k < figures.best.size(); ++k) {
     const PlayRecord& play = figures.plays[figures.best[k]];
     rows.push_back({std::to_string(figures.places[k]), WhenOf(figures, play),
-                    VisibleName(play.name), std::to_string(play.total),
+                    ShownName(play.name, kNameColumns), std::to_string(play.total),
                     std::string(1, play.grade)});
   }
   Table(rows, {true, false, false, true, false}, lines);
@@ -105,11 +106,27 @@ void BestTen(const ReportFigures& figures, Lines& lines) {
 void Bests(const ReportFigures& figures, Lines& lines) {
   lines.push_back(BestDistanceLine(figures));
   lines.push_back(BestBounceLine(figures));
-  lines.push_back(RecordsLine(figures));
+  for (const std::string& line : RecordsLines(figures)) lines.push_back(line);
+}
+
+// The top five as it stands, then the passes told that entered it.
+void TopFive(const ReportFigures& figures, Lines& lines) {
+  if (figures.topFive) {
+    lines.push_back(Say(Word::TopFiveNow));
+    Rows rows = {{Say(Word::Place), Say(Word::Name), Say(Word::Total)}};
+    for (auto& row : TopFiveRows(figures)) rows.push_back(std::move(row));
+    Table(rows, {true, false, true}, lines);
+  } else {
+    lines.push_back(figures.topFiveProblem);
+  }
   if (figures.enteredTopFive.empty()) return;
-  lines.push_back(std::string(Say(Word::TopFive)) + ":");
-  for (const size_t i : figures.enteredTopFive)
-    lines.push_back("  " + TopFiveLine(figures, figures.plays[i]));
+  lines.push_back("");
+  lines.push_back(Say(Word::TopFive));
+  Rows rows = {{Say(Word::Time), Say(Word::Name), Say(Word::Total), Say(Word::PlaceThen),
+                figures.topFive ? Say(Word::Now) : ""}};
+  for (auto& row : EntryRows(figures, figures.enteredTopFive.size()))
+    rows.push_back(std::move(row));
+  Table(rows, {false, false, true, true, false}, lines);
 }
 
 // The grades as a table of two rows, letters over their counts.
@@ -126,34 +143,9 @@ void Grades(const ReportFigures& figures, Lines& lines) {
   Table({letters, counts}, right, lines);
 }
 
-// A line wider than the terminal (many joint champions, a hand-made log's long names) broken at
-// its spaces, or within a word that alone is too wide; what follows a break is indented.
-void Fit(const std::string& line, Lines& lines) {
-  std::string rest = line;
-  while (DisplayWidth(rest) > kColumns) {
-    size_t cut = 0, lastSpace = 0, width = 0;
-    for (size_t at = 0; at < rest.size();) {
-      size_t length = 0;
-      DecodeUtf8(rest, at, length);
-      const size_t next = width + DisplayWidth(rest.substr(at, length));
-      if (next > kColumns) break;
-      width = next;
-      at += length;
-      cut = at;
-      if (rest[at - 1] == ' ' && at > 4) lastSpace = at;
-    }
-    const size_t at = lastSpace > 0 ? lastSpace : cut;
-    std::string head = rest.substr(0, at);
-    while (!head.empty() && head.back() == ' ') head.pop_back();
-    lines.push_back(head);
-    rest = "    " + rest.substr(at);
-  }
-  lines.push_back(rest);
-}
-
 // The report's parts, in order, a blank line between them.
 using Section = void (*)(const ReportFigures&, Lines&);
-constexpr Section kSections[] = {Headline, HourChart, DayTable, BestTen, Bests, Grades};
+constexpr Section kSections[] = {Headline, HourChart, DayTable, BestTen, Bests, TopFive, Grades};
 
 }  // namespace
 
@@ -163,7 +155,10 @@ std::vector<std::string> TerminalReport(const ReportFigures& figures) {
     lines.push_back(NoPlaysLine(figures));
     if (figures.skipped > 0) lines.push_back(SkippedLine(figures.skipped));
     if (figures.cutShort > 0) lines.push_back(CutShortLine(figures.cutShort));
-    return lines;
+    Lines fitted;
+    for (const std::string& line : lines)
+      for (std::string& part : Wrapped(line)) fitted.push_back(std::move(part));
+    return fitted;
   }
   for (const Section section : kSections) {
     const size_t before = lines.size();
@@ -173,7 +168,8 @@ std::vector<std::string> TerminalReport(const ReportFigures& figures) {
   }
   if (lines.back().empty()) lines.pop_back();
   Lines fitted;
-  for (const std::string& line : lines) Fit(line, fitted);
+  for (const std::string& line : lines)
+    for (std::string& part : Wrapped(line)) fitted.push_back(std::move(part));
   return fitted;
 }
 

@@ -43,12 +43,37 @@ bool In(const Range (&ranges)[N], char32_t c) {
   return false;
 }
 
-// An English noun after the count `n`: "1 play", "2 plays".
-std::string Counted(size_t n, const std::string& noun) {
-  return n == 1 ? noun : noun + "s";
+}  // namespace
+
+std::string Counted(size_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many ? many : std::string(one) + "s");
 }
 
-}  // namespace
+std::string Others(size_t n) {
+  return Fill(Say({"ほか {} 人", ("and " + Counted(n, "other")).c_str()}), {std::to_string(n)});
+}
+
+std::string Cut(const std::string& text, size_t columns) {
+  if (DisplayWidth(text) <= columns) return text;
+  const std::string ellipsis = "\xE2\x80\xA6";  // …
+  const size_t room = columns - std::min(columns, DisplayWidth(ellipsis));
+  std::string out;
+  size_t width = 0;
+  for (size_t at = 0; at < text.size();) {
+    size_t length = 0;
+    DecodeUtf8(text, at, length);
+    const size_t next = width + DisplayWidth(std::string_view(text).substr(at, length));
+    if (next > room) break;
+    out.append(text, at, length);
+    width = next;
+    at += length;
+  }
+  return out + ellipsis;
+}
+
+std::string ShownName(const std::string& name, size_t columns) {
+  return Cut(VisibleName(SpelledName(name)), columns);
+}
 
 size_t DisplayWidth(std::string_view utf8) {
   const bool japanese = plat::OperatorReadsJapanese();
@@ -107,10 +132,16 @@ constexpr plat::Bilingual kWords[] = {
     {"最後", "last"},
     {"最高", "best"},
     {"日ごとのまとめ", "Day by day"},
-    {"歴代トップ 5 入り", "Entered the all-time top five"},
+    {"歴代トップ 5 に入った回", "Entered the all-time top five"},
     {"チャンピオン", "champion"},
     {"遊んだ回数", "Plays"},
     {"いちばん混んだ時間", "Busiest hour"},
+    {"いちばん混んだ時間（同数）", "Busiest hours"},
+    {"今の歴代トップ 5（kv_rank.dat）", "The all-time top five now (kv_rank.dat)"},
+    {"当時の順位", "place then"},
+    {"今", "now"},
+    {"今も入っています", "still in"},
+    {"今は外れています", "pushed out"},
 };
 }  // namespace
 
@@ -127,56 +158,96 @@ std::string ReportTitle(const ReportFigures& figures) {
 }
 
 std::string PlaysLine(const ReportFigures& figures) {
-  const std::string count = std::to_string(figures.plays.size());
-  const std::string plays = Counted(figures.plays.size(), "play");
+  const size_t n = figures.plays.size();
   if (figures.date)
-    return Fill(Say({"遊んだ回数 {} 回（最初 {}、最後 {}）",
-                     ("{} " + plays + ", the first at {}, the last at {}.").c_str()}),
-                {count, figures.firstTime, figures.lastTime});
-  const std::string en = "{} " + plays + " on {} " + Counted(figures.days, "day") +
-                         ", the first {} {}, the last {} {}.";
-  return Fill(Say({"遊んだ回数 {} 回（{} 日間、最初 {} {}、最後 {} {}）", en.c_str()}),
-              {count, std::to_string(figures.days), figures.firstDate, figures.firstTime,
-               figures.lastDate, figures.lastTime});
+    return Fill(
+        Say({"遊んだ回数 {} 回（最初 {}、最後 {}）", "{}, the first at {}, the last at {}."}),
+        {Say({std::to_string(n).c_str(), Counted(n, "play").c_str()}), figures.firstTime,
+         figures.lastTime});
+  return Fill(Say({"遊んだ回数 {} 回（{} 日間、最初 {} {}、最後 {} {}）",
+                   "{} on {}, the first {} {}, the last {} {}."}),
+              {Say({std::to_string(n).c_str(), Counted(n, "play").c_str()}),
+               Say({std::to_string(figures.days).c_str(), Counted(figures.days, "day").c_str()}),
+               figures.firstDate, figures.firstTime, figures.lastDate, figures.lastTime});
 }
 
-int Busiest(const ReportFigures& figures) {
+std::vector<int> BusiestHours(const ReportFigures& figures) {
   const auto& hours = figures.perHour;
-  return static_cast<int>(std::max_element(hours.begin(), hours.end()) - hours.begin());
+  const int most = *std::max_element(hours.begin(), hours.end());
+  std::vector<int> busiest;
+  for (int h = 0; h < 24; ++h)
+    if (hours[h] == most) busiest.push_back(h);
+  return busiest;
 }
 
-std::string BusiestHour(const ReportFigures& figures) {
-  const std::string hour = std::to_string(Busiest(figures));
-  return hour + ":00" + Say({"～", "-"}) + hour + ":59";
+static std::string HourSpan(int hour) {
+  const std::string h = std::to_string(hour);
+  return h + ":00" + Say({"～", "-"}) + h + ":59";
+}
+
+std::string BusiestHour(const ReportFigures& figures, size_t shown) {
+  const std::vector<int> hours = BusiestHours(figures);
+  std::vector<std::string> spans;
+  for (size_t k = 0; k < std::min(shown, hours.size()); ++k) spans.push_back(HourSpan(hours[k]));
+  if (hours.size() <= shown) return Listed(spans, "");
+  const std::string more = std::to_string(hours.size() - shown);
+  return Listed(spans, Fill(Say({"ほか {} 時間", "and {} more"}), {more}));
 }
 
 std::string BusiestHourPlays(const ReportFigures& figures) {
-  const int n = figures.perHour[Busiest(figures)];
+  const int n = figures.perHour[BusiestHours(figures)[0]];
+  const bool each = BusiestHours(figures).size() > 1;
   const std::string count = std::to_string(n);
-  const std::string plays = "{} " + Counted(static_cast<size_t>(n), "play");
+  const std::string plays = Counted(static_cast<size_t>(n), "play") + (each ? " each" : "");
   if (figures.days > 1)
-    return Fill(Say({"{} 日間の合計 {} 回", (plays + " summed over {} days").c_str()}),
-                plat::OperatorReadsJapanese()
-                    ? std::initializer_list<std::string>{std::to_string(figures.days), count}
-                    : std::initializer_list<std::string>{count, std::to_string(figures.days)});
-  return Fill(Say({"{} 回", plays.c_str()}), {count});
+    return Fill(
+        Say({each ? "{} 日間の合計 各 {} 回" : "{} 日間の合計 {} 回", "{} summed over {} days"}),
+        plat::OperatorReadsJapanese()
+            ? std::initializer_list<std::string>{std::to_string(figures.days), count}
+            : std::initializer_list<std::string>{plays, std::to_string(figures.days)});
+  return Say({(each ? "各 " + count + " 回" : count + " 回").c_str(), plays.c_str()});
 }
 
 std::string BusiestHourLine(const ReportFigures& figures) {
+  const bool tied = BusiestHours(figures).size() > 1;
   return Fill(Say({"{}: {}（{}）", "{}: {}, {}."}),
-              {Say(Word::BusiestHeadline), BusiestHour(figures), BusiestHourPlays(figures)});
+              {Say(tied ? Word::BusiestHours : Word::BusiestHeadline), BusiestHour(figures),
+               BusiestHourPlays(figures)});
+}
+
+std::string Listed(const std::vector<std::string>& items, const std::string& others) {
+  std::string out;
+  const bool japanese = plat::OperatorReadsJapanese();
+  for (size_t k = 0; k < items.size(); ++k) {
+    if (k > 0)
+      out += japanese                                  ? "、"
+             : k + 1 == items.size() && others.empty() ? (items.size() > 2 ? ", and " : " and ")
+                                                       : ", ";
+    out += items[k];
+  }
+  if (!others.empty()) out += Say({" ", ", "}) + others;
+  return out;
 }
 
 std::string ChampionsLine(const ReportFigures& figures) {
   std::string names;
   for (const size_t i : figures.champions)
-    names += (names.empty() ? "" : " / ") + VisibleName(SpelledName(figures.plays[i].name));
+    names += (names.empty() ? "" : " / ") + ShownName(figures.plays[i].name, kNameColumns);
   const PlayRecord& first = figures.plays[figures.champions[0]];
   const Word word = figures.champions.size() > 1
                         ? (figures.date ? Word::Champions : Word::AllChampions)
                         : (figures.date ? Word::Champion : Word::AllChampion);
   return Fill(Say({"{}: {}（総合得点 {}）", "{}: {}, total {}."}),
               {Say(word), names, std::to_string(first.total)});
+}
+
+std::string DayChampions(const DayFigures& day) {
+  std::string names;
+  for (size_t k = 0; k < std::min(day.champions.size(), kHoldersShown); ++k)
+    names += (k == 0 ? "" : " / ") + ShownName(day.champions[k], kNameColumns);
+  if (day.champions.size() > kHoldersShown)
+    names += " / " + Others(day.champions.size() - kHoldersShown);
+  return names;
 }
 
 std::string NoPlaysLine(const ReportFigures& figures) {
@@ -193,15 +264,16 @@ std::string NoPlaysLine(const ReportFigures& figures) {
 
 std::string SkippedLine(size_t skipped) {
   return Fill(Say({"プレイ記録のうち、途中で切れた行や形の違う行を {} 行、飛ばしました。",
-                   "{} line(s) of the log were skipped: cut off, or not as the game writes them."}),
-              {std::to_string(skipped)});
+                   "Skipped {} of the log: cut off, or not as the game writes them."}),
+              {Say({std::to_string(skipped).c_str(), Counted(skipped, "line").c_str()})});
 }
 
 std::string CutShortLine(size_t cutShort) {
-  return Fill(Say({"ログオフやシャットダウンで途中で終わった回が {} "
-                   "回ありました（上の数に入っていません）。",
-                   "{} pass(es) were cut short by the session's end (not counted above)."}),
-              {std::to_string(cutShort)});
+  return Fill(
+      Say({"ログオフやシャットダウンで途中で終わった回が {} 回ありました"
+           "（上の数に入っていません）。",
+           "{} cut short by the session's end (not counted above)."}),
+      {Say({std::to_string(cutShort).c_str(), Counted(cutShort, "pass", "passes").c_str()})});
 }
 
 std::string AverageLine(const ReportFigures& figures) {
@@ -209,32 +281,75 @@ std::string AverageLine(const ReportFigures& figures) {
               {OneDecimal(figures.average), Median(figures.median)});
 }
 
-std::string BestDistanceLine(const ReportFigures& figures) {
-  const PlayRecord& play = figures.plays[figures.bestDistance];
+std::string Holders(const ReportFigures& figures, const std::vector<size_t>& holders,
+                    size_t shown) {
+  std::vector<std::string> names;
+  for (size_t k = 0; k < std::min(shown, holders.size()); ++k) {
+    const PlayRecord& play = figures.plays[holders[k]];
+    names.push_back(Fill(Say({"{} {}", "{} at {}"}),
+                         {ShownName(play.name, kNameColumns), WhenOf(figures, play)}));
+  }
+  return Listed(names, holders.size() > shown ? Others(holders.size() - shown) : "");
+}
+
+std::string BestDistanceLine(const ReportFigures& figures, size_t shown) {
+  const PlayRecord& play = figures.plays[figures.distanceHolders[0]];
+  return Fill(Say({"最高のダンボラン {}（{}）", "Best distance {} ({})."}),
+              {Cut(FixedSix(play.distance), kNumberColumns),
+               Holders(figures, figures.distanceHolders, shown)});
+}
+
+std::string BestBounceLine(const ReportFigures& figures, size_t shown) {
+  const PlayRecord& play = figures.plays[figures.bounceHolders[0]];
   return Fill(
-      Say({"最高のダンボラン {}（{}、{}）", "Best distance {} ({}, {})."}),
-      {FixedSix(play.distance), VisibleName(SpelledName(play.name)), WhenOf(figures, play)});
+      Say({"最高のＢｏｕｎＺｏ {}（{}）", "Best bounce score {} ({})."}),
+      {Cut(FixedSix(play.bounce), kNumberColumns), Holders(figures, figures.bounceHolders, shown)});
 }
 
-std::string BestBounceLine(const ReportFigures& figures) {
-  const PlayRecord& play = figures.plays[figures.bestBounce];
-  return Fill(Say({"最高のＢｏｕｎＺｏ {}（{}、{}）", "Best bounce score {} ({}, {})."}),
-              {FixedSix(play.bounce), VisibleName(SpelledName(play.name)), WhenOf(figures, play)});
+Rows TopFiveRows(const ReportFigures& figures) {
+  Rows rows;
+  for (const StandingPlace& place : figures.topFive.value_or(std::vector<StandingPlace>{}))
+    rows.push_back({std::to_string(place.place), Cut(VisibleName(place.name), kNameColumns),
+                    std::to_string(place.score)});
+  return rows;
 }
 
-std::string TopFiveLine(const ReportFigures& figures, const PlayRecord& play) {
-  return Fill(Say({"{}  {}  総合得点 {}（{}）", "{}  {}  total {} ({})"}),
-              {PlaceWord(play.place), VisibleName(SpelledName(play.name)),
-               std::to_string(play.total), WhenOf(figures, play)});
+Rows EntryRows(const ReportFigures& figures, size_t shown) {
+  const size_t all = figures.enteredTopFive.size();
+  auto stands = [&](size_t k) { return k < figures.stillStands.size() && figures.stillStands[k]; };
+  // Past `shown`, those that still stand first, then the latest of the others.
+  std::vector<bool> chosen(all, all <= shown);
+  size_t taken = all <= shown ? all : 0;
+  for (size_t k = 0; k < all && taken < shown; ++k)
+    if (!chosen[k] && stands(k)) chosen[k] = true, ++taken;
+  for (size_t k = all; k-- > 0 && taken < shown;)
+    if (!chosen[k]) chosen[k] = true, ++taken;
+  Rows rows;
+  for (size_t k = 0; k < all; ++k) {
+    if (!chosen[k]) continue;
+    const PlayRecord& play = figures.plays[figures.enteredTopFive[k]];
+    rows.push_back({WhenOf(figures, play), ShownName(play.name, kNameColumns),
+                    std::to_string(play.total), std::to_string(play.place),
+                    !figures.topFive ? "" : Say(stands(k) ? Word::StillIn : Word::PushedOut)});
+  }
+  return rows;
 }
 
-std::string RecordsLine(const ReportFigures& figures) {
+std::vector<std::string> RecordsLines(const ReportFigures& figures) {
+  std::vector<std::string> lines;
+  if (figures.date && figures.dayEndDistance && figures.dayEndBounce)
+    lines.push_back(Fill(Say({"{} の終わりの記録（プレイ記録から）: ダンボラン {}、ＢｏｕｎＺｏ {}",
+                              "Records by {}'s end: distance {}, bounce score {}."}),
+                         {*figures.date, Cut(FixedSix(*figures.dayEndDistance), kNumberColumns),
+                          Cut(FixedSix(*figures.dayEndBounce), kNumberColumns)}));
   if (!figures.recordDistance || !figures.recordBounce)
-    return Say({"歴代の記録（kavrel.dat）は読めませんでした。",
-                "The all-time records (kavrel.dat) could not be read."});
-  return Fill(Say({"歴代の記録: ダンボラン {}、ＢｏｕｎＺｏ {}",
-                   "All-time records: distance {}, bounce score {}."}),
-              {FixedSix(*figures.recordDistance), FixedSix(*figures.recordBounce)});
+    lines.push_back(figures.recordProblem);
+  else
+    lines.push_back(Fill(Say({"今の歴代の記録: ダンボラン {}、ＢｏｕｎＺｏ {}",
+                              "All-time records now: distance {}, bounce score {}."}),
+                         {Cut(FixedSix(*figures.recordDistance), kNumberColumns),
+                          Cut(FixedSix(*figures.recordBounce), kNumberColumns)}));
+  return lines;
 }
 
 std::string PerHourTitle(const ReportFigures& figures) {
