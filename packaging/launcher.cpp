@@ -24,6 +24,7 @@
 #include "packaging/OperatorText.h"
 #include "packaging/Supervision.h"
 #include "platform/Language.h"
+#include "platform/sdl/Box.h"
 #include "store/BoothLog.h"
 #include "store/Reasons.h"
 
@@ -141,7 +142,7 @@ bool canShowBox = false;
 
 [[noreturn]] void Fail(int status, const std::string& message) {
   std::fprintf(stderr, "kavrel: %s\n", message.c_str());
-  if (canShowBox) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", message.c_str(), nullptr);
+  if (canShowBox) plat::ShowBox(SDL_MESSAGEBOX_ERROR, "Error", message, nullptr);
   std::exit(status);
 }
 
@@ -310,15 +311,14 @@ void ProvideSheet(const fs::path& dir) {
     Fail(1, OperatorText({"{} を起動できません: {}", "cannot start {}: {}"},
                          {program.string(), outcome.lastCause}));
   if (outcome.gaveUp)
-    // In lines, as the box does not wrap them.
-    Fail(1, OperatorText(
-                {"ゲームが 10 分のうちに何度も落ちたので、起動し直すのをやめました"
-                 "（最後の終わり方: {}）。\n起きたことは {} にあります。\n"
-                 "原因を取り除いてから、kavrel --booth で起動し直してください",
-                 "the game fell over again and again within 10 minutes,\nso it is not started "
-                 "again (its last end: {}).\nWhat happened is in {}.\nStart it again with "
-                 "kavrel --booth once the cause is mended"},
-                {outcome.lastCause, (dir / kBoothLogFileName).string()}));
+    Fail(1,
+         OperatorText({"ゲームが 10 分のうちに何度も落ちたので、起動し直すのをやめました"
+                       "（最後の終わり方: {}）。起きたことは {} にあります。"
+                       "原因を取り除いてから、kavrel --booth で起動し直してください",
+                       "the game fell over again and again within 10 minutes, so it is not started "
+                       "again (its last end: {}). What happened is in {}. Start it again with "
+                       "kavrel --booth once the cause is mended"},
+                      {outcome.lastCause, (dir / kBoothLogFileName).string()}));
   std::exit(outcome.exitCode);
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/BoxLines.h"
 #include "store/Reasons.h"
 #include "tests/support/Scenario.h"
 #include "tools/ranking/Run.h"
@@ -166,6 +167,45 @@ TEST(OperatorLanguage, OneTableOfReasonsInBothLanguages) {
     EXPECT_EQ(ranking::Run({"--data-dir", dir.Path(), "list"}, out), 1);
     const plat::Bilingual reason = FileFailureReason(EISDIR);
     EXPECT_NE(out.text.find(japanese ? reason.ja : reason.en), std::string::npos) << out.text;
+  }
+}
+
+// A box's lines: each fits, nothing of the text is lost, a file name or a command stays whole on
+// one line, no line starts with a closing mark, and a path wider than a line is split at its '/'.
+TEST(BoxLines, EveryLineFitsAndNamesStayWhole) {
+  struct Case {
+    std::string text;
+    int limit;
+    std::vector<std::string> whole;
+  };
+  const Case cases[] = {
+      {"保存できませんでした（ファイルかフォルダが見つかりません）。kavrel-ranking merge で"
+       "kavrel.recovery を戻してください。",
+       30,
+       {"kavrel-ranking merge", "kavrel.recovery", "（ファイル"}},
+      {"The day's results were kept aside as kavrel.dat.kept-20260101-101010; start it again "
+       "with kavrel --booth and run kavrel-ranking merge once it is up.",
+       40,
+       {"kavrel.dat.kept-20260101-101010;", "kavrel --booth", "kavrel-ranking merge"}},
+      {"読めません: /home/operator/.local/share/kavrel/kv_rank.dat\n次へ", 24, {"kv_rank.dat"}},
+      {"一行目\n\n三行目", 10, {"一行目\n\n三行目"}},
+  };
+  const auto width = [](std::string_view s) { return static_cast<int>(Columns(std::string(s))); };
+  for (const Case& c : cases) {
+    const std::string broken = plat::BreakIntoLines(c.text, c.limit, width);
+    SCOPED_TRACE(broken);
+    std::istringstream lines(broken);
+    for (std::string line; std::getline(lines, line);) {
+      EXPECT_LE(width(line), c.limit) << line;
+      for (const char* closing : {"、", "。", "）", "」"}) EXPECT_NE(line.rfind(closing, 0), 0u);
+    }
+    for (const std::string& name : c.whole) EXPECT_NE(broken.find(name), std::string::npos) << name;
+    std::string shown = broken, given = c.text;
+    std::erase(shown, ' ');
+    std::erase(shown, '\n');
+    std::erase(given, ' ');
+    std::erase(given, '\n');
+    EXPECT_EQ(shown, given);
   }
 }
 
