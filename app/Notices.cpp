@@ -46,13 +46,16 @@ void TellAlreadyRunning(plat::System& system, const std::string& lockFileOwner) 
     return;
   }
   system.MessageBox(Sjis("このフォルダではすでにゲームが動いています\n"
-                         "動いているゲームを使ってください\n"),
+                         "（ほかのゲームかツールが .kavrel.lock にロックをかけています）\n"
+                         "動いているゲームを使ってください。見当たらなければ、ツールが終わるのを"
+                         "待ってから起動し直してください\n"),
                     kCaption);
 }
 
 void TellNoLock(plat::System& system) {
   system.MessageBox(
       Sjis("このフォルダをロックできません\n"
+           "（.kavrel.lock を作れないか、ロックをかけられないフォルダです）\n"
            "ゲームはこのまま動きます。このフォルダでゲームを二つ起動しないでください\n"),
       kCaption);
 }
@@ -66,8 +69,8 @@ void TellStartUpNotices(plat::System& system, const std::vector<StartUpNotice>& 
     switch (notice.kind) {
       case StartUpNotice::Unreadable:
         Tell(system, "が読めません", file, reason,
-             "内容は初めの値で始めます。ファイルはそのままで、今回の結果はこのファイルには残りませ"
-             "ん",
+             "初めて起動したときと同じ値で始めます。ファイルはそのままで、今回の結果はこのファイル"
+             "には残りません",
              "ESC で閉じてください。" + remedy + "それから起動し直してください");
         break;
       case StartUpNotice::CopyKept:
@@ -108,7 +111,8 @@ void TellStartUpNotices(plat::System& system, const std::vector<StartUpNotice>& 
         break;
       case StartUpNotice::CopyNotRemoved:
         Tell(system, "を消せません", copy, reason,
-             "控えは " + file + " に戻しました。控えでファイルが前に戻ることはありません",
+             "控えは " + file + " に戻しました。残った控えは " + file +
+                 " と同じ内容なので、次の起動で消します",
              remedy + "このまま続けてかまいません");
         break;
     }
@@ -123,7 +127,8 @@ void TellCopyFailures(plat::System& system, const std::vector<CopyFailure>& fail
     const std::string remedy = JapaneseRemedy(failure.error);
     if (failure.kind == CopyFailure::NotRemoved) {
       Tell(system, "を消せません", copy, reason,
-           std::string(failure.file) + " は保存しました。控えでファイルが前に戻ることはありません",
+           std::string(failure.file) + " は保存しました。残った控えは " + failure.file +
+               " と同じ内容なので、次の起動で消します",
            remedy);
     } else if (moment == CopyFailureMoment::AfterPass) {
       Tell(system, "を書き込めません", copy, reason,
@@ -144,9 +149,10 @@ void TellSaveFailures(plat::System& system, const DataFilesSave& save) {
   for (const auto& [file, result] : files) {
     if (result.saved) continue;
     if (result.unreadableAtStartUp) {
-      Tell(system, "を保存できませんでした", file, "起動したときに読めませんでした",
+      Tell(system, "を保存できませんでした", file,
+           std::string("起動したときに読めませんでした: ") + JapaneseReason(result.error),
            "ファイルはそのままで、今回の結果はこのファイルには残りません",
-           "起動したときのメッセージのとおりに直してから、起動し直してください");
+           std::string(JapaneseRemedy(result.error)) + "それから起動し直してください");
     } else if (Exists(kPassCopyFileName) || Exists(RecoveryPathFor(file))) {
       Tell(system, "を保存できませんでした", file, JapaneseReason(result.error),
            "ファイルはそのままです。結果は控えに残っています",
