@@ -15,7 +15,8 @@ void UseControlsFile(plat::System& system) {
   std::string text;
   if (controls.file.kind == DataFileRead::Unreadable) {
     text = file + " が読めません\n（" + JapaneseReason(controls.file.error) +
-           "）\nコントローラーは決まった割り当てで動きます\n" + remap + "\n";
+           "）\nコントローラーは決まった割り当てで動きます\n" +
+           std::string(JapaneseRemedy(controls.file.error)) + "それから" + remap + "\n";
   } else if (!controls.read.badLines.empty()) {
     std::string lines;
     for (const int line : controls.read.badLines)

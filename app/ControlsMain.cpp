@@ -134,9 +134,12 @@ FrameOutcome MappingFrame(Game& game, Mapping& m) {
 }
 
 void TellControls(plat::System& system, const std::string& what, int error) {
-  system.MessageBox(Sjis(std::string(plat::kControlsFileName) + " " + what + "\n（" +
-                         JapaneseReason(error) + "）\n"),
-                    "Error");
+  system.MessageBox(
+      Sjis(std::string(plat::kControlsFileName) + " " + what + "\n（" + JapaneseReason(error) +
+           "）\n割り当ては変えずに終わります\n" + std::string(JapaneseRemedy(error)) +
+           "それから「kavrel --controls」で起動し直して"
+           "ください\n"),
+      "Error");
 }
 
 }  // namespace
