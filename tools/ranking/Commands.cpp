@@ -24,6 +24,17 @@ using plat::Say;
 
 namespace {
 
+// Where a booth's backup goes: a USB stick, as each system names it.
+#ifdef _WIN32
+constexpr plat::Bilingual kBackupExample = {
+    "バックアップするフォルダを書いてください（例: backup E:\\）。",
+    "Give the folder to back up into (for example: backup E:\\)."};
+#else
+constexpr plat::Bilingual kBackupExample = {
+    "バックアップするフォルダを書いてください（例: backup /media/$USER/USBメモリの名前）。",
+    "Give the folder to back up into (for example: backup /media/$USER/STICK)."};
+#endif
+
 void ListTables(Output& out, const GameState& record, const RankingTable& table) {
   size_t width = 0;
   for (const RankingEntry& entry : table)
@@ -97,8 +108,7 @@ int Backup(Output& out, const fs::path& base) {
   if (!fs::is_directory(base, ec))
     return Refuse(
         out, Fill(Say({"{} はフォルダではありません。", "{} is not a folder."}), {Utf8Of(base)}),
-        Say({"バックアップするフォルダを書いてください（例: backup E:\\）。",
-             "Give the folder to back up into (for example: backup /media/usb)."}));
+        Say(kBackupExample));
   struct Copy {
     const char* file;
     std::string bytes;

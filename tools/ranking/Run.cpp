@@ -199,21 +199,22 @@ int Run(const std::vector<std::string>& args, Output& out) {
   const plat::DirectoryLock lock(".");
   if (lock.outcome() == plat::DirectoryLock::Outcome::HeldElsewhere) {
     if (request->kind == CommandLine::List) return List(out, ListLock::GameRunning);
-    out.Problem("kavrel-ranking: " +
-                Fill(Say({"ゲーム（または別のツール）が {} を使っています。何も変更していません。"
-                          "ESC で閉じると最後に Q で終えたあとの結果が消えるので、ゲームは"
-                          "タイトル画面の Q で終えてから、もう一度打ってください。",
-                          "A game (or another tool) is using {}. Nothing was changed. ESC would "
-                          "throw away every result since the last Q: quit the game with Q on its "
-                          "attract screen, then type this again."}),
-                     {Utf8Of(dir)}) +
-                (lock.lockFileOwner().empty()
-                     ? std::string()
-                     : Fill(Say({"ロックファイル .kavrel.lock は {} のもので、書き込めません。"
-                                 "ほかのゲームが動いていないことを確かめてから消してください。",
-                                 " The lock file .kavrel.lock belongs to {} and cannot be "
-                                 "written: make sure no other game runs, then remove it."}),
-                            {lock.lockFileOwner()})));
+    out.Problem(
+        "kavrel-ranking: " +
+        Fill(Say({"ゲーム（または別のツール）が {} を使っています。何も変更していません。"
+                  "ゲームはタイトル画面の Q で終えてから、もう一度打ってください（ESC で"
+                  "閉じると、結果は残した控えになり、merge で取り込むひと手間が増えます）。",
+                  "A game (or another tool) is using {}. Nothing was changed. Quit the "
+                  "game with Q on its attract screen, then type this again (ESC would "
+                  "leave the results since the last Q in kept copies, to be merged)."}),
+             {Utf8Of(dir)}) +
+        (lock.lockFileOwner().empty()
+             ? std::string()
+             : Fill(Say({"ロックファイル .kavrel.lock は {} のもので、書き込めません。"
+                         "ほかのゲームが動いていないことを確かめてから消してください。",
+                         " The lock file .kavrel.lock belongs to {} and cannot be "
+                         "written: make sure no other game runs, then remove it."}),
+                    {lock.lockFileOwner()})));
     return kDirectoryBusy;
   }
   // Without a lock a game may be running there unseen: only the operator can say it is not.
