@@ -316,10 +316,13 @@ void ProvideSheet(const fs::path& dir) {
     Fail(1,
          OperatorText({"ゲームが 10 分のうちに何度も落ちたので、起動し直すのをやめました"
                        "（最後の終わり方: {}）。起きたことは {} にあります。"
-                       "原因を取り除いてから、kavrel --booth で起動し直してください",
+                       "パソコンを再起動してから、kavrel --booth で起動し直してください。"
+                       "また同じように落ちるときは、その kv_booth.log をゲームを作った人に"
+                       "見せてください",
                        "the game fell over again and again within 10 minutes, so it is not started "
-                       "again (its last end: {}). What happened is in {}. Start it again with "
-                       "kavrel --booth once the cause is mended"},
+                       "again (its last end: {}). What happened is in {}. Restart the computer, "
+                       "then start the game again with kavrel --booth. If it falls over the same "
+                       "way again, show that kv_booth.log to whoever made the game"},
                       {outcome.lastCause, (dir / kBoothLogFileName).string()}));
   std::exit(outcome.exitCode);
 }
