@@ -328,6 +328,21 @@ TEST(OperatorTexts, NameOnlyFilesTheProgramsWrite) {
   }
 }
 
+// Each reason a box or the tool gives has its remedy in the guide and in both Windows READMEs.
+TEST(OperatorTexts, ExplainEveryReason) {
+  const std::filesystem::path root = KAVREL_SOURCE_DIR;
+  const std::string guide = FileText(root / "docs/operator-ja.md");
+  const std::string readme = FileText(root / "scripts/windows/README.txt");
+  std::string english = FileText(root / "scripts/windows/README-en.txt");
+  std::transform(english.begin(), english.end(), english.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
+  for (const FileFailure* row : AllFileFailures()) {
+    EXPECT_NE(guide.find(row->reason.ja), std::string::npos) << row->reason.ja;
+    EXPECT_NE(readme.find(row->reason.ja), std::string::npos) << row->reason.ja;
+    EXPECT_NE(english.find(row->reason.en), std::string::npos) << row->reason.en;
+  }
+}
+
 }  // namespace
 
 #endif
