@@ -128,7 +128,9 @@ int Report(Output& out, const ReportRequest& request, const fs::path& dir) {
   if (!request.all) date = request.date.value_or(Today());
   ReportFigures figures = FiguresOf(std::move(log), date);
   std::string record;
-  if (ReadBytes(kRecordFileName, record).kind == DataFileRead::Read) {
+  const DataFileRead::Kind recordRead = ReadBytes(kRecordFileName, record).kind;
+  figures.recordAbsent = recordRead == DataFileRead::Absent;
+  if (recordRead == DataFileRead::Read) {
     std::istringstream in(record);
     GameState state;
     ReadRecordFrom(in, state);

@@ -44,6 +44,7 @@ struct ReportFigures {
   std::string lastDayWithPlays;      // for a day without plays: the latest day before it with some
   // The all-time records of kavrel.dat, when it could be read.
   std::optional<double> recordDistance, recordBounce;
+  bool recordAbsent = false;  // no kavrel.dat yet: not damage, a game never quit with Q
 };
 
 // The figures of the passes on `date` (YYYY-MM-DD), or of every pass in the log.

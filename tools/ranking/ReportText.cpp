@@ -229,6 +229,9 @@ std::string TopFiveLine(const ReportFigures& figures, const PlayRecord& play) {
 }
 
 std::string RecordsLine(const ReportFigures& figures) {
+  if (figures.recordAbsent)
+    return Say({"歴代の記録（kavrel.dat）はまだありません。ゲームを Q で終えるとできます。",
+                "No all-time records yet: kavrel.dat is made when the game is quit with Q."});
   if (!figures.recordDistance || !figures.recordBounce)
     return Say({"歴代の記録（kavrel.dat）は読めませんでした。",
                 "The all-time records (kavrel.dat) could not be read."});
