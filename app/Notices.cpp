@@ -94,13 +94,13 @@ void TellStartUpNotices(plat::System& system, const std::vector<StartUpNotice>& 
         Tell(system, "の控えを " + notice.keptAs + " として残しました", file,
              "落ちたときの結果ですが、そのあと " + file + " が変わっていたので戻していません",
              file + " の内容で続けます",
-             "Q で終えてから「kavrel-ranking merge " + notice.keptAs + "」で加えられます。" +
+             "Q で終えてから「kavrel-ranking merge " + notice.keptAs + "」で取り込めます。" +
                  kToolPlace);
         break;
       case StartUpNotice::KeptAtEsc:
         Tell(system, "の控えを " + notice.keptAs + " として残しました", file,
              "ESC で終わったため保存されなかった結果です", file + " の内容で続けます",
-             "Q で終えてから「kavrel-ranking merge " + notice.keptAs + "」で加えられます。" +
+             "Q で終えてから「kavrel-ranking merge " + notice.keptAs + "」で取り込めます。" +
                  kToolPlace);
         break;
       case StartUpNotice::NotKeptAside:

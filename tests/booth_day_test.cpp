@@ -229,12 +229,12 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
       "kavrel.dat の控えを kavrel.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
       "（落ちたときの結果ですが、そのあと kavrel.dat が変わっていたので戻していません）\n"
       "kavrel.dat の内容で続けます\n"
-      "Q で終えてから「kavrel-ranking merge kavrel.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
+      "Q で終えてから「kavrel-ranking merge kavrel.dat.kept-YYYYMMDD-HHMMSS」で取り込めます。" +
           kToolPlace,
       "kv_rank.dat の控えを kv_rank.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
       "（落ちたときの結果ですが、そのあと kv_rank.dat が変わっていたので戻していません）\n"
       "kv_rank.dat の内容で続けます\n"
-      "Q で終えてから「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
+      "Q で終えてから「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で取り込めます。" +
           kToolPlace};
   const Case cases[] = {
       {"crash on the attract screen after the pass",
@@ -284,11 +284,11 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
        },
        {"kavrel.dat の控えを kavrel.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
         "（ESC で終わったため保存されなかった結果です）\nkavrel.dat の内容で続けます\n"
-        "Q で終えてから「kavrel-ranking merge kavrel.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
+        "Q で終えてから「kavrel-ranking merge kavrel.dat.kept-YYYYMMDD-HHMMSS」で取り込めます。" +
             kToolPlace,
         "kv_rank.dat の控えを kv_rank.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
         "（ESC で終わったため保存されなかった結果です）\nkv_rank.dat の内容で続けます\n"
-        "Q で終えてから「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
+        "Q で終えてから「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で取り込めます。" +
             kToolPlace},
        0,
        false,

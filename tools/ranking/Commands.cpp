@@ -7,6 +7,7 @@
 
 #include "platform/Language.h"
 #include "platform/LocalTime.h"
+#include "platform/Utf8.h"
 #include "store/BoothLog.h"
 #include "store/PlayLogFormat.h"
 #include "store/Reasons.h"
@@ -57,7 +58,10 @@ void ListTables(Output& out, const GameState& record, const RankingTable& table)
 }  // namespace
 
 std::string PlaceWord(int place) {
-  return Fill(Say({"{}位", "place {}"}), {std::to_string(place)});
+  // In full-width digits, as the game's ranking screen shows a place.
+  std::string wide;
+  for (const char digit : std::to_string(place)) AppendUtf8(wide, U'０' + (digit - '0'));
+  return Fill(Say({"{}位", "place {}"}), {Say({wide.c_str(), std::to_string(place).c_str()})});
 }
 
 int List(Output& out, ListLock lock) {
@@ -195,9 +199,9 @@ int MergeFiles(Output& out, const std::vector<fs::path>& files) {
         return Refuse(
             out,
             Fill(Say({"{} は控えですが、内容が壊れています。", "{} is a damaged copy."}), {name}),
-            Say({"このファイルは加えられません。", "It cannot be merged."}));
+            Say({"このファイルは取り込めません。", "It cannot be merged."}));
       if (copy->merged) {
-        out.Line(Fill(Say({"{} はもう合わせてあります。何も変えません。",
+        out.Line(Fill(Say({"{} はもう取り込んであります。何も変えません。",
                            "{} was merged already; nothing of it is added again."}),
                       {name}));
         ++alreadyMerged;
@@ -208,7 +212,7 @@ int MergeFiles(Output& out, const std::vector<fs::path>& files) {
     } else if (!own.empty() && bytes == own) {
       // The folder's own ranking (or a copy of it) would count every entry twice.
       return Refuse(out,
-                    Fill(Say({"{} はこのフォルダのランキングと同じです。合わせる必要はありません。",
+                    Fill(Say({"{} はこのフォルダのランキングと同じです。取り込む必要はありません。",
                               "{} is the same as this folder's ranking: there is nothing to "
                               "merge."}),
                          {name}));
@@ -243,7 +247,7 @@ int MergeFiles(Output& out, const std::vector<fs::path>& files) {
   const RankingTable table = MergeEntries(*here, more);
   const int result = WriteFiles(
       out, record ? &*record : nullptr, rankingGiven ? &table : nullptr,
-      Fill(Say({"{} 個のファイルと合わせました。", "Merged {} file(s) into the ranking."}),
+      Fill(Say({"{} 個のファイルを取り込みました。", "Merged {} file(s) into the ranking."}),
            {std::to_string(files.size() - alreadyMerged)}));
   if (result != kDone) return result;
   // So that merging the same copy again adds nothing.
@@ -253,7 +257,7 @@ int MergeFiles(Output& out, const std::vector<fs::path>& files) {
                      EncodeRecoveryCopy(m.copy.file, m.copy.before, m.copy.after, true), &error))
       out.Problem(
           "kavrel-ranking: " +
-          Fill(Say({"{} に合わせたしるしを付けられません({})。もう一度合わせないでください。",
+          Fill(Say({"{} に取り込んだしるしを付けられません（{}）。もう一度取り込まないでください。",
                     "{} cannot be marked as merged ({}); do not merge it again."}),
                {m.name, Reason(error)}));
   }

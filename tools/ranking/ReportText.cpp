@@ -107,7 +107,7 @@ constexpr plat::Bilingual kWords[] = {
     {"最後", "last"},
     {"最高", "best"},
     {"日ごとのまとめ", "Day by day"},
-    {"歴代トップ 5 入り", "Entered the all-time top five"},
+    {"五位までに入った", "Entered the all-time top five"},
     {"チャンピオン", "champion"},
     {"遊んだ回数", "Plays"},
     {"いちばん混んだ時間", "Busiest hour"},
