@@ -45,7 +45,7 @@ std::optional<Request> Check(Output& out, const CommandLine& line) {
   if (line.kind == CommandLine::Remove || line.kind == CommandLine::Rename) {
     const std::optional<int> place = PlaceFromTyped(args[0]);
     if (!place) {
-      Refuse(out, Fill(Say({"順位は 1～5 で指定してください（\"{}\" は使えません）。",
+      Refuse(out, Fill(Say({"順位は 1～5 で指定してください（「{}」は使えません）。",
                             "Give a place from 1 to 5 (\"{}\" is not one)."}),
                        {args[0]}));
       return std::nullopt;
@@ -57,11 +57,11 @@ std::optional<Request> Check(Output& out, const CommandLine& line) {
     const std::optional<Name> name = NameFromTyped(args[1], problem);
     if (!name) {
       if (problem.kind == NameProblem::TooLong) {
-        Refuse(out, Fill(Say({"\"{}\" は長すぎます。名前は 8 文字までです。",
+        Refuse(out, Fill(Say({"「{}」は長すぎます。名前は 8 文字までです。",
                               "\"{}\" is too long: a name has 8 characters at most."}),
                          {args[1]}));
       } else {
-        Refuse(out, Fill(Say({"\"{}\" はネーム　エントリーで選べません。半角の英字、数字、"
+        Refuse(out, Fill(Say({"「{}」はネーム　エントリーで選べません。半角の英字、数字、"
                               "記号だけです（日本語入力はオフにしてください）。",
                               "The name wheel cannot spell \"{}\": ASCII letters, digits, "
                               "spaces and signs only (switch the input method off)."}),
@@ -75,7 +75,7 @@ std::optional<Request> Check(Output& out, const CommandLine& line) {
     request.resetRecord = args[0] == "record" || args[0] == "all";
     request.resetRanking = args[0] == "ranking" || args[0] == "all";
     if (!request.resetRecord && !request.resetRanking) {
-      Refuse(out, Fill(Say({"reset の後は ranking、record、all のどれかです（\"{}\" は違います）。",
+      Refuse(out, Fill(Say({"reset の後は ranking、record、all のどれかです（「{}」は違います）。",
                             "reset takes ranking, record or all, not \"{}\"."}),
                        {args[0]}));
       return std::nullopt;
@@ -85,7 +85,7 @@ std::optional<Request> Check(Output& out, const CommandLine& line) {
   if (line.kind == CommandLine::Backup && !args.empty()) request.backupBase = Absolute(args[0]);
   if (line.kind == CommandLine::Report) {
     if (line.date && !IsLogDate(*line.date)) {
-      Refuse(out, Fill(Say({"日付は 2026-12-08 のように書きます（\"{}\" は違います）。",
+      Refuse(out, Fill(Say({"日付は 2026-12-08 のように書きます（「{}」は違います）。",
                             "A date is written as 2026-12-08, not \"{}\"."}),
                        {*line.date}));
       return std::nullopt;
