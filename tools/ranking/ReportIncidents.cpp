@@ -17,10 +17,10 @@ struct IncidentKind {
   int Incidents::*count;
 };
 constexpr IncidentKind kIncidentKinds[] = {
-    {BoothEvent::AbnormalEnd, {"落ちた・止まった", "fell over"}, &Incidents::falls},
+    {BoothEvent::AbnormalEnd, {"落ちた・固まった", "fell over"}, &Incidents::falls},
     {BoothEvent::Restart, {"起動し直した", "started again"}, &Incidents::restarts},
     {BoothEvent::GiveUp, {"起動し直すのをやめた", "gave up restarting"}, &Incidents::givenUp},
-    {BoothEvent::Box, {"ひとりでに閉じたメッセージ", "box answered by itself"}, &Incidents::boxes},
+    {BoothEvent::Box, {"自動で閉じたメッセージ", "box answered by itself"}, &Incidents::boxes},
 };
 
 const IncidentKind* KindOf(BoothEvent event) {
@@ -46,7 +46,7 @@ Incidents IncidentsOf(std::string_view bytes, const std::optional<std::string>& 
 std::vector<std::string> IncidentsLines(const Incidents& incidents) {
   if (!incidents.logFound) return {};
   std::vector<std::string> lines{
-      Fill(Say({"ブース: 落ちた・止まった {} 回、起動し直し {} 回、自動で閉じたメッセージ {} 個",
+      Fill(Say({"ブース: 落ちた・固まった {} 回、起動し直し {} 回、自動で閉じたメッセージ {} 個",
                 "Booth: {} falls (crash or hang), {} restarts, {} boxes closed by themselves."}),
            {std::to_string(incidents.falls), std::to_string(incidents.restarts),
             std::to_string(incidents.boxes)})};
