@@ -181,7 +181,7 @@ std::string ChampionsLine(const ReportFigures& figures) {
 
 std::string NoPlaysLine(const ReportFigures& figures) {
   if (figures.date && !figures.lastDayWithPlays.empty())
-    return Fill(Say({"{} に遊んだ記録はありません。遊んだ最後の日は {} です。",
+    return Fill(Say({"{} のプレイはありません。最後に遊んだ日は {} です。",
                      "No plays on {}; the last day with plays is {}."}),
                 {*figures.date, figures.lastDayWithPlays});
   if (figures.date)
