@@ -313,17 +313,8 @@ void ProvideSheet(const fs::path& dir) {
     Fail(1, OperatorText({"{} を起動できません: {}", "cannot start {}: {}"},
                          {program.string(), outcome.lastCause}));
   if (outcome.gaveUp)
-    Fail(1,
-         OperatorText({"ゲームが 10 分のうちに何度も落ちたので、起動し直すのをやめました"
-                       "（最後の終わり方: {}）。起きたことは {} にあります。"
-                       "パソコンを再起動してから、kavrel --booth で起動し直してください。"
-                       "また同じように落ちるときは、その kv_booth.log をゲームを作った人に"
-                       "見せてください",
-                       "the game fell over again and again within 10 minutes, so it is not started "
-                       "again (its last end: {}). What happened is in {}. Restart the computer, "
-                       "then start the game again with kavrel --booth. If it falls over the same "
-                       "way again, show that kv_booth.log to whoever made the game"},
-                      {outcome.lastCause, (dir / kBoothLogFileName).string()}));
+    Fail(1, OperatorText(booth::kGaveUpText, {outcome.lastCause, (dir / kBoothLogFileName).string(),
+                                              "kavrel --booth"}));
   std::exit(outcome.exitCode);
 }
 
