@@ -36,8 +36,8 @@ struct AskedKey {
 constexpr AskedKey kAsked[] = {
     {plat::VK_NUMPAD1, {"車を巻く（1）", "winds the car (1)"}},
     {plat::VK_NUMPAD2, {"車を巻く（2）", "winds the car (2)"}},
-    {plat::VK_RETURN, {"発車・次へ", "launch, go on"}},
-    {plat::VK_SPACE, {"スタート・玉のタイミング", "start, the ball's timing"}},
+    {plat::VK_RETURN, {"発射・次へ", "launch, go on"}},
+    {plat::VK_SPACE, {"開始・玉のタイミング", "start, the ball's timing"}},
     {plat::VK_LEFT, {"名前の文字を選ぶ（←）", "name: wheel left"}},
     {plat::VK_RIGHT, {"名前の文字を選ぶ（→）", "name: wheel right"}},
     {plat::VK_DOWN, {"名前を一つ戻る", "name: step back"}},
@@ -147,9 +147,12 @@ FrameOutcome MappingFrame(Game& game, Mapping& m) {
 }
 
 void TellControls(plat::System& system, const std::string& what, int error) {
-  system.MessageBox(Sjis(std::string(plat::kControlsFileName) + " " + what + "\n（" +
-                         JapaneseReason(error) + "）\n"),
-                    "Error");
+  system.MessageBox(
+      Sjis(std::string(plat::kControlsFileName) + " " + what + "\n（" + JapaneseReason(error) +
+           "）\n割り当ては変えずに終わります\n" + std::string(JapaneseRemedy(error)) +
+           "それから「kavrel --controls」で起動し直して"
+           "ください\n"),
+      "Error");
 }
 
 }  // namespace

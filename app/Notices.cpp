@@ -20,7 +20,7 @@ const std::string kToolPlace =
     "kavrel-ranking は、Windows では kavrel.exe と同じフォルダ、Debian では /usr/games にあります";
 
 // Where a kept copy is added without a terminal: the operator's screen's third page.
-const std::string kKeptOnScreen = "タイトル画面で F2、3「控え（kept）」で加えられます（ブースでは F2 を 2 秒押し続けます）。または、";
+const std::string kKeptOnScreen = "タイトル画面で F2、3「控え（kept）」で取り込めます（ブースでは F2 を 2 秒押し続けます）。または、";
 
 // A box of four lines: what happened to `file`, why (one pair of brackets), what the game does
 // about it, and what the operator does next.
@@ -50,8 +50,11 @@ void TellAlreadyRunning(plat::System& system, const std::string& lockFileOwner) 
   }
   // Never left standing over a running booth (this start may not know whether the running
   // game is one): it goes by itself, and this start ends.
-  system.MessageBoxAnsweringItself(Sjis("このフォルダではすでにゲームが動いています\n"
-                                        "動いているゲームを使ってください\n"),
+  system.MessageBoxAnsweringItself(
+      Sjis("このフォルダではすでにゲームが動いています\n"
+           "（ほかのゲームかツールが .kavrel.lock にロックをかけています）\n"
+           "動いているゲームを使ってください。見当たらなければ、ツールが終わるのを"
+           "待ってから起動し直してください\n"),
                                    kCaption, kAlreadyRunningBoxMs);
 }
 
@@ -76,6 +79,7 @@ void TellReadOnlyFolder(plat::System& system) {
 void TellNoLock(plat::System& system) {
   system.MessageBox(
       Sjis("このフォルダをロックできません\n"
+           "（.kavrel.lock を作れないか、ロックをかけられないフォルダです）\n"
            "ゲームはこのまま動きます。このフォルダでゲームを二つ起動しないでください\n"),
       kCaption);
 }
@@ -89,8 +93,8 @@ void TellStartUpNotices(plat::System& system, const std::vector<StartUpNotice>& 
     switch (notice.kind) {
       case StartUpNotice::Unreadable:
         Tell(system, "が読めません", file, reason,
-             "内容は初めの値で始めます。ファイルはそのままで、今回の結果はこのファイルには残りませ"
-             "ん",
+             "初めて起動したときと同じ値で始めます。ファイルはそのままで、今回の結果はこのファイル"
+             "には残りません",
              "ESC で閉じてください。" + remedy + "それから起動し直してください");
         break;
       case StartUpNotice::CopyKept:
@@ -114,13 +118,13 @@ void TellStartUpNotices(plat::System& system, const std::vector<StartUpNotice>& 
         Tell(system, "の控えを " + notice.keptAs + " として残しました", file,
              "落ちたときの結果ですが、そのあと " + file + " が変わっていたので戻していません",
              file + " の内容で続けます",
-             kKeptOnScreen + "Q で終えてから「kavrel-ranking merge " + notice.keptAs + "」で加えられます。" +
+             kKeptOnScreen + "Q で終えてから「kavrel-ranking merge " + notice.keptAs + "」で取り込めます。" +
                  kToolPlace);
         break;
       case StartUpNotice::KeptAtEsc:
         Tell(system, "の控えを " + notice.keptAs + " として残しました", file,
              "ESC で終わったため保存されなかった結果です", file + " の内容で続けます",
-             kKeptOnScreen + "Q で終えてから「kavrel-ranking merge " + notice.keptAs + "」で加えられます。" +
+             kKeptOnScreen + "Q で終えてから「kavrel-ranking merge " + notice.keptAs + "」で取り込めます。" +
                  kToolPlace);
         break;
       case StartUpNotice::NotKeptAside:
@@ -139,7 +143,8 @@ void TellStartUpNotices(plat::System& system, const std::vector<StartUpNotice>& 
         break;
       case StartUpNotice::CopyNotRemoved:
         Tell(system, "を消せません", copy, reason,
-             "控えは " + file + " に戻しました。控えでファイルが前に戻ることはありません",
+             "控えは " + file + " に戻しました。残った控えは " + file +
+                 " と同じ内容なので、次の起動で消します",
              remedy + "このまま続けてかまいません");
         break;
     }
@@ -154,7 +159,8 @@ void TellCopyFailures(plat::System& system, const std::vector<CopyFailure>& fail
     const std::string remedy = JapaneseRemedy(failure.error);
     if (failure.kind == CopyFailure::NotRemoved) {
       Tell(system, "を消せません", copy, reason,
-           std::string(failure.file) + " は保存しました。控えでファイルが前に戻ることはありません",
+           std::string(failure.file) + " は保存しました。残った控えは " + failure.file +
+               " と同じ内容なので、次の起動で消します",
            remedy);
     } else if (moment == CopyFailureMoment::AfterPass) {
       Tell(system, "を書き込めません", copy, reason,
@@ -175,9 +181,10 @@ void TellSaveFailures(plat::System& system, const DataFilesSave& save) {
   for (const auto& [file, result] : files) {
     if (result.saved) continue;
     if (result.unreadableAtStartUp) {
-      Tell(system, "を保存できませんでした", file, "起動したときに読めませんでした",
+      Tell(system, "を保存できませんでした", file,
+           std::string("起動したときに読めませんでした: ") + JapaneseReason(result.error),
            "ファイルはそのままで、今回の結果はこのファイルには残りません",
-           "起動したときのメッセージのとおりに直してから、起動し直してください");
+           std::string(JapaneseRemedy(result.error)) + "それから起動し直してください");
     } else if (Exists(kPassCopyFileName) || Exists(RecoveryPathFor(file))) {
       Tell(system, "を保存できませんでした", file, JapaneseReason(result.error),
            "ファイルはそのままです。結果は控えに残っています",

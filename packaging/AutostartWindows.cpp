@@ -69,7 +69,7 @@ bool InstallAutostart(const std::vector<std::string>& args, std::string& said) {
     said = Failure(path, result);
     return false;
   }
-  said = OperatorText({"ログインしたときにブースのモードで始まるよう、{} を置きました。"
+  said = OperatorText({"ログインしたときにブースモードで始まるよう、{} を置きました。"
                        "最初のメッセージは 30 秒たつと自動で閉じ、ゲームが始まります"
                        "（やめるには kavrel-booth --autostart off）",
                        "the booth starts in booth mode when the session begins: {} is in "

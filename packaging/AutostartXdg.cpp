@@ -70,7 +70,7 @@ bool InstallAutostart(const std::vector<std::string>& args, std::string& said) {
       "Name=Kavrel (booth)\n"
       "Name[ja]=Kavrel（ブース）\n"
       "Comment=Starts the festival booth game in booth mode when the session begins\n"
-      "Comment[ja]=ログインしたときに、文化祭のゲームをブースのモードで始めます\n"
+      "Comment[ja]=ログインしたときに、文化祭のゲームをブースモードで始めます\n"
       "Exec=" +
       exec +
       "\n"
@@ -92,7 +92,7 @@ bool InstallAutostart(const std::vector<std::string>& args, std::string& said) {
                   file, ec.value() ? ec.value() : EIO);
     return false;
   }
-  said = OperatorText({"ログインしたときにブースのモードで始まるよう、{} を置きました。"
+  said = OperatorText({"ログインしたときにブースモードで始まるよう、{} を置きました。"
                        "最初のメッセージは 30 秒たつと自動で閉じ、ゲームが始まります"
                        "（やめるには kavrel --autostart off）",
                        "the booth starts in booth mode when the session begins: {} is in "

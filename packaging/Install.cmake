@@ -27,10 +27,11 @@ add_executable(kavrel-launcher ${packaging_src}/launcher.cpp)
 set_target_properties(kavrel-launcher PROPERTIES
   OUTPUT_NAME kavrel RUNTIME_OUTPUT_DIRECTORY ${packaging_out}/games)
 # Its messages are in the operator's language (platform/Language.h), with the game's own words for
-# a file failure (store/Reasons.h); once there is a display, in an SDL box as well.
+# a file failure (store/Reasons.h); once there is a display, in the game's box as well
+# (platform/sdl/Box.h).
 # In booth mode it runs the game under the supervisor (packaging/Supervision.h).
-target_link_libraries(kavrel-launcher PRIVATE kavrel_supervision kavrel_reasons kavrel_sdl2
-  PkgConfig::X11)
+target_link_libraries(kavrel-launcher PRIVATE kavrel_supervision kavrel_reasons
+  kavrel_platform_sdl PkgConfig::X11)
 file(RELATIVE_PATH program_from_launcher /${KAVREL_GAMES_DIR} /${KAVREL_PROGRAM_DIR}/kavrel)
 file(RELATIVE_PATH sheet_from_launcher /${KAVREL_GAMES_DIR} /${KAVREL_SHARE_DIR}/kavrel.bmp)
 target_compile_definitions(kavrel-launcher PRIVATE

@@ -60,14 +60,7 @@ int main() {
                                  "folder of kavrel-booth.exe"},
                                 {program, outcome.lastCause}));
   if (outcome.gaveUp)
-    return Tell(1, OperatorText({"ゲームが 10 分のうちに何度も落ちたので、起動し直すのを"
-                                 "やめました（最後の終わり方: {}）。起きたことは {} に"
-                                 "あります。原因を取り除いてから、kavrel-booth.exe で"
-                                 "起動し直してください",
-                                 "the game fell over again and again within 10 minutes, "
-                                 "so it is not started again (its last end: {}). What "
-                                 "happened is in {}. Start it again with kavrel-booth.exe "
-                                 "once the cause is mended"},
-                                {outcome.lastCause, kBoothLogFileName}));
+    return Tell(1, OperatorText(booth::kGaveUpText,
+                                {outcome.lastCause, kBoothLogFileName, "kavrel-booth.exe"}));
   return outcome.exitCode;
 }

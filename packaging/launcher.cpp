@@ -28,6 +28,7 @@
 #include "packaging/OperatorText.h"
 #include "packaging/Supervision.h"
 #include "platform/Language.h"
+#include "platform/sdl/Box.h"
 #include "store/BoothLog.h"
 #include "store/Reasons.h"
 
@@ -60,8 +61,8 @@ constexpr plat::Bilingual kHelp = {
     "                    ゲームのファイルをこのフォルダに置きます（なければ\n"
     "                    作ります）。指定しなければ $XDG_DATA_HOME/kavrel、\n"
     "                    XDG_DATA_HOME がなければ ~/.local/share/kavrel です\n"
-    "  --booth           ブースのモードで始めます。Q、F2、ESC は 2 秒押し続けた\n"
-    "                    ときだけ効きます。ゲームが落ちたり止まったりしたら、\n"
+    "  --booth           ブースモードで始めます。Q、F2、ESC は 2 秒押し続けた\n"
+    "                    ときだけ効きます。ゲームが落ちたり固まったりしたら、\n"
     "                    2 秒後に起動し直します。最初のメッセージは 30 秒たつと\n"
     "                    自動で閉じ、ゲームが始まります。ウィンドウを閉じる操作は\n"
     "                    効かず、ほかのウィンドウが前に出てもゲームが前に戻ります。\n"
@@ -69,17 +70,18 @@ constexpr plat::Bilingual kHelp = {
     "                    進みます。起きたことは kv_booth.log に書きます。\n"
     "                    お客さんがキーボードに触れるときに使います\n"
     "  --autostart on|off\n"
-    "                    ログインしたときにブースのモードで始めるか（on）、\n"
+    "                    ログインしたときにブースモードで始めるか（on）、\n"
     "                    やめるか（off）を決めて終わります\n"
     "  --help            この説明を表示して終わります\n"
     "  --version         バージョンを表示して終わります\n"
     "\n"
     "データのフォルダには、絵のファイル kavrel.bmp（初めての起動でコピーされ、\n"
-    "上書きはされません）、記録ファイル kavrel.dat、ランキング kv_rank.dat が\n"
+    "上書きはされません）、記録ファイル kavrel.dat、ランキングファイル kv_rank.dat が\n"
     "あります。タイトル画面で Q を押して終えると、二つのファイルが保存されます。\n"
-    "ESC で終えると保存しません。一人が遊び終えるたびに、ゲームは控え\n"
-    "（kavrel.dat.recovery と kv_rank.dat.recovery）を書きます。ゲームが\n"
-    "落ちたり電源が切れたりしても、次の起動で最後に遊び終えたところまで戻ります。\n"
+    "ESC で終えると保存せず、その回の結果を *.kept-日付-時刻 という控えとして\n"
+    "残します。kavrel-ranking merge で取り込めます。一人が遊び終えるたびに、\n"
+    "ゲームは控え kavrel.recovery を書きます。ゲームが落ちたり電源が切れたり\n"
+    "しても、次の起動で最後に遊び終えたところまで戻ります。\n"
     "一つのフォルダで動くゲームは一つだけです。ランキングの表示・修正・\n"
     "バックアップは kavrel-ranking で行います（man kavrel-ranking）。\n",
     "Usage: kavrel [--window] [--scale fill|whole] [--controls] [--booth]\n"
@@ -120,8 +122,9 @@ constexpr plat::Bilingual kHelp = {
     "start and never overwritten, so a booth may put its own art there), the record\n"
     "file kavrel.dat and the ranking kv_rank.dat. Both data files are written when\n"
     "the operator quits with Q on the attract screen; ESC closes the game without\n"
-    "writing them. After every finished pass the game keeps recovery copies\n"
-    "(kavrel.dat.recovery, kv_rank.dat.recovery), so that after a crash or a power\n"
+    "writing them and keeps that run's results as kept copies (*.kept-DATE-TIME),\n"
+    "which kavrel-ranking merge takes in. After every finished pass the game\n"
+    "writes a recovery copy (kavrel.recovery), so that after a crash or a power\n"
     "cut the next start is back at the last finished pass. One game runs in a\n"
     "directory at a time. kavrel-ranking lists, mends and backs up the ranking\n"
     "(man kavrel-ranking).\n",
@@ -157,7 +160,7 @@ bool canShowBox = false;
 
 [[noreturn]] void Fail(int status, const std::string& message) {
   std::fprintf(stderr, "kavrel: %s\n", message.c_str());
-  if (canShowBox) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", message.c_str(), nullptr);
+  if (canShowBox) plat::ShowBox(SDL_MESSAGEBOX_ERROR, "Error", message, nullptr);
   std::exit(status);
 }
 
@@ -368,15 +371,8 @@ void ProvideSheet(const fs::path& dir) {
     Fail(1, OperatorText({"{} を起動できません: {}", "cannot start {}: {}"},
                          {program.string(), outcome.lastCause}));
   if (outcome.gaveUp)
-    // In lines, as the box does not wrap them.
-    Fail(1, OperatorText(
-                {"ゲームが 10 分のうちに何度も落ちたので、起動し直すのをやめました"
-                 "（最後の終わり方: {}）。\n起きたことは {} にあります。\n"
-                 "原因を取り除いてから、kavrel --booth で起動し直してください",
-                 "the game fell over again and again within 10 minutes,\nso it is not started "
-                 "again (its last end: {}).\nWhat happened is in {}.\nStart it again with "
-                 "kavrel --booth once the cause is mended"},
-                {outcome.lastCause, (dir / kBoothLogFileName).string()}));
+    Fail(1, OperatorText(booth::kGaveUpText, {outcome.lastCause, (dir / kBoothLogFileName).string(),
+                                              "kavrel --booth"}));
   std::exit(outcome.exitCode);
 }
 

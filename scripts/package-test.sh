@@ -178,8 +178,8 @@ grep -q '^Exec=/usr/games/kavrel --booth$' /usr/share/applications/kavrel-booth.
 # One entry for booth mode, named in the words of the documents and the Windows shortcut.
 [ "$(grep -l -- '--booth' /usr/share/applications/kavrel*.desktop)" = /usr/share/applications/kavrel-booth.desktop ] ||
   fail "booth mode has more than one menu entry: $(grep -- '--booth' /usr/share/applications/kavrel*.desktop)"
-grep -qx 'Name\[ja\]=Kavrel（ブースのモード）' /usr/share/applications/kavrel-booth.desktop ||
-  fail "the booth mode's menu entry is not named Kavrel（ブースのモード）"
+grep -qx 'Name\[ja\]=Kavrel（ブースモード）' /usr/share/applications/kavrel-booth.desktop ||
+  fail "the booth mode's menu entry is not named Kavrel（ブースモード）"
 
 echo "package-test: the menu entry's command under Xvfb"
 home=$tmp/home

@@ -208,12 +208,14 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
   };
   const std::vector<std::string> kUnreadableRanking = {
       "kv_rank.dat が読めません\n（同じ名前のフォルダがあります）\n"
-      "内容は初めの値で始めます。ファイルはそのままで、今回の結果はこのファイルには残りません\n"
+      "初めて起動したときと同じ値で始めます。ファイルはそのままで、今回の結果はこのファイルには残り"
+      "ません\n"
       "ESC で閉じてください。そのフォルダを別の場所に移してください。それから起動し直してくだ"
       "さい\n",
-      "kv_rank.dat を保存できませんでした\n（起動したときに読めませんでした）\n"
+      "kv_rank.dat を保存できませんでした\n（起動したときに読めませんでした: "
+      "同じ名前のフォルダがあります）\n"
       "ファイルはそのままで、今回の結果はこのファイルには残りません\n"
-      "起動したときのメッセージのとおりに直してから、起動し直してください\n"};
+      "そのフォルダを別の場所に移してください。それから起動し直してください\n"};
   const std::string kCopyKept =
       "に控えを戻せません\n（同じ名前のフォルダがあります）\n"
       "控えの内容で続けます。ファイルはそのままで、結果は控えに残ります\n"
@@ -235,14 +237,14 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
       "kavrel.dat の控えを kavrel.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
       "（落ちたときの結果ですが、そのあと kavrel.dat が変わっていたので戻していません）\n"
       "kavrel.dat の内容で続けます\n"
-      "タイトル画面で F2、3「控え（kept）」で加えられます（ブースでは F2 を 2 秒押し続けます）。または、"
-      "Q で終えてから「kavrel-ranking merge kavrel.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
+      "タイトル画面で F2、3「控え（kept）」で取り込めます（ブースでは F2 を 2 秒押し続けます）。または、"
+      "Q で終えてから「kavrel-ranking merge kavrel.dat.kept-YYYYMMDD-HHMMSS」で取り込めます。" +
           kToolPlace,
       "kv_rank.dat の控えを kv_rank.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
       "（落ちたときの結果ですが、そのあと kv_rank.dat が変わっていたので戻していません）\n"
       "kv_rank.dat の内容で続けます\n"
-      "タイトル画面で F2、3「控え（kept）」で加えられます（ブースでは F2 を 2 秒押し続けます）。または、"
-      "Q で終えてから「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
+      "タイトル画面で F2、3「控え（kept）」で取り込めます（ブースでは F2 を 2 秒押し続けます）。または、"
+      "Q で終えてから「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で取り込めます。" +
           kToolPlace};
   std::string threeCrash = ThreePassesScript();
   threeCrash.replace(threeCrash.rfind("tap"), std::string::npos, "crash 207908\n");
@@ -266,13 +268,13 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
   const std::vector<std::string> kKeptAtEscBoxes = {
       "kavrel.dat の控えを kavrel.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
       "（ESC で終わったため保存されなかった結果です）\nkavrel.dat の内容で続けます\n"
-      "タイトル画面で F2、3「控え（kept）」で加えられます（ブースでは F2 を 2 秒押し続けます）。または、"
-      "Q で終えてから「kavrel-ranking merge kavrel.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
+      "タイトル画面で F2、3「控え（kept）」で取り込めます（ブースでは F2 を 2 秒押し続けます）。または、"
+      "Q で終えてから「kavrel-ranking merge kavrel.dat.kept-YYYYMMDD-HHMMSS」で取り込めます。" +
           kToolPlace,
       "kv_rank.dat の控えを kv_rank.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
       "（ESC で終わったため保存されなかった結果です）\nkv_rank.dat の内容で続けます\n"
-      "タイトル画面で F2、3「控え（kept）」で加えられます（ブースでは F2 を 2 秒押し続けます）。または、"
-      "Q で終えてから「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
+      "タイトル画面で F2、3「控え（kept）」で取り込めます（ブースでは F2 を 2 秒押し続けます）。または、"
+      "Q で終えてから「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で取り込めます。" +
           kToolPlace};
   const std::string kThreeLines =
       kLogHead + "1970-01-01,12:26:34,+09:00,1,1630.126344,696.375000,34,G,CHAMPION,1\r\n" +
@@ -326,13 +328,13 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
        },
        {"kavrel.dat の控えを kavrel.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
         "（ESC で終わったため保存されなかった結果です）\nkavrel.dat の内容で続けます\n"
-        "タイトル画面で F2、3「控え（kept）」で加えられます（ブースでは F2 を 2 秒押し続けます）。または、"
-      "Q で終えてから「kavrel-ranking merge kavrel.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
+        "タイトル画面で F2、3「控え（kept）」で取り込めます（ブースでは F2 を 2 秒押し続けます）。または、"
+      "Q で終えてから「kavrel-ranking merge kavrel.dat.kept-YYYYMMDD-HHMMSS」で取り込めます。" +
             kToolPlace,
         "kv_rank.dat の控えを kv_rank.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
         "（ESC で終わったため保存されなかった結果です）\nkv_rank.dat の内容で続けます\n"
-        "タイトル画面で F2、3「控え（kept）」で加えられます（ブースでは F2 を 2 秒押し続けます）。または、"
-      "Q で終えてから「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で加えられます。" +
+        "タイトル画面で F2、3「控え（kept）」で取り込めます（ブースでは F2 を 2 秒押し続けます）。または、"
+      "Q で終えてから「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で取り込めます。" +
             kToolPlace},
        0,
        false,
@@ -854,9 +856,10 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
         "控えの内容で続けます。ファイルと控えはそのままで、今回の結果は残りません\n"
         "ESC で閉じてください。そのフォルダを別の場所に移してください。それから起動し直すと、"
         "控えをファイルに戻します\n",
-        "kv_rank.dat を保存できませんでした\n（起動したときに読めませんでした）\n"
+        "kv_rank.dat を保存できませんでした\n（起動したときに読めませんでした: "
+        "同じ名前のフォルダがあります）\n"
         "ファイルはそのままで、今回の結果はこのファイルには残りません\n"
-        "起動したときのメッセージのとおりに直してから、起動し直してください\n"},
+        "そのフォルダを別の場所に移してください。それから起動し直してください\n"},
        kDataNotSaved,
        false,
        [&quit](const ScratchDir& dir) {
@@ -913,16 +916,20 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
        },
        AfterThePass("tap 61000 Q 50\n"),
        {"kavrel.dat が読めません\n（ふつうのファイルではありません）\n"
-        "内容は初めの値で始めます。ファイルはそのままで、今回の結果はこのファイルには残りません\n"
+        "初めて起動したときと同じ値で始めます。ファイルはそのままで、今回の結果はこのファイルには残"
+        "り"
+        "ません\n"
         "ESC で閉じてください。同じ名前のリンクや特別なファイルを別の場所に移してください。"
         "それから起動し直してください\n",
         "kv_plays.csv に書き込めません\n（ふつうのファイルではありません）\n"
         "kv_plays.csv.pending にも書き込めません。その間の行はゲームが覚えていて、"
         "書き込めるようになったら書き込みます\n"
         "同じ名前のリンクや特別なファイルを別の場所に移してください。\n",
-        "kavrel.dat を保存できませんでした\n（起動したときに読めませんでした）\n"
+        "kavrel.dat を保存できませんでした\n（起動したときに読めませんでした: "
+        "ふつうのファイルではありません）\n"
         "ファイルはそのままで、今回の結果はこのファイルには残りません\n"
-        "起動したときのメッセージのとおりに直してから、起動し直してください\n",
+        "同じ名前のリンクや特別なファイルを別の場所に移してください。それから起動し直してください"
+        "\n",
         "kv_plays.csv に書き込めませんでした\n（ふつうのファイルではありません）\n"
         "1 人分の行は、どのファイルにも書き込めませんでした\n"
         "同じ名前のリンクや特別なファイルを別の場所に移してください。\n"},
@@ -994,7 +1001,10 @@ TEST(BoothDay, ASecondProgramInTheDirectoryTouchesNothing) {
     EXPECT_TRUE(run.frames.empty());
     ASSERT_EQ(run.messageBoxes.size(), 1u);
     EXPECT_EQ(SjisToUtf8(run.messageBoxes[0].text),
-              "このフォルダではすでにゲームが動いています\n動いているゲームを使ってください\n");
+              "このフォルダではすでにゲームが動いています\n"
+              "（ほかのゲームかツールが .kavrel.lock にロックをかけています）\n"
+              "動いているゲームを使ってください。見当たらなければ、ツールが終わるのを待ってから"
+              "起動し直してください\n");
     EXPECT_EQ(dir.Read(kRecordFileName), "1.000000\r\n2.000000\r\n3\r\n");
     EXPECT_FALSE(dir.Exists(kRankingFileName));
   }

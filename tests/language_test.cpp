@@ -4,15 +4,29 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
+#include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/CommandLine.h"
+#include "game/Sprites.h"
+#include "platform/BoxLines.h"
+#include "platform/Controls.h"
+#include "platform/DirectoryLock.h"
+#include "store/BoothLog.h"
+#include "store/DataFiles.h"
+#include "store/PlayLogFormat.h"
 #include "store/Reasons.h"
+#include "store/Recovery.h"
+#include "store/RecoveryCopy.h"
 #include "tests/support/Scenario.h"
 #include "tools/ranking/Run.h"
 
@@ -166,6 +180,166 @@ TEST(OperatorLanguage, OneTableOfReasonsInBothLanguages) {
     EXPECT_EQ(ranking::Run({"--data-dir", dir.Path(), "list"}, out), 1);
     const plat::Bilingual reason = FileFailureReason(EISDIR);
     EXPECT_NE(out.text.find(japanese ? reason.ja : reason.en), std::string::npos) << out.text;
+  }
+}
+
+// A box's lines: each fits, nothing of the text is lost, a file name or a command stays whole on
+// one line, no line starts with a closing mark, and a path wider than a line is split at its '/'.
+TEST(BoxLines, EveryLineFitsAndNamesStayWhole) {
+  struct Case {
+    std::string text;
+    int limit;
+    std::vector<std::string> whole;
+  };
+  const Case cases[] = {
+      {"保存できませんでした（ファイルかフォルダが見つかりません）。kavrel-ranking merge で"
+       "kavrel.recovery を戻してください。",
+       30,
+       {"kavrel-ranking merge", "kavrel.recovery", "（ファイル"}},
+      {"The day's results were kept aside as kavrel.dat.kept-20260101-101010; start it again "
+       "with kavrel --booth and run kavrel-ranking merge once it is up.",
+       40,
+       {"kavrel.dat.kept-20260101-101010;", "kavrel --booth", "kavrel-ranking merge"}},
+      {"読めません: /home/operator/.local/share/kavrel/kv_rank.dat\n次へ", 24, {"kv_rank.dat"}},
+      {"一行目\n\n三行目", 10, {"一行目\n\n三行目"}},
+  };
+  const auto width = [](std::string_view s) { return static_cast<int>(Columns(std::string(s))); };
+  for (const Case& c : cases) {
+    const std::string broken = plat::BreakIntoLines(c.text, c.limit, width);
+    SCOPED_TRACE(broken);
+    std::istringstream lines(broken);
+    for (std::string line; std::getline(lines, line);) {
+      EXPECT_LE(width(line), c.limit) << line;
+      for (const char* closing : {"、", "。", "）", "」"}) EXPECT_NE(line.rfind(closing, 0), 0u);
+    }
+    for (const std::string& name : c.whole) EXPECT_NE(broken.find(name), std::string::npos) << name;
+    std::string shown = broken, given = c.text;
+    std::erase(shown, ' ');
+    std::erase(shown, '\n');
+    std::erase(given, ' ');
+    std::erase(given, '\n');
+    EXPECT_EQ(shown, given);
+  }
+}
+
+// ---- The file names the texts give ------------------------------------------------------------
+
+std::string FileText(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A command's standard output.
+std::string Output(const std::string& command) {
+  std::string text;
+  if (FILE* out = popen(command.c_str(), "r")) {
+    char buf[4096];
+    for (size_t n; (n = fread(buf, 1, sizeof buf, out)) > 0;) text.append(buf, n);
+    pclose(out);
+  }
+  return text;
+}
+
+// Every text an operator reads about the data folder: the documents, the man pages and each
+// program's --help in both languages, man pages without their font escapes.
+std::vector<std::pair<std::string, std::string>> OperatorTexts() {
+  namespace fs = std::filesystem;
+  const fs::path root = KAVREL_SOURCE_DIR;
+  std::vector<fs::path> files = {root / "README.md", root / "docs/operator-ja.md",
+                                 root / "scripts/windows/README.txt",
+                                 root / "scripts/windows/README-en.txt"};
+  for (const fs::path folder : {root / "packaging", root / "packaging/ja"})
+    for (const auto& entry : fs::directory_iterator(folder))
+      if (entry.path().string().ends_with(".6.in")) files.push_back(entry.path());
+  std::vector<std::pair<std::string, std::string>> texts;
+  for (const fs::path& file : files) {
+    const std::string text =
+        std::regex_replace(std::regex_replace(FileText(file), std::regex(R"(\\f[BIRP])"), ""),
+                           std::regex(R"(\\-)"), "-");
+    texts.push_back({fs::relative(file, root).string(), text});
+  }
+  const std::string launcher = KAVREL_BINARY_DIR "/packaging/games/kavrel";
+  for (const char* lang : {"ja_JP.UTF-8", "C"}) {
+    Environment environment;
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"}) Environment::Set(name, nullptr);
+    Environment::Set("LANG", lang);
+    Captured tool;
+    ranking::Run({"--help"}, tool);
+    texts.push_back({std::string("kavrel-ranking --help, ") + lang, tool.text});
+    texts.push_back({std::string("the game's --help, ") + lang, GameHelp()});
+    if (std::filesystem::exists(launcher))
+      texts.push_back({std::string("kavrel --help, ") + lang, Output("'" + launcher + "' --help")});
+  }
+  return texts;
+}
+
+// Whether `name` is one the game, the launcher or the tool writes into the data folder, or a
+// pattern of such names ("kavrel.dat.kept-YYYYMMDD-HHMMSS", "*.broken-...").
+bool WrittenName(const std::string& name) {
+  const std::set<std::string> files = {
+      kRecordFileName,      kRankingFileName,   kPlayLogFileName,  kPlayLogSideFileName,
+      kPlayLogMoveFileName, kPassCopyFileName,  kBoothLogFileName, plat::kControlsFileName,
+      plat::kLockFileName,  kKeptAtEscNoteName, kSpriteSheetFile};
+  if (files.count(name)) return true;
+  std::smatch m;
+  // Set aside with a date and a time (-2, -3... when the name is taken), or a temporary of a
+  // process.
+  if (std::regex_match(name, m, std::regex(R"((.*)\.(kept|broken)-.*)")))
+    return files.count(m[1]) || m[1] == "*" || WrittenName(m[1]);
+  if (std::regex_match(name, m, std::regex(R"(\.?(.*)\.tmp\.[0-9]+)"))) return files.count(m[1]);
+  return false;
+}
+
+// Names of files of the programs, not of the data folder.
+bool ProgramFile(const std::string& name) {
+  return std::regex_match(name,
+                          std::regex(R"(kavrel(-[a-z0-9]+)*\.(exe|6|desktop|png|service|zip))"));
+}
+
+// Names earlier versions wrote, which a text may give as theirs ("…of earlier versions").
+bool OlderName(const std::string& name) {
+  return std::regex_match(name, std::regex(R"((kavrel|kv_rank)\.dat\.(recovery|tmp)(\..*)?)"));
+}
+
+TEST(OperatorTexts, NameOnlyFilesTheProgramsWrite) {
+  const std::regex candidate(
+      R"((^|[^A-Za-z0-9_./\\-])(\*?\.?(kavrel|kv_)[A-Za-z0-9_-]*(\.[^\s`'"()（）、。,;:|<>\\]+)+))");
+  // Words that say a name is an earlier version's, in either language.
+  const std::regex older(
+      "earlier version|older version|前のバージョン|以前のバージョン|古いバージョン",
+      std::regex::icase);
+  for (const auto& [source, text] : OperatorTexts()) {
+    std::istringstream lines(text);
+    std::vector<std::string> all;
+    for (std::string line; std::getline(lines, line);) all.push_back(line);
+    for (size_t i = 0; i < all.size(); ++i) {
+      for (std::sregex_iterator it(all[i].begin(), all[i].end(), candidate), end; it != end; ++it) {
+        std::string name = (*it)[2];
+        while (!name.empty() && name.back() == '.') name.pop_back();
+        if (WrittenName(name) || ProgramFile(name)) continue;
+        // The sentence that gives an older name says so, on its line or the lines around it.
+        std::string around;
+        for (size_t j = i >= 3 ? i - 3 : 0; j < std::min(all.size(), i + 4); ++j) around += all[j];
+        if (OlderName(name) && std::regex_search(around, older)) continue;
+        ADD_FAILURE() << source << ":" << i + 1 << ": no program writes " << name << "\n  "
+                      << all[i];
+      }
+    }
+  }
+}
+
+// Each reason a box or the tool gives has its remedy in the guide and in both Windows READMEs.
+TEST(OperatorTexts, ExplainEveryReason) {
+  const std::filesystem::path root = KAVREL_SOURCE_DIR;
+  const std::string guide = FileText(root / "docs/operator-ja.md");
+  const std::string readme = FileText(root / "scripts/windows/README.txt");
+  std::string english = FileText(root / "scripts/windows/README-en.txt");
+  std::transform(english.begin(), english.end(), english.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
+  for (const FileFailure* row : AllFileFailures()) {
+    EXPECT_NE(guide.find(row->reason.ja), std::string::npos) << row->reason.ja;
+    EXPECT_NE(readme.find(row->reason.ja), std::string::npos) << row->reason.ja;
+    EXPECT_NE(english.find(row->reason.en), std::string::npos) << row->reason.en;
   }
 }
 

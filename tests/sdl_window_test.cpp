@@ -25,6 +25,7 @@
 
 #include "app/Window.h"
 #include "game/FrameLoop.h"
+#include "platform/sdl/Box.h"
 #include "platform/sdl/FrameConvert.h"
 #include "platform/sdl/SdlSystem.h"
 #include "tests/support/XSession.h"
@@ -436,6 +437,82 @@ TEST(GameWindow, FillsA1366By768ScreenSharplyOrShowsWholeStepsOnRequest) {
     game.SaveScreenshot(fill ? "fill-1366x768.png" : "whole-1366x768.png");
     game.TapKey("Escape");
     EXPECT_EQ(game.WaitExit(), std::optional<int>(1)) << game.Log();
+  }
+}
+
+// Where a box lies and whether its text is drawn; "" when it lies wholly on the screen and shows
+// text above its button.
+std::string BoxProblem(const XServer& x, const std::string& id) {
+  std::istringstream info(x.Run("xwininfo -id " + id));
+  int left = -1, top = -1, width = -1, height = -1;
+  for (std::string line; std::getline(info, line);) {
+    const size_t colon = line.rfind(':');
+    if (colon == std::string::npos) continue;
+    const int value = std::atoi(line.c_str() + colon + 1);
+    if (line.find("Absolute upper-left X") != std::string::npos) left = value;
+    if (line.find("Absolute upper-left Y") != std::string::npos) top = value;
+    if (line.find("  Width") != std::string::npos) width = value;
+    if (line.find("  Height") != std::string::npos) height = value;
+  }
+  const std::string where = std::to_string(width) + "x" + std::to_string(height) + "+" +
+                            std::to_string(left) + "+" + std::to_string(top);
+  if (width <= 0 || height <= 0) return "no size: " + where;
+  if (width > plat::kWidestBox || left < 0 || left + width > x.Width() || top < 0 ||
+      top + height > x.Height())
+    return "off the screen: " + where;
+  // The text lies above the button, which takes the box's last 50 pixels.
+  const std::string rgb = x.Screenshot();
+  if (rgb.empty()) return "no screenshot";
+  const uint32_t ground = PixelAt(rgb, left + 2, top + 2, x.Width());
+  int inked = 0;
+  for (int y = top + 4; y < top + height - 50; ++y)
+    for (int col = left + 4; col < left + width - 4; ++col)
+      inked += PixelAt(rgb, col, y, x.Width()) != ground;
+  return inked > 200 ? "" : "no text drawn (" + std::to_string(inked) + " pixels): " + where;
+}
+
+// Every box, of the game and of the launcher, fits a 1024 x 768 screen and shows its text, also
+// where the environment names a locale that is not installed.
+TEST(GameWindow, EveryBoxFitsA1024By768ScreenAndShowsItsText) {
+  const struct {
+    const char* name;
+    bool launcher;
+    std::vector<std::string> captions;  // the boxes, in order
+  } cases[] = {
+      {"both data files unreadable", false, {"INFORMATION", "Error", "Error"}},
+      {"a data folder that cannot be made", true, {"Error"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    GameRun game;
+    REQUIRE_WINDOW_TOOLS(true);
+    game.SetScreen(1024, 768);
+    game.SetEnv("LANG", "ja_JP.UTF-8");
+    game.SetEnv("LC_ALL", "");
+    if (c.launcher) {
+      game.SetProgram(KAVREL_BINARY_DIR "/packaging/games/kavrel");
+      game.AddArgument("--data-dir");
+      game.AddArgument("kavrel.bmp/data");
+    }
+    ASSERT_TRUE(game.Start([&](const std::filesystem::path& dir) {
+      if (c.launcher) return;
+      std::filesystem::create_directory(dir / "kavrel.dat");
+      std::filesystem::create_directory(dir / "kv_rank.dat");
+    })) << "the game's X server did not start";
+    for (const std::string& caption : c.captions) {
+      std::string box;
+      ASSERT_TRUE(WaitFor([&] { return !(box = game.X().FindWindow(caption, true)).empty(); }, 10s))
+          << caption << "\n"
+          << game.Log();
+      // Drawn once it is mapped; a moment for its first picture.
+      std::string problem;
+      EXPECT_TRUE(WaitFor([&] { return (problem = BoxProblem(game.X(), box)).empty(); }, 3s))
+          << caption << ": " << problem;
+      game.X().Run("xdotool windowfocus " + box + " key Return");
+      ASSERT_TRUE(WaitFor([&] { return game.X().FindWindow(caption, true) != box; }, 5s));
+    }
+    game.Signal(SIGTERM);
+    game.WaitExit();
   }
 }
 

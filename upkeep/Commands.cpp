@@ -7,6 +7,7 @@
 
 #include "platform/Language.h"
 #include "platform/LocalTime.h"
+#include "platform/Utf8.h"
 #include "store/BoothLog.h"
 #include "store/PlayLogFormat.h"
 #include "store/Reasons.h"
@@ -24,6 +25,17 @@ namespace fs = std::filesystem;
 using plat::Say;
 
 namespace {
+
+// Where a booth's backup goes: a USB stick, as each system names it.
+#ifdef _WIN32
+constexpr plat::Bilingual kBackupExample = {
+    "バックアップするフォルダを書いてください（例: backup E:\\）。",
+    "Give the folder to back up into (for example: backup E:\\)."};
+#else
+constexpr plat::Bilingual kBackupExample = {
+    "バックアップするフォルダを書いてください（例: backup /media/$USER/USBメモリの名前）。",
+    "Give the folder to back up into (for example: backup /media/$USER/STICK)."};
+#endif
 
 void ListTables(Output& out, const GameState& record, const RankingTable& table) {
   size_t width = 0;
@@ -53,7 +65,10 @@ std::string JoinedNames(const std::vector<std::string>& names) {
 }  // namespace
 
 std::string PlaceWord(int place) {
-  return Fill(Say({"{}位", "place {}"}), {std::to_string(place)});
+  // In full-width digits, as the game's ranking screen shows a place.
+  std::string wide;
+  for (const char digit : std::to_string(place)) AppendUtf8(wide, U'０' + (digit - '0'));
+  return Fill(Say({"{}位", "place {}"}), {Say({wide.c_str(), std::to_string(place).c_str()})});
 }
 
 int List(Output& out, ListLock lock) {
@@ -104,8 +119,7 @@ int Backup(Output& out, const fs::path& base, int64_t now) {
   if (!fs::is_directory(base, ec))
     return Refuse(
         out, Fill(Say({"{} はフォルダではありません。", "{} is not a folder."}), {Utf8Of(base)}),
-        Say({"バックアップするフォルダを書いてください（例: backup E:\\）。",
-             "Give the folder to back up into (for example: backup /media/usb)."}));
+        Say(kBackupExample));
   // Every file of the day, as it is, unread: the data files, the log with its side file and move
   // note (so that the backup counts every pass once too), the booth's log, and every copy that
   // holds results, whatever state it is in (kept aside, broken, waiting to be put back).
@@ -211,7 +225,7 @@ int MergeFiles(Output& out, const std::vector<fs::path>& files) {
     std::error_code ec;
     const fs::path same = fs::weakly_canonical(path, ec);
     if (std::find(seen.begin(), seen.end(), ec ? path : same) != seen.end()) {
-      out.Line(Fill(Say({"{} は二度書かれています。一度だけ合わせます。",
+      out.Line(Fill(Say({"{} は二度書かれています。一度だけ取り込みます。",
                          "{} is given twice; it is merged once."}),
                     {name}));
       continue;
@@ -232,12 +246,12 @@ int MergeFiles(Output& out, const std::vector<fs::path>& files) {
         return Refuse(
             out,
             Fill(Say({"{} は控えですが、内容が壊れています。", "{} is a damaged copy."}), {name}),
-            Say({"このファイルは加えられません。", "It cannot be merged."}));
+            Say({"このファイルは取り込めません。", "It cannot be merged."}));
       const std::string identity = copy->file + " " + copy->from;
       const bool twice = !copy->from.empty() && std::find(seenCopies.begin(), seenCopies.end(),
                                                           identity) != seenCopies.end();
       if (copy->merged || twice || (!copy->from.empty() && MergedAlready(*copy))) {
-        out.Line(Fill(Say({"{} はもう合わせてあります（同じ控えです）。何も変えません。",
+        out.Line(Fill(Say({"{} はもう取り込んであります（同じ控えです）。何も変えません。",
                            "{} was merged already (the same copy); nothing of it is added "
                            "again."}),
                       {name}));
@@ -250,7 +264,7 @@ int MergeFiles(Output& out, const std::vector<fs::path>& files) {
     } else if (ownThere && bytes == own) {
       // The folder's own ranking (or a copy of it) would count every entry twice.
       return Refuse(out,
-                    Fill(Say({"{} はこのフォルダのランキングと同じです。合わせる必要はありません。",
+                    Fill(Say({"{} はこのフォルダのランキングと同じです。取り込む必要はありません。",
                               "{} is the same as this folder's ranking: there is nothing to "
                               "merge."}),
                          {name}));
@@ -308,7 +322,7 @@ int MergeFiles(Output& out, const std::vector<fs::path>& files) {
                        {kPassCopyFileName, Reason(error)}),
                   Remedy(error));
   if (TellNotices(out, notices, false) != kDone) return kRefused;
-  out.Line(Fill(Say({"{} 個のファイルと合わせました。", "Merged {} file(s) into the ranking."}),
+  out.Line(Fill(Say({"{} 個のファイルを取り込みました。", "Merged {} file(s) into the ranking."}),
                 {std::to_string(added)}));
   // The one case where the tool writes the play log: lines ESC kept because no file took them.
   const size_t n = SplitPlayLines(lines).size();
@@ -316,13 +330,13 @@ int MergeFiles(Output& out, const std::vector<fs::path>& files) {
   if (n > 0 && ReadBytes(kPassCopyFileName, left).kind != DataFileRead::Absent)
     out.Problem("kavrel-ranking: " +
                 Fill(Say({"控えにあったプレイ記録の {} 行は kv_plays.csv に書き込めず、{} に"
-                          "残っています。書き込めるようにすれば、次の起動で加えます。",
+                          "残っています。書き込めるようにすれば、次の起動で書き加えます。",
                           "The {} play-log line(s) kept with the copies cannot be written to "
                           "kv_plays.csv and wait in {}; the next start adds them once it can "
                           "be written."}),
                      {std::to_string(n), kPassCopyFileName}));
   else if (n > 0)
-    out.Line(Fill(Say({"控えにあったプレイ記録の {} 行を kv_plays.csv に加えました。",
+    out.Line(Fill(Say({"控えにあったプレイ記録の {} 行を kv_plays.csv に書き加えました。",
                        "Added {} play-log line(s) kept with the copies to kv_plays.csv."}),
                   {std::to_string(n)}));
   return kDone;

@@ -110,7 +110,7 @@ int TellNotices(Output& out, const std::vector<StartUpNotice>& notices, bool rea
     switch (notice.kind) {
       case StartUpNotice::KeptAside:
         out.Line(Fill(Say({"{} が変わっていたので、控え {} を戻さず {} として残しました。"
-                           "「kavrel-ranking merge {}」で加えられます。",
+                           "「kavrel-ranking merge {}」で取り込めます。",
                            "{} changed since its copy {} was made: the copy was not put back "
                            "but kept as {}. \"kavrel-ranking merge {}\" adds it."}),
                       {notice.file, copy, notice.keptAs, notice.keptAs}));

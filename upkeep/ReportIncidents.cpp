@@ -25,7 +25,7 @@ struct EventKind {
 };
 constexpr EventKind kEventKinds[] = {
     {BoothEvent::AbnormalEnd,
-     {"落ちた・止まった", "fell over"},
+     {"落ちた・固まった", "fell over"},
      &Incidents::falls,
      BoothGroup::Incidents},
     {BoothEvent::Restart,
@@ -37,7 +37,7 @@ constexpr EventKind kEventKinds[] = {
      &Incidents::givenUp,
      BoothGroup::Incidents},
     {BoothEvent::Box,
-     {"ひとりでに閉じたメッセージ", "box answered by itself"},
+     {"自動で閉じたメッセージ", "box answered by itself"},
      &Incidents::boxes,
      BoothGroup::Incidents},
     {BoothEvent::End, {"終わった", "ended in order"}, &Incidents::ends, BoothGroup::Incidents},
@@ -73,7 +73,7 @@ std::string Counts(const Incidents& incidents, BoothGroup group) {
                 {Say({std::to_string(incidents.changes).c_str(),
                       Counted(incidents.changes, "change").c_str()})});
   std::string counts = Fill(
-      Say({"落ちた・止まった {} 回、起動し直し {} 回、自動で閉じたメッセージ {} 個、"
+      Say({"落ちた・固まった {} 回、起動し直し {} 回、自動で閉じたメッセージ {} 個、"
            "終わった {} 回",
            "{} (crash or hang), {}, {} answered automatically, {}"}),
       plat::OperatorReadsJapanese()

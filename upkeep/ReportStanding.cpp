@@ -73,7 +73,7 @@ void AddStanding(ReportFigures& figures) {
     AddTopFive(figures, RankingFrom(ranking));
   else
     figures.topFiveProblem = Problem(kRankingFileName, rankingRead, rankingMismatch,
-                                     {"歴代トップ 5", "The all-time top five"});
+                                     {"五位まで", "The all-time top five"});
 }
 
 }  // namespace ranking

@@ -132,12 +132,12 @@ constexpr plat::Bilingual kWords[] = {
     {"最後", "last"},
     {"最高", "best"},
     {"日ごとのまとめ", "Day by day"},
-    {"歴代トップ 5 に入った回", "Entered the all-time top five"},
+    {"五位までに入った回", "Entered the all-time top five"},
     {"チャンピオン", "champion"},
     {"遊んだ回数", "Plays"},
     {"いちばん混んだ時間", "Busiest hour"},
     {"いちばん混んだ時間（同数）", "Busiest hours"},
-    {"今の歴代トップ 5（kv_rank.dat）", "The all-time top five now (kv_rank.dat)"},
+    {"今の五位まで（kv_rank.dat）", "The all-time top five now (kv_rank.dat)"},
     {"当時の順位", "place then"},
     {"今", "now"},
     {"今も入っています", "still in"},
@@ -252,7 +252,7 @@ std::string DayChampions(const DayFigures& day) {
 
 std::string NoPlaysLine(const ReportFigures& figures) {
   if (figures.date && !figures.lastDayWithPlays.empty())
-    return Fill(Say({"{} に遊んだ記録はありません。遊んだ最後の日は {} です。",
+    return Fill(Say({"{} のプレイはありません。最後に遊んだ日は {} です。",
                      "No plays on {}; the last day with plays is {}."}),
                 {*figures.date, figures.lastDayWithPlays});
   if (figures.date)

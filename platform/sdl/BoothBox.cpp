@@ -8,6 +8,8 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/sdl/Box.h"
+
 #if defined(_WIN32)
 #include <windows.h>
 
@@ -139,8 +141,7 @@ bool ShowBoxAnsweringItself(const std::string& caption, const std::string& text,
       next = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
     }
   });
-  const int shown =
-      SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption.c_str(), text.c_str(), owner);
+  const int shown = ShowBox(SDL_MESSAGEBOX_INFORMATION, caption, text, owner);
   {
     const std::lock_guard<std::mutex> lock(mutex);
     answered = true;

@@ -15,6 +15,7 @@
 #include "platform/ShiftJis.h"
 #include "platform/ShortcutKeys.h"
 #include "platform/sdl/BoothBox.h"
+#include "platform/sdl/Box.h"
 #include "platform/sdl/EndSignals.h"
 #include "platform/sdl/FocusHolder.h"
 #ifdef _WIN32
@@ -153,14 +154,14 @@ void ReportStartFailure(std::string_view text) {
   std::fprintf(stderr, "kavrel: %s\n", line.c_str());
 #ifdef _WIN32
   // SDL's box needs no SDL_Init, and comes before any window of the game.
-  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", line.c_str(), nullptr);
+  ShowBox(SDL_MESSAGEBOX_ERROR, "Error", line, nullptr);
 #endif
 }
 
 void ReportHelp([[maybe_unused]] std::string_view text) {
 #ifdef _WIN32
   const std::string help(text);
-  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, "kavrel", help.c_str(), nullptr);
+  ShowBox(SDL_MESSAGEBOX_INFORMATION, "kavrel", help, nullptr);
 #endif
 }
 
@@ -345,8 +346,7 @@ void SdlSystem::ShowBox(std::string_view text, std::string_view caption, uint32_
   if (answerMs > 0) {
     if (ShowBoxAnsweringItself(utf8Caption, shown, owner, answerMs))
       line.Say({BoothSign::Answered, utf8Text, 0});
-  } else if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, utf8Caption.c_str(),
-                                      shown.c_str(), owner) != 0) {
+  } else if (ShowBox(SDL_MESSAGEBOX_INFORMATION, utf8Caption, shown, owner) != 0) {
     // Without a box the game would wait for nobody; say it on the console and go on.
     std::fprintf(stderr, "%s: %s (%s)\n", utf8Caption.c_str(), shown.c_str(), SDL_GetError());
   }

@@ -9,7 +9,8 @@ import json
 import re
 import sys
 
-CREATE = re.compile(r'^([0-9a-f]{4}):trace:win:WIN_CreateWindowEx (L"(?:[^"\\]|\\.)*"|\(null\)) '
+# A long text is cut by Wine's trace and followed by "..." (about 58 Japanese characters fit).
+CREATE = re.compile(r'^([0-9a-f]{4}):trace:win:WIN_CreateWindowEx (L"(?:[^"\\]|\\.)*"(?:\.\.\.)?|\(null\)) '
                     r'(#8002|L"Static"|L"SDL_app")\S* .*parent=([0-9A-Fa-f]+)')
 CREATED = re.compile(r'^([0-9a-f]{4}):trace:win:NtUserCreateWindowEx hwnd (0x[0-9a-f]+) ')
 
@@ -18,7 +19,7 @@ def decode(literal):
     """Wine's debugstr_w: L"..." with \\xxxx for characters beyond ASCII."""
     if not literal.startswith('L"'):
         return None
-    body = literal[2:-1]
+    body = literal[2:literal.rindex('"')]
     out, i = [], 0
     escapes = {"n": "\n", "r": "\r", "t": "\t", '"': '"', "\\": "\\"}
     while i < len(body):

@@ -46,7 +46,7 @@ std::optional<Request> Check(Output& out, const CommandLine& line) {
   if (line.kind == CommandLine::Remove || line.kind == CommandLine::Rename) {
     const std::optional<int> place = PlaceFromTyped(args[0]);
     if (!place) {
-      Refuse(out, Fill(Say({"順位は 1～5 で指定してください（\"{}\" は使えません）。",
+      Refuse(out, Fill(Say({"順位は 1～5 で指定してください（「{}」は使えません）。",
                             "Give a place from 1 to 5 (\"{}\" is not one)."}),
                        {args[0]}));
       return std::nullopt;
@@ -58,11 +58,11 @@ std::optional<Request> Check(Output& out, const CommandLine& line) {
     const std::optional<Name> name = NameFromTyped(args[1], problem);
     if (!name) {
       if (problem.kind == NameProblem::TooLong) {
-        Refuse(out, Fill(Say({"\"{}\" は長すぎます。名前は 8 文字までです。",
+        Refuse(out, Fill(Say({"「{}」は長すぎます。名前は 8 文字までです。",
                               "\"{}\" is too long: a name has 8 characters at most."}),
                          {args[1]}));
       } else {
-        Refuse(out, Fill(Say({"\"{}\" はネーム　エントリーで選べません。半角の英字、数字、"
+        Refuse(out, Fill(Say({"「{}」はネーム　エントリーで選べません。半角の英字、数字、"
                               "記号だけです（日本語入力はオフにしてください）。",
                               "The name wheel cannot spell \"{}\": ASCII letters, digits, "
                               "spaces and signs only (switch the input method off)."}),
@@ -76,7 +76,7 @@ std::optional<Request> Check(Output& out, const CommandLine& line) {
     request.resetRecord = args[0] == "record" || args[0] == "all";
     request.resetRanking = args[0] == "ranking" || args[0] == "all";
     if (!request.resetRecord && !request.resetRanking) {
-      Refuse(out, Fill(Say({"reset の後は ranking、record、all のどれかです（\"{}\" は違います）。",
+      Refuse(out, Fill(Say({"reset の後は ranking、record、all のどれかです（「{}」は違います）。",
                             "reset takes ranking, record or all, not \"{}\"."}),
                        {args[0]}));
       return std::nullopt;
@@ -86,7 +86,7 @@ std::optional<Request> Check(Output& out, const CommandLine& line) {
   if (line.kind == CommandLine::Backup && !args.empty()) request.backupBase = Absolute(args[0]);
   if (line.kind == CommandLine::Report) {
     if (line.date && !IsLogDate(*line.date)) {
-      Refuse(out, Fill(Say({"日付は 2026-12-08 のように書きます（\"{}\" は違います）。",
+      Refuse(out, Fill(Say({"日付は 2026-12-08 のように書きます（「{}」は違います）。",
                             "A date is written as 2026-12-08, not \"{}\"."}),
                        {*line.date}));
       return std::nullopt;
@@ -182,8 +182,8 @@ int Run(const std::vector<std::string>& args, Output& out) {
                 Fill(Say({"ゲーム（または別のツール）が {} を使っています。何も変更していません。"
                           "同じことはゲームのオペレーター画面でできます（タイトル画面で F2、"
                           "ブースでは 2 秒押し続けます）。ここで打つなら、ゲームをタイトル画面の "
-                          "Q で終えてから、もう一度打ってください（ESC で閉じると結果は控えに"
-                          "残り、あとで加えることになります）。",
+                          "Q で終えてから、もう一度打ってください（ESC で閉じると、結果は残した"
+                          "控えになり、merge で取り込むひと手間が増えます）。",
                           "A game (or another tool) is using {}. Nothing was changed. The same is "
                           "on the game's operator's screen (F2 on the attract screen; held 2 s "
                           "at a booth). To type it here, quit the game with Q on its attract "
