@@ -346,7 +346,7 @@ void SdlSystem::ShowBox(std::string_view text, std::string_view caption, uint32_
   if (answerMs > 0) {
     if (ShowBoxAnsweringItself(utf8Caption, shown, owner, answerMs))
       line.Say({BoothSign::Answered, utf8Text, 0});
-  } else if (ShowBox(SDL_MESSAGEBOX_INFORMATION, utf8Caption, shown, owner) != 0) {
+  } else if (plat::ShowBox(SDL_MESSAGEBOX_INFORMATION, utf8Caption, shown, owner) != 0) {
     // Without a box the game would wait for nobody; say it on the console and go on.
     std::fprintf(stderr, "%s: %s (%s)\n", utf8Caption.c_str(), shown.c_str(), SDL_GetError());
   }
