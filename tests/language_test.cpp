@@ -27,6 +27,7 @@
 #include "store/Reasons.h"
 #include "store/Recovery.h"
 #include "store/RecoveryCopy.h"
+#include "store/SettingsFile.h"
 #include "tests/support/Scenario.h"
 #include "tools/ranking/Run.h"
 
@@ -279,8 +280,13 @@ bool WrittenName(const std::string& name) {
   const std::set<std::string> files = {
       kRecordFileName,      kRankingFileName,   kPlayLogFileName,  kPlayLogSideFileName,
       kPlayLogMoveFileName, kPassCopyFileName,  kBoothLogFileName, plat::kControlsFileName,
-      plat::kLockFileName,  kKeptAtEscNoteName, kSpriteSheetFile};
+      plat::kLockFileName,  kKeptAtEscNoteName, kSpriteSheetFile,  kSettingsFileName};
   if (files.count(name)) return true;
+  // The operator's screen's page of the day, and a controls file the mapping screen set aside.
+  if (std::regex_match(name, std::regex(R"(kavrel-report-YYYY-MM-DD\.html)"))) return true;
+  if (name == std::string(plat::kControlsFileName) + ".unreadable") return true;
+  // The operator's own sounds, which the game reads there.
+  if (std::regex_match(name, std::regex(R"(kv_se_[a-z]+\.wav)"))) return true;
   std::smatch m;
   // Set aside with a date and a time (-2, -3... when the name is taken), or a temporary of a
   // process.
