@@ -237,13 +237,15 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
       "kavrel.dat の控えを kavrel.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
       "（落ちたときの結果ですが、そのあと kavrel.dat が変わっていたので戻していません）\n"
       "kavrel.dat の内容で続けます\n"
-      "タイトル画面で F2、3「控え（kept）」で取り込めます（ブースでは F2 を 2 秒押し続けます）。または、"
+      "タイトル画面で F2、3「控え（kept）」で取り込めます（ブースでは F2 を 2 "
+      "秒押し続けます）。または、"
       "Q で終えてから「kavrel-ranking merge kavrel.dat.kept-YYYYMMDD-HHMMSS」で取り込めます。" +
           kToolPlace,
       "kv_rank.dat の控えを kv_rank.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
       "（落ちたときの結果ですが、そのあと kv_rank.dat が変わっていたので戻していません）\n"
       "kv_rank.dat の内容で続けます\n"
-      "タイトル画面で F2、3「控え（kept）」で取り込めます（ブースでは F2 を 2 秒押し続けます）。または、"
+      "タイトル画面で F2、3「控え（kept）」で取り込めます（ブースでは F2 を 2 "
+      "秒押し続けます）。または、"
       "Q で終えてから「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で取り込めます。" +
           kToolPlace};
   std::string threeCrash = ThreePassesScript();
@@ -268,12 +270,14 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
   const std::vector<std::string> kKeptAtEscBoxes = {
       "kavrel.dat の控えを kavrel.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
       "（ESC で終わったため保存されなかった結果です）\nkavrel.dat の内容で続けます\n"
-      "タイトル画面で F2、3「控え（kept）」で取り込めます（ブースでは F2 を 2 秒押し続けます）。または、"
+      "タイトル画面で F2、3「控え（kept）」で取り込めます（ブースでは F2 を 2 "
+      "秒押し続けます）。または、"
       "Q で終えてから「kavrel-ranking merge kavrel.dat.kept-YYYYMMDD-HHMMSS」で取り込めます。" +
           kToolPlace,
       "kv_rank.dat の控えを kv_rank.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
       "（ESC で終わったため保存されなかった結果です）\nkv_rank.dat の内容で続けます\n"
-      "タイトル画面で F2、3「控え（kept）」で取り込めます（ブースでは F2 を 2 秒押し続けます）。または、"
+      "タイトル画面で F2、3「控え（kept）」で取り込めます（ブースでは F2 を 2 "
+      "秒押し続けます）。または、"
       "Q で終えてから「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で取り込めます。" +
           kToolPlace};
   const std::string kThreeLines =
@@ -326,16 +330,7 @@ TEST(BoothDay, CrashesKillsAndFailuresLoseNothingOfAFinishedPass) {
          EXPECT_FALSE(dir.Exists(kRankingFileName));
          EXPECT_FALSE(CopiesLeft(dir));
        },
-       {"kavrel.dat の控えを kavrel.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
-        "（ESC で終わったため保存されなかった結果です）\nkavrel.dat の内容で続けます\n"
-        "タイトル画面で F2、3「控え（kept）」で取り込めます（ブースでは F2 を 2 秒押し続けます）。または、"
-      "Q で終えてから「kavrel-ranking merge kavrel.dat.kept-YYYYMMDD-HHMMSS」で取り込めます。" +
-            kToolPlace,
-        "kv_rank.dat の控えを kv_rank.dat.kept-YYYYMMDD-HHMMSS として残しました\n"
-        "（ESC で終わったため保存されなかった結果です）\nkv_rank.dat の内容で続けます\n"
-        "タイトル画面で F2、3「控え（kept）」で取り込めます（ブースでは F2 を 2 秒押し続けます）。または、"
-      "Q で終えてから「kavrel-ranking merge kv_rank.dat.kept-YYYYMMDD-HHMMSS」で取り込めます。" +
-            kToolPlace},
+       kKeptAtEscBoxes,
        0,
        false,
        [&threeQuit](const ScratchDir& dir) {
