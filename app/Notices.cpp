@@ -20,7 +20,9 @@ const std::string kToolPlace =
     "kavrel-ranking は、Windows では kavrel.exe と同じフォルダ、Debian では /usr/games にあります";
 
 // Where a kept copy is added without a terminal: the operator's screen's third page.
-const std::string kKeptOnScreen = "タイトル画面で F2、3「控え（kept）」で取り込めます（ブースでは F2 を 2 秒押し続けます）。または、";
+const std::string kKeptOnScreen =
+    "タイトル画面で F2、3「控え（kept）」で取り込めます（ブースでは F2 を 2 "
+    "秒押し続けます）。または、";
 
 // A box of four lines: what happened to `file`, why (one pair of brackets), what the game does
 // about it, and what the operator does next.
@@ -55,7 +57,7 @@ void TellAlreadyRunning(plat::System& system, const std::string& lockFileOwner) 
            "（ほかのゲームかツールが .kavrel.lock にロックをかけています）\n"
            "動いているゲームを使ってください。見当たらなければ、ツールが終わるのを"
            "待ってから起動し直してください\n"),
-                                   kCaption, kAlreadyRunningBoxMs);
+      kCaption, kAlreadyRunningBoxMs);
 }
 
 void TellNotPlainLockFile(plat::System& system) {
@@ -118,14 +120,14 @@ void TellStartUpNotices(plat::System& system, const std::vector<StartUpNotice>& 
         Tell(system, "の控えを " + notice.keptAs + " として残しました", file,
              "落ちたときの結果ですが、そのあと " + file + " が変わっていたので戻していません",
              file + " の内容で続けます",
-             kKeptOnScreen + "Q で終えてから「kavrel-ranking merge " + notice.keptAs + "」で取り込めます。" +
-                 kToolPlace);
+             kKeptOnScreen + "Q で終えてから「kavrel-ranking merge " + notice.keptAs +
+                 "」で取り込めます。" + kToolPlace);
         break;
       case StartUpNotice::KeptAtEsc:
         Tell(system, "の控えを " + notice.keptAs + " として残しました", file,
              "ESC で終わったため保存されなかった結果です", file + " の内容で続けます",
-             kKeptOnScreen + "Q で終えてから「kavrel-ranking merge " + notice.keptAs + "」で取り込めます。" +
-                 kToolPlace);
+             kKeptOnScreen + "Q で終えてから「kavrel-ranking merge " + notice.keptAs +
+                 "」で取り込めます。" + kToolPlace);
         break;
       case StartUpNotice::NotKeptAside:
         Tell(system, "を別の名前にできません", copy, reason,

@@ -21,8 +21,7 @@ class Collect : public ranking::Output {
   void Problem(const std::string& utf8) override {
     // The tool's problems start with its name, which means nothing on the screen.
     const std::string prefix = "kavrel-ranking: ";
-    told.push_back(
-        {true, utf8.rfind(prefix, 0) == 0 ? utf8.substr(prefix.size()) : utf8});
+    told.push_back({true, utf8.rfind(prefix, 0) == 0 ? utf8.substr(prefix.size()) : utf8});
   }
   std::vector<Told> told;
 };
@@ -44,16 +43,16 @@ std::vector<Told> OperatorDesk::Change(const std::function<int(ranking::Output&)
   // What the day holds in memory goes into the files first, so that the change is made on it.
   const DataFilesSave save = SaveDataFiles(game_.state, reads_);
   copies_.RemoveSaved(save);
-  for (const auto& [file, result] : {std::pair{kRecordFileName, save.record},
-                                     std::pair{kRankingFileName, save.ranking}}) {
+  for (const auto& [file, result] :
+       {std::pair{kRecordFileName, save.record}, std::pair{kRankingFileName, save.ranking}}) {
     if (result.saved) continue;
-    out.Problem(ranking::Fill(
-        Say({"{} を保存できません（{}）。何も変えていません。{}",
-             "{} cannot be saved ({}). Nothing was changed. {}"}),
-        {file,
-         result.unreadableAtStartUp ? Say({"起動時に読めませんでした", "it could not be read at start"})
-                                    : ranking::Reason(result.error),
-         result.unreadableAtStartUp ? "" : ranking::Remedy(result.error)}));
+    out.Problem(ranking::Fill(Say({"{} を保存できません（{}）。何も変えていません。{}",
+                                   "{} cannot be saved ({}). Nothing was changed. {}"}),
+                              {file,
+                               result.unreadableAtStartUp ? Say({"起動時に読めませんでした",
+                                                                 "it could not be read at start"})
+                                                          : ranking::Reason(result.error),
+                               result.unreadableAtStartUp ? "" : ranking::Remedy(result.error)}));
   }
   if (!save.record.saved || !save.ranking.saved) return out.told;
   copies_.FilesTakenAsTheyAre();
@@ -74,9 +73,9 @@ void OperatorDesk::Note(std::vector<Told>& told) {
   int error = 0;
   if (!AppendBoothLine(PosixFileOps(), ".", {ToLocalTime(Now()), BoothEvent::Change, detail},
                        error))
-    told.push_back({true, ranking::Fill(Say({"{} に書き込めません（{}）。",
-                                             "{} cannot be written ({})."}),
-                                        {kBoothLogFileName, ranking::Reason(error)})});
+    told.push_back(
+        {true, ranking::Fill(Say({"{} に書き込めません（{}）。", "{} cannot be written ({})."}),
+                             {kBoothLogFileName, ranking::Reason(error)})});
 }
 
 std::vector<std::string> OperatorDesk::BrokenCopies() const {

@@ -47,11 +47,11 @@ struct KeyLook {
   int vk;
   const char* name;
 };
-constexpr KeyLook kKeys[] = {{plat::VK_UP, "UP"},           {plat::VK_DOWN, "DOWN"},
-                             {plat::VK_LEFT, "LEFT"},       {plat::VK_RIGHT, "RIGHT"},
-                             {plat::VK_RETURN, "RETURN"},   {plat::VK_SPACE, "SPACE"},
-                             {plat::VK_NUMPAD1, "NUMPAD1"}, {plat::VK_NUMPAD2, "NUMPAD2"},
-                             {plat::VK_Q, "Q"},             {plat::VK_F2, "F2 / SERVICE"}};
+constexpr KeyLook kKeys[] = {
+    {plat::VK_UP, "UP"},           {plat::VK_DOWN, "DOWN"},       {plat::VK_LEFT, "LEFT"},
+    {plat::VK_RIGHT, "RIGHT"},     {plat::VK_RETURN, "RETURN"},   {plat::VK_SPACE, "SPACE"},
+    {plat::VK_NUMPAD1, "NUMPAD1"}, {plat::VK_NUMPAD2, "NUMPAD2"}, {plat::VK_Q, "Q"},
+    {plat::VK_F2, "F2 / SERVICE"}};
 constexpr int kKeyCount = static_cast<int>(std::size(kKeys));
 
 struct Item {
@@ -179,10 +179,12 @@ std::vector<Item> Screen::PlaceItems() {
       {Say({"名前を変える", "Change the name"}), [this] { renameAsked_ = true; }},
       {Say({"消す", "Remove"}),
        [this, place] {
-         Ask(ranking::Fill(Say({"{}を消しますか？", "Remove {}?"}), {ranking::PlaceWord(place)}),
+         Ask(
+             ranking::Fill(Say({"{}を消しますか？", "Remove {}?"}), {ranking::PlaceWord(place)}),
              [this, place] {
-               Show(desk_.Change(
-                   [place](ranking::Output& out) { return ranking::RemoveFromRanking(out, place); }));
+               Show(desk_.Change([place](ranking::Output& out) {
+                 return ranking::RemoveFromRanking(out, place);
+               }));
                Go(Page::Ranking);
              },
              Page::Place);
@@ -198,7 +200,8 @@ std::vector<Item> Screen::FolderItems(const std::function<void(const plat::Drive
                          ranking::Utf8Of(fs::current_path())};
   items.push_back({here.name, [choose, here] { choose(here); }});
   for (const plat::Drive& drive : drives_)
-    items.push_back({Say({"ドライブ ", "Drive "}) + drive.name, [choose, drive] { choose(drive); }});
+    items.push_back(
+        {Say({"ドライブ ", "Drive "}) + drive.name, [choose, drive] { choose(drive); }});
   items.push_back({Say({"戻る", "Back"}), [this] { Go(Page::Top); }});
   return items;
 }
@@ -248,13 +251,14 @@ std::vector<Item> Screen::Items() {
       std::vector<Item> items;
       for (const std::string& name : kept_)
         items.push_back({name, [this, name] {
-                           Ask(ranking::Fill(Say({"{} をランキングと記録に加えますか？",
+                           Ask(
+                               ranking::Fill(Say({"{} をランキングと記録に加えますか？",
                                                   "Merge {} into the ranking and the records?"}),
                                              {name}),
                                [this, name] {
                                  Show(desk_.Change([name](ranking::Output& out) {
-                                   return ranking::MergeFiles(out,
-                                                              {fs::current_path() / fs::u8path(name)});
+                                   return ranking::MergeFiles(
+                                       out, {fs::current_path() / fs::u8path(name)});
                                  }));
                                  Go(Page::Kept);
                                },
@@ -262,20 +266,22 @@ std::vector<Item> Screen::Items() {
                          }});
       // Copies start-up could not read, apart: set aside, so that the next start is clean.
       for (const std::string& broken : desk_.BrokenCopies())
-        items.push_back({ranking::Fill(Say({"読めない控え {} をよける", "Set aside {} (unreadable)"}),
-                                       {broken}),
-                         [this, broken] {
-                           Ask(ranking::Fill(Say({"読めない控え {} を別の名前にして、次の起動から"
-                                                  "使わないようにしますか？",
-                                                  "Rename the unreadable {} so that the next "
-                                                  "start no longer uses it?"}),
-                                             {broken}),
-                               [this] {
-                                 Show(desk_.SetAsideBrokenCopies());
-                                 Go(Page::Kept);
-                               },
-                               Page::Kept);
-                         }});
+        items.push_back(
+            {ranking::Fill(Say({"読めない控え {} をよける", "Set aside {} (unreadable)"}),
+                           {broken}),
+             [this, broken] {
+               Ask(
+                   ranking::Fill(Say({"読めない控え {} を別の名前にして、次の起動から"
+                                      "使わないようにしますか？",
+                                      "Rename the unreadable {} so that the next "
+                                      "start no longer uses it?"}),
+                                 {broken}),
+                   [this] {
+                     Show(desk_.SetAsideBrokenCopies());
+                     Go(Page::Kept);
+                   },
+                   Page::Kept);
+             }});
       items.push_back(back);
       return items;
     }
@@ -306,15 +312,16 @@ std::vector<Item> Screen::Items() {
         const char* ja;
         const char* en;
         bool record, ranking;
-      } kinds[] = {{"ランキングだけ", "The ranking only", false, true},
-                   {"記録と挑戦者の番号だけ", "The records and the challenger number only", true,
-                    false},
-                   {"両方", "Both", true, true}};
+      } kinds[] = {
+          {"ランキングだけ", "The ranking only", false, true},
+          {"記録と挑戦者の番号だけ", "The records and the challenger number only", true, false},
+          {"両方", "Both", true, true}};
       for (const auto& kind : kinds) {
         const bool record = kind.record, rankingToo = kind.ranking;
         const std::string label = Say({kind.ja, kind.en});
         items.push_back({label, [this, label, record, rankingToo] {
-                           Ask(ranking::Fill(Say({"{}を初めからにしますか？（先にデータのフォルダに"
+                           Ask(
+                               ranking::Fill(Say({"{}を初めからにしますか？（先にデータのフォルダに"
                                                   "バックアップします）",
                                                   "{}: start afresh? (A backup into the data "
                                                   "folder is written first.)"}),

@@ -73,7 +73,7 @@ struct GameState {
   CarEvent car;
   BallEvent ball;
   NameEntry name;
-  int32_t prevSpaceState = 0;  // SPACE sample of the ball and results screens, sign-extended
-  int swapFlag = 1;            // the ranking sort's "a pass swapped something"
+  int32_t prevSpaceState = 0;        // SPACE sample of the ball and results screens, sign-extended
+  int swapFlag = 1;                  // the ranking sort's "a pass swapped something"
   bool operatorScreenAsked = false;  // F2 on the attract screen: the operator's screen comes next
 };

@@ -91,8 +91,9 @@ std::string KeyboardName(int usage) {
   return "?";
 }
 
-const char* const kKeyNames[] = {"SPACE", "NUMPAD1", "NUMPAD2", "RETURN", "LEFT", "RIGHT", "DOWN",
-                                 "UP",    "SERVICE"};  // SERVICE is F2: no default binding
+const char* const kKeyNames[] = {
+    "SPACE", "NUMPAD1", "NUMPAD2", "RETURN", "LEFT",
+    "RIGHT", "DOWN",    "UP",      "SERVICE"};  // SERVICE is F2: no default binding
 static_assert(std::size(kKeyNames) == std::size(kControllerKeys));
 
 // Reads a control's words, with blanks free between them: a word, a number, a sign.
@@ -196,13 +197,19 @@ std::optional<std::pair<uint16_t, uint16_t>> ParseSection(std::string_view s) {
 
 const ControlBindings& DefaultControlBindings() {
   static const ControlBindings defaults = {
-      {VK_NUMPAD1, {Control::Button, 1}}, {VK_NUMPAD2, {Control::Button, 2}},
-      {VK_RETURN, {Control::Button, 3}},  {VK_SPACE, {Control::Button, 4}},
-      {VK_LEFT, {Control::HatLeft, 0}},   {VK_RIGHT, {Control::HatRight, 0}},
-      {VK_DOWN, {Control::HatDown, 0}},   {VK_LEFT, {Control::AxisMinus, 1}},
-      {VK_RIGHT, {Control::AxisPlus, 1}}, {VK_DOWN, {Control::AxisPlus, 2}},
+      {VK_NUMPAD1, {Control::Button, 1}},
+      {VK_NUMPAD2, {Control::Button, 2}},
+      {VK_RETURN, {Control::Button, 3}},
+      {VK_SPACE, {Control::Button, 4}},
+      {VK_LEFT, {Control::HatLeft, 0}},
+      {VK_RIGHT, {Control::HatRight, 0}},
+      {VK_DOWN, {Control::HatDown, 0}},
+      {VK_LEFT, {Control::AxisMinus, 1}},
+      {VK_RIGHT, {Control::AxisPlus, 1}},
+      {VK_DOWN, {Control::AxisPlus, 2}},
       // For the operator's screen's lists.
-      {VK_UP, {Control::HatUp, 0}},       {VK_UP, {Control::AxisMinus, 2}},
+      {VK_UP, {Control::HatUp, 0}},
+      {VK_UP, {Control::AxisMinus, 2}},
   };
   return defaults;
 }

@@ -63,10 +63,9 @@ struct KeyName {
   const char* name;
 };
 inline constexpr KeyName kGameKeys[] = {
-    {VK_SPACE, "SPACE"},     {VK_Q, "Q"},           {VK_NUMPAD1, "NUMPAD1"},
-    {VK_NUMPAD2, "NUMPAD2"}, {VK_RETURN, "RETURN"}, {VK_LEFT, "LEFT"},
-    {VK_RIGHT, "RIGHT"},     {VK_DOWN, "DOWN"},     {VK_ESCAPE, "ESC"},
-    {VK_UP, "UP"},           {VK_F2, "F2"},
+    {VK_SPACE, "SPACE"},   {VK_Q, "Q"},       {VK_NUMPAD1, "NUMPAD1"}, {VK_NUMPAD2, "NUMPAD2"},
+    {VK_RETURN, "RETURN"}, {VK_LEFT, "LEFT"}, {VK_RIGHT, "RIGHT"},     {VK_DOWN, "DOWN"},
+    {VK_ESCAPE, "ESC"},    {VK_UP, "UP"},     {VK_F2, "F2"},
 };
 inline constexpr int kGameKeyCount = static_cast<int>(std::size(kGameKeys));
 

@@ -25,8 +25,8 @@
 #include "store/SafeFile.h"
 #include "tests/support/CapturedOutput.h"
 #include "tests/support/Scenario.h"
-#include "upkeep/Edits.h"
 #include "tools/ranking/Run.h"
+#include "upkeep/Edits.h"
 #ifdef _WIN32
 #include "platform/win/WinHost.h"
 #endif

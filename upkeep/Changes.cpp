@@ -18,9 +18,9 @@ int RemoveFromRanking(Output& out, int place) {
   // Named in the message, so that the booth's log says whose result went.
   const std::string name = ReadableName((*table)[place - 1].name);
   RemovePlace(*table, place);
-  return WriteFiles(out, nullptr, &*table,
-                    Fill(Say({"{}（{}）を消しました。", "Removed {} ({})."}),
-                         {PlaceWord(place), name}));
+  return WriteFiles(
+      out, nullptr, &*table,
+      Fill(Say({"{}（{}）を消しました。", "Removed {} ({})."}), {PlaceWord(place), name}));
 }
 
 int RenameInRanking(Output& out, int place, const Name& name) {
@@ -35,12 +35,11 @@ int RenameInRanking(Output& out, int place, const Name& name) {
 int StartAfresh(Output& out, bool resetRecord, bool resetRanking) {
   const GameState record = FreshRecord();
   const RankingTable table{};
-  const char* done =
-      resetRecord && resetRanking
-          ? Say({"ランキングと記録を初めからにしました。",
-                 "The ranking and the record start afresh."})
-      : resetRecord ? Say({"記録を初めからにしました。", "The record starts afresh."})
-                    : Say({"ランキングを初めからにしました。", "The ranking starts afresh."});
+  const char* done = resetRecord && resetRanking ? Say({"ランキングと記録を初めからにしました。",
+                                                        "The ranking and the record start afresh."})
+                     : resetRecord
+                         ? Say({"記録を初めからにしました。", "The record starts afresh."})
+                         : Say({"ランキングを初めからにしました。", "The ranking starts afresh."});
   return WriteFiles(out, resetRecord ? &record : nullptr, resetRanking ? &table : nullptr, done);
 }
 
