@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "game/Sounds.h"
 #include "platform/Language.h"
 #include "platform/LocalTime.h"
 #include "platform/System.h"
 #include "store/BoothLog.h"
+#include "store/SettingsFile.h"
 #include "upkeep/Commands.h"
 #include "upkeep/DataFileAccess.h"
 #include "upkeep/Text.h"
@@ -76,6 +78,22 @@ void OperatorDesk::Note(std::vector<Told>& told) {
     told.push_back(
         {true, ranking::Fill(Say({"{} に書き込めません（{}）。", "{} cannot be written ({})."}),
                              {kBoothLogFileName, ranking::Reason(error)})});
+}
+
+std::vector<Told> OperatorDesk::SaveSoundSettings() {
+  const SoundSettings& now = game_.sound->Settings();
+  int error = 0;
+  if (!game_.sound->Save(error))
+    return {{true,
+             ranking::Fill(Say({"{} に書き込めません（{}）。{}", "{} cannot be written ({}). {}"}),
+                           {kSettingsFileName, ranking::Reason(error), ranking::Remedy(error)})}};
+  std::vector<Told> told = {
+      {false, ranking::Fill(Say({"{} に保存しました: 音 {}、音量 {}、呼び込み {}。",
+                                 "Saved in {}: sound {}, volume {}, call {}."}),
+                            {kSettingsFileName, now.sound ? "on" : "off",
+                             std::to_string(now.volume), now.call ? "on" : "off"})}};
+  Note(told);
+  return told;
 }
 
 std::vector<std::string> OperatorDesk::BrokenCopies() const {

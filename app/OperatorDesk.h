@@ -39,6 +39,10 @@ class OperatorDesk {
   // noted in kv_booth.log.
   std::vector<Told> SetAsideBrokenCopies();
 
+  // Keeps the sound settings as the operator just set them (kv_settings.txt), noted in
+  // kv_booth.log; what it told, for the screen.
+  std::vector<Told> SaveSoundSettings();
+
   // The game's clock, in seconds since 1970 (the replay's is virtual).
   int64_t Now() const;
 

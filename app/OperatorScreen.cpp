@@ -10,6 +10,7 @@
 #include "display/CCDraw.h"
 #include "game/Keys.h"
 #include "game/SharedElements.h"
+#include "game/Sounds.h"
 #include "platform/Language.h"
 #include "platform/LocalTime.h"
 #include "platform/ShiftJis.h"
@@ -40,7 +41,19 @@ constexpr int kNumbersShown = 22;
 // What a choice told, and a question, a little larger.
 constexpr int kToldSize = 10, kToldStep = 22, kToldColumns = 60;
 
-enum class Page { Top, Numbers, Ranking, Place, Kept, Backup, Report, Keys, NewDay, Confirm };
+enum class Page {
+  Top,
+  Numbers,
+  Ranking,
+  Place,
+  Kept,
+  Backup,
+  Report,
+  Keys,
+  Sound,
+  NewDay,
+  Confirm
+};
 
 // The keys the screen reads, each polled once a frame; the keys page shows them all.
 struct KeyLook {
@@ -218,6 +231,7 @@ std::vector<Item> Screen::Items() {
           {Say({"5 今日のレポート", "5 The day's report"}), [this] { Go(Page::Report); }},
           {Say({"6 キーとボタン", "6 Keys and buttons"}), [this] { Go(Page::Keys); }},
           // Items that later features add go here, before the last three.
+          {Say({"7 音", "7 Sound"}), [this] { Go(Page::Sound); }},
           {Say({"新しい一日を始める", "Start a new day"}), [this] { Go(Page::NewDay); }},
           {Say({"ゲームを終える", "Quit the game"}),
            [this] {
@@ -342,6 +356,35 @@ std::vector<Item> Screen::Items() {
       items.push_back(back);
       return items;
     }
+    case Page::Sound: {
+      // Each choice is heard at once and kept in kv_settings.txt at once.
+      if (!game_.sound) return {back};
+      SoundBoard& board = *game_.sound;
+      const SoundSettings& now = board.Settings();
+      const auto onOff = [](bool on) {
+        return std::string(on ? Say({"入", "on"}) : Say({"切", "off"}));
+      };
+      return {{ranking::Fill(Say({"音: {}", "Sound: {}"}), {onOff(now.sound)}),
+               [this, &board] {
+                 board.SetSoundOn(!board.Settings().sound);
+                 Show(desk_.SaveSoundSettings());
+               }},
+              {ranking::Fill(Say({"音量: {}（リターンで 1 上げ、10 の次は 0）",
+                                  "Volume: {} (RETURN raises it by 1; after 10, 0)"}),
+                             {std::to_string(now.volume)}),
+               [this, &board] {
+                 board.SetVolume((board.Settings().volume + 1) % (plat::kMaxVolume + 1));
+                 Show(desk_.SaveSoundSettings());
+               }},
+              {ranking::Fill(Say({"呼び込み（ブースモード、3 分ごと）: {}",
+                                  "Call (booth mode, every 3 minutes): {}"}),
+                             {onOff(now.call)}),
+               [this, &board] {
+                 board.SetCall(!board.Settings().call);
+                 Show(desk_.SaveSoundSettings());
+               }},
+              back};
+    }
     case Page::Confirm:
       return {{Say({"いいえ", "No"}), [this] { Go(confirmBack_); }},
               {Say({"はい", "Yes"}), [this] { yes_(); }}};
@@ -366,6 +409,8 @@ const char* Title(Page page) {
       return Say({"今日のレポート（A4 一枚）", "The day's report (one A4 page)"});
     case Page::Keys:
       return Say({"キーとボタン", "Keys and buttons"});
+    case Page::Sound:
+      return Say({"音", "Sound"});
     case Page::NewDay:
       return Say({"新しい一日を始める", "Start a new day"});
     case Page::Confirm:

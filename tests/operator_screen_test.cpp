@@ -170,6 +170,19 @@ TEST(OperatorScreen, SetsAsideACopyStartUpCouldNotRead) {
             std::string::npos);
 }
 
+// The sound's item, before the last three: each choice is kept in kv_settings.txt at once, and
+// noted as a change.
+TEST(OperatorScreen, KeepsTheSoundAsSetThere) {
+  ScratchDir dir;
+  Play(Taps(1000, {"F2", "UP", "UP", "UP", "UP", "RETURN", "DOWN", "RETURN", "RETURN", "DOWN",
+                   "RETURN", "F2"}) +
+       "end 6000\n");
+  const std::string settings = dir.Read("kv_settings.txt").value_or("");
+  EXPECT_NE(settings.find("volume = 8"), std::string::npos) << settings;
+  EXPECT_NE(settings.find("call = on"), std::string::npos) << settings;
+  EXPECT_NE(dir.Read("kv_booth.log").value_or("").find(",change,"), std::string::npos);
+}
+
 TEST(OperatorScreen, OpensOnlyFromTheAttractScreenAndGoesBackAfterAMinuteIdle) {
   ScratchDir dir;
   // F2 during the pass does nothing; on the attract screen it opens the screen, which goes back
