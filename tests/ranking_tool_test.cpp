@@ -572,6 +572,8 @@ TEST(RankingTool, BackupCopiesEveryFileOfTheDayIntoANewFolder) {
   dir.Write(kPlayLogSideFileName, "torn");
   dir.Write(kPlayLogMoveFileName, "120");  // a move cut short: put back without it, it repeats
   dir.Write("kv_booth.log", "booth");
+  dir.Write("kv_settings.txt", "volume = 3\n");
+  dir.Write("kv_controls.txt", "NUMPAD1 = button 5\n");
   // Every copy that holds results, as it is, whatever its state: a pass copy waiting (never put
   // back first), a broken one, kept ones, the note of an ESC.
   const std::vector<std::pair<std::string, std::string>> copies = {
@@ -597,9 +599,11 @@ TEST(RankingTool, BackupCopiesEveryFileOfTheDayIntoANewFolder) {
   EXPECT_EQ(dir.Read(name + "/kv_plays.csv.pending"), "torn");
   EXPECT_EQ(dir.Read(name + "/kv_plays.csv.moving"), "120");
   EXPECT_EQ(dir.Read(name + "/kv_booth.log"), "booth");
+  EXPECT_EQ(dir.Read(name + "/kv_settings.txt"), "volume = 3\n");
+  EXPECT_EQ(dir.Read(name + "/kv_controls.txt"), "NUMPAD1 = button 5\n");
   for (const auto& [file, bytes] : copies) EXPECT_EQ(dir.Read(name + "/" + file), bytes) << file;
   EXPECT_EQ(dir.Read(kRankingFileName), kHere);
-  EXPECT_EQ(std::distance(fs::directory_iterator(made[0]), fs::directory_iterator()), 12);
+  EXPECT_EQ(std::distance(fs::directory_iterator(made[0]), fs::directory_iterator()), 14);
 }
 
 #ifdef _WIN32

@@ -7,6 +7,7 @@
 
 #include "platform/Language.h"
 #include "platform/LocalTime.h"
+#include "platform/Controls.h"
 #include "platform/Utf8.h"
 #include "store/BoothLog.h"
 #include "store/PlayLogFormat.h"
@@ -14,6 +15,7 @@
 #include "store/Recovery.h"
 #include "store/RecoveryCopy.h"
 #include "store/SafeFile.h"
+#include "store/SettingsFile.h"
 #include "store/TextScan.h"
 #include "upkeep/DataFileAccess.h"
 #include "upkeep/Edits.h"
@@ -122,7 +124,8 @@ int Backup(Output& out, const fs::path& base, int64_t now) {
         Say(kBackupExample));
   // Every file of the day, as it is, unread: the data files, the log with its side file and move
   // note (so that the backup counts every pass once too), the booth's log, and every copy that
-  // holds results, whatever state it is in (kept aside, broken, waiting to be put back).
+  // holds results, whatever state it is in (kept aside, broken, waiting to be put back); and the
+  // operator's own settings and controller mapping, so that a booth set up again is the same.
   std::vector<std::string> names = {kRecordFileName,
                                     kRankingFileName,
                                     kPlayLogFileName,
@@ -132,7 +135,9 @@ int Backup(Output& out, const fs::path& base, int64_t now) {
                                     kPassCopyFileName,
                                     RecoveryPathFor(kRecordFileName),
                                     RecoveryPathFor(kRankingFileName),
-                                    kKeptAtEscNoteName};
+                                    kKeptAtEscNoteName,
+                                    kSettingsFileName,
+                                    plat::kControlsFileName};
   std::vector<std::string> copyNames;
   std::error_code listError;
   for (fs::directory_iterator it(".", listError), end; !listError && it != end;
