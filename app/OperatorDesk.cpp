@@ -87,11 +87,14 @@ std::vector<Told> OperatorDesk::SaveSoundSettings() {
     return {{true,
              ranking::Fill(Say({"{} に書き込めません（{}）。{}", "{} cannot be written ({}). {}"}),
                            {kSettingsFileName, ranking::Reason(error), ranking::Remedy(error)})}};
+  const auto onOff = [](bool on) {
+    return std::string(on ? Say({"入", "on"}) : Say({"切", "off"}));
+  };
   std::vector<Told> told = {
-      {false, ranking::Fill(Say({"{} に保存しました: 音 {}、音量 {}、呼び込み {}。",
+      {false, ranking::Fill(Say({"保存しました（{}）: 音 {}、音量 {}、呼び込み {}",
                                  "Saved in {}: sound {}, volume {}, call {}."}),
-                            {kSettingsFileName, now.sound ? "on" : "off",
-                             std::to_string(now.volume), now.call ? "on" : "off"})}};
+                            {kSettingsFileName, onOff(now.sound), std::to_string(now.volume),
+                             onOff(now.call)})}};
   Note(told);
   return told;
 }

@@ -438,7 +438,18 @@ void Screen::Draw(const std::vector<Item>& items) {
                     down_[i] ? kGreen : kGrey, kItemSize);
       if (i % 2 == 1) y += kItemStep;
     }
-    y += 12;
+    // The controllers plugged in now, by name, so that a button that shows nothing above can be
+    // told from a controller that is not there at all.
+    const std::vector<std::string> pads = game_.system.ControllerNames();
+    if (pads.empty())
+      draw.DrawText(Sjis(Say({"コントローラーはつながっていません", "No controller is connected"})),
+                    30, y, kGrey, kItemSize);
+    for (size_t i = 0; i < pads.size() && i < 3; ++i) {
+      draw.DrawText(Sjis(Say({"コントローラー: ", "Controller: "}) + pads[i]), 30, y, kWhite,
+                    kItemSize);
+      if (i + 1 < pads.size() && i + 1 < 3) y += kItemStep;
+    }
+    y += kItemStep + 12;
   } else if (page_ == Page::Confirm) {
     for (const std::string& line : Wrapped(question_, kToldColumns)) {
       draw.DrawText(line, 12, y, kYellow, kToldSize);
